@@ -1,0 +1,166 @@
+#include "mainwindow.h"
+
+#include "ui_mainwindow.h"
+
+#include "app/serverconfig.h"
+#include "platform/maemo5attributes.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QDir>
+#include <QEvent>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkDiskCache>
+#include <QWebFrame>
+#include <QWebPage>
+#include <QWebSettings>
+#include <QWebView>
+
+MainWindow::MainWindow(QWidget *parent)
+    : Maemo5Wnd(parent)
+    , ui(new Ui_MainWindow)
+    , m_geoLocation(nullptr)
+{
+    m_network = nullptr;
+    m_overlay = nullptr;
+    m_autoRotate = false;
+    m_rotation = 0;
+    m_centerOnPosition = true;
+    m_hideButtonsCount = 0;
+
+    ui->setupUi(this);
+    // The own position until the first fix arrives.
+    m_currentPosition.setCoordinates(35.8185, -78.8641);
+    init();
+
+    m_lastMouseY = 0;
+    m_lastMouseX = 0;
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::init()
+{
+    const QString cacheFolder = QDir::homePath() + "/.marlu/cache";
+
+    Maemo5Attributes::setAttribute(this, Maemo5Attributes::StackedWindow, true);
+    setWindowFlags(windowFlags() | Qt::Window);
+
+    ensureFolder(cacheFolder);
+    qDebug() << "cache folder:" << cacheFolder;
+
+    auto *diskCache = new QNetworkDiskCache(this);
+    diskCache->setCacheDirectory(cacheFolder);
+
+    const QString persistent = cacheFolder + "/persistent";
+    ensureFolder(persistent);
+    QWebSettings::enablePersistentStorage(persistent);
+
+    m_network = new QNetworkAccessManager(this);
+    m_network->setCache(diskCache);
+
+    QWebPage *page = ui->webView->page();
+    QWebFrame *frame = page->mainFrame();
+    frame->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
+    frame->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
+
+    page->setNetworkAccessManager(m_network);
+
+    page->settings()->setAttribute(QWebSettings::DeveloperExtrasEnabled, true);
+
+    const QString local = cacheFolder + "/local";
+    ensureFolder(local);
+    page->settings()->setLocalStoragePath(local);
+
+    const QString offline = cacheFolder + "/offline";
+    ensureFolder(offline);
+    QWebSettings::setOfflineStoragePath(offline);
+
+    page->settings()->setAttribute(QWebSettings::OfflineStorageDatabaseEnabled, true);
+    page->settings()->setAttribute(QWebSettings::OfflineWebApplicationCacheEnabled, true);
+
+    connect(frame, &QWebFrame::javaScriptWindowObjectCleared,
+            this, &MainWindow::javaScriptWindowObjectCleared);
+
+    grabZoomKeys(true);
+
+    connect(ui->webView, &QWebView::loadFinished, this, &MainWindow::onLoadFinished);
+
+    load();
+}
+
+void MainWindow::ensureFolder(const QString &path)
+{
+    QDir dir(path);
+    if (!dir.exists() && !dir.mkpath(dir.path()))
+        qCritical().nospace() << "error creating app folder: " << path;
+}
+
+void MainWindow::load()
+{
+    ui->webView->setUrl(ServerConfig::url(ServerConfig::MapHostKey, "/gps2.html"));
+}
+
+void MainWindow::reload()
+{
+    ui->webView->reload();
+}
+
+void MainWindow::onRequestfinished(QNetworkReply *reply)
+{
+    Q_UNUSED(reply);
+}
+
+void MainWindow::onLoadFinished(bool ok)
+{
+    if (ok) {
+        qDebug() << "loaded html page";
+        // Later loads (reloads, navigation) neither rebuild the menu nor ask again.
+        disconnect(ui->webView, &QWebView::loadFinished, this, &MainWindow::onLoadFinished);
+        createMenu();
+        return;
+    }
+
+    const QMessageBox::StandardButton answer = QMessageBox::question(
+        this, tr("Failed to Load Map"), tr("Would you like to try again?"),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer == QMessageBox::Yes)
+        load();
+    else
+        close();
+}
+
+void MainWindow::javaScriptWindowObjectCleared()
+{
+    ui->webView->page()->mainFrame()->addToJavaScriptWindowObject("pelmark", &m_geoLocation);
+}
+
+void MainWindow::runJavascript(QString js)
+{
+    qDebug() << js;
+    ui->webView->page()->mainFrame()->evaluateJavaScript(js);
+}
+
+void MainWindow::showProgressIndicator(bool on)
+{
+    Maemo5Attributes::setAttribute(this, Maemo5Attributes::ShowProgressIndicator, on);
+    QCoreApplication::processEvents();
+}
+
+void MainWindow::changeEvent(QEvent *e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::LanguageChange)
+        setWindowTitle(QCoreApplication::translate("MainWindow", "Marlu"));
+}
+
+void MainWindow::createMenu()
+{
+    // The application menu; its entries join with the features that own them.
+    menuBar();
+}
