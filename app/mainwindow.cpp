@@ -41,6 +41,10 @@ MainWindow::MainWindow(QWidget *parent)
 
 MainWindow::~MainWindow()
 {
+    // Destroying the view aborts a load in progress, and it reports that as a
+    // failed load: it must not reach a window that is half gone.
+    ui->webView->disconnect(this);
+    ui->webView->page()->mainFrame()->disconnect(this);
     delete ui;
 }
 

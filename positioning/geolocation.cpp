@@ -71,6 +71,9 @@ double GeoLocation::longitude() const
 
 qreal GeoLocation::horizontalAccuracy() const
 {
+    // Qt 5 answers NaN for a missing attribute; the page and the snippets expect -1.
+    if (!m_position.hasAttribute(QGeoPositionInfo::HorizontalAccuracy))
+        return -1;
     return m_position.attribute(QGeoPositionInfo::HorizontalAccuracy);
 }
 

@@ -14,6 +14,7 @@
         TestHome home;                                                \
         QApplication app(argc, argv);                                 \
         app.setAttribute(Qt::AA_Use96Dpi, true);                      \
+        app.setQuitOnLastWindowClosed(false);                         \
         QCoreApplication::setOrganizationName("Pelmark");             \
         QCoreApplication::setApplicationName("Marlu");                \
         TestObject tc;                                                \
