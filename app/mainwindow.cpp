@@ -3,6 +3,7 @@
 #include "ui_mainwindow.h"
 
 #include "app/serverconfig.h"
+#include "geocoding/geocoderequester.h"
 #include "platform/maemo5attributes.h"
 
 #include <QCoreApplication>
@@ -24,6 +25,7 @@ MainWindow::MainWindow(QWidget *parent)
     , m_geoLocation(nullptr)
 {
     m_network = nullptr;
+    m_geocoder = nullptr;
     m_overlay = nullptr;
     m_autoRotate = false;
     m_rotation = 0;
@@ -46,6 +48,10 @@ MainWindow::~MainWindow()
     ui->webView->disconnect(this);
     ui->webView->page()->mainFrame()->disconnect(this);
     delete ui;
+    if (m_geocoder) {
+        delete m_geocoder;
+        m_geocoder = nullptr;
+    }
 }
 
 void MainWindow::init()
@@ -67,6 +73,8 @@ void MainWindow::init()
 
     m_network = new QNetworkAccessManager(this);
     m_network->setCache(diskCache);
+
+    m_geocoder = new GeocodeRequester(m_network, this);
 
     QWebPage *page = ui->webView->page();
     QWebFrame *frame = page->mainFrame();
@@ -166,5 +174,6 @@ void MainWindow::changeEvent(QEvent *e)
 void MainWindow::createMenu()
 {
     // The application menu; its entries join with the features that own them.
-    menuBar();
+    // Address search has no other way in.
+    menuBar()->addAction(tr("Find Address"), this, &MainWindow::find);
 }

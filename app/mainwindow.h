@@ -7,6 +7,7 @@
 
 #include <QString>
 
+class GeocodeRequester;
 class QEvent;
 class QLabel;
 class QNetworkAccessManager;
@@ -30,6 +31,7 @@ public:
 public slots:
     void javaScriptWindowObjectCleared();
     void reload();
+    void find();
     void onRequestfinished(QNetworkReply *reply);
     void onLoadFinished(bool ok);
 
@@ -48,6 +50,7 @@ private:
     int m_hideButtonsCount;
     Location m_currentPosition;
     Location m_destination;
+    GeocodeRequester *m_geocoder;
     int m_lastMouseX;
     int m_lastMouseY;
     QLabel *m_overlay;

@@ -1,0 +1,28 @@
+// Address search: the find dialog and the mark it leaves on the map.
+#include "mainwindow.h"
+
+#include "ui_mainwindow.h"
+
+#include "app/jsstring.h"
+#include "geocoding/finddlg.h"
+#include "platform/maemo5attributes.h"
+
+#include <QWebFrame>
+#include <QWebPage>
+#include <QWebView>
+
+void MainWindow::find()
+{
+    FindDlg dlg(m_network, this);
+    Maemo5Attributes::setAttribute(&dlg, Maemo5Attributes::StackedWindow, true);
+    dlg.setWindowFlags(Qt::Window);
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+
+    const GeocodeAddress &place = dlg.m_selectedAddress;
+    const QString js = QString("addMark(%1, %2, \"%3\");")
+                           .arg(QString::number(place.latitude(), 'g', 6),
+                                QString::number(place.longitude(), 'g', 6),
+                                JsString::escape(place.description()));
+    ui->webView->page()->mainFrame()->evaluateJavaScript(js);
+}

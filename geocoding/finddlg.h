@@ -1,0 +1,44 @@
+#ifndef FINDDLG_H
+#define FINDDLG_H
+
+#include "geocoding/geocodeaddress.h"
+#include "geocoding/geocoderequester.h"
+
+#include <QDialog>
+#include <QList>
+#include <QModelIndex>
+
+class QEvent;
+class QNetworkAccessManager;
+class Ui_FindDlg;
+
+// The address search window; it doubles as the chooser among the candidates of
+// an earlier lookup.
+class FindDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    FindDlg(QNetworkAccessManager *network, QWidget *parent);
+    FindDlg(GeocodeRequester &requester, QString text, QWidget *parent);
+    ~FindDlg();
+
+    GeocodeAddress m_selectedAddress;
+
+protected:
+    void changeEvent(QEvent *e) override;
+
+private slots:
+    void on_listWidget_doubleClicked(QModelIndex index);
+    void on_listWidget_clicked(QModelIndex index);
+    void on_pushButton_clicked();
+    void onFinish(bool success, QString error);
+
+private:
+    void showResults(QList<GeocodeAddress> &results);
+
+    Ui_FindDlg *ui;
+    GeocodeRequester m_requester;
+    QList<GeocodeAddress *> m_rows;
+};
+
+#endif

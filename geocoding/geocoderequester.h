@@ -1,0 +1,42 @@
+#ifndef GEOCODEREQUESTER_H
+#define GEOCODEREQUESTER_H
+
+#include "geocoding/geocodeaddress.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class QDomElement;
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// Resolves a free-text address through the geocoding web service (XML output)
+// into candidate places, and reports each answered request with finish().
+class GeocodeRequester : public QObject
+{
+    Q_OBJECT
+public:
+    GeocodeRequester(QNetworkAccessManager *network, QObject *parent);
+    ~GeocodeRequester();
+
+    bool query(QString address);
+
+    // Each element keeps its address while the list grows: the find dialog
+    // holds pointers to them until the next query.
+    QList<GeocodeAddress> m_results;
+    QNetworkReply *m_reply;
+    QNetworkAccessManager *m_network;
+
+signals:
+    void finish(bool success, QString error);
+
+public slots:
+    void onFinished();
+
+private:
+    static GeocodeAddress readResult(const QDomElement &result);
+    void dropReply();
+};
+
+#endif
