@@ -1,0 +1,293 @@
+#include "cannedhttpserver.h"
+#include "logcapture.h"
+#include "testmain.h"
+
+#include "geocoding/geocoderequester.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSettings>
+#include <QSignalSpy>
+
+static QByteArray fixture(const QString &name)
+{
+    QFile f(qEnvironmentVariable("MARLU_FIXTURES") + "/google/" + name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+static QByteArray reply(const QByteArray &inner)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<GeocodeResponse>" + inner
+           + "</GeocodeResponse>\n";
+}
+
+// The geocoding client against replies served over real HTTP on loopback.
+class TestGeocodeRequester : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void addressIsPercentEncoded_data();
+    void addressIsPercentEncoded();
+    void publishedReplyWithTwoCandidates();
+    void publishedZeroResults();
+    void oddButReadableReplies_data();
+    void oddButReadableReplies();
+    void otherStatusTextsAreReported_data();
+    void otherStatusTextsAreReported();
+    void unreadableRepliesReportFailure_data();
+    void unreadableRepliesReportFailure();
+    void droppedConnectionIsANetworkError();
+    void onlyTheNewestOfTwoQueriesReports();
+    void askingAgainFromTheReceiverIsSafe();
+    void resultsKeepTheirAddressesWhileTheListGrows();
+
+private:
+    QSignalSpy *run(const QString &address);
+
+    QNetworkAccessManager m_network;
+    CannedHttpServer *m_server = nullptr;
+    GeocodeRequester *m_requester = nullptr;
+};
+
+void TestGeocodeRequester::init()
+{
+    delete m_requester;
+    delete m_server;
+    m_server = new CannedHttpServer(this);
+    QSettings().setValue("Servers/GeocodingHost", m_server->hostPort());
+    m_requester = new GeocodeRequester(&m_network, this);
+}
+
+QSignalSpy *TestGeocodeRequester::run(const QString &address)
+{
+    auto *spy = new QSignalSpy(m_requester, &GeocodeRequester::finish);
+    m_requester->query(address);
+    spy->wait(5000);
+    return spy;
+}
+
+void TestGeocodeRequester::addressIsPercentEncoded_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("query");
+    QTest::newRow("spaces") << "Maple Hollows 12" << "sensor=false&address=Maple%20Hollows%2012";
+    QTest::newRow("delimiters") << "A&B=C+D" << "sensor=false&address=A%26B%3DC%2BD";
+    QTest::newRow("non-ASCII") << QString::fromUtf8("Zürich Straße") << "sensor=false&address=Z%C3%BCrich%20Stra%C3%9Fe";
+    QTest::newRow("empty") << "" << "sensor=false&address=";
+    QTest::newRow("untrimmed") << " x " << "sensor=false&address=%20x%20";
+}
+
+void TestGeocodeRequester::addressIsPercentEncoded()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, query);
+    m_server->setBody(fixture("geocode-zero-results-google.xml"));
+    LogCapture log;
+    QScopedPointer<QSignalSpy> spy(run(address));
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(m_server->targets(), QStringList{"/maps/api/geocode/xml?" + query});
+    const QString url = QString("\"http://%1/maps/api/geocode/xml?%2\"").arg(m_server->hostPort(), query);
+    QCOMPARE(log.lines().mid(0, 2), (QStringList{url, "Requested"}));
+}
+
+void TestGeocodeRequester::publishedReplyWithTwoCandidates()
+{
+    m_server->setBody(fixture("geocode-ok-2results-google-toledo.xml"));
+    LogCapture log;
+    QScopedPointer<QSignalSpy> spy(run("Toledo"));
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(spy->first().at(0).toBool(), true);
+    QCOMPARE(spy->first().at(1).toString(), QString());
+    QCOMPARE(m_requester->m_results.size(), 2);
+
+    const GeocodeAddress &ohio = m_requester->m_results.at(0);
+    QCOMPARE(ohio.description(), QString("Toledo, OH, USA"));
+    QVERIFY(qAbs(ohio.latitude() - 41.6528052) < 1e-9);
+    QVERIFY(qAbs(ohio.longitude() - -83.5378674) < 1e-9);
+    QCOMPARE(ohio.m_locationType, QString("APPROXIMATE"));
+    QCOMPARE(ohio.m_types.mid(0, 2), (QStringList{"locality", "political"}));
+    QVERIFY(ohio.m_types.contains("administrative_area_level_1"));
+    QCOMPARE(m_requester->m_results.at(1).description(), QString("Toledo, Spain"));
+
+    const QStringList debug = log.lines(QtDebugMsg);
+    QVERIFY(debug.contains("reply finished"));
+    QVERIFY(debug.contains("parsed xml?"));
+    QVERIFY(debug.contains("-- status: \"OK\""));
+    QVERIFY(debug.last().startsWith("\"Toledo, Spain\" "));
+    QVERIFY(debug.last().endsWith(")"));
+}
+
+void TestGeocodeRequester::publishedZeroResults()
+{
+    m_server->setBody(fixture("geocode-zero-results-google.xml"));
+    QScopedPointer<QSignalSpy> spy(run("nowhere"));
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(spy->first().at(0).toBool(), false);
+    QCOMPARE(spy->first().at(1).toString(), QString("No results found."));
+    QVERIFY(m_requester->m_results.isEmpty());
+}
+
+void TestGeocodeRequester::oddButReadableReplies_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<double>("lat");
+    QTest::addColumn<double>("lng");
+    QTest::addColumn<QString>("locationType");
+    QTest::addColumn<QStringList>("types");
+
+    QTest::newRow("no results") << reply("<status>OK</status>") << 0 << QString() << 0.0 << 0.0
+                                << QString() << QStringList();
+    QTest::newRow("no geometry")
+        << reply("<status>OK</status><result><type>locality</type>"
+                 "<formatted_address>Nowhere</formatted_address></result>")
+        << 1 << "Nowhere" << 0.0 << 0.0 << QString() << QStringList{"locality"};
+    QTest::newRow("nested types in order")
+        << reply("<status>OK</status><result><type>a</type>"
+                 "<address_component><type>b</type><type>c</type></address_component>"
+                 "<type>d</type><geometry><location><lat>1.5</lat><lng>-2.25</lng></location>"
+                 "<location_type>ROOFTOP</location_type></geometry></result>")
+        << 1 << QString() << 1.5 << -2.25 << "ROOFTOP" << QStringList{"a", "b", "c", "d"};
+    QTest::newRow("coordinates that are not numbers")
+        << reply("<status>OK</status><result><formatted_address>X</formatted_address>"
+                 "<geometry><location><lat>north</lat><lng></lng></location></geometry></result>")
+        << 1 << "X" << 0.0 << 0.0 << QString() << QStringList();
+}
+
+void TestGeocodeRequester::oddButReadableReplies()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(int, count);
+    m_server->setBody(body);
+    QScopedPointer<QSignalSpy> spy(run("x"));
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(spy->first().at(0).toBool(), true);
+    QCOMPARE(m_requester->m_results.size(), count);
+    if (!count)
+        return;
+    const GeocodeAddress &a = m_requester->m_results.first();
+    QTEST(a.description(), "description");
+    QTEST(a.latitude(), "lat");
+    QTEST(a.longitude(), "lng");
+    QTEST(a.m_locationType, "locationType");
+    QTEST(a.m_types, "types");
+}
+
+void TestGeocodeRequester::otherStatusTextsAreReported_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::newRow("lower case") << "ok";
+    QTest::newRow("surrounding space") << " OK ";
+    QTest::newRow("denied") << "REQUEST_DENIED";
+}
+
+void TestGeocodeRequester::otherStatusTextsAreReported()
+{
+    QFETCH(QString, status);
+    m_server->setBody(reply("<status>" + status.toUtf8() + "</status><result/>"));
+    QScopedPointer<QSignalSpy> spy(run("x"));
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(spy->first().at(0).toBool(), false);
+    QCOMPARE(spy->first().at(1).toString(), "Service returned status: " + status);
+    QVERIFY(m_requester->m_results.isEmpty());
+}
+
+void TestGeocodeRequester::unreadableRepliesReportFailure_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("critical");
+    QTest::newRow("empty") << QByteArray() << "DOM error: ";
+    QTest::newRow("not XML") << QByteArray("<html><body>Oops</b") << "DOM error: ";
+    QTest::newRow("two statuses") << reply("<status>OK</status><status>OK</status>") << "Error";
+    QTest::newRow("no status") << reply("<result/>") << "Error";
+    QTest::newRow("doctype")
+        << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaa\">]>"
+                      "<r><status>OK</status><result><formatted_address>&a;&a;</formatted_address></result></r>")
+        << "DOM error: \"reply declares a DOCTYPE or an entity\"";
+    QTest::newRow("wide encoding")
+        << QByteArray::fromHex("fffe3c003f0078006d006c003f003e00") << "DOM error: \"reply is not 8-bit text\"";
+    QTest::newRow("larger than 32 MiB")
+        << reply("<status>OK</status><!--" + QByteArray(33 * 1024 * 1024, 'x') + "-->")
+        << "DOM error: \"reply larger than";
+}
+
+void TestGeocodeRequester::unreadableRepliesReportFailure()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, critical);
+    m_server->setBody(body);
+    LogCapture log;
+    QScopedPointer<QSignalSpy> spy(run("x"));
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(spy->first().at(0).toBool(), false);
+    QCOMPARE(spy->first().at(1).toString(), QString("The service's reply could not be read."));
+    const QStringList lines = log.lines(QtCriticalMsg);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().startsWith(critical), qPrintable(lines.first()));
+    QVERIFY(m_requester->m_results.isEmpty());
+}
+
+void TestGeocodeRequester::droppedConnectionIsANetworkError()
+{
+    m_server->setMode(CannedHttpServer::Drop);
+    LogCapture log;
+    QScopedPointer<QSignalSpy> spy(run("x"));
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(spy->first().at(0).toBool(), false);
+    QVERIFY2(spy->first().at(1).toString().startsWith("Network error: "),
+             qPrintable(spy->first().at(1).toString()));
+    QCOMPARE(log.lines(QtCriticalMsg).size(), 1);
+    QVERIFY(log.lines(QtCriticalMsg).first().startsWith("DOM error: "));
+}
+
+void TestGeocodeRequester::onlyTheNewestOfTwoQueriesReports()
+{
+    m_server->setBody(fixture("geocode-ok-2results-google-toledo.xml"));
+    m_server->setDelayMs(200);
+    QSignalSpy spy(m_requester, &GeocodeRequester::finish);
+    m_requester->query("first");
+    QNetworkReply *first = m_requester->m_reply;
+    QPointer<QNetworkReply> firstAlive(first);
+    m_requester->query("second");
+    QVERIFY(m_requester->m_reply != first);
+    QVERIFY(spy.wait(5000));
+    QTest::qWait(400);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(m_requester->m_results.size(), 2);
+    QVERIFY(firstAlive.isNull());
+}
+
+void TestGeocodeRequester::askingAgainFromTheReceiverIsSafe()
+{
+    // A receiver that asks again while the reply is still delivering finished().
+    m_server->setBody(fixture("geocode-ok-2results-google-toledo.xml"));
+    int reports = 0;
+    connect(m_requester, &GeocodeRequester::finish, this, [&] {
+        if (++reports == 1)
+            m_requester->query("again");
+    });
+    m_requester->query("once");
+    QTRY_COMPARE_WITH_TIMEOUT(reports, 2, 5000);
+    QCOMPARE(m_server->targets().size(), 2);
+    QCOMPARE(m_requester->m_results.size(), 2);
+}
+
+void TestGeocodeRequester::resultsKeepTheirAddressesWhileTheListGrows()
+{
+    QByteArray many = "<status>OK</status>";
+    for (int i = 0; i < 300; ++i)
+        many += "<result><formatted_address>Place " + QByteArray::number(i) + "</formatted_address></result>";
+    m_server->setBody(reply(many));
+    QScopedPointer<QSignalSpy> spy(run("x"));
+    QCOMPARE(m_requester->m_results.size(), 300);
+    const GeocodeAddress *first = &m_requester->m_results.first();
+    for (int i = 0; i < 1000; ++i)
+        m_requester->m_results.append(GeocodeAddress());
+    QCOMPARE(&m_requester->m_results.first(), first);
+    QCOMPARE(first->description(), QString("Place 0"));
+}
+
+MARLU_TEST_MAIN(TestGeocodeRequester)
+#include "tst_geocoderequester.moc"
