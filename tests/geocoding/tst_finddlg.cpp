@@ -1,0 +1,281 @@
+#include "cannedhttpserver.h"
+#include "logcapture.h"
+#include "modalanswerer.h"
+#include "pageserver.h"
+#include "testmain.h"
+
+#include "app/mainwindow.h"
+#include "geocoding/finddlg.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QNetworkAccessManager>
+#include <QPushButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QWebFrame>
+#include <QWebView>
+
+#include <functional>
+
+struct Place {
+    QString address;
+    double lat;
+    double lng;
+};
+
+static QByteArray geocodeReply(const QList<Place> &places)
+{
+    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<GeocodeResponse><status>OK</status>";
+    for (const Place &p : places)
+        xml += "<result><type>locality</type><formatted_address>" + p.address.toHtmlEscaped().toUtf8()
+               + "</formatted_address><geometry><location><lat>" + QByteArray::number(p.lat, 'g', 12)
+               + "</lat><lng>" + QByteArray::number(p.lng, 'g', 12)
+               + "</lng></location><location_type>APPROXIMATE</location_type></geometry></result>";
+    return xml + "</GeocodeResponse>";
+}
+
+static QStringList rows(FindDlg &dlg)
+{
+    QStringList out;
+    auto *list = dlg.findChild<QListWidget *>("listWidget");
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text();
+    return out;
+}
+
+static void doubleClickRow(FindDlg &dlg, int row)
+{
+    auto *list = dlg.findChild<QListWidget *>("listWidget");
+    const QRect rect = list->visualItemRect(list->item(row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+// The find dialog driven through its widgets, and the mark it leaves on the real page.
+class TestFindDlg : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void opensWithSampleAndEmptyList();
+    void searchListsRowsInReplyOrder();
+    void equalAddressesPickTheirOwnRecord();
+    void failureShowsWarningAndKeepsListEmpty();
+    void chooserOpensOnEarlierResults();
+    void languageChangeRestoresTexts();
+    void chosenPlaceIsMarkedOnThePage_data();
+    void chosenPlaceIsMarkedOnThePage();
+    void leavingWithoutChoiceMarksNothing();
+
+private:
+    QJsonObject pageState(MainWindow &w);
+    void runFind(MainWindow &w, std::function<void(FindDlg *)> drive);
+
+    QNetworkAccessManager m_network;
+    CannedHttpServer m_geocoder;
+    PageServer m_page;
+};
+
+void TestFindDlg::initTestCase()
+{
+    QVERIFY(m_page.start());
+    QSettings().setValue("Servers/MapHost", m_page.hostPort());
+    QSettings().setValue("Servers/GeocodingHost", m_geocoder.hostPort());
+}
+
+void TestFindDlg::opensWithSampleAndEmptyList()
+{
+    FindDlg dlg(&m_network, nullptr);
+    QCOMPARE(dlg.windowTitle(), QString("Find Address"));
+    QCOMPARE(dlg.size(), QSize(348, 189));
+    QCOMPARE(dlg.findChild<QLineEdit *>("lineEdit")->text(), QString("Maple Hollows"));
+    QCOMPARE(dlg.findChild<QPushButton *>("pushButton")->text(), QString("Search"));
+    QVERIFY(rows(dlg).isEmpty());
+    const QMetaObject *mo = dlg.metaObject();
+    QStringList methods;
+    for (int i = mo->methodOffset(); i < mo->methodCount(); ++i)
+        methods << mo->method(i).methodSignature();
+    QCOMPARE(methods, (QStringList{"on_listWidget_doubleClicked(QModelIndex)",
+                                 "on_listWidget_clicked(QModelIndex)", "on_pushButton_clicked()",
+                                 "onFinish(bool,QString)"}));
+}
+
+void TestFindDlg::searchListsRowsInReplyOrder()
+{
+    m_geocoder.setBody(geocodeReply({{"Paris, France", 48.85, 2.35}, {"Paris, TX, USA", 33.66, -95.55}}));
+    m_geocoder.setDelayMs(100);
+    FindDlg dlg(&m_network, nullptr);
+    dlg.show();
+    auto *button = dlg.findChild<QPushButton *>("pushButton");
+    dlg.findChild<QLineEdit *>("lineEdit")->setText("Paris");
+    QTest::mouseClick(button, Qt::LeftButton);
+    QVERIFY(!button->isEnabled());
+    QVERIFY(rows(dlg).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(button->isEnabled(), 5000);
+    QCOMPARE(rows(dlg), (QStringList{"Paris, France", "Paris, TX, USA"}));
+    QVERIFY(m_geocoder.targets().last().endsWith("address=Paris"));
+    m_geocoder.setDelayMs(0);
+}
+
+void TestFindDlg::equalAddressesPickTheirOwnRecord()
+{
+    m_geocoder.setBody(geocodeReply({{"Springfield", 39.8, -89.6}, {"Springfield", 37.2, -93.3}}));
+    FindDlg dlg(&m_network, nullptr);
+    dlg.show();
+    QTest::mouseClick(dlg.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(rows(dlg).size(), 2, 5000);
+    QSignalSpy accepted(&dlg, &QDialog::accepted);
+    doubleClickRow(dlg, 1);
+    QCOMPARE(accepted.count(), 1);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(dlg.m_selectedAddress.latitude(), 37.2);
+    QCOMPARE(dlg.m_selectedAddress.longitude(), -93.3);
+    QCOMPARE(dlg.m_selectedAddress.m_types, QStringList{"locality"});
+    QCOMPARE(dlg.m_selectedAddress.m_locationType, QString("APPROXIMATE"));
+}
+
+void TestFindDlg::failureShowsWarningAndKeepsListEmpty()
+{
+    m_geocoder.setBody("<GeocodeResponse><status>ZERO_RESULTS</status></GeocodeResponse>");
+    ModalAnswerer answerer(QMessageBox::Ok);
+    FindDlg dlg(&m_network, nullptr);
+    dlg.show();
+    auto *button = dlg.findChild<QPushButton *>("pushButton");
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.answered(), 1, 5000);
+    QCOMPARE(answerer.lastTitle(), QString("Find Address"));
+    QCOMPARE(answerer.lastText(), QString("No results found."));
+    QVERIFY(button->isEnabled());
+    QVERIFY(rows(dlg).isEmpty());
+}
+
+void TestFindDlg::chooserOpensOnEarlierResults()
+{
+    m_geocoder.setBody(geocodeReply({{"Lyon, France", 45.76, 4.83}, {"Lyon, MS, USA", 34.21, -90.54}}));
+    GeocodeRequester earlier(&m_network, nullptr);
+    QSignalSpy done(&earlier, &GeocodeRequester::finish);
+    earlier.query("Lyon");
+    QVERIFY(done.wait(5000));
+
+    FindDlg dlg(earlier, "Lyon", nullptr);
+    QCOMPARE(rows(dlg), (QStringList{"Lyon, France", "Lyon, MS, USA"}));
+    QCOMPARE(dlg.findChild<QLineEdit *>("lineEdit")->text(), QString("Lyon"));
+    dlg.show();
+    doubleClickRow(dlg, 0);
+    QCOMPARE(dlg.m_selectedAddress.description(), QString("Lyon, France"));
+
+    // A search from the chooser uses the dialog's own requester.
+    m_geocoder.setBody(geocodeReply({{"Elsewhere", 1, 2}}));
+    FindDlg again(earlier, "Lyon", nullptr);
+    again.show();
+    QTest::mouseClick(again.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(rows(again), QStringList{"Elsewhere"}, 5000);
+    QCOMPARE(earlier.m_results.size(), 2);
+    QCOMPARE(done.count(), 1);
+
+    GeocodeRequester empty(&m_network, nullptr);
+    FindDlg none(empty, "nothing yet", nullptr);
+    QVERIFY(rows(none).isEmpty());
+    QCOMPARE(none.findChild<QLineEdit *>("lineEdit")->text(), QString("nothing yet"));
+}
+
+void TestFindDlg::languageChangeRestoresTexts()
+{
+    FindDlg dlg(&m_network, nullptr);
+    dlg.setWindowTitle("x");
+    dlg.findChild<QLineEdit *>("lineEdit")->setText("typed by the user");
+    QEvent change(QEvent::LanguageChange);
+    QCoreApplication::sendEvent(&dlg, &change);
+    QCOMPARE(dlg.windowTitle(), QString("Find Address"));
+    QCOMPARE(dlg.findChild<QLineEdit *>("lineEdit")->text(), QString("Maple Hollows"));
+}
+
+QJsonObject TestFindDlg::pageState(MainWindow &w)
+{
+    auto *view = w.findChild<QWebView *>("webView");
+    const QString json = view->page()->mainFrame()->evaluateJavaScript("mapState()").toString();
+    return QJsonDocument::fromJson(json.toUtf8()).object();
+}
+
+void TestFindDlg::runFind(MainWindow &w, std::function<void(FindDlg *)> drive)
+{
+    QTimer poll;
+    bool driven = false;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *dlg = qobject_cast<FindDlg *>(QApplication::activeModalWidget());
+        if (!dlg || driven)
+            return;
+        driven = true;
+        QVERIFY(dlg->isWindow());
+        drive(dlg);
+    });
+    poll.start(20);
+    QMetaObject::invokeMethod(&w, "find");
+    QVERIFY(driven);
+}
+
+void TestFindDlg::chosenPlaceIsMarkedOnThePage_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<double>("lat");
+    QTest::addColumn<double>("lng");
+    QTest::addColumn<double>("shownLat");
+    QTest::addColumn<double>("shownLng");
+    QTest::newRow("six significant digits") << "New York, NY, USA" << 40.712776 << -74.005974 << 40.7128 << -74.006;
+    QTest::newRow("exponent form") << "Null Island" << 0.00001234 << 0.5 << 1.234e-05 << 0.5;
+    QTest::newRow("double quote") << "a\"b" << 1.0 << 2.0 << 1.0 << 2.0;
+    QTest::newRow("backslash") << "x\\y" << 1.0 << 2.0 << 1.0 << 2.0;
+    QTest::newRow("line break") << "first\nsecond" << 1.0 << 2.0 << 1.0 << 2.0;
+    QTest::newRow("script") << "\"); pwned = 1; (\"" << 1.0 << 2.0 << 1.0 << 2.0;
+    QTest::newRow("markup") << "<img src=x onerror=\"pwned=1\">" << 1.0 << 2.0 << 1.0 << 2.0;
+    QTest::newRow("separators") << QString("a") + QChar(0x2028) + "b" + QChar(0x2029) << 1.0 << 2.0 << 1.0 << 2.0;
+}
+
+void TestFindDlg::chosenPlaceIsMarkedOnThePage()
+{
+    QFETCH(QString, address);
+    QFETCH(double, lat);
+    QFETCH(double, lng);
+    m_geocoder.setBody(geocodeReply({{address, lat, lng}}));
+    LogCapture log;
+    MainWindow w;
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(log.lines().contains("loaded html page"), 15000);
+
+    runFind(w, [](FindDlg *dlg) {
+        QTest::mouseClick(dlg->findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(rows(*dlg).size(), 1, 5000);
+        doubleClickRow(*dlg, 0);
+    });
+
+    const QJsonArray marks = pageState(w).value("marks").toArray();
+    QCOMPARE(marks.size(), 1);
+    const QJsonObject mark = marks.first().toObject();
+    QCOMPARE(mark.value("text").toString(), address);
+    QTEST(mark.value("lat").toDouble(), "shownLat");
+    QTEST(mark.value("lng").toDouble(), "shownLng");
+    auto *view = w.findChild<QWebView *>("webView");
+    QCOMPARE(view->page()->mainFrame()->evaluateJavaScript("typeof pwned").toString(), QString("undefined"));
+}
+
+void TestFindDlg::leavingWithoutChoiceMarksNothing()
+{
+    m_geocoder.setBody(geocodeReply({{"Somewhere", 1, 2}}));
+    LogCapture log;
+    MainWindow w;
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(log.lines().contains("loaded html page"), 15000);
+    runFind(w, [](FindDlg *dlg) {
+        QTest::mouseClick(dlg->findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(rows(*dlg).size(), 1, 5000);
+        dlg->reject();
+    });
+    QCOMPARE(pageState(w).value("marks").toArray().size(), 0);
+}
+
+MARLU_TEST_MAIN(TestFindDlg)
+#include "tst_finddlg.moc"
