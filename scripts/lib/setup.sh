@@ -25,16 +25,19 @@ marlu_install_packages() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-marlu_install_web() {
-  local web=$MARLU_ROOT/web stamp=$MARLU_ROOT/web/node_modules/.marlu-lock
-  [ -f "$web/package-lock.json" ] || return 0
-  local want
-  want=$(sha256sum "$web/package-lock.json" | cut -d' ' -f1)
-  if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$want" ]; then
-    echo "marlu: installing the page's libraries (npm ci)"
-    (cd "$web" && npm ci --no-audit --no-fund --loglevel=error)
-    echo "$want" > "$stamp"
-  fi
+# npm ci in each folder whose lock file changed since the last install.
+marlu_install_npm() {
+  local dir stamp want
+  for dir in "$MARLU_ROOT/web" "$MARLU_ROOT/services"; do
+    [ -f "$dir/package-lock.json" ] || continue
+    stamp=$dir/node_modules/.marlu-lock
+    want=$(sha256sum "$dir/package-lock.json" | cut -d' ' -f1)
+    if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$want" ]; then
+      echo "marlu: installing the libraries of ${dir#$MARLU_ROOT/} (npm ci)"
+      (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error)
+      echo "$want" > "$stamp"
+    fi
+  done
 }
 
 marlu_build() {
@@ -44,6 +47,6 @@ marlu_build() {
 
 marlu_setup() {
   marlu_install_packages
-  marlu_install_web
+  marlu_install_npm
   marlu_build
 }

@@ -1,0 +1,232 @@
+#include "pageserver.h"
+#include "testmain.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QWebFrame>
+#include <QWebPage>
+#include <QWebView>
+
+// Records the page's script errors.
+class ErrorPage : public QWebPage
+{
+public:
+    QStringList errors;
+
+protected:
+    void javaScriptConsoleMessage(const QString &message, int line, const QString &source) override
+    {
+        errors << QString("%1:%2: %3").arg(source).arg(line).arg(message);
+    }
+};
+
+// The map page in a real QWebView: every entity the application relies on, and
+// the effect of every snippet it sends, read back from what the page shows.
+class TestPageContract : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void entitiesExist();
+    void snippetsEvaluateToNothing();
+    void zoomAndPan();
+    void mapTypes();
+    void ownPositionAndAccuracy();
+    void trackGrowsAndIsRemoved();
+    void labelledMarkShowsTextAsText();
+    void layersGoOnAndOff();
+    void canvasTakesSizeAndRotation();
+    void directionsNamesAreUsable();
+
+private:
+    QVariant eval(const QString &js) { return m_view->page()->mainFrame()->evaluateJavaScript(js); }
+    QJsonObject state()
+    {
+        return QJsonDocument::fromJson(eval("mapState()").toString().toUtf8()).object();
+    }
+
+    PageServer m_server;
+    QWebView *m_view = nullptr;
+    ErrorPage *m_page = nullptr;
+};
+
+void TestPageContract::initTestCase()
+{
+    QVERIFY(m_server.start());
+}
+
+void TestPageContract::init()
+{
+    delete m_view;
+    m_view = new QWebView;
+    m_page = new ErrorPage;
+    m_view->setPage(m_page);
+    m_view->resize(782, 463);
+    m_view->show();
+    QSignalSpy loaded(m_view, &QWebView::loadFinished);
+    m_view->setUrl(QUrl(QString("http://%1/gps2.html").arg(m_server.hostPort())));
+    QVERIFY(loaded.wait(15000));
+    QVERIFY(loaded.first().first().toBool());
+}
+
+void TestPageContract::entitiesExist()
+{
+    const QStringList functions{"map.panBy", "map.setZoom", "map.getZoom", "map.setMapTypeId",
+                                "updateCenter", "track", "addMark", "google.maps.TrafficLayer",
+                                "google.maps.BicyclingLayer", "directionsService.route",
+                                "directionsDisplay.setMap", "directionsDisplay.setDirections",
+                                "directionsDisplay.setRouteIndex"};
+    for (const QString &f : functions)
+        QVERIFY2(eval("typeof " + f).toString() == "function", qPrintable(f));
+    for (const QString &v : {"radius", "polyLine", "trafficLayer", "bikeLayer"})
+        QVERIFY2(eval(QString("'%1' in window && %1 === null").arg(v)).toBool(), qPrintable(v));
+    QCOMPARE(eval("[google.maps.MapTypeId.HYBRID, google.maps.MapTypeId.ROADMAP,"
+                  " google.maps.MapTypeId.SATELLITE, google.maps.MapTypeId.TERRAIN].join()").toString(),
+             QString("hybrid,roadmap,satellite,terrain"));
+    QCOMPARE(eval("document.getElementById('map_canvas') !== null").toBool(), true);
+    QTRY_VERIFY_WITH_TIMEOUT(eval("shapesLoaded").toBool(), 15000);
+    QVERIFY2(m_page->errors.isEmpty(), qPrintable(m_page->errors.join('\n')));
+}
+
+void TestPageContract::snippetsEvaluateToNothing()
+{
+    // A snippet that evaluates to a map object costs QtWebKit a conversion.
+    for (const QString &js : {"map.panBy(0,10);", "map.setZoom(5);",
+                              "map.setMapTypeId(google.maps.MapTypeId.TERRAIN);",
+                              "updateCenter(true, 35.8185, -78.8641, 0);", "track(1, 2);",
+                              "addMark(1, 2, \"x\");"})
+        QVERIFY2(!eval(js).isValid(), qPrintable(js));
+}
+
+void TestPageContract::zoomAndPan()
+{
+    eval("map.setZoom(14);");
+    QCOMPARE(eval("map.getZoom()").toInt(), 14);
+    eval("map.setZoom(map.getZoom()+1);");
+    QCOMPARE(state().value("zoom").toInt(), 15);
+    eval("map.setZoom(0);");
+    QCOMPARE(eval("map.getZoom()").toInt(), 0);
+
+    eval("map.setZoom(10);");
+    const QJsonObject before = state().value("center").toObject();
+    eval("map.panBy(0,231);");
+    const QJsonObject south = state().value("center").toObject();
+    QVERIFY(south.value("lat").toDouble() < before.value("lat").toDouble());
+    QVERIFY(qAbs(south.value("lng").toDouble() - before.value("lng").toDouble()) < 1e-3);
+    eval("map.panBy(-391,0);");
+    QVERIFY(state().value("center").toObject().value("lng").toDouble() < before.value("lng").toDouble());
+}
+
+void TestPageContract::mapTypes()
+{
+    QCOMPARE(state().value("mapTypeId").toString(), QString("roadmap"));
+    for (const QString &id : {"HYBRID", "ROADMAP", "SATELLITE", "TERRAIN"}) {
+        eval("map.setMapTypeId(google.maps.MapTypeId." + id + ");");
+        QCOMPARE(state().value("mapTypeId").toString(), id.toLower());
+    }
+}
+
+void TestPageContract::ownPositionAndAccuracy()
+{
+    eval("map.setZoom(12);");
+    eval("updateCenter(true, 35.8185, -78.8641, 12.5);");
+    QJsonObject s = state();
+    QCOMPARE(s.value("position").toObject().value("lat").toDouble(), 35.8185);
+    QCOMPARE(s.value("position").toObject().value("lng").toDouble(), -78.8641);
+    QCOMPARE(s.value("accuracy").toDouble(), 12.5);
+    QVERIFY(qAbs(s.value("center").toObject().value("lat").toDouble() - 35.8185) < 1e-3);
+
+    // Not following: the marker moves, the map stays; no circle for 0.
+    eval("updateCenter(false, 35.9, -78.9, 0);");
+    s = state();
+    QCOMPARE(s.value("position").toObject().value("lat").toDouble(), 35.9);
+    QVERIFY(qAbs(s.value("center").toObject().value("lat").toDouble() - 35.8185) < 1e-3);
+    QVERIFY(s.value("accuracy").isNull());
+
+    // Only the literal true centres.
+    eval("updateCenter(\"true\", 36.5, -79.5, -1);");
+    s = state();
+    QVERIFY(qAbs(s.value("center").toObject().value("lat").toDouble() - 35.8185) < 1e-3);
+    QVERIFY(s.value("accuracy").isNull());
+
+    eval("updateCenter(true, 36.5, -79.5, 40);");
+    QCOMPARE(state().value("accuracy").toDouble(), 40.0);
+    eval("radius=null;");
+    QVERIFY(state().value("accuracy").isNull());
+}
+
+void TestPageContract::trackGrowsAndIsRemoved()
+{
+    eval("track(35.81, -78.86); track(35.82, -78.87); track(35.83, -78.88);");
+    QCOMPARE(state().value("trackPoints").toInt(), 3);
+    QCOMPARE(state().value("trackLinesShown").toArray().size(), 1);
+    eval("polyLine.setMap(null); polyLine=null;");
+    QCOMPARE(state().value("trackPoints").toInt(), 0);
+    QCOMPARE(state().value("trackLinesShown").toArray().size(), 0);
+    eval("track(1, 2);");
+    QCOMPARE(state().value("trackPoints").toInt(), 1);
+}
+
+void TestPageContract::labelledMarkShowsTextAsText()
+{
+    eval("addMark(48.8566, 2.3522, \"Paris, France\");");
+    eval("addMark(1, 2, \"<b onclick=x>bold</b>\");");
+    const QJsonArray marks = state().value("marks").toArray();
+    QCOMPARE(marks.size(), 2);
+    QCOMPARE(marks.at(0).toObject().value("text").toString(), QString("Paris, France"));
+    QCOMPARE(marks.at(0).toObject().value("lat").toDouble(), 48.8566);
+    QVERIFY(marks.at(0).toObject().value("labelWidth").toInt() > 0);
+    QCOMPARE(marks.at(1).toObject().value("text").toString(), QString("<b onclick=x>bold</b>"));
+}
+
+void TestPageContract::layersGoOnAndOff()
+{
+    // Switching off before ever on tests the declared variable: no script error.
+    QCOMPARE(eval("try { if (trafficLayer) { trafficLayer.setMap(null); trafficLayer=null; } 'ok' }"
+                  " catch (e) { String(e) }").toString(), QString("ok"));
+    eval("trafficLayer = new google.maps.TrafficLayer(); trafficLayer.setMap(map);");
+    eval("bikeLayer = new google.maps.BicyclingLayer(); bikeLayer.setMap(map);");
+    QJsonObject layers = state().value("layers").toObject();
+    QVERIFY(layers.value("traffic").toBool());
+    QVERIFY(layers.value("bicycling").toBool());
+    eval("if (trafficLayer) { trafficLayer.setMap(null); trafficLayer=null; }");
+    layers = state().value("layers").toObject();
+    QVERIFY(!layers.value("traffic").toBool());
+    QVERIFY(layers.value("bicycling").toBool());
+    eval("if (bikeLayer) { bikeLayer.setMap(null); bikeLayer=null; }");
+    QVERIFY(!state().value("layers").toObject().value("bicycling").toBool());
+    QVERIFY2(m_page->errors.isEmpty(), qPrintable(m_page->errors.join('\n')));
+}
+
+void TestPageContract::canvasTakesSizeAndRotation()
+{
+    eval("document.getElementById(\"map_canvas\").style[\"width\"] = \"463px\";");
+    eval("document.getElementById(\"map_canvas\").style[\"height\"] = \"463px\";");
+    eval("document.getElementById(\"map_canvas\").style[\"WebkitTransform\"] = \"rotate(90deg)\";");
+    QJsonObject canvas = state().value("canvas").toObject();
+    QCOMPARE(canvas.value("width").toInt(), 463);
+    QCOMPARE(canvas.value("height").toInt(), 463);
+    QTRY_COMPARE(state().value("canvas").toObject().value("mapWidth").toInt(), 463);
+    QVERIFY(canvas.value("transform").toString().contains("rotate(90deg)"));
+
+    eval("document.getElementById(\"map_canvas\").style[\"WebkitTransform\"] = \"rotate(0deg)\";");
+    eval("document.getElementById(\"map_canvas\").style[\"width\"] = \"100%\";");
+    eval("document.getElementById(\"map_canvas\").style[\"height\"] = \"100%\";");
+    QTRY_COMPARE(state().value("canvas").toObject().value("mapWidth").toInt(), 782);
+    QCOMPARE(state().value("canvas").toObject().value("height").toInt(), 463);
+}
+
+void TestPageContract::directionsNamesAreUsable()
+{
+    QCOMPARE(eval("google.maps.DirectionsStatus.OK").toString(), QString("OK"));
+    QCOMPARE(eval("google.maps.DirectionsTravelMode.WALKING").toString(), QString("WALKING"));
+    QCOMPARE(eval("try { directionsDisplay.setMap(map); directionsDisplay.setMap(null);"
+                  " directionsDisplay.setRouteIndex(0); 'ok' } catch (e) { String(e) }").toString(),
+             QString("ok"));
+}
+
+MARLU_TEST_MAIN(TestPageContract)
+#include "tst_pagecontract.moc"
