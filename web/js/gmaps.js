@@ -1,0 +1,451 @@
+/*
+ * A small stand-in for the parts of the google.maps JavaScript API that the
+ * application's snippets use, implemented over Leaflet and the offline atlas.
+ *
+ * QtWebKit turns the value of every evaluated snippet into a QVariant by
+ * walking the object's enumerable properties; walking a Leaflet object takes
+ * 0.1 to 2.5 s. So Leaflet objects are kept in non-enumerable properties,
+ * methods are non-enumerable too, and mutators return undefined.
+ */
+(function (global) {
+    'use strict';
+
+    var L = global.L;
+    var google = global.google = global.google || {};
+    var maps = google.maps = {};
+
+    var MIN_ZOOM = 0, MAX_ZOOM = 18;
+
+    function hide(obj, name, value) {
+        Object.defineProperty(obj, name, { value: value, writable: true, configurable: true, enumerable: false });
+    }
+
+    function methods(ctor, table) {
+        Object.keys(table).forEach(function (name) { hide(ctor.prototype, name, table[name]); });
+    }
+
+    function isMap(value) {
+        return value instanceof GMap;
+    }
+
+    // ---- enums --------------------------------------------------------------
+
+    maps.MapTypeId = { HYBRID: 'hybrid', ROADMAP: 'roadmap', SATELLITE: 'satellite', TERRAIN: 'terrain' };
+    maps.DirectionsTravelMode = { DRIVING: 'DRIVING', WALKING: 'WALKING', BICYCLING: 'BICYCLING' };
+    maps.TravelMode = maps.DirectionsTravelMode;
+    maps.DirectionsStatus = {
+        OK: 'OK', NOT_FOUND: 'NOT_FOUND', ZERO_RESULTS: 'ZERO_RESULTS',
+        MAX_WAYPOINTS_EXCEEDED: 'MAX_WAYPOINTS_EXCEEDED', INVALID_REQUEST: 'INVALID_REQUEST',
+        OVER_QUERY_LIMIT: 'OVER_QUERY_LIMIT', REQUEST_DENIED: 'REQUEST_DENIED', UNKNOWN_ERROR: 'UNKNOWN_ERROR'
+    };
+    maps.UnitSystem = { METRIC: 0, IMPERIAL: 1 };
+
+    function isMapTypeId(id) {
+        var key;
+        for (key in maps.MapTypeId) {
+            if (maps.MapTypeId[key] === id) { return true; }
+        }
+        return false;
+    }
+
+    // ---- LatLng -------------------------------------------------------------
+
+    function LatLng(lat, lng) {
+        lat = Number(lat);
+        lng = Number(lng);
+        this.latitude = Math.max(-90, Math.min(90, lat));
+        this.longitude = (lng >= -180 && lng <= 180) ? lng : ((lng + 180) % 360 + 360) % 360 - 180;
+    }
+    methods(LatLng, {
+        lat: function () { return this.latitude; },
+        lng: function () { return this.longitude; },
+        equals: function (other) {
+            return other instanceof LatLng && other.latitude === this.latitude && other.longitude === this.longitude;
+        },
+        toJSON: function () { return { lat: this.latitude, lng: this.longitude }; },
+        toString: function () { return '(' + this.latitude + ', ' + this.longitude + ')'; }
+    });
+    maps.LatLng = LatLng;
+
+    // Accepts a LatLng, a {lat, lng} literal or a Leaflet LatLng.
+    function toLatLng(value) {
+        if (value instanceof LatLng) { return value; }
+        if (value && typeof value.lat === 'function') { return new LatLng(value.lat(), value.lng()); }
+        if (value && value.lat !== undefined && value.lng !== undefined) { return new LatLng(value.lat, value.lng); }
+        return null;
+    }
+
+    function toLeaflet(latLng) {
+        return L.latLng(latLng.latitude, latLng.longitude);
+    }
+
+    function fromLeaflet(ll) {
+        return new LatLng(ll.lat, ll.lng);
+    }
+
+    function validLatLng(latLng) {
+        return latLng !== null && isFinite(latLng.latitude) && isFinite(latLng.longitude);
+    }
+
+    // ---- base map layers ----------------------------------------------------
+
+    var BaseLayer = L.GridLayer.extend({
+        createTile: function (coords) {
+            var size = this.getTileSize(), canvas = L.DomUtil.create('canvas', 'marlu-base-tile');
+            var ratio = global.devicePixelRatio || 1, ctx;
+            canvas.width = size.x * ratio;
+            canvas.height = size.y * ratio;
+            ctx = canvas.getContext('2d');
+            if (!ctx) { return canvas; }    // no 2D canvas here: leave the tile blank
+            ctx.scale(ratio, ratio);
+            global.MarluAtlas.drawTile(ctx, this.atlas, this.style, coords.x, coords.y, coords.z, size.x);
+            return canvas;
+        }
+    });
+
+    // Country names for the hybrid map type, as non-interactive DOM markers.
+    function updateLabels(gmap) {
+        var lmap = gmap._leaflet, group = gmap._labels, wanted = {}, atlas = gmap._atlas;
+        var show = atlas && global.MarluAtlas.STYLES[gmap._mapTypeId].labels;
+        if (show) {
+            global.MarluAtlas.labelsAtZoom(atlas, lmap.getZoom()).forEach(function (c) { wanted[c.id + c.name] = c; });
+        }
+        Object.keys(gmap._labelMarkers).forEach(function (key) {
+            if (!wanted[key]) {
+                group.removeLayer(gmap._labelMarkers[key]);
+                delete gmap._labelMarkers[key];
+            }
+        });
+        Object.keys(wanted).forEach(function (key) {
+            if (gmap._labelMarkers[key]) { return; }
+            var c = wanted[key], text = document.createElement('span');
+            text.className = 'marlu-country-label-text';
+            text.textContent = c.name;
+            var ll = lmap.unproject([c.label.x, c.label.y], 0);
+            var marker = L.marker(ll, { interactive: false, keyboard: false,
+                icon: L.divIcon({ className: 'marlu-country-label', html: text, iconSize: null }) });
+            gmap._labelMarkers[key] = marker;
+            group.addLayer(marker);
+        });
+    }
+
+    // ---- Map ----------------------------------------------------------------
+
+    function GMap(div, options) {
+        options = options || {};
+        var center = toLatLng(options.center) || new LatLng(0, 0);
+        var lmap = L.map(div, {
+            center: toLeaflet(center),
+            zoom: typeof options.zoom === 'number' ? options.zoom : 3,
+            minZoom: MIN_ZOOM,
+            maxZoom: MAX_ZOOM,
+            attributionControl: false,
+            // Animations would leave getZoom()/getCenter() stale right after
+            // a snippet and drop zoom steps sent while one runs.
+            zoomAnimation: false,
+            fadeAnimation: false,
+            markerZoomAnimation: false,
+            worldCopyJump: false
+        });
+        hide(this, '_leaflet', lmap);
+        hide(this, '_div', div);
+        hide(this, '_atlas', null);
+        hide(this, '_mapTypeId', maps.MapTypeId.ROADMAP);
+        hide(this, '_base', new BaseLayer({ zIndex: 1, updateWhenZooming: false, keepBuffer: 1 }));
+        hide(this, '_labels', L.layerGroup());
+        hide(this, '_labelMarkers', {});
+        hide(this, '_overlays', []);
+        hide(this, '_legend', null);
+        this._base.style = this._mapTypeId;
+        this._base.atlas = null;
+        this._base.addTo(lmap);
+        this._labels.addTo(lmap);
+        var self = this;
+        lmap.on('zoomend', function () { updateLabels(self); });
+        this.setMapTypeId(options.mapTypeId || maps.MapTypeId.ROADMAP);
+    }
+    methods(GMap, {
+        getDiv: function () { return this._div; },
+        getZoom: function () { return this._leaflet.getZoom(); },
+        setZoom: function (zoom) {
+            zoom = Number(zoom);
+            if (!isFinite(zoom)) { return undefined; }
+            this._leaflet.setZoom(Math.max(MIN_ZOOM, Math.min(MAX_ZOOM, Math.round(zoom))), { animate: false });
+            return undefined;
+        },
+        getCenter: function () { return fromLeaflet(this._leaflet.getCenter()); },
+        setCenter: function (latLng) {
+            latLng = toLatLng(latLng);
+            if (validLatLng(latLng)) { this._leaflet.setView(toLeaflet(latLng), this._leaflet.getZoom(), { animate: false }); }
+            return undefined;
+        },
+        panTo: function (latLng) { return this.setCenter(latLng); },
+        panBy: function (dx, dy) {
+            dx = Number(dx);
+            dy = Number(dy);
+            if (isFinite(dx) && isFinite(dy)) { this._leaflet.panBy([dx, dy], { animate: false }); }
+            return undefined;
+        },
+        getMapTypeId: function () { return this._mapTypeId; },
+        setMapTypeId: function (id) {
+            if (!isMapTypeId(id)) { return undefined; }
+            var div = this._div;
+            Object.keys(maps.MapTypeId).forEach(function (key) {
+                L.DomUtil.removeClass(div, 'marlu-type-' + maps.MapTypeId[key]);
+            });
+            L.DomUtil.addClass(div, 'marlu-type-' + id);
+            if (id !== this._mapTypeId || this._base.style !== id) {
+                this._mapTypeId = id;
+                this._base.style = id;
+                this._base.redraw();
+            }
+            updateLabels(this);
+            return undefined;
+        }
+    });
+    // Internal hooks for the page; not part of the imitated API.
+    methods(GMap, {
+        _setAtlas: function (atlas) {
+            this._atlas = atlas;
+            this._base.atlas = atlas;
+            this._base.redraw();
+            this._overlays.forEach(function (layer) { layer.redraw(); });
+            updateLabels(this);
+        },
+        _attachOverlay: function (layer) {
+            if (this._overlays.indexOf(layer) < 0) { this._overlays.push(layer); }
+            this._leaflet.addLayer(layer);
+            this._updateLegend();
+        },
+        _detachOverlay: function (layer) {
+            var i = this._overlays.indexOf(layer);
+            if (i >= 0) { this._overlays.splice(i, 1); }
+            this._leaflet.removeLayer(layer);
+            this._updateLegend();
+        },
+        _updateLegend: function () {
+            var kinds = [];
+            this._overlays.forEach(function (layer) {
+                if (kinds.indexOf(layer.marluKind) < 0) { kinds.push(layer.marluKind); }
+            });
+            kinds.sort().reverse();   // traffic above cycle paths
+            if (this._legend) {
+                this._leaflet.removeControl(this._legend);
+                this._legend = null;
+            }
+            if (kinds.length) {
+                var legend = L.control({ position: 'bottomleft' });
+                legend.onAdd = function () { return global.MarluOverlays.buildLegend(document, kinds); };
+                legend.addTo(this._leaflet);
+                this._legend = legend;
+            }
+        },
+        _invalidateSize: function () {
+            this._leaflet.invalidateSize({ animate: false, pan: true });
+        }
+    });
+    maps.Map = GMap;
+
+    // ---- overlays on a map (shared setMap/getMap) -----------------------------
+
+    // `layer` is the Leaflet layer; attach/detach default to add/remove.
+    function Overlay(layer) {
+        hide(this, '_layer', layer);
+        hide(this, '_map', null);
+    }
+    methods(Overlay, {
+        getMap: function () { return this._map; },
+        setMap: function (gmap) {
+            if (gmap === this._map) { return undefined; }
+            if (this._map) { this._detach(this._map); }
+            this._map = isMap(gmap) ? gmap : null;
+            if (this._map) { this._attach(this._map); }
+            return undefined;
+        },
+        _attach: function (gmap) { gmap._leaflet.addLayer(this._layer); },
+        _detach: function (gmap) { gmap._leaflet.removeLayer(this._layer); }
+    });
+
+    function inherit(Child, Parent) {
+        Child.prototype = Object.create(Parent.prototype);
+        hide(Child.prototype, 'constructor', Child);
+    }
+
+    // ---- Marker -------------------------------------------------------------
+
+    // options: position, map, icon (a Leaflet icon; a plain pin when absent),
+    // zIndex.
+    function Marker(options) {
+        options = options || {};
+        var pos = toLatLng(options.position) || new LatLng(0, 0);
+        Overlay.call(this, L.marker(toLeaflet(pos), {
+            icon: options.icon || L.divIcon({ className: 'marlu-pin', iconSize: [14, 14], iconAnchor: [7, 7] }),
+            interactive: false, keyboard: false, zIndexOffset: options.zIndex || 0
+        }));
+        hide(this, '_position', pos);
+        if (options.map) { this.setMap(options.map); }
+    }
+    inherit(Marker, Overlay);
+    methods(Marker, {
+        getPosition: function () { return this._position; },
+        setPosition: function (latLng) {
+            latLng = toLatLng(latLng);
+            if (validLatLng(latLng)) {
+                this._position = latLng;
+                this._layer.setLatLng(toLeaflet(latLng));
+            }
+            return undefined;
+        },
+        getElement: function () { return this._layer.getElement() || null; }
+    });
+    maps.Marker = Marker;
+
+    // ---- Circle -------------------------------------------------------------
+
+    function Circle(options) {
+        options = options || {};
+        var center = toLatLng(options.center) || new LatLng(0, 0), radius = Number(options.radius) || 0;
+        Overlay.call(this, L.circle(toLeaflet(center), {
+            radius: radius, interactive: false,
+            color: options.strokeColor || '#1a73e8', weight: options.strokeWeight || 1.5,
+            opacity: options.strokeOpacity !== undefined ? options.strokeOpacity : 0.9,
+            fillColor: options.fillColor || '#1a73e8',
+            fillOpacity: options.fillOpacity !== undefined ? options.fillOpacity : 0.18
+        }));
+        hide(this, '_center', center);
+        hide(this, '_radius', radius);
+        if (options.map) { this.setMap(options.map); }
+    }
+    inherit(Circle, Overlay);
+    methods(Circle, {
+        getCenter: function () { return this._center; },
+        setCenter: function (latLng) {
+            latLng = toLatLng(latLng);
+            if (validLatLng(latLng)) {
+                this._center = latLng;
+                this._layer.setLatLng(toLeaflet(latLng));
+            }
+            return undefined;
+        },
+        getRadius: function () { return this._radius; },
+        setRadius: function (metres) {
+            metres = Number(metres);
+            if (isFinite(metres) && metres >= 0) {
+                this._radius = metres;
+                this._layer.setRadius(metres);
+            }
+            return undefined;
+        }
+    });
+    maps.Circle = Circle;
+
+    // ---- Polyline -----------------------------------------------------------
+
+    function Polyline(options) {
+        options = options || {};
+        var path = (options.path || []).map(toLatLng).filter(validLatLng);
+        Overlay.call(this, L.polyline(path.map(toLeaflet), {
+            interactive: false,
+            color: options.strokeColor || '#d6336c',
+            opacity: options.strokeOpacity !== undefined ? options.strokeOpacity : 0.9,
+            weight: options.strokeWeight || 4,
+            lineJoin: 'round'
+        }));
+        hide(this, '_path', path);
+        if (options.map) { this.setMap(options.map); }
+    }
+    inherit(Polyline, Overlay);
+    methods(Polyline, {
+        // A copy: changing it does not change the line.
+        getPath: function () { return this._path.slice(); },
+        setPath: function (path) {
+            this._path = (path || []).map(toLatLng).filter(validLatLng);
+            this._layer.setLatLngs(this._path.map(toLeaflet));
+            return undefined;
+        },
+        // Appends one point; what track() uses.
+        extend: function (latLng) {
+            latLng = toLatLng(latLng);
+            if (validLatLng(latLng)) {
+                this._path.push(latLng);
+                this._layer.addLatLng(toLeaflet(latLng));
+            }
+            return undefined;
+        }
+    });
+    maps.Polyline = Polyline;
+
+    // ---- traffic and cycling layers -----------------------------------------
+
+    function overlayLayerType(kind) {
+        function LayerType() {
+            var self = this;
+            Overlay.call(this, global.MarluOverlays.createLayer(L, kind, function () {
+                return self._map ? self._map._atlas : null;
+            }));
+        }
+        inherit(LayerType, Overlay);
+        methods(LayerType, {
+            _attach: function (gmap) { gmap._attachOverlay(this._layer); },
+            _detach: function (gmap) { gmap._detachOverlay(this._layer); }
+        });
+        return LayerType;
+    }
+    maps.TrafficLayer = overlayLayerType('traffic');
+    maps.BicyclingLayer = overlayLayerType('bicycling');
+
+    // ---- directions ---------------------------------------------------------
+
+    function DirectionsService() {}
+    methods(DirectionsService, {
+        // callback(result, status). No route source is wired up yet, so every
+        // request fails asynchronously, as a real lookup would report it.
+        // TODO: ask the local map service for the route and build the result.
+        route: function (request, callback) {
+            if (typeof callback !== 'function') { return undefined; }
+            global.setTimeout(function () { callback(null, maps.DirectionsStatus.UNKNOWN_ERROR); }, 0);
+            return undefined;
+        }
+    });
+    maps.DirectionsService = DirectionsService;
+
+    function DirectionsRenderer(options) {
+        options = options || {};
+        Overlay.call(this, L.layerGroup());
+        hide(this, '_directions', null);
+        hide(this, '_routeIndex', 0);
+        hide(this, '_panel', options.panel || null);
+        if (options.map) { this.setMap(options.map); }
+        if (options.directions) { this.setDirections(options.directions); }
+    }
+    inherit(DirectionsRenderer, Overlay);
+    methods(DirectionsRenderer, {
+        getDirections: function () { return this._directions; },
+        setDirections: function (result) {
+            this._directions = result || null;
+            this._routeIndex = 0;
+            this._render();
+            return undefined;
+        },
+        getRouteIndex: function () { return this._routeIndex; },
+        setRouteIndex: function (index) {
+            index = Number(index);
+            if (isFinite(index) && index >= 0) {
+                this._routeIndex = Math.floor(index);
+                this._render();
+            }
+            return undefined;
+        },
+        getPanel: function () { return this._panel; },
+        setPanel: function (element) {
+            this._panel = element || null;
+            return undefined;
+        },
+        // Draws the chosen route of the current result into this._layer.
+        // TODO: draw routes once the directions service returns them.
+        _render: function () {
+            this._layer.clearLayers();
+        }
+    });
+    maps.DirectionsRenderer = DirectionsRenderer;
+}(this));

@@ -1,0 +1,255 @@
+/*
+ * Globals of the map page. The application drives the page by evaluating
+ * short snippets against these names right after the load event, so all of
+ * them exist synchronously; only the country shapes arrive later.
+ */
+
+// Set by the application before our scripts run; the page also works without it.
+window.pelmarkSeen = (typeof pelmark === 'object' && pelmark !== null);
+window.shapesLoaded = false;
+window.shapesError = null;
+window.shapesLoadMs = null;
+window.shapesTimings = null;
+
+var map = null;
+var polyLine = null;
+var trafficLayer = null;
+var bikeLayer = null;
+var directionsService = null;
+var directionsDisplay = null;
+var positionMarker = null;
+var marks = [];
+
+var updateCenter, track, addMark, mapState;
+
+(function () {
+    'use strict';
+
+    var START_CENTER = { lat: 35.8185, lng: -78.8641 };
+    var START_ZOOM = 3;
+    // 50m: detailed enough for the zooms people use this map at and drawn in
+    // about half a second in QtWebKit. "?shapes=110m" or "10m" in the page URL
+    // picks another resolution, for comparing.
+    var resolution = /[?&]shapes=(110m|50m|10m)\b/.exec(window.location.search);
+    var SHAPES_URL = 'node_modules/world-atlas/countries-' + (resolution ? resolution[1] : '50m') + '.json';
+
+    var gm = google.maps;
+    var canvas = document.getElementById('map_canvas');
+    var accuracyCircle = null;
+    var started = Date.now();
+
+    map = new gm.Map(canvas, { center: START_CENTER, zoom: START_ZOOM, mapTypeId: gm.MapTypeId.ROADMAP });
+    directionsService = new gm.DirectionsService();
+    directionsDisplay = new gm.DirectionsRenderer({ map: map });
+
+    // ---- size of map_canvas -------------------------------------------------
+
+    // The application resizes and rotates map_canvas through its inline style;
+    // Leaflet only notices window resizes, so watch the attribute as well and
+    // re-check before every call in case a mutation is still undelivered.
+    var lastSize = '';
+    function syncSize() {
+        var size = canvas.offsetWidth + 'x' + canvas.offsetHeight;
+        if (size !== lastSize) {
+            lastSize = size;
+            map._invalidateSize();
+        }
+    }
+    lastSize = canvas.offsetWidth + 'x' + canvas.offsetHeight;
+    if (window.MutationObserver) {
+        new MutationObserver(syncSize).observe(canvas, { attributes: true, attributeFilter: ['style'] });
+    }
+    window.addEventListener('resize', syncSize);
+
+    // ---- accuracy circle: the `radius` global ---------------------------------
+
+    // An accessor so that the application's "radius=null;" removes the circle
+    // from the map at once instead of merely dropping our reference to it.
+    Object.defineProperty(window, 'radius', {
+        configurable: false,
+        enumerable: true,
+        get: function () { return accuracyCircle; },
+        set: function (value) {
+            if (value === accuracyCircle) { return; }
+            if (value instanceof gm.Circle) {
+                if (accuracyCircle) { accuracyCircle.setMap(null); }
+                accuracyCircle = value;
+                if (!value.getMap()) { value.setMap(map); }
+            } else if (value === null || value === undefined || value === false) {
+                if (accuracyCircle) { accuracyCircle.setMap(null); }
+                accuracyCircle = null;
+            }
+        }
+    });
+
+    // ---- own position -------------------------------------------------------
+
+    function positionIcon() {
+        return L.divIcon({ className: 'marlu-position', iconSize: [18, 18], iconAnchor: [9, 9] });
+    }
+
+    // Shows the own position; draws an accuracy circle of `accuracy` metres
+    // when it is positive; centres the map only when `center` is literally true.
+    updateCenter = function (center, lat, lng, accuracy) {
+        syncSize();
+        var pos = new gm.LatLng(lat, lng);
+        if (!isFinite(pos.lat()) || !isFinite(pos.lng()) || lat === null || lng === null) { return undefined; }
+        if (positionMarker) {
+            positionMarker.setPosition(pos);
+            if (!positionMarker.getMap()) { positionMarker.setMap(map); }
+        } else {
+            positionMarker = new gm.Marker({ position: pos, map: map, icon: positionIcon(), zIndex: 1000 });
+        }
+        accuracy = Number(accuracy);
+        if (accuracy > 0 && isFinite(accuracy)) {
+            if (accuracyCircle) {
+                accuracyCircle.setCenter(pos);
+                accuracyCircle.setRadius(accuracy);
+                if (!accuracyCircle.getMap()) { accuracyCircle.setMap(map); }
+            } else {
+                window.radius = new gm.Circle({ center: pos, radius: accuracy, map: map });
+            }
+        } else {
+            window.radius = null;
+        }
+        if (center === true) { map.setCenter(pos); }
+        return undefined;
+    };
+
+    // ---- travelled track ----------------------------------------------------
+
+    // Extends polyLine; after the application's "polyLine.setMap(null);
+    // polyLine=null;" the next point starts a new line.
+    track = function (lat, lng) {
+        syncSize();
+        var pos = new gm.LatLng(lat, lng);
+        if (!isFinite(pos.lat()) || !isFinite(pos.lng()) || lat === null || lng === null) { return undefined; }
+        if (polyLine instanceof gm.Polyline) {
+            polyLine.extend(pos);
+        } else {
+            polyLine = new gm.Polyline({ path: [pos], map: map });
+        }
+        return undefined;
+    };
+
+    // ---- marks --------------------------------------------------------------
+
+    // A pin with a permanent label. The text goes in as a text node: it is
+    // user data and must never be parsed as HTML.
+    addMark = function (lat, lng, text) {
+        syncSize();
+        var pos = new gm.LatLng(lat, lng);
+        if (!isFinite(pos.lat()) || !isFinite(pos.lng()) || lat === null || lng === null) { return undefined; }
+        var body = document.createElement('div'), pin = document.createElement('span'), label = document.createElement('span');
+        body.className = 'marlu-mark-body';
+        pin.className = 'marlu-mark-pin';
+        label.className = 'marlu-mark-label';
+        label.appendChild(document.createTextNode(text === undefined || text === null ? '' : String(text)));
+        body.appendChild(pin);
+        body.appendChild(label);
+        var mark = new gm.Marker({
+            position: pos, map: map, zIndex: 500,
+            icon: L.divIcon({ className: 'marlu-mark', html: body, iconSize: [0, 0], iconAnchor: [0, 0] })
+        });
+        marks.push(mark);
+        return undefined;
+    };
+
+    // ---- state for tests and diagnostics --------------------------------------
+
+    function onMap(overlay) {
+        return !!overlay && overlay.getMap() === map;
+    }
+
+    function pointOf(latLng) {
+        return { lat: latLng.lat(), lng: latLng.lng() };
+    }
+
+    // Everything visible on the map, read from what is actually shown, as a
+    // JSON string (cheap for QtWebKit to hand back).
+    mapState = function () {
+        syncSize();
+        var lmap = map._leaflet, size = lmap.getSize(), kinds = {};
+        map._overlays.forEach(function (layer) {
+            if (lmap.hasLayer(layer)) { kinds[layer.marluKind] = true; }
+        });
+        var legend = document.querySelector('#map_canvas .marlu-legend');
+        var tracks = [];
+        lmap.eachLayer(function (layer) {
+            if (layer instanceof L.Polyline && !(layer instanceof L.Polygon) && layer.getLatLngs().length) {
+                tracks.push(layer.getLatLngs().length);
+            }
+        });
+        var shownMarks = [];
+        marks.forEach(function (mark) {
+            var el = mark.getElement(), label = el && el.querySelector('.marlu-mark-label');
+            if (onMap(mark) && label) {
+                var p = pointOf(mark.getPosition());
+                p.text = label.textContent;
+                p.labelHtml = label.innerHTML;
+                p.labelWidth = label.offsetWidth;
+                shownMarks.push(p);
+            }
+        });
+        return JSON.stringify({
+            zoom: map.getZoom(),
+            center: pointOf(map.getCenter()),
+            mapTypeId: map.getMapTypeId(),
+            position: onMap(positionMarker) ? pointOf(positionMarker.getPosition()) : null,
+            accuracy: onMap(accuracyCircle) ? accuracyCircle.getRadius() : null,
+            trackPoints: polyLine instanceof gm.Polyline ? polyLine.getPath().length : 0,
+            trackLinesShown: tracks,
+            marks: shownMarks,
+            layers: { traffic: !!kinds.traffic, bicycling: !!kinds.bicycling },
+            legend: legend ? legend.textContent : null,
+            countryLabels: document.querySelectorAll('#map_canvas .marlu-country-label').length,
+            shapesLoaded: window.shapesLoaded,
+            shapesError: window.shapesError,
+            pelmarkSeen: window.pelmarkSeen,
+            canvas: { width: canvas.offsetWidth, height: canvas.offsetHeight,
+                      mapWidth: size.x, mapHeight: size.y,
+                      transform: canvas.style.WebkitTransform || canvas.style.transform || '' }
+        });
+    };
+
+    // ---- last known fix from the application ----------------------------------
+
+    // Only read once: connecting to pelmark.updated would survive page reloads.
+    if (window.pelmarkSeen) {
+        try {
+            var lat = Number(pelmark.latitude), lng = Number(pelmark.longitude);
+            var acc = Number(pelmark.horizontalAccuracy);
+            if (isFinite(lat) && isFinite(lng) && !(lat === 0 && lng === 0)) {
+                updateCenter(false, lat, lng, acc);
+            }
+        } catch (e) {
+            // A half-initialised object must not break the page.
+        }
+    }
+
+    // ---- country shapes -----------------------------------------------------
+
+    var requested = Date.now();
+    MarluAtlas.loadJson(SHAPES_URL, function (error, topology) {
+        if (error) {
+            window.shapesError = String(error.message || error);
+            return;
+        }
+        var received = Date.now(), atlas;
+        try {
+            atlas = MarluAtlas.buildAtlas(topology, topojson);
+        } catch (e) {
+            window.shapesError = 'bad shapes: ' + e.message;
+            return;
+        }
+        var built = Date.now();
+        map._base.once('load', function () {
+            var drawn = Date.now();
+            window.shapesLoadMs = drawn - started;
+            window.shapesTimings = { url: SHAPES_URL, loadMs: received - requested,
+                                     buildMs: built - received, drawMs: drawn - built };
+            window.shapesLoaded = true;
+        });
+        map._setAtlas(atlas);
+    });
+}());
