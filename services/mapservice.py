@@ -126,6 +126,11 @@ class MapRequestHandler(BaseHTTPRequestHandler):
         pass
 
 
+import geocoding  # noqa: E402  (registers into the handler defined above)
+
+geocoding.register(MapRequestHandler.ROUTES)
+
+
 class MapServer(ThreadingHTTPServer):
     daemon_threads = True
 

@@ -1,5 +1,6 @@
 #include "cannedhttpserver.h"
 #include "logcapture.h"
+#include "pageserver.h"
 #include "testmain.h"
 
 #include "geocoding/geocoderequester.h"
@@ -41,6 +42,7 @@ private slots:
     void onlyTheNewestOfTwoQueriesReports();
     void askingAgainFromTheReceiverIsSafe();
     void resultsKeepTheirAddressesWhileTheListGrows();
+    void localServiceAnswersTheNewestOfTwoQueries();
 
 private:
     QSignalSpy *run(const QString &address);
@@ -287,6 +289,33 @@ void TestGeocodeRequester::resultsKeepTheirAddressesWhileTheListGrows()
         m_requester->m_results.append(GeocodeAddress());
     QCOMPARE(&m_requester->m_results.first(), first);
     QCOMPARE(first->description(), QString("Place 0"));
+}
+
+void TestGeocodeRequester::localServiceAnswersTheNewestOfTwoQueries()
+{
+    PageServer service;
+    QVERIFY(service.start());
+    QSettings().setValue("Servers/GeocodingHost", service.hostPort());
+    QSignalSpy spy(m_requester, &GeocodeRequester::finish);
+    m_requester->query("Paris");
+    m_requester->query("Toledo, Spain");
+    QVERIFY(spy.wait(15000));
+    QTest::qWait(300);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.first().at(0).toBool(), true);
+    QVERIFY(!m_requester->m_results.isEmpty());
+    QCOMPARE(m_requester->m_results.first().description(), QString("Toledo, Spain"));
+    QVERIFY(qAbs(m_requester->m_results.first().latitude() - 39.86) < 0.1);
+
+    m_requester->query("Paris");
+    QVERIFY(spy.wait(15000));
+    QVERIFY(m_requester->m_results.size() > 1);
+    QCOMPARE(m_requester->m_results.first().description(), QString("Paris, France"));
+    QVERIFY(m_requester->m_results.first().m_types.contains("locality"));
+
+    m_requester->query("Xqzzyville Nowhere");
+    QVERIFY(spy.wait(15000));
+    QCOMPARE(spy.last().at(1).toString(), QString("No results found."));
 }
 
 MARLU_TEST_MAIN(TestGeocodeRequester)
