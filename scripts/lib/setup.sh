@@ -5,17 +5,25 @@ set -euo pipefail
 MARLU_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 MARLU_BUILD=${MARLU_BUILD:-$MARLU_ROOT/build}
 
+# Libraries, checked with dpkg.
 marlu_packages=(
-  build-essential cmake pkg-config python3 nodejs npm
   qtbase5-dev qtbase5-dev-tools libqt5webkit5-dev qtpositioning5-dev
-  libqt5x11extras5-dev libx11-dev
-  xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
+  libqt5x11extras5-dev libx11-dev fonts-dejavu-core
+)
+# Tools, checked by command: a machine may have them from elsewhere (node from
+# another repository, python from pyenv), and Debian's package would clash.
+marlu_tools=(
+  cmake:cmake g++:g++ make:make python3:python3 node:nodejs npm:npm
+  xvfb-run:xvfb xauth:xauth xprop:x11-utils xdotool:xdotool import:imagemagick
 )
 
 marlu_install_packages() {
-  local missing=() p
+  local missing=() p entry
   for p in "${marlu_packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  for entry in "${marlu_tools[@]}"; do
+    command -v "${entry%%:*}" >/dev/null 2>&1 || missing+=("${entry#*:}")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "marlu: installing ${missing[*]}"
