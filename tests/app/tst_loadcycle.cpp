@@ -18,6 +18,7 @@ private slots:
     void init();
     void retryAfterFailureBuildsMenuOnce();
     void noClosesTheWindowWithoutMenu();
+    void everyFailedRetryAsksAgain();
     void laterFailingReloadAsksNothing();
     void closingWhileLoadingAsksNothing();
 
@@ -67,6 +68,22 @@ void TestLoadCycle::noClosesTheWindowWithoutMenu()
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(answerer.answered() == 1, 10000);
     QTRY_VERIFY(!w.isVisible());
+    QVERIFY(w.findChildren<QMenuBar *>().isEmpty());
+    QVERIFY(!log.lines().contains("loaded html page"));
+}
+
+void TestLoadCycle::everyFailedRetryAsksAgain()
+{
+    ModalAnswerer answerer(QMessageBox::Yes);
+    answerer.setBeforeAnswer([&] {
+        if (answerer.answered() == 3)
+            answerer.setAnswer(QMessageBox::No);
+    });
+    LogCapture log;
+    MainWindow w;
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 15000);
+    QCOMPARE(answerer.answered(), 3);
     QVERIFY(w.findChildren<QMenuBar *>().isEmpty());
     QVERIFY(!log.lines().contains("loaded html page"));
 }
