@@ -173,6 +173,10 @@ void TestPageContract::trackGrowsAndIsRemoved()
 void TestPageContract::labelledMarkShowsTextAsText()
 {
     eval("addMark(48.8566, 2.3522, \"Paris, France\");");
+    const QJsonObject shown = state().value("center").toObject();
+    // Centred to the pixel: at the start zoom a pixel is a fraction of a degree.
+    QVERIFY(qAbs(shown.value("lat").toDouble() - 48.8566) < 0.5);
+    QVERIFY(qAbs(shown.value("lng").toDouble() - 2.3522) < 0.5);
     eval("addMark(1, 2, \"<b onclick=x>bold</b>\");");
     const QJsonArray marks = state().value("marks").toArray();
     QCOMPARE(marks.size(), 2);

@@ -152,6 +152,8 @@ var updateCenter, track, addMark, mapState;
             icon: L.divIcon({ className: 'marlu-mark', html: body, iconSize: [0, 0], iconAnchor: [0, 0] })
         });
         marks.push(mark);
+        // A place the user just looked up is shown, not left off screen.
+        map.setCenter(pos);
         return undefined;
     };
 
