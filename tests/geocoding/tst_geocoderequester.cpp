@@ -28,6 +28,7 @@ class TestGeocodeRequester : public QObject
     Q_OBJECT
 private slots:
     void init();
+    void metaObjectHasSignalThenSlot();
     void addressIsPercentEncoded_data();
     void addressIsPercentEncoded();
     void publishedReplyWithTwoCandidates();
@@ -67,6 +68,21 @@ QSignalSpy *TestGeocodeRequester::run(const QString &address)
     m_requester->query(address);
     spy->wait(5000);
     return spy;
+}
+
+void TestGeocodeRequester::metaObjectHasSignalThenSlot()
+{
+    const QMetaObject &mo = GeocodeRequester::staticMetaObject;
+    QCOMPARE(mo.className(), "GeocodeRequester");
+    QCOMPARE(mo.methodCount() - mo.methodOffset(), 2);
+    const QMetaMethod finish = mo.method(mo.methodOffset());
+    QCOMPARE(finish.methodSignature(), QByteArray("finish(bool,QString)"));
+    QCOMPARE(finish.methodType(), QMetaMethod::Signal);
+    QCOMPARE(finish.parameterNames(), (QList<QByteArray>{"success", "error"}));
+    const QMetaMethod slot = mo.method(mo.methodOffset() + 1);
+    QCOMPARE(slot.methodSignature(), QByteArray("onFinished()"));
+    QCOMPARE(slot.access(), QMetaMethod::Public);
+    QCOMPARE(mo.propertyCount(), mo.propertyOffset());
 }
 
 void TestGeocodeRequester::addressIsPercentEncoded_data()
