@@ -1,6 +1,8 @@
 #include <QtPositioning/QGeoPositionInfoSource>
 #include <QtPositioning/QGeoSatelliteInfoSource>
 #include <QtPositioning/QNmeaPositionInfoSource>
+#include "testmain.h"
+
 #include <QtTest>
 
 #include <memory>
@@ -350,5 +352,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_GUILESS_MAIN(TestNmeaReplay)
+MARLU_TEST_MAIN(TestNmeaReplay)
 #include "tst_nmeareplay.moc"
