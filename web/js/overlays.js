@@ -141,7 +141,7 @@
     // A Leaflet GridLayer drawing `kind` over the land of getAtlas() (or
     // everywhere while the shapes are still loading).
     function createLayer(L, kind, getAtlas) {
-        var spec = KINDS[kind];
+        var style = KINDS[kind];
         var Layer = L.GridLayer.extend({
             createTile: function (coords) {
                 var size = this.getTileSize(), canvas = L.DomUtil.create('canvas', 'marlu-overlay-tile');
@@ -156,11 +156,11 @@
                     window.MarluAtlas.traceLand(ctx, atlas, coords.x, coords.y, coords.z, size.x);
                     ctx.clip();
                 }
-                spec.draw(ctx, coords.x, coords.y, coords.z, size.x);
+                style.draw(ctx, coords.x, coords.y, coords.z, size.x);
                 return canvas;
             }
         });
-        var layer = new Layer({ zIndex: spec.zIndex, updateWhenZooming: false, className: 'marlu-' + kind });
+        var layer = new Layer({ zIndex: style.zIndex, updateWhenZooming: false, className: 'marlu-' + kind });
         layer.marluKind = kind;
         return layer;
     }
