@@ -3,7 +3,6 @@
 #include <QDebug>
 #include <QLoggingCategory>
 #include <QNetworkReply>
-#include <QPointer>
 
 namespace {
 const char *const kTooLarge = "_marlu_reply_too_large";

@@ -47,6 +47,13 @@ static QStringList rows(FindDlg &dlg)
     return out;
 }
 
+// Presses Search and waits for the one candidate of the canned reply.
+static void searchForOneRow(FindDlg *dlg)
+{
+    QTest::mouseClick(dlg->findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(rows(*dlg).size(), 1, 5000);
+}
+
 static void doubleClickRow(FindDlg &dlg, int row)
 {
     auto *list = dlg.findChild<QListWidget *>("listWidget");
@@ -74,6 +81,7 @@ private slots:
 private:
     QJsonObject pageState(MainWindow &w);
     void runFind(MainWindow &w, std::function<void(FindDlg *)> drive);
+    void waitForPage(MainWindow &w, const LogCapture &log);
 
     QNetworkAccessManager m_network;
     CannedHttpServer m_geocoder;
@@ -201,6 +209,12 @@ QJsonObject TestFindDlg::pageState(MainWindow &w)
     return QJsonDocument::fromJson(json.toUtf8()).object();
 }
 
+void TestFindDlg::waitForPage(MainWindow &w, const LogCapture &log)
+{
+    w.show();
+    QTRY_VERIFY_WITH_TIMEOUT(log.lines().contains("loaded html page"), 15000);
+}
+
 void TestFindDlg::runFind(MainWindow &w, std::function<void(FindDlg *)> drive)
 {
     QTimer poll;
@@ -243,12 +257,9 @@ void TestFindDlg::chosenPlaceIsMarkedOnThePage()
     m_geocoder.setBody(geocodeReply({{address, lat, lng}}));
     LogCapture log;
     MainWindow w;
-    w.show();
-    QTRY_VERIFY_WITH_TIMEOUT(log.lines().contains("loaded html page"), 15000);
-
+    waitForPage(w, log);
     runFind(w, [](FindDlg *dlg) {
-        QTest::mouseClick(dlg->findChild<QPushButton *>("pushButton"), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(rows(*dlg).size(), 1, 5000);
+        searchForOneRow(dlg);
         doubleClickRow(*dlg, 0);
     });
 
@@ -267,11 +278,9 @@ void TestFindDlg::leavingWithoutChoiceMarksNothing()
     m_geocoder.setBody(geocodeReply({{"Somewhere", 1, 2}}));
     LogCapture log;
     MainWindow w;
-    w.show();
-    QTRY_VERIFY_WITH_TIMEOUT(log.lines().contains("loaded html page"), 15000);
+    waitForPage(w, log);
     runFind(w, [](FindDlg *dlg) {
-        QTest::mouseClick(dlg->findChild<QPushButton *>("pushButton"), Qt::LeftButton);
-        QTRY_COMPARE_WITH_TIMEOUT(rows(*dlg).size(), 1, 5000);
+        searchForOneRow(dlg);
         dlg->reject();
     });
     QCOMPARE(pageState(w).value("marks").toArray().size(), 0);

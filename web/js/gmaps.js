@@ -271,6 +271,17 @@
         hide(Child.prototype, 'constructor', Child);
     }
 
+    // Moves a point overlay, remembering where under the given key; a position
+    // that is not a number leaves it where it was.
+    function moveTo(overlay, key, latLng) {
+        latLng = toLatLng(latLng);
+        if (validLatLng(latLng)) {
+            overlay[key] = latLng;
+            overlay._layer.setLatLng(toLeaflet(latLng));
+        }
+        return undefined;
+    }
+
     // ---- Marker -------------------------------------------------------------
 
     // options: position, map, icon (a Leaflet icon; a plain pin when absent),
@@ -288,14 +299,7 @@
     inherit(Marker, Overlay);
     methods(Marker, {
         getPosition: function () { return this._position; },
-        setPosition: function (latLng) {
-            latLng = toLatLng(latLng);
-            if (validLatLng(latLng)) {
-                this._position = latLng;
-                this._layer.setLatLng(toLeaflet(latLng));
-            }
-            return undefined;
-        },
+        setPosition: function (latLng) { return moveTo(this, '_position', latLng); },
         getElement: function () { return this._layer.getElement() || null; }
     });
     maps.Marker = Marker;
@@ -319,14 +323,7 @@
     inherit(Circle, Overlay);
     methods(Circle, {
         getCenter: function () { return this._center; },
-        setCenter: function (latLng) {
-            latLng = toLatLng(latLng);
-            if (validLatLng(latLng)) {
-                this._center = latLng;
-                this._layer.setLatLng(toLeaflet(latLng));
-            }
-            return undefined;
-        },
+        setCenter: function (latLng) { return moveTo(this, '_center', latLng); },
         getRadius: function () { return this._radius; },
         setRadius: function (metres) {
             metres = Number(metres);
