@@ -2,14 +2,19 @@
 
 #include "ui_mainwindow.h"
 
+#include "app/mousesuppressor.h"
+#include "app/overlaytaprelay.h"
 #include "app/serverconfig.h"
+#include "app/toolbutton.h"
 #include "geocoding/geocoderequester.h"
 #include "platform/maemo5attributes.h"
+#include "platform/pickselectoraction.h"
 
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
@@ -19,14 +24,38 @@
 #include <QWebSettings>
 #include <QWebView>
 
+static void registerResources()
+{
+    static bool registered = false;
+    if (!registered) {
+        Q_INIT_RESOURCE(res);
+        registered = true;
+    }
+}
+
 MainWindow::MainWindow(QWidget *parent)
     : Maemo5Wnd(parent)
     , ui(new Ui_MainWindow)
     , m_geoLocation(nullptr)
 {
+    registerResources();
+
+    m_viewGroup = nullptr;
+    m_westButton = nullptr;
+    m_northButton = nullptr;
+    m_eastButton = nullptr;
+    m_southButton = nullptr;
+    m_autoRotateAction = nullptr;
+    m_trafficLayerAction = nullptr;
+    m_bicyclingLayerAction = nullptr;
+    m_showAccuracyAction = nullptr;
     m_network = nullptr;
     m_geocoder = nullptr;
+    m_directions = nullptr;
+    m_directionsDlg = nullptr;
+    m_currDirectionsDlg = nullptr;
     m_overlay = nullptr;
+    m_updateModeAction = nullptr;
     m_autoRotate = false;
     m_rotation = 0;
     m_centerOnPosition = true;
@@ -36,6 +65,16 @@ MainWindow::MainWindow(QWidget *parent)
     // The own position until the first fix arrives.
     m_currentPosition.setCoordinates(35.8185, -78.8641);
     init();
+
+    m_overlay = new QLabel(this);
+    m_overlay->setGeometry(ui->webView->x(), ui->webView->y(), ui->webView->width(),
+                           ui->webView->height());
+    // The overlay takes the map's mouse events so that drags reach this window;
+    // taps still have to reach the view's suppressor, and the arrows stay
+    // clickable above the overlay.
+    new OverlayTapRelay(m_overlay, ui->webView);
+    for (QWidget *button : {m_westButton, m_northButton, m_eastButton, m_southButton})
+        button->raise();
 
     m_lastMouseY = 0;
     m_lastMouseX = 0;
@@ -99,7 +138,27 @@ void MainWindow::init()
     connect(frame, &QWebFrame::javaScriptWindowObjectCleared,
             this, &MainWindow::javaScriptWindowObjectCleared);
 
+    connect(&m_geoLocation, &GeoLocation::updated, this, &MainWindow::onPositionUpdated);
+
     grabZoomKeys(true);
+
+    auto *suppressor = new MouseSuppressor(ui->webView);
+    connect(suppressor, &MouseSuppressor::click, this, &MainWindow::onClick);
+
+    m_westButton = new ToolButton(QIcon(":/images/west.png"), 0, this);
+    m_northButton = new ToolButton(QIcon(":/images/north.png"), 0, this);
+    m_eastButton = new ToolButton(QIcon(":/images/east.png"), 0, this);
+    m_southButton = new ToolButton(QIcon(":/images/south.png"), 0, this);
+
+    connect(m_westButton, &QToolButton::clicked, this, &MainWindow::onWest);
+    connect(m_northButton, &QToolButton::clicked, this, &MainWindow::onNorth);
+    connect(m_eastButton, &QToolButton::clicked, this, &MainWindow::onEast);
+    connect(m_southButton, &QToolButton::clicked, this, &MainWindow::onSouth);
+
+    m_westButton->setVisible(false);
+    m_northButton->setVisible(false);
+    m_eastButton->setVisible(false);
+    m_southButton->setVisible(false);
 
     connect(ui->webView, &QWebView::loadFinished, this, &MainWindow::onLoadFinished);
 
@@ -171,9 +230,3 @@ void MainWindow::changeEvent(QEvent *e)
         setWindowTitle(QCoreApplication::translate("MainWindow", "Marlu"));
 }
 
-void MainWindow::createMenu()
-{
-    // The application menu; its entries join with the features that own them.
-    // Address search has no other way in.
-    menuBar()->addAction(tr("Find Address"), this, &MainWindow::find);
-}

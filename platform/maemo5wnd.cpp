@@ -1,6 +1,9 @@
 #include "maemo5wnd.h"
 
+#include "platform/applicationmenu.h"
+#include "platform/fullscreenexitbutton.h"
 #include "platform/maemo5attributes.h"
+#include "platform/pickselectoraction.h"
 
 #include <QDebug>
 #include <QX11Info>
@@ -11,8 +14,10 @@
 
 Maemo5Wnd::Maemo5Wnd(QWidget *parent)
     : QMainWindow(parent)
+    , m_orientationAction(nullptr)
 {
     qDebug() << "Maemo5Wnd::Maemo5Wnd";
+    setMenuBar(new ApplicationMenu(this));
 }
 
 Maemo5Wnd::~Maemo5Wnd() = default;
@@ -63,6 +68,8 @@ void Maemo5Wnd::setAutoRotate(bool on)
     if (on) {
         qDebug() << "set autorotate: on";
         Maemo5Attributes::setAttribute(this, Maemo5Attributes::AutoOrientation, true);
+        if (m_orientationAction)
+            m_orientationAction->setSelectedIndex(0);
     } else {
         qDebug() << "set autorotate: off";
         Maemo5Attributes::setAttribute(this, Maemo5Attributes::AutoOrientation, false);
@@ -72,6 +79,9 @@ void Maemo5Wnd::setAutoRotate(bool on)
 void Maemo5Wnd::setLandscapeOrPortrait(bool landscape)
 {
     qDebug() << "Maemo5Wnd::setLandscapeOrPortrait";
+    const int index = landscape ? 1 : 2;
+    if (m_orientationAction)
+        m_orientationAction->setSelectedIndex(index);
     if (landscape) {
         qDebug() << ">> set Landscape";
         Maemo5Attributes::setAttribute(this, Maemo5Attributes::LandscapeOrientation, true);
@@ -79,4 +89,39 @@ void Maemo5Wnd::setLandscapeOrPortrait(bool landscape)
         qDebug() << ">> set Portrait";
         Maemo5Attributes::setAttribute(this, Maemo5Attributes::PortraitOrientation, true);
     }
+    if (m_orientationAction)
+        m_orientationAction->setSelectedIndex(index);
+}
+
+void Maemo5Wnd::onOrientationChanged(int index)
+{
+    qDebug() << "Maemo5Wnd::onOrientationChanged";
+    if (index == 1) {
+        setAutoRotate(false);
+        setLandscapeOrPortrait(true);
+    } else if (index == 2) {
+        setAutoRotate(false);
+        setLandscapeOrPortrait(false);
+    } else if (index == 0) {
+        setAutoRotate(true);
+    }
+}
+
+void Maemo5Wnd::addOrientationToMenu()
+{
+    qDebug() << "Maemo5Wnd::addOrientationToMenu";
+    m_orientationAction = new PickSelectorAction(this);
+    m_orientationAction->setText(tr("Orientation"));
+    m_orientationAction->items() << tr("Auto") << tr("Landscape") << tr("Portrait");
+    connect(m_orientationAction, &PickSelectorAction::selectionChanged,
+            this, &Maemo5Wnd::onOrientationChanged);
+    menuBar()->addAction(m_orientationAction);
+    setAutoRotate(true);
+}
+
+void Maemo5Wnd::addFullscreenToMenu()
+{
+    qDebug() << "Maemo5Wnd::addFullscreenToMenu";
+    new FullScreenExitButton(this);
+    menuBar()->addAction(tr("Fullscreen"), this, &Maemo5Wnd::onFullscreen);
 }

@@ -3,8 +3,10 @@
 
 #include <QMainWindow>
 
+class PickSelectorAction;
+
 // What the main window needs from the handheld platform: orientation,
-// fullscreen and the grab of the hardware zoom keys.
+// fullscreen, the grab of the hardware zoom keys and the application menu.
 class Maemo5Wnd : public QMainWindow
 {
     Q_OBJECT
@@ -17,9 +19,15 @@ public:
     bool isAutoRotate();
     void setAutoRotate(bool on);
     void setLandscapeOrPortrait(bool landscape);
+    void addOrientationToMenu();
+    void addFullscreenToMenu();
 
 protected slots:
     void onFullscreen();
+    void onOrientationChanged(int index);
+
+private:
+    PickSelectorAction *m_orientationAction;
 };
 
 #endif

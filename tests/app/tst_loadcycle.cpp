@@ -11,6 +11,15 @@
 #include <QWebView>
 
 // What happens when the map page cannot be loaded, at start and later.
+// The menu is built once: its "Directions" entry exists exactly once.
+static int directionsEntries(MainWindow &w)
+{
+    int n = 0;
+    for (QAction *a : w.menuBar()->actions())
+        n += a->text() == "Directions";
+    return n;
+}
+
 class TestLoadCycle : public QObject
 {
     Q_OBJECT
@@ -56,7 +65,7 @@ void TestLoadCycle::retryAfterFailureBuildsMenuOnce()
     QCOMPARE(answerer.lastText(), QString("Would you like to try again?"));
     QCOMPARE(answerer.lastDefault(), QMessageBox::No);
     QCOMPARE(log.lines().count("loaded html page"), 1);
-    QCOMPARE(w.findChildren<QMenuBar *>().size(), 1);
+    QCOMPARE(directionsEntries(w), 1);
     QVERIFY(w.isVisible());
 }
 
@@ -68,7 +77,7 @@ void TestLoadCycle::noClosesTheWindowWithoutMenu()
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(answerer.answered() == 1, 10000);
     QTRY_VERIFY(!w.isVisible());
-    QVERIFY(w.findChildren<QMenuBar *>().isEmpty());
+    QVERIFY(w.menuBar()->actions().isEmpty());
     QVERIFY(!log.lines().contains("loaded html page"));
 }
 
@@ -84,7 +93,7 @@ void TestLoadCycle::everyFailedRetryAsksAgain()
     w.show();
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 15000);
     QCOMPARE(answerer.answered(), 3);
-    QVERIFY(w.findChildren<QMenuBar *>().isEmpty());
+    QVERIFY(w.menuBar()->actions().isEmpty());
     QVERIFY(!log.lines().contains("loaded html page"));
 }
 
@@ -107,7 +116,7 @@ void TestLoadCycle::laterFailingReloadAsksNothing()
     QTest::qWait(300);
     QCOMPARE(answerer.answered(), 0);
     QVERIFY(w.isVisible());
-    QCOMPARE(w.findChildren<QMenuBar *>().size(), 1);
+    QCOMPARE(directionsEntries(w), 1);
     QCOMPARE(log.lines().count("loaded html page"), 1);
 }
 

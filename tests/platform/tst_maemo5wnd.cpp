@@ -30,11 +30,13 @@ void TestMaemo5Wnd::constructionLogsAndSetsNothing()
                    Maemo5Attributes::LandscapeOrientation, Maemo5Attributes::AutoOrientation,
                    Maemo5Attributes::ShowProgressIndicator})
         QVERIFY(!Maemo5Attributes::testAttribute(&wnd, a));
-    // Exactly the one protected slot of this class, no signals.
+    // Exactly the two protected slots of this class, in order, no signals.
     const QMetaObject *mo = wnd.metaObject();
-    QCOMPARE(mo->methodCount() - mo->methodOffset(), 1);
+    QCOMPARE(mo->methodCount() - mo->methodOffset(), 2);
     QCOMPARE(mo->method(mo->methodOffset()).methodSignature(), QByteArray("onFullscreen()"));
-    QCOMPARE(mo->method(mo->methodOffset()).access(), QMetaMethod::Protected);
+    QCOMPARE(mo->method(mo->methodOffset() + 1).methodSignature(), QByteArray("onOrientationChanged(int)"));
+    for (int i = mo->methodOffset(); i < mo->methodCount(); ++i)
+        QCOMPARE(mo->method(i).access(), QMetaMethod::Protected);
 }
 
 void TestMaemo5Wnd::autoRotateOffThenLandscapeLogsInOrder()

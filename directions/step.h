@@ -1,0 +1,21 @@
+#ifndef STEP_H
+#define STEP_H
+
+#include "geocoding/location.h"
+
+#include <QString>
+
+// One step of a route: where it starts, its instruction (HTML as the service
+// sent it) and how long and far it goes, as numbers and as display texts.
+class Step : public Location
+{
+public:
+    QString toString() const;
+
+    int m_duration = 0;
+    QString m_durationText;
+    int m_distance = 0;
+    QString m_distanceText;
+};
+
+#endif

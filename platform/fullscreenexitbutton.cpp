@@ -1,0 +1,54 @@
+#include "fullscreenexitbutton.h"
+
+#include <QEvent>
+#include <QIcon>
+#include <QStyle>
+
+FullScreenExitButton::FullScreenExitButton(QWidget *parent)
+    : QToolButton(parent)
+{
+    // Desktop themes lack the handheld's icon; a standard one keeps it visible.
+    setIcon(QIcon::fromTheme("general_fullsize",
+                             style()->standardIcon(QStyle::SP_TitleBarNormalButton)));
+    setFixedSize(sizeHint());
+
+    QPalette pal = palette();
+    QColor color = pal.color(QPalette::Current, backgroundRole());
+    color.setAlpha(128);
+    pal.setBrush(QPalette::All, backgroundRole(), QBrush(color, Qt::SolidPattern));
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    connect(this, SIGNAL(clicked()), parent, SLOT(showNormal()));
+    parent->installEventFilter(this);
+
+    if (parent->windowState() & Qt::WindowFullScreen) {
+        show();
+        raise();
+    } else {
+        hide();
+    }
+}
+
+FullScreenExitButton::~FullScreenExitButton() = default;
+
+bool FullScreenExitButton::eventFilter(QObject *watched, QEvent *event)
+{
+    QWidget *parent = parentWidget();
+    if (watched != parent)
+        return false;
+
+    if (event->type() == QEvent::WindowStateChange) {
+        if (parent->windowState() & Qt::WindowFullScreen) {
+            show();
+            raise();
+        } else {
+            hide();
+        }
+    }
+    if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::Resize) {
+        if (isVisible())
+            move(parent->width() - width(), parent->height() - height());
+    }
+    return false;
+}
