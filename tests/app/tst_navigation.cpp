@@ -1,0 +1,323 @@
+#include "logcapture.h"
+#include "pageserver.h"
+#include "testmain.h"
+
+#include "app/mainwindow.h"
+#include "app/mousesuppressor.h"
+#include "app/toolbutton.h"
+
+#include <QElapsedTimer>
+#include <QGeoCoordinate>
+#include <QGeoPositionInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QWebFrame>
+#include <QWebView>
+
+// Moving the map without the menu: arrows that come and go, keys, drags, and
+// the layout, driven through the window as a user would.
+class TestNavigation : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void suppressorTurnsLeftPressReleaseIntoOneClick();
+    void toolButtonShowsOnlyItsIcon();
+    void tapShowsArrowsAndArrowClickPans();
+    void dragPansByDistanceSincePreviousMove();
+    void lastUseKeepsArrowsUntilDelayAfterIt();
+    void tapWhileHiddenRestartsTheCount();
+    void arrowKeyWhileHiddenPansAndEndsFollowMode();
+    void keys_data();
+    void keys();
+    void layoutFollowsOddWindowSizes();
+
+private:
+    void startWindow();
+    QStringList snippets() const;
+    ToolButton *arrow(int index) const;
+    bool arrowsVisible() const;
+    void tap(const QPoint &pos);
+
+    PageServer m_server;
+    MainWindow *m_window = nullptr;
+    LogCapture *m_log = nullptr;
+};
+
+void TestNavigation::initTestCase()
+{
+    QVERIFY(m_server.start());
+}
+
+void TestNavigation::init()
+{
+    QSettings settings;
+    settings.clear();
+    settings.setValue("Servers/MapHost", m_server.hostPort());
+    MainWindow::setHideButtonsDelay(1000);
+    m_log = new LogCapture;
+}
+
+void TestNavigation::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+    delete m_log;
+    m_log = nullptr;
+}
+
+void TestNavigation::startWindow()
+{
+    m_window = new MainWindow;
+    m_window->resize(800, 480);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    QTRY_VERIFY_WITH_TIMEOUT(m_log->lines().contains("loaded html page"), 20000);
+    m_log->clear();
+}
+
+QStringList TestNavigation::snippets() const
+{
+    QStringList out;
+    for (const QString &line : m_log->lines()) {
+        if (line.startsWith("\"map."))
+            out << line.mid(1, line.size() - 2);
+    }
+    return out;
+}
+
+// The arrows in creation order: west, north, east, south.
+ToolButton *TestNavigation::arrow(int index) const
+{
+    return m_window->findChildren<ToolButton *>().value(index);
+}
+
+bool TestNavigation::arrowsVisible() const
+{
+    const auto arrows = m_window->findChildren<ToolButton *>();
+    const int shown = std::count_if(arrows.begin(), arrows.end(), [](QWidget *w) { return w->isVisible(); });
+    if (shown != 0 && shown != arrows.size())
+        qWarning("only some arrows are shown");
+    return shown == arrows.size();
+}
+
+void TestNavigation::tap(const QPoint &pos)
+{
+    QTest::mouseClick(m_window->windowHandle(), Qt::LeftButton, {}, pos);
+}
+
+void TestNavigation::suppressorTurnsLeftPressReleaseIntoOneClick()
+{
+    QWebView view;
+    // Installed first, so it sees only what the suppressor lets through.
+    struct Seen : QObject {
+        QList<QEvent::Type> types;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() >= QEvent::MouseButtonPress && e->type() <= QEvent::MouseMove)
+                types << e->type();
+            return false;
+        }
+    } seen;
+    view.installEventFilter(&seen);
+    MouseSuppressor suppressor(&view);
+    QCOMPARE(suppressor.parent(), &view);
+    QSignalSpy clicks(&suppressor, &MouseSuppressor::click);
+
+    QTest::mousePress(&view, Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(&view, QPoint(20, 20));
+    QTest::mouseMove(&view, QPoint(30, 30));
+    QTest::mouseRelease(&view, Qt::LeftButton, {}, QPoint(30, 30));
+    QCOMPARE(clicks.count(), 1);
+
+    QTest::mousePress(&view, Qt::RightButton, {}, QPoint(10, 10));
+    QTest::mouseRelease(&view, Qt::RightButton, {}, QPoint(10, 10));
+    QCOMPARE(clicks.count(), 1);
+
+    QTest::mouseDClick(&view, Qt::LeftButton, {}, QPoint(10, 10));
+    QCOMPARE(seen.types, QList<QEvent::Type>{QEvent::MouseButtonDblClick});
+}
+
+void TestNavigation::toolButtonShowsOnlyItsIcon()
+{
+    QWidget parent;
+    ToolButton button(QIcon(":/images/north.png"), 0, &parent);
+    QCOMPARE(button.parent(), &parent);
+    QCOMPARE(button.palette().color(QPalette::Active, button.backgroundRole()).alpha(), 0);
+    QVERIFY(button.autoFillBackground());
+    QCOMPARE(button.minimumSize(), button.maximumSize());
+    QCOMPARE(button.size(), button.sizeHint());
+    QVERIFY(button.size().width() >= 70 && button.size().height() >= 70);
+    QVERIFY(button.icon().pixmap(70, 70).toImage().pixelColor(35, 35).alpha() > 200);   // the badge is drawn
+}
+
+void TestNavigation::tapShowsArrowsAndArrowClickPans()
+{
+    startWindow();
+    QVERIFY(!arrowsVisible());
+    tap(QPoint(300, 250));
+    QVERIFY(arrowsVisible());
+    QVERIFY(snippets().isEmpty());   // a tap only shows the arrows
+
+    auto *view = m_window->findChild<QWebView *>("webView");
+    ToolButton *east = arrow(2);
+    tap(east->geometry().center());
+    QCOMPARE(snippets(), QStringList{QString("map.panBy(%1,0);").arg(view->width() / 2)});
+    ToolButton *north = arrow(1);
+    tap(north->geometry().center());
+    QCOMPARE(snippets().last(), QString("map.panBy(0,%1);").arg(-(view->height() / 2)));
+}
+
+void TestNavigation::dragPansByDistanceSincePreviousMove()
+{
+    startWindow();
+    QWindow *window = m_window->windowHandle();
+    QTest::mousePress(window, Qt::LeftButton, {}, QPoint(200, 200));
+    QTest::mouseMove(window, QPoint(210, 205));
+    QTest::mouseMove(window, QPoint(230, 215));
+    QTest::mouseMove(window, QPoint(225, 240));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(225, 240));
+    QCOMPARE(snippets(), (QStringList{"map.panBy(-20,-10);", "map.panBy(5,-25);"}));
+
+    // A recorded point with x = 0 only records; the move after it pans again.
+    m_log->clear();
+    QTest::mousePress(window, Qt::LeftButton, {}, QPoint(0, 200));
+    QTest::mouseMove(window, QPoint(0, 200));
+    QTest::mouseMove(window, QPoint(10, 210));
+    QTest::mouseMove(window, QPoint(20, 230));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(20, 230));
+    QCOMPARE(snippets(), QStringList{"map.panBy(-10,-20);"});
+
+    // After a release the next move starts a new drag.
+    m_log->clear();
+    QTest::mousePress(window, Qt::LeftButton, {}, QPoint(300, 300));
+    QTest::mouseMove(window, QPoint(310, 300));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, QPoint(310, 300));
+    QVERIFY(snippets().isEmpty());
+}
+
+void TestNavigation::lastUseKeepsArrowsUntilDelayAfterIt()
+{
+    startWindow();
+    QVERIFY(!(m_window->windowState() & Qt::WindowFullScreen));
+    tap(QPoint(300, 250));
+    QTest::qWait(600);
+    tap(QPoint(300, 250));
+    QElapsedTimer sinceSecond;
+    sinceSecond.start();
+    QTest::qWait(600);   // the first tap's timer has expired by now
+    QVERIFY(arrowsVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!arrowsVisible(), 3000);
+    QVERIFY(sinceSecond.elapsed() >= 950);
+    QVERIFY(m_window->windowState() & Qt::WindowFullScreen);
+}
+
+void TestNavigation::tapWhileHiddenRestartsTheCount()
+{
+    startWindow();
+    QElapsedTimer clock;
+    clock.start();
+    QTest::keyClick(m_window, Qt::Key_Left);   // arrows hidden: timer 1 pending
+    QTest::qWait(200);
+    tap(QPoint(300, 250));                      // count restarts at 0, timer 2 pending
+    QVERIFY(arrowsVisible());
+    // Timer 1 hides the arrows, 0.8 s after the tap rather than a full second.
+    QTRY_VERIFY_WITH_TIMEOUT(!arrowsVisible(), 3000);
+    QVERIFY(clock.elapsed() < 1150);
+    QTest::qWait(400);   // timer 2 only takes the count below 0
+    QVERIFY(!arrowsVisible());
+
+    tap(QPoint(300, 250));   // hidden again: restarts at 0, so its timer hides them
+    QVERIFY(arrowsVisible());
+    QTest::qWait(500);
+    QVERIFY(arrowsVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!arrowsVisible(), 3000);
+}
+
+void TestNavigation::arrowKeyWhileHiddenPansAndEndsFollowMode()
+{
+    startWindow();
+    auto *view = m_window->findChild<QWebView *>("webView");
+    auto *source = qobject_cast<GeoLocation *>(
+        view->page()->mainFrame()->evaluateJavaScript("pelmark").value<QObject *>());
+    QVERIFY(source);
+
+    QTest::keyClick(m_window, Qt::Key_Down);
+    QCOMPARE(snippets(), QStringList{QString("map.panBy(0,%1);").arg(view->height() / 2)});
+    QVERIFY(!arrowsVisible());
+    source->positionUpdated(QGeoPositionInfo(QGeoCoordinate(1.5, 2.5), QDateTime::currentDateTimeUtc()));
+    QVERIFY(m_log->lines().contains("\"updateCenter(false, 1.5, 2.5, 0);\""));
+    QTRY_VERIFY_WITH_TIMEOUT(m_window->windowState() & Qt::WindowFullScreen, 3000);
+    QVERIFY(!arrowsVisible());
+
+    // The re-centre key turns follow mode back on and sends the position at once.
+    m_log->clear();
+    QTest::keyClick(m_window, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(m_log->lines().filter("updateCenter"), QStringList{"\"updateCenter(true, 1.5, 2.5, 0);\""});
+}
+
+void TestNavigation::keys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QStringList>("sent");
+    QTest::newRow("0") << int(Qt::Key_0) << QStringList{"map.setZoom(0);"};
+    QTest::newRow("7") << int(Qt::Key_7) << QStringList{"map.setZoom(14);"};
+    QTest::newRow("9") << int(Qt::Key_9) << QStringList{"map.setZoom(18);"};
+    QTest::newRow("zoom in key") << int(Qt::Key_F7) << QStringList{"map.setZoom(map.getZoom()+1);"};
+    QTest::newRow("zoom out key") << int(Qt::Key_F8) << QStringList{"map.setZoom(map.getZoom()-1);"};
+    QTest::newRow("left") << int(Qt::Key_Left) << QStringList{"map.panBy(-400,0);"};
+    QTest::newRow("up") << int(Qt::Key_Up) << QStringList{"map.panBy(0,-228);"};
+    QTest::newRow("right") << int(Qt::Key_Right) << QStringList{"map.panBy(400,0);"};
+    QTest::newRow("down") << int(Qt::Key_Down) << QStringList{"map.panBy(0,228);"};
+    QTest::newRow("return is not enter") << int(Qt::Key_Return) << QStringList{};
+    QTest::newRow("other letter") << int(Qt::Key_A) << QStringList{};
+}
+
+void TestNavigation::keys()
+{
+    QFETCH(int, key);
+    QFETCH(QStringList, sent);
+    startWindow();
+    auto *view = m_window->findChild<QWebView *>("webView");
+    // The view fills the window below the menu bar; pans are half of it.
+    m_window->resize(800, 456 + m_window->menuBar()->height());
+    QTRY_COMPARE(view->size(), QSize(800, 456));
+    QTest::keyClick(m_window, Qt::Key(key));
+    QCOMPARE(snippets(), sent);
+}
+
+void TestNavigation::layoutFollowsOddWindowSizes()
+{
+    startWindow();
+    const int bar = m_window->menuBar()->height();
+    m_window->resize(801, 463 + bar);
+    QTRY_COMPARE(m_window->size(), QSize(801, 463 + bar));
+    auto *view = m_window->findChild<QWebView *>("webView");
+    QCOMPARE(view->size(), QSize(801, 463));
+    auto *overlay = m_window->findChild<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+    QVERIFY(overlay);
+    QCOMPARE(overlay->geometry(), QRect(view->mapTo(m_window, QPoint(0, 0)), view->size()));
+
+    m_log->clear();
+    QTest::keyClick(m_window, Qt::Key_Down);
+    QTest::keyClick(m_window, Qt::Key_Up);
+    QTest::keyClick(m_window, Qt::Key_Right);
+    QTest::keyClick(m_window, Qt::Key_Left);
+    QCOMPARE(snippets(), (QStringList{"map.panBy(0,231);", "map.panBy(0,-231);", "map.panBy(400,0);",
+                                      "map.panBy(-400,0);"}));
+
+    const int W = m_window->width();
+    const int H = m_window->height();
+    ToolButton *west = arrow(0), *north = arrow(1), *east = arrow(2), *south = arrow(3);
+    QCOMPARE(west->pos(), QPoint(0, (H - west->height()) / 2));
+    QCOMPARE(north->pos(), QPoint((W - north->width()) / 2, 0));
+    QCOMPARE(east->pos(), QPoint(W - east->width(), (H - east->height()) / 2));
+    QCOMPARE(south->pos(), QPoint((W - south->width()) / 2, H - south->height()));
+}
+
+MARLU_TEST_MAIN(TestNavigation)
+#include "tst_navigation.moc"
