@@ -1,0 +1,100 @@
+// Cost of one position fix on the real page: from the source's
+// positionUpdated() to the snippets evaluated, against a bare
+// evaluateJavaScript("void 0") round trip on the same page. Debug output off.
+#include "pageserver.h"
+#include "testhome.h"
+
+#include "app/mainwindow.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QGeoCoordinate>
+#include <QGeoPositionInfo>
+#include <QLoggingCategory>
+#include <QSettings>
+#include <QWebFrame>
+#include <QWebView>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+static double medianUs(std::vector<qint64> ns)
+{
+    std::sort(ns.begin(), ns.end());
+    return ns[ns.size() / 2] / 1e3;
+}
+
+static bool waitFor(const std::function<bool()> &done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return done();
+}
+
+int main(int argc, char **argv)
+{
+    TestHome home;
+    QApplication app(argc, argv);
+    QCoreApplication::setOrganizationName("Pelmark");
+    QCoreApplication::setApplicationName("Marlu");
+
+    PageServer server;
+    if (!server.start()) {
+        std::fprintf(stderr, "the map service did not start\n");
+        return 1;
+    }
+    QSettings().setValue("Servers/MapHost", server.hostPort());
+
+    bool loaded = false;
+    MainWindow window;
+    auto *view = window.findChild<QWebView *>("webView");
+    QObject::connect(view, &QWebView::loadFinished, [&](bool ok) { loaded = ok; });
+    window.show();
+    if (!waitFor([&] { return loaded; }, 20000)) {
+        std::fprintf(stderr, "the map page did not load\n");
+        return 1;
+    }
+    waitFor([] { return false; }, 1500);   // let the shapes draw
+
+    QWebFrame *frame = view->page()->mainFrame();
+    auto *source = qobject_cast<GeoLocation *>(frame->evaluateJavaScript("pelmark").value<QObject *>());
+    if (!source)
+        return 1;
+    QLoggingCategory::setFilterRules("*.debug=false");
+
+    const int runs = argc > 1 ? atoi(argv[1]) : 300;
+    std::vector<qint64> bare, fix, direct;
+    QElapsedTimer t;
+    for (int i = 0; i < runs; ++i) {
+        t.start();
+        frame->evaluateJavaScript("void 0");
+        bare.push_back(t.nsecsElapsed());
+
+        // A small move each time, so the marker and the centre really change.
+        const QGeoPositionInfo info(QGeoCoordinate(35.8185 + (i % 50) * 1e-4, -78.8641 + (i % 50) * 1e-4),
+                                    QDateTime::currentDateTimeUtc());
+        t.start();
+        source->positionUpdated(info);
+        fix.push_back(t.nsecsElapsed());
+
+        // The same snippet evaluated directly: what the page itself costs.
+        const QString js = QString("updateCenter(true, %1, %2, 0);")
+                               .arg(QString::number(35.8185 + ((i + 25) % 50) * 1e-4, 'g', 6),
+                                    QString::number(-78.8641 + ((i + 25) % 50) * 1e-4, 'g', 6));
+        t.start();
+        frame->evaluateJavaScript(js);
+        direct.push_back(t.nsecsElapsed());
+    }
+
+    const double b = medianUs(bare);
+    const double f = medianUs(fix);
+    std::printf("fixes: %d (one snippet each: updateCenter)\n", runs);
+    std::printf("bare evaluateJavaScript(\"void 0\"): median %.1f us\n", b);
+    std::printf("fix, positionUpdated to page:     median %.1f us\n", f);
+    std::printf("the same snippet evaluated directly: median %.1f us\n", medianUs(direct));
+    std::printf("ratio per snippet: %.2f (target <= 3)\n", f / b);
+    return 0;
+}
