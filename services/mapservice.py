@@ -126,9 +126,12 @@ class MapRequestHandler(BaseHTTPRequestHandler):
         pass
 
 
-import geocoding  # noqa: E402  (registers into the handler defined above)
+# The endpoints register into the handler defined above.
+import directions  # noqa: E402
+import geocoding  # noqa: E402
 
 geocoding.register(MapRequestHandler.ROUTES)
+directions.register(MapRequestHandler.ROUTES)
 
 
 class MapServer(ThreadingHTTPServer):
