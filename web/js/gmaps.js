@@ -87,6 +87,48 @@
         return latLng !== null && isFinite(latLng.latitude) && isFinite(latLng.longitude);
     }
 
+    // ---- LatLngBounds -------------------------------------------------------
+
+    function LatLngBounds(sw, ne) {
+        hide(this, '_sw', null);
+        hide(this, '_ne', null);
+        sw = toLatLng(sw);
+        ne = toLatLng(ne);
+        if (validLatLng(sw)) { this.extend(sw); }
+        if (validLatLng(ne)) { this.extend(ne); }
+    }
+    methods(LatLngBounds, {
+        getSouthWest: function () { return this._sw; },
+        getNorthEast: function () { return this._ne; },
+        isEmpty: function () { return this._sw === null; },
+        extend: function (latLng) {
+            latLng = toLatLng(latLng);
+            if (!validLatLng(latLng)) { return undefined; }
+            if (this._sw === null) {
+                this._sw = this._ne = latLng;
+            } else {
+                this._sw = new LatLng(Math.min(this._sw.latitude, latLng.latitude), Math.min(this._sw.longitude, latLng.longitude));
+                this._ne = new LatLng(Math.max(this._ne.latitude, latLng.latitude), Math.max(this._ne.longitude, latLng.longitude));
+            }
+            return undefined;
+        },
+        contains: function (latLng) {
+            latLng = toLatLng(latLng);
+            return validLatLng(latLng) && this._sw !== null &&
+                latLng.latitude >= this._sw.latitude && latLng.latitude <= this._ne.latitude &&
+                latLng.longitude >= this._sw.longitude && latLng.longitude <= this._ne.longitude;
+        },
+        getCenter: function () {
+            if (this._sw === null) { return null; }
+            return new LatLng((this._sw.latitude + this._ne.latitude) / 2, (this._sw.longitude + this._ne.longitude) / 2);
+        },
+        toJSON: function () {
+            if (this._sw === null) { return null; }
+            return { south: this._sw.latitude, west: this._sw.longitude, north: this._ne.latitude, east: this._ne.longitude };
+        }
+    });
+    maps.LatLngBounds = LatLngBounds;
+
     // ---- base map layers ----------------------------------------------------
 
     var BaseLayer = L.GridLayer.extend({
@@ -393,25 +435,78 @@
 
     // ---- directions ---------------------------------------------------------
 
+    var ROUTE_STYLE = { color: '#1a5fd0', weight: 5, opacity: 0.65, lineJoin: 'round', interactive: false };
+
+    function makeBounds(sw, ne) {
+        return new LatLngBounds(sw, ne);
+    }
+
+    function later(callback, result, status) {
+        global.setTimeout(function () { callback(result, status); }, 0);
+    }
+
+    // Asks the page's own host for routes. callback(result, status) comes
+    // exactly once and never before route() returns: OK with the routes, the
+    // service's status word otherwise, INVALID_REQUEST without an origin or a
+    // destination, UNKNOWN_ERROR when the service cannot be read.
     function DirectionsService() {}
     methods(DirectionsService, {
-        // callback(result, status). No route source is wired up yet, so every
-        // request fails asynchronously, as a real lookup would report it.
-        // TODO: ask the local map service for the route and build the result.
         route: function (request, callback) {
             if (typeof callback !== 'function') { return undefined; }
-            global.setTimeout(function () { callback(null, maps.DirectionsStatus.UNKNOWN_ERROR); }, 0);
+            var D = global.MarluDirections, query = null;
+            try {
+                query = D.queryString(request);
+            } catch (e) {
+                query = null;     // a request object whose getters throw
+            }
+            if (query === null) {
+                later(callback, null, maps.DirectionsStatus.INVALID_REQUEST);
+                return undefined;
+            }
+            D.fetchXml(D.PATH + '?' + query, D.TIMEOUT_MS, function (doc) {
+                var reply = null;
+                try {
+                    reply = D.parseReply(doc, function (lat, lng) { return new LatLng(lat, lng); }, makeBounds);
+                } catch (e) {
+                    reply = null;
+                }
+                if (reply) {
+                    callback({ routes: reply.routes, status: reply.status }, reply.status);
+                } else {
+                    callback(null, maps.DirectionsStatus.UNKNOWN_ERROR);
+                }
+            });
             return undefined;
         }
     });
     maps.DirectionsService = DirectionsService;
 
+    function routeMarker(position, letter, colour) {
+        var label = document.createElement('div');
+        label.textContent = letter;
+        label.style.cssText = 'width:22px;height:22px;line-height:22px;border-radius:11px;text-align:center;' +
+            'font:bold 13px sans-serif;color:#fff;border:2px solid #fff;box-sizing:border-box;' +
+            'box-shadow:0 1px 3px rgba(0,0,0,.5);background:' + colour;
+        return L.marker(toLeaflet(position), {
+            icon: L.divIcon({ className: 'marlu-route-marker', html: label, iconSize: [22, 22], iconAnchor: [11, 11] }),
+            interactive: false, keyboard: false, zIndexOffset: 600
+        });
+    }
+
+    // Draws route `routeIndex` of the result set last: its line and markers A
+    // (start) and B (end). An index without a route draws nothing. The view
+    // is fitted once per new result, not when switching alternatives, so a
+    // view the user has moved to stays put.
     function DirectionsRenderer(options) {
         options = options || {};
         Overlay.call(this, L.layerGroup());
         hide(this, '_directions', null);
         hide(this, '_routeIndex', 0);
         hide(this, '_panel', options.panel || null);
+        hide(this, '_line', null);
+        hide(this, '_startMarker', null);
+        hide(this, '_endMarker', null);
+        hide(this, '_fitPending', false);
         if (options.map) { this.setMap(options.map); }
         if (options.directions) { this.setDirections(options.directions); }
     }
@@ -421,14 +516,15 @@
         setDirections: function (result) {
             this._directions = result || null;
             this._routeIndex = 0;
+            this._fitPending = this._directions !== null;
             this._render();
             return undefined;
         },
         getRouteIndex: function () { return this._routeIndex; },
         setRouteIndex: function (index) {
             index = Number(index);
-            if (isFinite(index) && index >= 0) {
-                this._routeIndex = Math.floor(index);
+            if (isFinite(index) && Math.floor(index) === index) {
+                this._routeIndex = index;
                 this._render();
             }
             return undefined;
@@ -438,10 +534,52 @@
             this._panel = element || null;
             return undefined;
         },
-        // Draws the chosen route of the current result into this._layer.
-        // TODO: draw routes once the directions service returns them.
+        _attach: function (gmap) {
+            gmap._leaflet.addLayer(this._layer);
+            this._fit();
+        },
+        _route: function () {
+            var routes = this._directions && this._directions.routes;
+            return Array.isArray(routes) && this._routeIndex >= 0 ? routes[this._routeIndex] || null : null;
+        },
         _render: function () {
             this._layer.clearLayers();
+            this._line = this._startMarker = this._endMarker = null;
+            var route = this._route(), path = [], legs, start, end;
+            if (!route) { return; }
+            try {
+                path = global.MarluDirections.routePath(route);
+                if (!path.length) { path = route.overview_path || []; }
+                path = path.map(toLatLng).filter(validLatLng);
+                legs = Array.isArray(route.legs) ? route.legs : [];
+                start = toLatLng(legs.length ? legs[0].start_location : null) || path[0] || null;
+                end = toLatLng(legs.length ? legs[legs.length - 1].end_location : null) || path[path.length - 1] || null;
+            } catch (e) {
+                return;    // not a result this renderer can read
+            }
+            if (path.length) {
+                this._line = L.polyline(path.map(toLeaflet), ROUTE_STYLE);
+                this._layer.addLayer(this._line);
+            }
+            if (validLatLng(start)) {
+                this._startMarker = routeMarker(start, 'A', '#2b8a3e');
+                this._layer.addLayer(this._startMarker);
+            }
+            if (validLatLng(end)) {
+                this._endMarker = routeMarker(end, 'B', '#c92a2a');
+                this._layer.addLayer(this._endMarker);
+            }
+            this._fit();
+        },
+        _fit: function () {
+            if (!this._fitPending || !this._map) { return; }
+            var box = L.latLngBounds([]);
+            if (this._line) { box.extend(this._line.getBounds()); }
+            if (this._startMarker) { box.extend(this._startMarker.getLatLng()); }
+            if (this._endMarker) { box.extend(this._endMarker.getLatLng()); }
+            if (!box.isValid()) { return; }
+            this._fitPending = false;
+            this._map._leaflet.fitBounds(box, { padding: [24, 24], maxZoom: 16, animate: false });
         }
     });
     maps.DirectionsRenderer = DirectionsRenderer;

@@ -167,6 +167,24 @@ var updateCenter, track, addMark, mapState;
         return { lat: latLng.lat(), lng: latLng.lng() };
     }
 
+    function routeState(lmap) {
+        var d = directionsDisplay, result = d.getDirections();
+        var routes = result && Array.isArray(result.routes) ? result.routes : [];
+        var shown = onMap(d) && result !== null;
+        var route = shown ? routes[d.getRouteIndex()] : null;
+        function drawn(layer) { return shown && !!layer && lmap.hasLayer(layer); }
+        function at(marker) { return drawn(marker) ? { lat: marker.getLatLng().lat, lng: marker.getLatLng().lng } : null; }
+        return {
+            shown: shown,
+            routeIndex: d.getRouteIndex(),
+            routeCount: routes.length,
+            pathPoints: drawn(d._line) ? d._line.getLatLngs().length : 0,
+            start: at(d._startMarker),
+            end: at(d._endMarker),
+            summary: route ? String(route.summary || '') : null
+        };
+    }
+
     // Everything visible on the map, read from what is actually shown, as a
     // JSON string (cheap for QtWebKit to hand back).
     mapState = function () {
@@ -178,7 +196,8 @@ var updateCenter, track, addMark, mapState;
         var legend = document.querySelector('#map_canvas .marlu-legend');
         var tracks = [];
         lmap.eachLayer(function (layer) {
-            if (layer instanceof L.Polyline && !(layer instanceof L.Polygon) && layer.getLatLngs().length) {
+            if (layer instanceof L.Polyline && !(layer instanceof L.Polygon) && layer.getLatLngs().length &&
+                    !directionsDisplay._layer.hasLayer(layer)) {
                 tracks.push(layer.getLatLngs().length);
             }
         });
@@ -201,6 +220,7 @@ var updateCenter, track, addMark, mapState;
             accuracy: onMap(accuracyCircle) ? accuracyCircle.getRadius() : null,
             trackPoints: polyLine instanceof gm.Polyline ? polyLine.getPath().length : 0,
             trackLinesShown: tracks,
+            directions: routeState(lmap),
             marks: shownMarks,
             layers: { traffic: !!kinds.traffic, bicycling: !!kinds.bicycling },
             legend: legend ? legend.textContent : null,
