@@ -6,6 +6,9 @@
 #include "app/overlaytaprelay.h"
 #include "app/serverconfig.h"
 #include "app/toolbutton.h"
+#include "directions/currdirectionsdlg.h"
+#include "directions/directionsdlg.h"
+#include "directions/googledirections.h"
 #include "geocoding/geocoderequester.h"
 #include "platform/maemo5attributes.h"
 #include "platform/pickselectoraction.h"
@@ -91,6 +94,18 @@ MainWindow::~MainWindow()
         delete m_geocoder;
         m_geocoder = nullptr;
     }
+    if (m_directions) {
+        delete m_directions;
+        m_directions = nullptr;
+    }
+    if (m_directionsDlg) {
+        delete m_directionsDlg;
+        m_directionsDlg = nullptr;
+    }
+    if (m_currDirectionsDlg) {
+        delete m_currDirectionsDlg;
+        m_currDirectionsDlg = nullptr;
+    }
 }
 
 void MainWindow::init()
@@ -114,6 +129,10 @@ void MainWindow::init()
     m_network->setCache(diskCache);
 
     m_geocoder = new GeocodeRequester(m_network, this);
+    connect(m_geocoder, &GeocodeRequester::finish, this, &MainWindow::onFindDestinationAddress);
+
+    m_directions = new GoogleDirections(m_network, this);
+    connect(m_directions, &GoogleDirections::finish, this, &MainWindow::onDirectionsFinished);
 
     QWebPage *page = ui->webView->page();
     QWebFrame *frame = page->mainFrame();

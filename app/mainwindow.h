@@ -45,6 +45,7 @@ public slots:
     void javaScriptWindowObjectCleared();
     void reload();
     void directions();
+    void resetRoute();
     void find();
     void onPositionUpdated();
     void onRequestfinished(QNetworkReply *reply);
@@ -55,6 +56,8 @@ public slots:
     void onEast();
     void onNorth();
     void onSouth();
+    void onFindDestinationAddress(bool success, QString error);
+    void onDirectionsFinished(bool success, QString error);
     void onSourceUpdates(int index);
     void onAutoRotate();
     void onTrafficLayer();
@@ -73,6 +76,9 @@ private:
     void createMenu();
     void setView(int view);
     void incrementTimer();
+    void getDirectionsOnMap();
+    void resetDirections();
+    void showCurrentDirections();
     static void ensureFolder(const QString &path);
 
     static int s_hideButtonsDelayMs;

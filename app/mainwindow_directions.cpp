@@ -1,6 +1,187 @@
-// Directions: from the request form to a route on the map and its sheet.
+// Directions: from the request form through the destination lookup to a route
+// on the map and its sheet.
 #include "mainwindow.h"
+
+#include "app/jsstring.h"
+#include "directions/currdirectionsdlg.h"
+#include "directions/directionsdlg.h"
+#include "directions/googledirections.h"
+#include "geocoding/finddlg.h"
+#include "geocoding/geocoderequester.h"
+#include "platform/maemo5attributes.h"
+
+#include <QMessageBox>
+#include <QPointer>
 
 void MainWindow::directions()
 {
+    if (m_currDirectionsDlg) {
+        showCurrentDirections();
+        return;
+    }
+
+    if (!m_directionsDlg) {
+        m_directionsDlg = new DirectionsDlg(this);
+        Maemo5Attributes::setAttribute(m_directionsDlg, Maemo5Attributes::StackedWindow, true);
+        m_directionsDlg->setWindowFlags(Qt::Window);
+    }
+    m_directionsDlg->setStartAddress(m_currentPosition.description());
+    m_directionsDlg->setDestinationAddress(m_destination.description());
+    m_directionsDlg->setStartAddressToCurrentPos(m_geoLocation.isUpdating());
+
+    if (m_directionsDlg->exec() != QDialog::Accepted)
+        return;
+
+    m_currentPosition.setDescription(m_directionsDlg->startAddress());
+    m_currentPosition.setCoordinates(0, 0);
+    showProgressIndicator(true);
+    m_geocoder->query(m_directionsDlg->destinationAddress());
+}
+
+void MainWindow::onFindDestinationAddress(bool success, QString error)
+{
+    showProgressIndicator(false);
+    if (!success) {
+        QMessageBox::warning(this, tr("Directions - Destination"), error, QMessageBox::Ok);
+        return;
+    }
+
+    if (m_geocoder->m_results.size() == 1) {
+        const GeocodeAddress &address = m_geocoder->m_results.first();
+        m_destination.setCoordinates(address.latitude(), address.longitude());
+        m_destination.setDescription(address.description());
+    } else {
+        const QString typed = m_directionsDlg ? m_directionsDlg->destinationAddress() : QString();
+        auto *chooser = new FindDlg(*m_geocoder, typed, this);
+        chooser->setWindowTitle(tr("Destination Address"));
+        Maemo5Attributes::setAttribute(chooser, Maemo5Attributes::StackedWindow, true);
+        chooser->setWindowFlags(Qt::Window);
+        const bool accepted = chooser->exec() == QDialog::Accepted;
+        if (accepted) {
+            m_destination.setCoordinates(chooser->m_selectedAddress.latitude(),
+                                         chooser->m_selectedAddress.longitude());
+            m_destination.setDescription(chooser->m_selectedAddress.description());
+        }
+        delete chooser;
+        if (!accepted)
+            return;
+    }
+
+    if (m_directionsDlg)
+        m_directionsDlg->setDestinationAddress(m_destination.description());
+    resetRoute();
+    showProgressIndicator(true);
+    m_directions->query(m_currentPosition.description(), m_destination.description(),
+                        m_directionsDlg ? m_directionsDlg->mode() : QString("driving"),
+                        m_directionsDlg && m_directionsDlg->showAlternatives(),
+                        m_directionsDlg ? m_directionsDlg->units() : QString("metric"),
+                        m_directionsDlg ? m_directionsDlg->avoid() : QStringList());
+}
+
+void MainWindow::onDirectionsFinished(bool success, QString error)
+{
+    showProgressIndicator(false);
+    if (!success) {
+        QMessageBox::warning(this, tr("Directions"), error, QMessageBox::Ok);
+        return;
+    }
+
+    if (m_currDirectionsDlg) {
+        CurrDirectionsDlg *old = m_currDirectionsDlg;
+        m_currDirectionsDlg = nullptr;
+        // An earlier answer's sheet may still be running its own loop further
+        // down the stack: close it and let that loop end before it goes.
+        if (old->isVisible()) {
+            old->reject();
+            old->deleteLater();
+        } else {
+            delete old;
+        }
+    }
+    getDirectionsOnMap();
+    showCurrentDirections();
+}
+
+void MainWindow::getDirectionsOnMap()
+{
+    QString js = "var request = {";
+    js += "travelMode: google.maps.DirectionsTravelMode.";
+    js += m_directionsDlg ? m_directionsDlg->mode().toUpper() : QString("DRIVING");
+    js += ",";
+    const QStringList avoid = m_directionsDlg ? m_directionsDlg->avoid() : QStringList();
+    for (const QString &entry : avoid) {
+        if (entry == "highways")
+            js += "avoidHighways: true,";
+        else if (entry == "tolls")
+            js += "avoidTolls: true,";
+    }
+    if (m_directionsDlg && m_directionsDlg->showAlternatives())
+        js += "provideRouteAlternatives: true,";
+    // Addresses are the user's or the service's text: escaped, so that a quote
+    // in one neither breaks the request nor runs in the page.
+    js += "origin: \"";
+    js += JsString::escape(m_currentPosition.description());
+    js += "\",destination: \"";
+    js += JsString::escape(m_destination.description());
+    js += "\"};directionsService.route(request,function(result, status) {if (status == "
+          "google.maps.DirectionsStatus.OK) {directionsDisplay.setMap(map);directionsDisplay."
+          "setDirections(result);directionsDisplay.setRouteIndex(0);}});";
+    runJavascript(js);
+}
+
+void MainWindow::showCurrentDirections()
+{
+    if (!m_currDirectionsDlg) {
+        m_currDirectionsDlg = new CurrDirectionsDlg(m_directions->m_routes, this);
+        m_currDirectionsDlg->setWindowTitle(m_destination.description());
+        Maemo5Attributes::setAttribute(m_currDirectionsDlg, Maemo5Attributes::StackedWindow, true);
+        m_currDirectionsDlg->setWindowFlags(Qt::Window);
+    }
+
+    QPointer<CurrDirectionsDlg> sheet = m_currDirectionsDlg;
+    const int result = sheet->exec();
+    // A newer answer replaced this sheet while it was open: that answer's own
+    // sheet now speaks for the map.
+    if (!sheet || sheet != m_currDirectionsDlg)
+        return;
+
+    runJavascript(QString("directionsDisplay.setRouteIndex(%1);").arg(sheet->selectedIndex()));
+    if (result != QDialog::Accepted)
+        return;
+
+    switch (sheet->m_action) {
+    case 2:
+        resetDirections();
+        showProgressIndicator(true);
+        m_geocoder->query(m_directionsDlg ? m_directionsDlg->destinationAddress() : m_destination.description());
+        break;
+    case 3:
+        resetDirections();
+        directions();
+        break;
+    case 1:
+        resetDirections();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::resetRoute()
+{
+    runJavascript("if ( polyLine ) polyLine.setMap(null); polyLine=null;");
+}
+
+void MainWindow::resetDirections()
+{
+    resetRoute();
+    runJavascript("directionsDisplay.setMap(null);");
+    if (m_currDirectionsDlg) {
+        CurrDirectionsDlg *sheet = m_currDirectionsDlg;
+        m_currDirectionsDlg = nullptr;
+        if (sheet->isVisible())
+            sheet->deleteLater();
+        else
+            delete sheet;
+    }
 }

@@ -28,9 +28,7 @@ void GeocodeRequester::dropReply()
 {
     if (!m_reply)
         return;
-    m_reply->disconnect(this);
-    m_reply->abort();
-    m_reply->deleteLater();
+    ServiceReply::discard(m_reply, this);
     m_reply = nullptr;
 }
 
@@ -57,6 +55,7 @@ bool GeocodeRequester::query(QString address)
 
 void GeocodeRequester::onFinished()
 {
+    const ServiceReply::Delivery delivery(m_reply);
     qDebug() << "reply finished";
     QDomDocument document;
     QString error;

@@ -6,6 +6,42 @@
 
 namespace {
 const char *const kTooLarge = "_marlu_reply_too_large";
+const char *const kDelivering = "_marlu_reply_delivering";
+const char *const kDiscarded = "_marlu_reply_discarded";
+
+// The deepest nesting of elements, found by scanning the tags without parsing.
+// Comments, CDATA sections and processing instructions are skipped. A ">"
+// inside an attribute value can make an empty-element tag count as an opening
+// one, which only overstates the depth. The body holds no NUL byte.
+int nestingDepth(const QByteArray &body)
+{
+    const char *const data = body.constData();
+    int depth = 0;
+    int deepest = 0;
+    int at = 0;
+    while ((at = body.indexOf('<', at)) >= 0) {
+        const char *const tag = data + at;
+        int end;
+        if (tag[1] == '/') {
+            --depth;
+            end = body.indexOf('>', at);
+        } else if (tag[1] == '?') {
+            end = body.indexOf("?>", at);
+        } else if (qstrncmp(tag, "<!--", 4) == 0) {
+            end = body.indexOf("-->", at + 4);
+        } else if (qstrncmp(tag, "<![CDATA[", 9) == 0) {
+            end = body.indexOf("]]>", at + 9);
+        } else {
+            end = body.indexOf('>', at);
+            if (tag[1] != '!' && end > 0 && data[end - 1] != '/')
+                deepest = qMax(deepest, ++depth);
+        }
+        if (end < 0)
+            break;
+        at = end + 1;
+    }
+    return deepest;
+}
 }
 
 void ServiceReply::limitSize(QNetworkReply *reply)
@@ -26,7 +62,8 @@ QString ServiceReply::failure(QNetworkReply *reply)
     return QStringLiteral("The service's reply could not be read.");
 }
 
-bool ServiceReply::parse(QNetworkReply *reply, QDomDocument *document, QString *userError)
+bool ServiceReply::parse(QNetworkReply *reply, QDomDocument *document, QString *userError,
+                         const char *heading)
 {
     QString why;
     int line = 0;
@@ -41,9 +78,12 @@ bool ServiceReply::parse(QNetworkReply *reply, QDomDocument *document, QString *
             why = QStringLiteral("reply is not 8-bit text");
         else if (body.contains("<!DOCTYPE") || body.contains("<!ENTITY"))
             why = QStringLiteral("reply declares a DOCTYPE or an entity");
+        else if (nestingDepth(body) > MaxDepth)
+            why = QStringLiteral("reply nests elements deeper than %1 levels").arg(MaxDepth);
         else if (document->setContent(body, false, &why, &line, &column)) {
             if (QLoggingCategory::defaultCategory()->isDebugEnabled()) {
-                qDebug() << "parsed xml?";
+                if (heading)
+                    qDebug() << heading;
                 qDebug() << document->toString(1);
             }
             return true;
@@ -57,17 +97,51 @@ bool ServiceReply::parse(QNetworkReply *reply, QDomDocument *document, QString *
 bool ServiceReply::status(const QDomDocument &document, QNetworkReply *reply, QString *status,
                           QString *userError)
 {
-    const QDomNodeList found = document.elementsByTagName("status");
+    const QDomNodeList nodes = document.elementsByTagName("status");
+    QList<QDomElement> found;
+    for (int i = 0; i < nodes.size(); ++i)
+        found.append(nodes.at(i).toElement());
+    return ServiceReply::status(found, reply, status, userError);
+}
+
+bool ServiceReply::status(const QList<QDomElement> &found, QNetworkReply *reply, QString *status,
+                          QString *userError)
+{
     if (found.size() != 1) {
         qCritical() << "Error";
         *userError = failure(reply);
         return false;
     }
-    *status = text(found.at(0).toElement());
+    *status = text(found.first());
     return true;
 }
 
 QString ServiceReply::text(const QDomElement &element)
 {
     return element.firstChild().nodeValue();
+}
+
+void ServiceReply::discard(QNetworkReply *reply, QObject *receiver)
+{
+    reply->disconnect(receiver);
+    reply->abort();
+    if (reply->property(kDelivering).toBool())
+        reply->setProperty(kDiscarded, true);
+    else
+        reply->deleteLater();
+}
+
+ServiceReply::Delivery::Delivery(QNetworkReply *reply)
+    : m_reply(reply)
+{
+    reply->setProperty(kDelivering, true);
+}
+
+ServiceReply::Delivery::~Delivery()
+{
+    if (!m_reply)
+        return;
+    m_reply->setProperty(kDelivering, QVariant());
+    if (m_reply->property(kDiscarded).toBool())
+        m_reply->deleteLater();
 }

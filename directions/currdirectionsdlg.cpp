@@ -1,0 +1,117 @@
+#include "currdirectionsdlg.h"
+
+#include "ui_currdirectionsdlg.h"
+
+#include <QStringList>
+
+static bool opensTag(QChar c)
+{
+    return c == QLatin1Char('/') || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+           || (c >= QLatin1Char('a') && c <= QLatin1Char('z'));
+}
+
+// The instructions arrive as HTML; the list shows them as plain text. The result
+// is that of replacing every match of "<[/A-Za-z][a-zA-Z0-9]*[^>]*>" with one
+// space, then every match of "\s\s" (QChar::isSpace) with one space in a single
+// left-to-right pass. Written out by hand: the two regular expressions made a
+// long route sheet some twenty times slower to open than a plain list.
+static QString plainInstruction(QString text)
+{
+    QChar *s = text.data();
+    const int n = text.size();
+
+    int end = 0;
+    for (int r = 0; r < n;) {
+        if (s[r] == QLatin1Char('<') && r + 1 < n && opensTag(s[r + 1])) {
+            int close = r + 2;
+            while (close < n && s[close] != QLatin1Char('>'))
+                ++close;
+            if (close < n) {
+                s[end++] = QLatin1Char(' ');
+                r = close + 1;
+                continue;
+            }
+            // No '>' follows, so no later '<' starts a tag either.
+            while (r < n)
+                s[end++] = s[r++];
+            break;
+        }
+        s[end++] = s[r++];
+    }
+
+    // Pairs, not runs: three spaces become two.
+    int kept = 0;
+    for (int r = 0; r < end;) {
+        if (r + 1 < end && s[r].isSpace() && s[r + 1].isSpace()) {
+            s[kept++] = QLatin1Char(' ');
+            r += 2;
+        } else {
+            s[kept++] = s[r++];
+        }
+    }
+    text.truncate(kept);
+    return text;
+}
+
+CurrDirectionsDlg::CurrDirectionsDlg(QList<Directions> routes, QWidget *parent)
+    : QDialog(parent)
+    , ui(new Ui_CurrDirectionsDlg)
+{
+    m_action = 0;
+    m_routes = routes;
+    ui->setupUi(this);
+    // The copyright notice comes from the web service: show it, never interpret it.
+    ui->copyrightLbl->setTextFormat(Qt::PlainText);
+    for (const Directions &route : qAsConst(m_routes))
+        ui->routesCombo->addItem(route.summary);
+    ui->routesCombo->setVisible(m_routes.size() >= 2);
+    ui->copyrightLbl->setStyleSheet(QStringLiteral("QLabel{font: 'Nokia Sans'; font-size: 8pt;}"));
+}
+
+CurrDirectionsDlg::~CurrDirectionsDlg()
+{
+    delete ui;
+}
+
+int CurrDirectionsDlg::selectedIndex() const
+{
+    return ui->routesCombo->currentIndex();
+}
+
+void CurrDirectionsDlg::on_clearBtt_clicked()
+{
+    m_action = 1;
+    accept();
+}
+
+void CurrDirectionsDlg::on_newBtt_clicked()
+{
+    m_action = 3;
+    accept();
+}
+
+void CurrDirectionsDlg::on_recalculateBtt_clicked()
+{
+    m_action = 2;
+    accept();
+}
+
+void CurrDirectionsDlg::on_routesCombo_currentIndexChanged(int index)
+{
+    ui->directionsList->clear();
+    if (index < 0 || index >= m_routes.size())
+        return;
+    const Directions &route = m_routes.at(index);
+    QStringList lines;
+    lines.reserve(route.steps.size());
+    for (const Step &step : route.steps)
+        lines << plainInstruction(step.description());
+    ui->directionsList->addItems(lines);
+
+    if (!route.copyrights.isEmpty()) {
+        ui->copyrightLbl->setText(route.copyrights);
+        ui->copyrightLbl->show();
+    } else {
+        ui->copyrightLbl->hide();
+    }
+}

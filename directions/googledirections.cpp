@@ -1,0 +1,180 @@
+#include "googledirections.h"
+
+#include "app/serverconfig.h"
+#include "geocoding/servicequery.h"
+#include "geocoding/servicereply.h"
+
+#include <QDebug>
+#include <QDomDocument>
+#include <QLoggingCategory>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPair>
+#include <QVector>
+
+GoogleDirections::GoogleDirections(QNetworkAccessManager *manager, QObject *parent)
+    : QObject(parent)
+    , m_reply(nullptr)
+    , m_network(manager)
+{
+}
+
+GoogleDirections::~GoogleDirections()
+{
+    dropReply();
+}
+
+void GoogleDirections::dropReply()
+{
+    if (!m_reply)
+        return;
+    ServiceReply::discard(m_reply, this);
+    m_reply = nullptr;
+}
+
+bool GoogleDirections::query(QString origin, QString destination, QString mode,
+                             bool alternatives, QString units, QStringList avoid)
+{
+    ServiceQuery::Items items{{"sensor", "false"},
+                              {"origin", origin},
+                              {"destination", destination},
+                              {"mode", mode},
+                              {"alternatives", alternatives ? "true" : "false"},
+                              {"units", units}};
+    for (const QString &entry : qAsConst(avoid))
+        items.append({"avoid", entry});
+    const QUrl url = ServiceQuery::url(ServerConfig::DirectionsHostKey,
+                                       "/maps/api/directions/xml", items);
+    qDebug() << QString::fromLatin1(url.toEncoded());
+
+    dropReply();
+    m_routes.clear();
+
+    m_reply = m_network->get(ServiceQuery::request(url));
+    ServiceReply::limitSize(m_reply);
+    connect(m_reply, &QNetworkReply::finished, this, &GoogleDirections::onFinished);
+    connect(m_reply, &QObject::destroyed, this, [this](QObject *gone) {
+        if (m_reply == gone)
+            m_reply = nullptr;
+    });
+    qDebug() << "Directions Requested";
+    return true;
+}
+
+void GoogleDirections::onFinished()
+{
+    if (!m_reply)
+        return;
+    // A receiver of finish may ask again from a nested event loop, which
+    // discards this reply while it is still delivering finished().
+    const ServiceReply::Delivery delivery(m_reply);
+    qDebug() << "reply finished";
+    QString error;
+    const bool success = readReply(&error);
+    emit finish(success, error);
+}
+
+// Fills m_routes from an "OK" reply; any other outcome comes back as the text
+// for the user. The routes are read on the walk that finds the status.
+bool GoogleDirections::readReply(QString *error)
+{
+    QDomDocument document;
+    if (!ServiceReply::parse(m_reply, &document, error, nullptr))
+        return false;
+    QList<QDomElement> statuses;
+    const QList<Directions> routes = readElements(document, &statuses);
+    QString status;
+    if (!ServiceReply::status(statuses, m_reply, &status, error))
+        return false;
+    qDebug().nospace() << "-- status: " << status;
+
+    if (status == "ZERO_RESULTS") {
+        *error = QStringLiteral("No results found.");
+        return false;
+    }
+    if (status != "OK") {
+        *error = "Service returned status: " + status;
+        return false;
+    }
+    m_routes = routes;
+
+    if (QLoggingCategory::defaultCategory()->isDebugEnabled()) {
+        for (const Directions &route : qAsConst(m_routes)) {
+            qDebug().nospace() << "Route: " << route.summary;
+            for (const Step &step : route.steps)
+                qDebug() << step.toString();
+        }
+    }
+    return true;
+}
+
+// Every "route" element in document order, each with every "step" element at
+// any depth below it (the steps of all its legs) in document order, and every
+// "status" element. One walk over the document, not one per element name and
+// route: on a large reply each walk costs about a tenth of the parse.
+QList<Directions> GoogleDirections::readElements(const QDomDocument &document,
+                                                 QList<QDomElement> *statuses)
+{
+    QList<Directions> routes;
+    QVector<QPair<QDomNode, int>> open;   // the routes around the current node
+    QDomNode node = document.firstChild();
+    while (!node.isNull()) {
+        if (node.isElement()) {
+            const QString name = node.nodeName();
+            if (name == QLatin1String("step")) {
+                const Step step = readStep(node.toElement());
+                for (const auto &route : qAsConst(open))
+                    routes[route.second].steps.append(step);
+            } else if (name == QLatin1String("route")) {
+                const QDomElement route = node.toElement();
+                Directions directions;
+                directions.summary =
+                    ServiceReply::text(route.firstChildElement(QStringLiteral("summary")));
+                directions.copyrights =
+                    ServiceReply::text(route.firstChildElement(QStringLiteral("copyrights")));
+                routes.append(directions);
+                open.append({node, routes.size() - 1});
+            } else if (name == QLatin1String("status")) {
+                statuses->append(node.toElement());
+            }
+            if (node.hasChildNodes()) {
+                node = node.firstChild();
+                continue;
+            }
+        }
+        // Leave the node, and every ancestor that has no next sibling.
+        while (!node.isNull()) {
+            if (!open.isEmpty() && open.last().first == node)
+                open.removeLast();
+            const QDomNode next = node.nextSibling();
+            if (!next.isNull()) {
+                node = next;
+                break;
+            }
+            node = node.parentNode();
+            if (node == document)
+                node.clear();
+        }
+    }
+    return routes;
+}
+
+Step GoogleDirections::readStep(const QDomElement &element)
+{
+    const auto text = [](const QDomElement &parent, const QString &name) {
+        return ServiceReply::text(parent.firstChildElement(name));
+    };
+    Step step;
+    step.setDescription(text(element, QStringLiteral("html_instructions")));
+    const QDomElement start = element.firstChildElement(QStringLiteral("start_location"));
+    // Texts that do not convert, a decimal fraction for the integers included, read as 0.
+    step.setCoordinates(text(start, QStringLiteral("lat")).toDouble(),
+                        text(start, QStringLiteral("lng")).toDouble());
+    const QDomElement duration = element.firstChildElement(QStringLiteral("duration"));
+    step.m_duration = text(duration, QStringLiteral("value")).toInt(nullptr, 10);
+    step.m_durationText = text(duration, QStringLiteral("text"));
+    const QDomElement distance = element.firstChildElement(QStringLiteral("distance"));
+    step.m_distance = text(distance, QStringLiteral("value")).toInt(nullptr, 10);
+    step.m_distanceText = text(distance, QStringLiteral("text"));
+    return step;
+}

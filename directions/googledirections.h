@@ -1,0 +1,46 @@
+#ifndef GOOGLEDIRECTIONS_H
+#define GOOGLEDIRECTIONS_H
+
+#include "directions/directions.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+class QDomDocument;
+class QDomElement;
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// Asks the directions web service (XML output) for the routes between two
+// places given as free text, and reports each answered request with finish().
+class GoogleDirections : public QObject
+{
+    Q_OBJECT
+public:
+    GoogleDirections(QNetworkAccessManager *manager, QObject *parent);
+    ~GoogleDirections();
+
+    bool query(QString origin, QString destination, QString mode, bool alternatives,
+               QString units, QStringList avoid);
+
+    QNetworkReply *m_reply;
+    QNetworkAccessManager *m_network;
+    QList<Directions> m_routes;
+
+signals:
+    void finish(bool success, QString error);
+
+public slots:
+    void onFinished();
+
+private:
+    bool readReply(QString *error);
+    static QList<Directions> readElements(const QDomDocument &document,
+                                          QList<QDomElement> *statuses);
+    static Step readStep(const QDomElement &step);
+    void dropReply();
+};
+
+#endif

@@ -1,0 +1,532 @@
+#include "cannedhttpserver.h"
+#include "logcapture.h"
+#include "pageserver.h"
+#include "testmain.h"
+
+#include "directions/googledirections.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QPointer>
+#include <QSettings>
+#include <QSignalSpy>
+
+static QByteArray fixture(const QString &name)
+{
+    QFile f(qEnvironmentVariable("MARLU_FIXTURES") + "/google/" + name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+static QByteArray reply(const QByteArray &inner)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DirectionsResponse>" + inner
+           + "</DirectionsResponse>\n";
+}
+
+static QByteArray step(const QByteArray &text)
+{
+    return "<step><start_location><lat>1</lat><lng>2</lng></start_location>"
+           "<duration><value>60</value><text>1 min</text></duration>"
+           "<html_instructions>" + text + "</html_instructions>"
+           "<distance><value>100</value><text>0.1 km</text></distance></step>";
+}
+
+static QStringList descriptions(const Directions &route)
+{
+    QStringList out;
+    for (const Step &s : route.steps)
+        out << s.description();
+    return out;
+}
+
+// The directions client against replies served over real HTTP on loopback.
+class TestGoogleDirections : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void metaObjectHasSignalThenSlot();
+    void stepToString_data();
+    void stepToString();
+    void requestItemsInOrderAndEncoded_data();
+    void requestItemsInOrderAndEncoded();
+    void publishedRouteTorontoMontreal();
+    void publishedZeroResults();
+    void readableReplies_data();
+    void readableReplies();
+    void otherStatusTextsAreReported_data();
+    void otherStatusTextsAreReported();
+    void unreadableRepliesReportFailure_data();
+    void unreadableRepliesReportFailure();
+    void droppedConnectionIsANetworkError();
+    void everyQueryEmptiesTheRoutes();
+    void onlyTheNewestOfTwoQueriesReports();
+    void askingAgainFromANestedLoopOfTheReceiverIsSafe();
+    void receiverMayDeleteTheClient();
+    void managerMayGoFirst();
+    void localServiceAnswers();
+
+private:
+    QSignalSpy *run();
+
+    QNetworkAccessManager m_network;
+    CannedHttpServer *m_server = nullptr;
+    GoogleDirections *m_directions = nullptr;
+};
+
+void TestGoogleDirections::init()
+{
+    delete m_directions;
+    delete m_server;
+    m_server = new CannedHttpServer(this);
+    QSettings().setValue("Servers/DirectionsHost", m_server->hostPort());
+    m_directions = new GoogleDirections(&m_network, this);
+}
+
+QSignalSpy *TestGoogleDirections::run()
+{
+    auto *spy = new QSignalSpy(m_directions, &GoogleDirections::finish);
+    m_directions->query("Toronto", "Montreal", "driving", false, "metric", {});
+    spy->wait(5000);
+    return spy;
+}
+
+void TestGoogleDirections::metaObjectHasSignalThenSlot()
+{
+    const QMetaObject &mo = GoogleDirections::staticMetaObject;
+    QCOMPARE(mo.className(), "GoogleDirections");
+    QCOMPARE(mo.methodCount() - mo.methodOffset(), 2);
+    const QMetaMethod finish = mo.method(mo.methodOffset());
+    QCOMPARE(finish.methodSignature(), QByteArray("finish(bool,QString)"));
+    QCOMPARE(finish.methodType(), QMetaMethod::Signal);
+    QCOMPARE(finish.parameterNames(), (QList<QByteArray>{"success", "error"}));
+    const QMetaMethod slot = mo.method(mo.methodOffset() + 1);
+    QCOMPARE(slot.methodSignature(), QByteArray("onFinished()"));
+    QCOMPARE(slot.methodType(), QMetaMethod::Slot);
+    QCOMPARE(slot.access(), QMetaMethod::Public);
+}
+
+void TestGoogleDirections::stepToString_data()
+{
+    QTest::addColumn<QString>("description");
+    QTest::addColumn<QString>("distance");
+    QTest::addColumn<QString>("duration");
+    QTest::addColumn<double>("lat");
+    QTest::addColumn<double>("lng");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("six significant digits")
+        << "Head <b>north</b>" << "0.2 km" << "1 min" << 52.520008 << 13.404954
+        << "Head <b>north</b> (0.2 km 1 min) --> 52.52 13.405";
+    QTest::newRow("placeholders in values stay literal")
+        << "Take %1 then %2" << "%3 km" << "%4%5" << -0.5 << 179.999999
+        << "Take %1 then %2 (%3 km %4%5) --> -0.5 180";
+}
+
+void TestGoogleDirections::stepToString()
+{
+    QFETCH(QString, description);
+    QFETCH(double, lat);
+    QFETCH(double, lng);
+    Step s;
+    s.setDescription(description);
+    QFETCH(QString, distance);
+    s.m_distanceText = distance;
+    QFETCH(QString, duration);
+    s.m_durationText = duration;
+    s.setCoordinates(lat, lng);
+    QTEST(s.toString(), "expected");
+}
+
+void TestGoogleDirections::requestItemsInOrderAndEncoded_data()
+{
+    QTest::addColumn<QString>("origin");
+    QTest::addColumn<QString>("destination");
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<bool>("alternatives");
+    QTest::addColumn<QString>("units");
+    QTest::addColumn<QStringList>("avoid");
+    QTest::addColumn<QString>("query");
+
+    QTest::newRow("avoid repeats in list order")
+        << "A" << "B" << "driving" << true << "metric" << QStringList{"highways", "tolls"}
+        << "sensor=false&origin=A&destination=B&mode=driving&alternatives=true&units=metric"
+           "&avoid=highways&avoid=tolls";
+    QTest::newRow("alternatives false still sent, no avoid")
+        << "A" << "B" << "walking" << false << "imperial" << QStringList()
+        << "sensor=false&origin=A&destination=B&mode=walking&alternatives=false&units=imperial";
+    QTest::newRow("values encoded")
+        << "52.52,13.40" << QString::fromUtf8("Zürich A&B=C+D") << "bicycling" << false
+        << "metric" << QStringList{"tolls"}
+        << "sensor=false&origin=52.52%2C13.40&destination=Z%C3%BCrich%20A%26B%3DC%2BD"
+           "&mode=bicycling&alternatives=false&units=metric&avoid=tolls";
+}
+
+void TestGoogleDirections::requestItemsInOrderAndEncoded()
+{
+    QFETCH(QString, origin);
+    QFETCH(QString, destination);
+    QFETCH(QString, mode);
+    QFETCH(bool, alternatives);
+    QFETCH(QString, units);
+    QFETCH(QStringList, avoid);
+    QFETCH(QString, query);
+    m_server->setBody(fixture("directions-zero-results-google.xml"));
+    LogCapture log;
+    QSignalSpy spy(m_directions, &GoogleDirections::finish);
+    QVERIFY(m_directions->query(origin, destination, mode, alternatives, units, avoid));
+    QCOMPARE(m_directions->m_reply->request().transferTimeout(), 30000);
+    QVERIFY(spy.wait(5000));
+    QCOMPARE(m_server->targets(), QStringList{"/maps/api/directions/xml?" + query});
+    const QString url = QString("\"http://%1/maps/api/directions/xml?%2\"").arg(m_server->hostPort(), query);
+    QCOMPARE(log.lines().mid(0, 2), (QStringList{url, "Directions Requested"}));
+}
+
+void TestGoogleDirections::publishedRouteTorontoMontreal()
+{
+    m_server->setBody(fixture("directions-ok-1route-17steps-google-toronto-montreal.xml"));
+    LogCapture log;
+    QScopedPointer<QSignalSpy> spy(run());
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(spy->first(), (QList<QVariant>{true, QString()}));
+    QCOMPARE(m_directions->m_routes.size(), 1);
+
+    const Directions &route = m_directions->m_routes.first();
+    QCOMPARE(route.summary, QString("ON-401 E"));
+    QCOMPARE(route.copyrights, QString::fromUtf8("Map data ©2022 Google"));
+    QCOMPARE(route.steps.size(), 17);
+
+    const Step &first = route.steps.first();
+    QCOMPARE(first.description(),
+             QString("Head <b>north</b> on <b>Bay St.</b> toward <b>Hagerman St</b>"));
+    QCOMPARE(first.latitude(), 43.6533961);
+    QCOMPARE(first.longitude(), -79.3827986);
+    QCOMPARE(first.m_duration, 47);
+    QCOMPARE(first.m_durationText, QString("1 min"));
+    QCOMPARE(first.m_distance, 270);
+    QCOMPARE(first.m_distanceText, QString("0.3 km"));
+    QVERIFY(route.steps.at(11).description().endsWith(
+        "<div style=\"font-size:0.9em\">Entering Quebec</div>"));
+    QVERIFY(route.steps.at(15).description().contains(
+        QString::fromUtf8("<b>Boulevard René-Lévesque O</b> (signs for <b>Rue city</b>/<wbr/>")));
+    QCOMPARE(route.steps.last().description(), QString("Turn <b>right</b> onto <b>Blvd Robert-Bourassa</b>"));
+    int seconds = 0, metres = 0;
+    for (const Step &s : route.steps) {
+        seconds += s.m_duration;
+        metres += s.m_distance;
+    }
+    QCOMPARE(seconds, 20391);
+    QCOMPARE(metres, 540543);
+
+    const QStringList debug = log.lines(QtDebugMsg);
+    const int status = debug.indexOf("-- status: \"OK\"");
+    QVERIFY(debug.indexOf("reply finished") >= 0);
+    QVERIFY(status > debug.indexOf("reply finished"));
+    QCOMPARE(debug.at(status + 1), QString("Route: \"ON-401 E\""));
+    QCOMPARE(debug.at(status + 2), QString("\"Head <b>north</b> on <b>Bay St.</b> toward "
+                                           "<b>Hagerman St</b> (0.3 km 1 min) --> 43.6534 -79.3828\""));
+    QCOMPARE(debug.size(), status + 2 + 17);
+    QVERIFY(log.lines(QtCriticalMsg).isEmpty());
+}
+
+void TestGoogleDirections::publishedZeroResults()
+{
+    m_server->setBody(fixture("directions-zero-results-google.xml"));
+    QScopedPointer<QSignalSpy> spy(run());
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(spy->first(), (QList<QVariant>{false, QString("No results found.")}));
+    QVERIFY(m_directions->m_routes.isEmpty());
+}
+
+// Each route is written "summary: step, step, ...", the steps by their instructions.
+void TestGoogleDirections::readableReplies_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QStringList>("routes");
+
+    QTest::newRow("no route") << reply("<status>OK</status>") << QStringList();
+    QTest::newRow("steps of two legs form one list")
+        << reply("<status>OK</status><route><summary>R</summary>"
+                 "<leg>" + step("a") + step("b") + "</leg><leg>" + step("c") + "</leg>"
+                 "<copyrights>C</copyrights></route>")
+        << QStringList{"R: a, b, c"};
+    QTest::newRow("steps nested at any depth, in document order")
+        << reply("<status>OK</status><route>" + step("a") + "<x><y>" + step("b") + "</y></x>"
+                 + step("c") + "</route>")
+        << QStringList{": a, b, c"};
+    QTest::newRow("alternatives in document order, steps kept apart")
+        << reply("<status>OK</status><route><summary>One</summary>" + step("a") + "</route>"
+                 "<route><summary>Two</summary>" + step("b") + step("c") + "</route>")
+        << QStringList{"One: a", "Two: b, c"};
+    QTest::newRow("sub-steps follow their step")
+        << reply("<status>OK</status><route><step><html_instructions>a</html_instructions>"
+                 "<steps>" + step("a1") + step("a2") + "</steps></step>" + step("b") + "</route>")
+        << QStringList{": a, a1, a2, b"};
+    QTest::newRow("steps outside a route belong to none")
+        << reply("<status>OK</status>" + step("x") + "<route><summary>Empty</summary></route>"
+                 + step("y") + "<route/>" + step("z") + "<route><summary>Last</summary>"
+                 + step("a") + "</route>" + step("w"))
+        << QStringList{"Empty: ", ": ", "Last: a"};
+    QTest::newRow("a route inside a route: the outer one holds every step")
+        << reply("<status>OK</status><route><summary>Outer</summary>" + step("a")
+                 + "<route><summary>Inner</summary>" + step("b") + "</route>" + step("c") + "</route>")
+        << QStringList{"Outer: a, b, c", "Inner: b"};
+    QTest::newRow("nested 200 levels deep, comments and CDATA with tags in them")
+        << reply("<!-- <x><x><x> --><status>OK</status>" + QByteArray("<x>").repeated(200)
+                 + "<route><summary><![CDATA[<y><y>]]></summary>" + step("a") + "</route>"
+                 + QByteArray("</x>").repeated(200))
+        << QStringList{"<y><y>: a"};
+    QTest::newRow("summary of a nested element is not the route's")
+        << reply("<status>OK</status><route><leg><summary>leg</summary></leg></route>")
+        << QStringList{": "};
+}
+
+void TestGoogleDirections::readableReplies()
+{
+    QFETCH(QByteArray, body);
+    m_server->setBody(body);
+    QScopedPointer<QSignalSpy> spy(run());
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(spy->first(), (QList<QVariant>{true, QString()}));
+    QStringList routes;
+    for (const Directions &route : qAsConst(m_directions->m_routes))
+        routes << route.summary + ": " + descriptions(route).join(", ");
+    QTEST(routes, "routes");
+}
+
+void TestGoogleDirections::otherStatusTextsAreReported_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::newRow("lower case") << "ok";
+    QTest::newRow("surrounding space") << " OK ";
+    QTest::newRow("not found") << "NOT_FOUND";
+    QTest::newRow("empty") << "";
+}
+
+void TestGoogleDirections::otherStatusTextsAreReported()
+{
+    QFETCH(QString, status);
+    m_server->setBody(reply("<status>" + status.toUtf8() + "</status><route>" + step("a") + "</route>"));
+    QScopedPointer<QSignalSpy> spy(run());
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(spy->first(), (QList<QVariant>{false, "Service returned status: " + status}));
+    QVERIFY(m_directions->m_routes.isEmpty());
+}
+
+void TestGoogleDirections::unreadableRepliesReportFailure_data()
+{
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("critical");
+    QTest::newRow("empty") << QByteArray() << "DOM error: ";
+    QTest::newRow("not XML") << QByteArray("<html><body>Oops</b") << "DOM error: ";
+    QTest::newRow("two statuses")
+        << reply("<status>OK</status><route>" + step("a") + "<status>OK</status></route>") << "Error";
+    QTest::newRow("no status") << reply("<route>" + step("a") + "</route>") << "Error";
+    QTest::newRow("doctype")
+        << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaa\">]>"
+                      "<r><status>OK</status><route><summary>&a;&a;</summary></route></r>")
+        << "DOM error: \"reply declares a DOCTYPE or an entity\"";
+    // Parsed, this one would overflow the stack.
+    QTest::newRow("nested 100000 levels deep")
+        << reply("<status>OK</status>" + QByteArray("<route>").repeated(100000) + step("a")
+                 + QByteArray("</route>").repeated(100000))
+        << "DOM error: \"reply nests elements deeper than 256 levels\"";
+}
+
+void TestGoogleDirections::unreadableRepliesReportFailure()
+{
+    QFETCH(QByteArray, body);
+    QFETCH(QString, critical);
+    m_server->setBody(body);
+    LogCapture log;
+    QScopedPointer<QSignalSpy> spy(run());
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(spy->first(), (QList<QVariant>{false, QString("The service's reply could not be read.")}));
+    const QStringList lines = log.lines(QtCriticalMsg);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().startsWith(critical), qPrintable(lines.first()));
+    QVERIFY(m_directions->m_routes.isEmpty());
+}
+
+void TestGoogleDirections::droppedConnectionIsANetworkError()
+{
+    m_server->setMode(CannedHttpServer::Drop);
+    LogCapture log;
+    QScopedPointer<QSignalSpy> spy(run());
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(spy->first().at(0).toBool(), false);
+    QVERIFY2(spy->first().at(1).toString().startsWith("Network error: "),
+             qPrintable(spy->first().at(1).toString()));
+    QCOMPARE(log.lines(QtCriticalMsg).size(), 1);
+    QVERIFY(log.lines(QtCriticalMsg).first().startsWith("DOM error: "));
+}
+
+void TestGoogleDirections::everyQueryEmptiesTheRoutes()
+{
+    m_server->setBody(reply("<status>OK</status><route><summary>R</summary>"
+                            "<leg><step><duration><value>90</value></duration>"
+                            "<distance><value>1.5</value><text>1.5 m</text></distance></step>"
+                            "<step/></leg></route>"));
+    QScopedPointer<QSignalSpy> spy(run());
+    QCOMPARE(m_directions->m_routes.size(), 1);
+    const QList<Step> steps = m_directions->m_routes.first().steps;
+    QCOMPARE(steps.size(), 2);
+    QCOMPARE(steps.at(0).m_duration, 90);
+    QCOMPARE(steps.at(0).m_durationText, QString());
+    QCOMPARE(steps.at(0).m_distance, 0);
+    QCOMPARE(steps.at(0).m_distanceText, QString("1.5 m"));
+    QCOMPARE(steps.at(1).description(), QString());
+    QCOMPARE(steps.at(1).latitude(), 0.0);
+    QCOMPARE(steps.at(1).longitude(), 0.0);
+    QCOMPARE(steps.at(1).m_duration, 0);
+
+    m_server->setBody(reply("<status>OVER_QUERY_LIMIT</status>"));
+    m_directions->query("a", "b", "driving", false, "metric", {});
+    QVERIFY(m_directions->m_routes.isEmpty());
+    QVERIFY(spy->wait(5000));
+    QCOMPARE(spy->last().at(0).toBool(), false);
+    QVERIFY(m_directions->m_routes.isEmpty());
+}
+
+void TestGoogleDirections::onlyTheNewestOfTwoQueriesReports()
+{
+    m_server->setBody(fixture("directions-ok-1route-17steps-google-toronto-montreal.xml"));
+    m_server->setDelayMs(200);
+    QSignalSpy spy(m_directions, &GoogleDirections::finish);
+    m_directions->query("first", "x", "driving", false, "metric", {});
+    QPointer<QNetworkReply> first(m_directions->m_reply);
+    m_directions->query("second", "x", "driving", false, "metric", {});
+    QVERIFY(m_directions->m_reply != first);
+    QVERIFY(spy.wait(5000));
+    QTest::qWait(400);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(m_directions->m_routes.size(), 1);
+    QCOMPARE(m_directions->m_routes.first().steps.size(), 17);
+    QVERIFY(first.isNull());
+}
+
+// A receiver of finish runs a nested event loop in which a new request starts and
+// is answered, while the first reply is still delivering its finished(). The
+// first reply must stay alive until that delivery is over: the receiver touches
+// it after its loop (a use-after-free shows under AddressSanitizer) and its
+// destruction is recorded.
+void TestGoogleDirections::askingAgainFromANestedLoopOfTheReceiverIsSafe()
+{
+    m_server->setBody(fixture("directions-ok-1route-17steps-google-toronto-montreal.xml"));
+    QList<QVariantList> reports;
+    int depth = 0;
+    bool firstGoneInsideItsDelivery = false;
+    QPointer<QNetworkReply> firstReply;
+    QPointer<QNetworkReply> secondReply;
+    connect(m_directions, &GoogleDirections::finish, this, [&](bool success, QString error) {
+        reports.append({success, error, depth});
+        if (reports.size() > 1)
+            return;
+        QNetworkReply *delivering = m_directions->m_reply;
+        firstReply = delivering;
+        connect(delivering, &QObject::destroyed, this, [&] {
+            if (depth > 0)
+                firstGoneInsideItsDelivery = true;
+        });
+        ++depth;
+        QEventLoop loop;
+        QTimer::singleShot(0, this, [&] {
+            m_server->setBody(reply("<status>OK</status><route><summary>Second</summary>"
+                                    "<leg>" + step("a") + "</leg><leg>" + step("b") + "</leg></route>"));
+            m_directions->query("again", "x", "driving", false, "metric", {});
+            secondReply = m_directions->m_reply;
+        });
+        connect(m_directions, &GoogleDirections::finish, &loop, [&] {
+            // Keep the nested loop going for a while so deferred deletes get their chance.
+            QTimer::singleShot(100, &loop, &QEventLoop::quit);
+        });
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        loop.exec();
+        --depth;
+        QVERIFY(delivering->isFinished());
+        QCOMPARE(delivering->error(), QNetworkReply::NoError);
+    });
+    m_directions->query("once", "x", "driving", false, "metric", {});
+    QTRY_COMPARE_WITH_TIMEOUT(reports.size(), 2, 10000);
+    QCOMPARE(reports.at(0), (QVariantList{true, QString(), 0}));
+    QCOMPARE(reports.at(1), (QVariantList{true, QString(), 1}));
+    QVERIFY(!firstGoneInsideItsDelivery);
+    QTRY_VERIFY(firstReply.isNull());
+    QCOMPARE(m_server->targets().size(), 2);
+    QVERIFY(!secondReply.isNull());
+    QCOMPARE(m_directions->m_reply, secondReply.data());
+    QCOMPARE(m_directions->m_routes.size(), 1);
+    QCOMPARE(m_directions->m_routes.first().summary, QString("Second"));
+    QCOMPARE(descriptions(m_directions->m_routes.first()), (QStringList{"a", "b"}));
+}
+
+void TestGoogleDirections::receiverMayDeleteTheClient()
+{
+    m_server->setBody(fixture("directions-zero-results-google.xml"));
+    QPointer<QNetworkReply> delivered;
+    connect(m_directions, &GoogleDirections::finish, this, [&] {
+        delivered = m_directions->m_reply;
+        delete m_directions;
+        m_directions = nullptr;
+        QTest::qWait(50);
+        QVERIFY(!delivered.isNull());
+    });
+    m_directions->query("a", "b", "driving", false, "metric", {});
+    QTRY_VERIFY_WITH_TIMEOUT(m_directions == nullptr, 5000);
+    QTRY_VERIFY(delivered.isNull());
+}
+
+void TestGoogleDirections::managerMayGoFirst()
+{
+    m_server->setMode(CannedHttpServer::Silent);
+    auto *network = new QNetworkAccessManager;
+    auto *directions = new GoogleDirections(network, nullptr);
+    QSignalSpy spy(directions, &GoogleDirections::finish);
+    directions->query("a", "b", "driving", false, "metric", {});
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->targets().size(), 1, 5000);
+    delete network;
+    QCOMPARE(directions->m_reply, nullptr);
+    delete directions;
+    QTest::qWait(50);
+    QCOMPARE(spy.count(), 0);
+}
+
+void TestGoogleDirections::localServiceAnswers()
+{
+    PageServer service;
+    QVERIFY(service.start());
+    QSettings().setValue("Servers/DirectionsHost", service.hostPort());
+    QSignalSpy spy(m_directions, &GoogleDirections::finish);
+
+    m_directions->query("Paris", "Berlin", "driving", true, "metric", {"tolls"});
+    QVERIFY(spy.wait(15000));
+    QCOMPARE(spy.last(), (QList<QVariant>{true, QString()}));
+    QVERIFY(m_directions->m_routes.size() > 1);
+    for (const Directions &route : qAsConst(m_directions->m_routes)) {
+        QVERIFY(!route.summary.isEmpty());
+        QVERIFY(route.copyrights.startsWith("Map data"));
+        QVERIFY(!route.steps.isEmpty());
+        for (const Step &s : route.steps) {
+            QVERIFY(!s.description().isEmpty());
+            QVERIFY(s.m_duration > 0 && !s.m_durationText.isEmpty());
+            QVERIFY(s.m_distance > 0 && !s.m_distanceText.isEmpty());
+        }
+        const Step &first = route.steps.first();
+        QVERIFY2(qAbs(first.latitude() - 48.86) < 0.5 && qAbs(first.longitude() - 2.35) < 0.5,
+                 qPrintable(first.toString()));
+    }
+
+    m_directions->query("Paris", "Toronto", "driving", false, "metric", {});
+    QVERIFY(m_directions->m_routes.isEmpty());
+    QVERIFY(spy.wait(15000));
+    QCOMPARE(spy.last(), (QList<QVariant>{false, QString("No results found.")}));
+
+    m_directions->query("Xqzzyville Nowhere", "Paris", "walking", false, "imperial", {});
+    QVERIFY(spy.wait(15000));
+    QCOMPARE(spy.last(), (QList<QVariant>{false, QString("Service returned status: NOT_FOUND")}));
+    QVERIFY(m_directions->m_routes.isEmpty());
+    QCOMPARE(spy.count(), 3);
+}
+
+MARLU_TEST_MAIN(TestGoogleDirections)
+#include "tst_googledirections.moc"
