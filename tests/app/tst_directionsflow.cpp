@@ -1,0 +1,465 @@
+#include "logcapture.h"
+#include "modalscript.h"
+#include "pageserver.h"
+#include "testmain.h"
+
+#include "app/mainwindow.h"
+#include "directions/currdirectionsdlg.h"
+#include "directions/directionsdlg.h"
+#include "geocoding/finddlg.h"
+#include "platform/maemo5attributes.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QWebFrame>
+#include <QWebView>
+
+// The directions flow end to end: the menu entry, the request form, the
+// destination lookup and chooser, the route on the real page from the local
+// service, the route sheet and its buttons.
+class TestDirectionsFlow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void singleCandidateGoesStraightToRoute();
+    void severalCandidatesOpenTheChooser();
+    void leavingTheChooserDoesNothing();
+    void routeFailureWarnsAndMakesNoSheet();
+    void alternativeChosenOnSheetIsKept();
+    void sheetButtonsClearRecalculateAndNew();
+    void ownPositionIsTheStartAndTheTrackIsDrawn();
+    void newAnswerClosesAnOpenSheet();
+
+private:
+    void startWindow();
+    void runDirections(ModalScript &script, int timeoutMs = 20000);
+    QJsonObject routeState() const;
+    bool routeShown() const { return routeState()["shown"].toBool(); }
+    QStringList snippets(const QString &prefix) const;
+
+    PageServer m_server;
+    MainWindow *m_window = nullptr;
+    LogCapture *m_log = nullptr;
+};
+
+namespace {
+
+template <typename T>
+T *child(QWidget *w, const char *name)
+{
+    return w->findChild<T *>(QString::fromLatin1(name));
+}
+
+// The request form as a user fills it.
+ModalScript::Step request(const QString &start, const QString &destination, bool alternatives = false)
+{
+    return [=](QWidget *w) {
+        if (!qobject_cast<DirectionsDlg *>(w))
+            return;
+        auto *startEdit = child<QLineEdit>(w, "startEdit");
+        if (startEdit->isVisible())
+            startEdit->setText(start);
+        child<QLineEdit>(w, "destinationEdit")->setText(destination);
+        child<QCheckBox>(w, "alternativesCheck")->setChecked(alternatives);
+        QTest::mouseClick(child<QPushButton>(w, "okBtt"), Qt::LeftButton);
+    };
+}
+
+ModalScript::Step chooseInChooser(const QString &text)
+{
+    return [=](QWidget *w) {
+        auto *list = child<QListWidget>(w, "listWidget");
+        if (!list)
+            return;
+        const auto items = list->findItems(text, Qt::MatchExactly);
+        if (items.isEmpty()) {
+            w->close();
+            return;
+        }
+        // Laid out only once shown: wait for the rows to have their places.
+        QTest::qWaitFor([&] { return list->visualItemRect(items.first()).isValid(); }, 2000);
+        list->scrollToItem(items.first());
+        const QPoint at = list->visualItemRect(items.first()).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    };
+}
+
+ModalScript::Step closeWindow()
+{
+    return [](QWidget *w) { w->close(); };
+}
+
+ModalScript::Step click(const char *button)
+{
+    return [=](QWidget *w) {
+        if (auto *b = child<QPushButton>(w, button))
+            QTest::mouseClick(b, Qt::LeftButton);
+    };
+}
+
+} // namespace
+
+void TestDirectionsFlow::initTestCase()
+{
+    QVERIFY(m_server.start());
+}
+
+void TestDirectionsFlow::init()
+{
+    QSettings settings;
+    settings.clear();
+    for (const char *key : {"Servers/MapHost", "Servers/GeocodingHost", "Servers/DirectionsHost"})
+        settings.setValue(key, m_server.hostPort());
+    m_log = new LogCapture;
+}
+
+void TestDirectionsFlow::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+    delete m_log;
+    m_log = nullptr;
+    qunsetenv("MARLU_NMEA_FILE");
+}
+
+void TestDirectionsFlow::startWindow()
+{
+    m_window = new MainWindow;
+    m_window->resize(800, 480);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    QTRY_VERIFY_WITH_TIMEOUT(m_log->lines().contains("loaded html page"), 20000);
+}
+
+void TestDirectionsFlow::runDirections(ModalScript &script, int timeoutMs)
+{
+    QAction *entry = nullptr;
+    for (QAction *a : m_window->menuBar()->actions())
+        if (a->text() == "Directions")
+            entry = a;
+    QVERIFY(entry);
+    entry->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(script.done() && !QApplication::activeModalWidget(), timeoutMs);
+    QVERIFY(!Maemo5Attributes::testAttribute(m_window, Maemo5Attributes::ShowProgressIndicator));
+}
+
+QJsonObject TestDirectionsFlow::routeState() const
+{
+    auto *view = m_window->findChild<QWebView *>("webView");
+    const QString json = view->page()->mainFrame()->evaluateJavaScript("mapState()").toString();
+    return QJsonDocument::fromJson(json.toUtf8()).object()["directions"].toObject();
+}
+
+QStringList TestDirectionsFlow::snippets(const QString &prefix) const
+{
+    QStringList out;
+    for (const QString &line : m_log->lines()) {
+        if (!line.startsWith('"'))
+            continue;
+        // Undo the debug stream's quoting: \\ and \" stand for \ and ".
+        QString snippet;
+        for (int i = 1; i < line.size() - 1; ++i) {
+            if (line[i] == '\\' && i + 1 < line.size() - 1)
+                ++i;
+            snippet += line[i];
+        }
+        if (snippet.startsWith(prefix))
+            out << snippet;
+    }
+    return out;
+}
+
+void TestDirectionsFlow::singleCandidateGoesStraightToRoute()
+{
+    startWindow();
+    QString sheetTitle;
+    int steps = 0;
+    bool comboShown = true;
+    QString copyright;
+    ModalScript script;
+    script.then(request("\"Lyon\"", "Paris, France"))
+        .then([&](QWidget *w) {
+            sheetTitle = w->windowTitle();
+            steps = child<QListWidget>(w, "directionsList")->count();
+            comboShown = child<QComboBox>(w, "routesCombo")->isVisibleTo(w);
+            copyright = child<QLabel>(w, "copyrightLbl")->text();
+            // The page asks the service again and draws the route meanwhile.
+            QTest::qWaitFor([&] { return routeShown(); }, 10000);
+            w->close();
+        });
+    runDirections(script);
+
+    QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "CurrDirectionsDlg: Paris, France"}));
+    QCOMPARE(sheetTitle, QString("Paris, France"));
+    QVERIFY(steps > 2);
+    QVERIFY(!comboShown);
+    QVERIFY(copyright.contains("Map data"));
+    // The typed start, quotes and all, reaches the page as text.
+    QCOMPARE(snippets("var request"),
+             QStringList{"var request = {travelMode: google.maps.DirectionsTravelMode.DRIVING,origin: "
+                         "\"\\\"Lyon\\\"\",destination: \"Paris, France\"};directionsService.route(request,"
+                         "function(result, status) {if (status == google.maps.DirectionsStatus.OK) "
+                         "{directionsDisplay.setMap(map);directionsDisplay.setDirections(result);"
+                         "directionsDisplay.setRouteIndex(0);}});"});
+    QCOMPARE(snippets("directionsDisplay.setRouteIndex"), QStringList{"directionsDisplay.setRouteIndex(0);"});
+    QVERIFY(routeShown());
+    const QJsonObject state = routeState();
+    QVERIFY(state["start"].toObject()["lat"].toDouble() > 45 && state["end"].toObject()["lat"].toDouble() > 48);
+
+    // While a route is shown the entry opens the sheet, not the form.
+    ModalScript again;
+    again.then(closeWindow());
+    runDirections(again);
+    QCOMPARE(again.seen(), QStringList{"CurrDirectionsDlg: Paris, France"});
+}
+
+void TestDirectionsFlow::severalCandidatesOpenTheChooser()
+{
+    startWindow();
+    QString searchText;
+    ModalScript script;
+    script.then(request("Lyon", "Paris"))
+        .then([&](QWidget *w) {
+            searchText = child<QLineEdit>(w, "lineEdit")->text();
+            chooseInChooser("Paris, France")(w);
+        })
+        .then([&](QWidget *w) {
+            QTest::qWaitFor([&] { return routeShown(); }, 10000);
+            w->close();
+        });
+    runDirections(script);
+    QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "FindDlg: Destination Address",
+                                         "CurrDirectionsDlg: Paris, France"}));
+    QCOMPARE(searchText, QString("Paris"));
+    QVERIFY(routeShown());
+}
+
+void TestDirectionsFlow::leavingTheChooserDoesNothing()
+{
+    startWindow();
+    ModalScript script;
+    script.then(request("Lyon", "Paris")).then(closeWindow());
+    runDirections(script);
+    QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "FindDlg: Destination Address"}));
+    QVERIFY(!m_log->lines().contains("Directions Requested"));
+    QVERIFY(snippets("var request").isEmpty());
+
+    // No route: the entry opens the form again, with the typed destination.
+    QString destination;
+    ModalScript again;
+    again.then([&](QWidget *w) {
+        destination = child<QLineEdit>(w, "destinationEdit")->text();
+        w->close();
+    });
+    runDirections(again);
+    QCOMPARE(again.seen(), QStringList{"DirectionsDlg: Directions"});
+    QCOMPARE(destination, QString());   // the destination was never resolved
+}
+
+void TestDirectionsFlow::routeFailureWarnsAndMakesNoSheet()
+{
+    startWindow();
+    QString text;
+    ModalScript script;
+    script.then(request("Lyon", "New York City")).then([&](QWidget *w) {
+        text = qobject_cast<QMessageBox *>(w) ? qobject_cast<QMessageBox *>(w)->text() : QString();
+        w->close();
+    });
+    runDirections(script);
+    QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "QMessageBox: Directions"}));
+    QCOMPARE(text, QString("No results found."));
+    QVERIFY(snippets("var request").isEmpty());
+    QVERIFY(!snippets("if ( polyLine ) polyLine.setMap(null); polyLine=null;").isEmpty());
+
+    // An unknown destination fails at the lookup, with the lookup's own title.
+    ModalScript unknown;
+    unknown.then(request("Lyon", "Qqzzxx Nowhere")).then([&](QWidget *w) {
+        text = qobject_cast<QMessageBox *>(w) ? qobject_cast<QMessageBox *>(w)->text() : QString();
+        w->close();
+    });
+    runDirections(unknown);
+    QCOMPARE(unknown.seen().value(1), QString("QMessageBox: Directions - Destination"));
+    QCOMPARE(text, QString("No results found."));
+}
+
+void TestDirectionsFlow::alternativeChosenOnSheetIsKept()
+{
+    startWindow();
+    int routes = 0;
+    ModalScript script;
+    script.then(request("Lyon", "Paris, France", true)).then([&](QWidget *w) {
+        auto *combo = child<QComboBox>(w, "routesCombo");
+        routes = combo->count();
+        QTest::qWaitFor([&] { return routeShown(); }, 10000);
+        combo->setCurrentIndex(1);
+        w->close();
+    });
+    runDirections(script);
+    QVERIFY(routes >= 2);
+    QCOMPARE(snippets("directionsDisplay.setRouteIndex"), QStringList{"directionsDisplay.setRouteIndex(1);"});
+    QCOMPARE(routeState()["routeIndex"].toInt(), 1);
+    QVERIFY(snippets("var request").first().contains("provideRouteAlternatives: true,"));
+
+    int shownIndex = -1;
+    ModalScript again;
+    again.then([&](QWidget *w) {
+        shownIndex = child<QComboBox>(w, "routesCombo")->currentIndex();
+        w->close();
+    });
+    runDirections(again);
+    QCOMPARE(shownIndex, 1);
+}
+
+void TestDirectionsFlow::sheetButtonsClearRecalculateAndNew()
+{
+    startWindow();
+    // Route, then Recalculate: the same destination is looked up again.
+    bool goneBeforeForm = false;
+    ModalScript script;
+    script.then(request("Lyon", "Paris, France"))
+        .then([&](QWidget *w) {
+            QTest::qWaitFor([&] { return routeShown(); }, 10000);
+            click("recalculateBtt")(w);
+        })
+        .then([&](QWidget *w) {
+            QTest::qWaitFor([&] { return routeShown(); }, 10000);
+            click("newBtt")(w);
+        })
+        .then([&](QWidget *w) {
+            // "New": the route and its sheet are gone before the form opens.
+            goneBeforeForm = !routeShown() && m_window->findChildren<CurrDirectionsDlg *>().isEmpty();
+            w->close();
+        });
+    runDirections(script);
+    QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "CurrDirectionsDlg: Paris, France",
+                                         "CurrDirectionsDlg: Paris, France", "DirectionsDlg: Directions"}));
+    QCOMPARE(m_log->lines().count("Directions Requested"), 2);
+    QCOMPARE(m_log->lines().filter("/maps/api/geocode/xml").size(), 2);
+    QVERIFY(m_log->lines().filter("/maps/api/geocode/xml").last().contains("address=Paris%2C%20France"));
+    QVERIFY(goneBeforeForm);
+    QVERIFY(!routeShown());
+
+    // Leaving the form after "New" leaves no route: the entry opens the form.
+    ModalScript afterNew;
+    afterNew.then(request("Lyon", "Paris, France")).then([&](QWidget *w) {
+        QTest::qWaitFor([&] { return routeShown(); }, 10000);
+        click("clearBtt")(w);
+    });
+    runDirections(afterNew);
+    QCOMPARE(afterNew.seen(), (QStringList{"DirectionsDlg: Directions", "CurrDirectionsDlg: Paris, France"}));
+    QTRY_VERIFY(!routeShown());
+    QCOMPARE(snippets("directionsDisplay.setMap(null);").size(), 3);
+
+    ModalScript afterClear;
+    afterClear.then(closeWindow());
+    runDirections(afterClear);
+    QCOMPARE(afterClear.seen(), QStringList{"DirectionsDlg: Directions"});
+}
+
+void TestDirectionsFlow::ownPositionIsTheStartAndTheTrackIsDrawn()
+{
+    QSettings().setValue("UpdateMode", 1);
+    qputenv("MARLU_NMEA_FILE", QByteArray(MARLU_SOURCE_DIR) + "/data/tracks/cary-drive.nmea");
+    startWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(!snippets("updateCenter(").isEmpty(), 10000);
+    QVERIFY(snippets("track(").isEmpty());
+
+    bool startHidden = false;
+    QString start;
+    int tracksWhileOpen = 0;
+    ModalScript script;
+    script
+        .then([&](QWidget *w) {
+            startHidden = !child<QLineEdit>(w, "startEdit")->isVisibleTo(w)
+                          && !child<QLabel>(w, "startLbl")->isVisibleTo(w);
+            start = child<QLineEdit>(w, "startEdit")->text();
+            request(QString(), "Raleigh, NC, USA")(w);
+        })
+        .then([&](QWidget *w) {
+            if (qobject_cast<FindDlg *>(w)) {   // several Raleighs: take the one asked for
+                chooseInChooser("Raleigh, NC, USA")(w);
+                return;
+            }
+            const int before = snippets("track(").size();
+            QTest::qWaitFor([&] { return snippets("track(").size() >= before + 2; }, 5000);
+            tracksWhileOpen = snippets("track(").size() - before;
+            click("clearBtt")(w);
+        });
+    script.then([&](QWidget *w) {   // the sheet, when the chooser came first
+        const int before = snippets("track(").size();
+        QTest::qWaitFor([&] { return snippets("track(").size() >= before + 2; }, 5000);
+        tracksWhileOpen = snippets("track(").size() - before;
+        click("clearBtt")(w);
+    });
+    QAction *entry = nullptr;
+    for (QAction *a : m_window->menuBar()->actions())
+        if (a->text() == "Directions")
+            entry = a;
+    entry->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(tracksWhileOpen > 0 && !QApplication::activeModalWidget(), 30000);
+
+    QVERIFY(startHidden);
+    QVERIFY(QRegularExpression("^-?\\d+(\\.\\d+)? -?\\d+(\\.\\d+)?$").match(start).hasMatch());
+    QVERIFY(m_log->lines().filter("/maps/api/directions/xml").first().contains(
+        "origin=" + QString(QUrl::toPercentEncoding(start))));
+    QVERIFY(tracksWhileOpen >= 2);
+
+    // Cleared: fixes go on, the track does not.
+    m_log->clear();
+    QTRY_VERIFY_WITH_TIMEOUT(snippets("updateCenter(").size() >= 2, 5000);
+    QVERIFY(snippets("track(").isEmpty());
+}
+
+void TestDirectionsFlow::newAnswerClosesAnOpenSheet()
+{
+    startWindow();
+    QPointer<QWidget> firstSheet;
+    bool firstHiddenWhileSecondOpen = false;
+    bool firstAliveWhileSecondOpen = false;
+    ModalScript script;
+    script.then(request("Lyon", "Paris, France"))
+        .then([&](QWidget *w) {
+            // A second answer arrives while this sheet's loop runs.
+            firstSheet = w;
+            QMetaObject::invokeMethod(m_window, "onFindDestinationAddress", Q_ARG(bool, true),
+                                      Q_ARG(QString, QString()));
+            QTest::qWaitFor([&] { return !w->isVisible(); }, 10000);
+        })
+        .then([&](QWidget *w) {
+            firstAliveWhileSecondOpen = !firstSheet.isNull();
+            firstHiddenWhileSecondOpen = firstSheet && !firstSheet->isVisible();
+            QTest::qWaitFor([&] { return routeShown(); }, 10000);
+            w->close();
+        });
+    runDirections(script);
+    QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "CurrDirectionsDlg: Paris, France",
+                                         "CurrDirectionsDlg: Paris, France"}));
+    QVERIFY(firstAliveWhileSecondOpen);
+    QVERIFY(firstHiddenWhileSecondOpen);
+    QTRY_VERIFY(firstSheet.isNull());   // deleted once its own loop had ended
+    QCOMPARE(m_window->findChildren<CurrDirectionsDlg *>().size(), 1);
+    // Only the sheet still in charge set the route index.
+    QCOMPARE(snippets("directionsDisplay.setRouteIndex"), QStringList{"directionsDisplay.setRouteIndex(0);"});
+
+    ModalScript again;
+    again.then(click("clearBtt"));
+    runDirections(again);
+    QCOMPARE(again.seen(), QStringList{"CurrDirectionsDlg: Paris, France"});
+    QTRY_COMPARE(m_window->findChildren<CurrDirectionsDlg *>().size(), 0);
+}
+
+MARLU_TEST_MAIN(TestDirectionsFlow)
+#include "tst_directionsflow.moc"
