@@ -1,7 +1,7 @@
 // Cost of reading a directions reply of 3 routes with 2,000 steps each: the
 // client's whole reply handling (debug output off) against
 // QDomDocument::setContent alone.
-#include "bufferreply.h"
+#include "replybench.h"
 
 #include "directions/googledirections.h"
 
@@ -43,12 +43,6 @@ static QByteArray reply(int routes, int steps)
     return xml + "</DirectionsResponse>\n";
 }
 
-static double medianMs(std::vector<qint64> ns)
-{
-    std::sort(ns.begin(), ns.end());
-    return ns[ns.size() / 2] / 1e6;
-}
-
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
@@ -62,36 +56,13 @@ int main(int argc, char *argv[])
     bool reported = false;
     QObject::connect(&directions, &GoogleDirections::finish,
                      [&](bool success, QString) { reported = success; });
-    std::vector<qint64> client, dom, domFreed;
-    QElapsedTimer clock;
-    for (int i = 0; i < runs; ++i) {
-        directions.m_routes.clear();
-        directions.m_reply = new BufferReply(body, &directions);
-        clock.start();
-        directions.onFinished();
-        client.push_back(clock.nsecsElapsed());
-        delete directions.m_reply;
-        directions.m_reply = nullptr;
-
-        {
-            QDomDocument document;
-            clock.start();
-            document.setContent(body);
-            dom.push_back(clock.nsecsElapsed());
-        }
-        clock.start();
-        {
-            QDomDocument document;
-            document.setContent(body);
-        }
-        domFreed.push_back(clock.nsecsElapsed());
-    }
+    const ReplyTimes times = timeReply(directions, body, runs, [&] { directions.m_routes.clear(); });
     if (!reported || directions.m_routes.size() != routes
         || directions.m_routes.last().steps.size() != steps) {
         std::fprintf(stderr, "expected %d routes of %d steps\n", routes, steps);
         return 1;
     }
-    const double c = medianMs(client), d = medianMs(dom), f = medianMs(domFreed);
+    const double c = times.client, d = times.dom, f = times.domFreed;
     std::printf("directions reply, %d routes x %d steps, %d bytes, median of %d runs\n", routes,
                 steps, int(body.size()), runs);
     std::printf("  GoogleDirections::onFinished  %8.2f ms\n", c);

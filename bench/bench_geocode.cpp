@@ -1,6 +1,6 @@
 // Cost of reading a geocoding reply of 1,000 results: the requester's whole
 // reply handling (debug output off) against QDomDocument::setContent alone.
-#include "bufferreply.h"
+#include "replybench.h"
 
 #include "geocoding/geocoderequester.h"
 
@@ -34,12 +34,6 @@ static QByteArray reply(int results)
     return xml + "</GeocodeResponse>\n";
 }
 
-static double medianMs(std::vector<qint64> ns)
-{
-    std::sort(ns.begin(), ns.end());
-    return ns[ns.size() / 2] / 1e6;
-}
-
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
@@ -49,35 +43,12 @@ int main(int argc, char *argv[])
 
     QNetworkAccessManager network;
     GeocodeRequester requester(&network, nullptr);
-    std::vector<qint64> client, dom, domFreed;
-    QElapsedTimer clock;
-    for (int i = 0; i < runs; ++i) {
-        requester.m_results.clear();
-        requester.m_reply = new BufferReply(body, &requester);
-        clock.start();
-        requester.onFinished();
-        client.push_back(clock.nsecsElapsed());
-        delete requester.m_reply;
-        requester.m_reply = nullptr;
-
-        {
-            QDomDocument document;
-            clock.start();
-            document.setContent(body);
-            dom.push_back(clock.nsecsElapsed());
-        }
-        clock.start();
-        {
-            QDomDocument document;
-            document.setContent(body);
-        }
-        domFreed.push_back(clock.nsecsElapsed());
-    }
+    const ReplyTimes times = timeReply(requester, body, runs, [&] { requester.m_results.clear(); });
     if (requester.m_results.size() != 1000) {
         std::fprintf(stderr, "expected 1000 results, got %d\n", int(requester.m_results.size()));
         return 1;
     }
-    const double c = medianMs(client), d = medianMs(dom), f = medianMs(domFreed);
+    const double c = times.client, d = times.dom, f = times.domFreed;
     std::printf("geocoding reply, 1000 results, %d bytes, median of %d runs\n", int(body.size()), runs);
     std::printf("  GeocodeRequester::onFinished  %8.2f ms\n", c);
     std::printf("  QDomDocument::setContent      %8.2f ms\n", d);

@@ -1,4 +1,5 @@
 #include "logcapture.h"
+#include "mapwindowtest.h"
 #include "modalscript.h"
 #include "pageserver.h"
 #include "testmain.h"
@@ -45,9 +46,9 @@ private slots:
 private:
     void startWindow();
     void runDirections(ModalScript &script, int timeoutMs = 20000);
-    QJsonObject routeState() const;
+    QJsonObject routeState() const { return MapWindowTest::pageState(m_window)["directions"].toObject(); }
     bool routeShown() const { return routeState()["shown"].toBool(); }
-    QStringList snippets(const QString &prefix) const;
+    QStringList snippets(const QString &prefix) const { return MapWindowTest::snippets(*m_log, prefix); }
 
     PageServer m_server;
     MainWindow *m_window = nullptr;
@@ -137,49 +138,17 @@ void TestDirectionsFlow::cleanup()
 
 void TestDirectionsFlow::startWindow()
 {
-    m_window = new MainWindow;
-    m_window->resize(800, 480);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    QTRY_VERIFY_WITH_TIMEOUT(m_log->lines().contains("loaded html page"), 20000);
+    m_window = MapWindowTest::start(*m_log);
+    QVERIFY(m_window);
 }
 
 void TestDirectionsFlow::runDirections(ModalScript &script, int timeoutMs)
 {
-    QAction *entry = nullptr;
-    for (QAction *a : m_window->menuBar()->actions())
-        if (a->text() == "Directions")
-            entry = a;
+    QAction *entry = MapWindowTest::menuEntry(m_window, "Directions");
     QVERIFY(entry);
     entry->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(script.done() && !QApplication::activeModalWidget(), timeoutMs);
     QVERIFY(!Maemo5Attributes::testAttribute(m_window, Maemo5Attributes::ShowProgressIndicator));
-}
-
-QJsonObject TestDirectionsFlow::routeState() const
-{
-    auto *view = m_window->findChild<QWebView *>("webView");
-    const QString json = view->page()->mainFrame()->evaluateJavaScript("mapState()").toString();
-    return QJsonDocument::fromJson(json.toUtf8()).object()["directions"].toObject();
-}
-
-QStringList TestDirectionsFlow::snippets(const QString &prefix) const
-{
-    QStringList out;
-    for (const QString &line : m_log->lines()) {
-        if (!line.startsWith('"'))
-            continue;
-        // Undo the debug stream's quoting: \\ and \" stand for \ and ".
-        QString snippet;
-        for (int i = 1; i < line.size() - 1; ++i) {
-            if (line[i] == '\\' && i + 1 < line.size() - 1)
-                ++i;
-            snippet += line[i];
-        }
-        if (snippet.startsWith(prefix))
-            out << snippet;
-    }
-    return out;
 }
 
 void TestDirectionsFlow::singleCandidateGoesStraightToRoute()
@@ -404,11 +373,7 @@ void TestDirectionsFlow::ownPositionIsTheStartAndTheTrackIsDrawn()
         tracksWhileOpen = snippets("track(").size() - before;
         click("clearBtt")(w);
     });
-    QAction *entry = nullptr;
-    for (QAction *a : m_window->menuBar()->actions())
-        if (a->text() == "Directions")
-            entry = a;
-    entry->trigger();
+    MapWindowTest::menuEntry(m_window, "Directions")->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(tracksWhileOpen > 0 && !QApplication::activeModalWidget(), 30000);
 
     QVERIFY(startHidden);

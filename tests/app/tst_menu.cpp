@@ -1,4 +1,5 @@
 #include "logcapture.h"
+#include "mapwindowtest.h"
 #include "pageserver.h"
 #include "testmain.h"
 
@@ -35,8 +36,8 @@ private slots:
 private:
     void startWindow();
     QStringList texts() const;
-    QAction *action(const QString &text) const;
-    QJsonObject pageState() const;
+    QAction *action(const QString &text) const { return MapWindowTest::menuEntry(m_window, text); }
+    QJsonObject pageState() const { return MapWindowTest::pageState(m_window); }
     QAbstractButton *panelButton(const QString &text);
     void openPanel();
 
@@ -68,11 +69,8 @@ void TestMenu::cleanup()
 
 void TestMenu::startWindow()
 {
-    m_window = new MainWindow;
-    m_window->resize(800, 480);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    QTRY_VERIFY_WITH_TIMEOUT(m_log->lines().contains("loaded html page"), 20000);
+    m_window = MapWindowTest::start(*m_log);
+    QVERIFY(m_window);
 }
 
 QStringList TestMenu::texts() const
@@ -81,21 +79,6 @@ QStringList TestMenu::texts() const
     for (QAction *a : m_window->menuBar()->actions())
         out << a->text();
     return out;
-}
-
-QAction *TestMenu::action(const QString &text) const
-{
-    for (QAction *a : m_window->menuBar()->actions())
-        if (a->text() == text)
-            return a;
-    return nullptr;
-}
-
-QJsonObject TestMenu::pageState() const
-{
-    auto *view = m_window->findChild<QWebView *>("webView");
-    return QJsonDocument::fromJson(view->page()->mainFrame()->evaluateJavaScript("mapState()").toString().toUtf8())
-        .object();
 }
 
 void TestMenu::openPanel()

@@ -1,4 +1,5 @@
 #include "logcapture.h"
+#include "mapwindowtest.h"
 #include "pageserver.h"
 #include "testmain.h"
 
@@ -72,22 +73,14 @@ void TestNavigation::cleanup()
 
 void TestNavigation::startWindow()
 {
-    m_window = new MainWindow;
-    m_window->resize(800, 480);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    QTRY_VERIFY_WITH_TIMEOUT(m_log->lines().contains("loaded html page"), 20000);
+    m_window = MapWindowTest::start(*m_log);
+    QVERIFY(m_window);
     m_log->clear();
 }
 
 QStringList TestNavigation::snippets() const
 {
-    QStringList out;
-    for (const QString &line : m_log->lines()) {
-        if (line.startsWith("\"map."))
-            out << line.mid(1, line.size() - 2);
-    }
-    return out;
+    return MapWindowTest::snippets(*m_log, "map.");
 }
 
 // The arrows in creation order: west, north, east, south.
@@ -242,8 +235,7 @@ void TestNavigation::arrowKeyWhileHiddenPansAndEndsFollowMode()
 {
     startWindow();
     auto *view = m_window->findChild<QWebView *>("webView");
-    auto *source = qobject_cast<GeoLocation *>(
-        view->page()->mainFrame()->evaluateJavaScript("pelmark").value<QObject *>());
+    GeoLocation *source = MapWindowTest::pageSource(m_window);
     QVERIFY(source);
 
     QTest::keyClick(m_window, Qt::Key_Down);

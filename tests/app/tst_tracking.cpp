@@ -1,4 +1,5 @@
 #include "logcapture.h"
+#include "mapwindowtest.h"
 #include "pageserver.h"
 #include "testmain.h"
 
@@ -36,9 +37,9 @@ private slots:
 
 private:
     MainWindow *startWindow(const QList<QPointF> &fixes, double hdop = 1.1);
-    QJsonObject pageState();
-    QStringList snippets(const QString &prefix) const;
-    QAction *menuAction(const QString &text);
+    QJsonObject pageState() { return MapWindowTest::pageState(m_window); }
+    QStringList snippets(const QString &prefix) const { return MapWindowTest::snippets(*m_log, prefix); }
+    QAction *menuAction(const QString &text) { return MapWindowTest::menuEntry(m_window, text); }
 
     PageServer m_server;
     QTemporaryDir m_dir;
@@ -123,39 +124,8 @@ MainWindow *TestTracking::startWindow(const QList<QPointF> &fixes, double hdop)
     file.close();
     qputenv("MARLU_NMEA_FILE", file.fileName().toLocal8Bit());
 
-    m_window = new MainWindow;
-    m_window->resize(800, 480);
-    m_window->show();
-    if (!QTest::qWaitFor([&] { return m_log->lines().contains("loaded html page"); }, 20000))
-        return nullptr;
+    m_window = MapWindowTest::start(*m_log);
     return m_window;
-}
-
-QJsonObject TestTracking::pageState()
-{
-    auto *view = m_window->findChild<QWebView *>("webView");
-    const QString json = view->page()->mainFrame()->evaluateJavaScript("mapState()").toString();
-    return QJsonDocument::fromJson(json.toUtf8()).object();
-}
-
-QStringList TestTracking::snippets(const QString &prefix) const
-{
-    QStringList out;
-    for (const QString &line : m_log->lines()) {
-        // Snippets are logged as quoted strings.
-        const QString snippet = line.mid(1, line.size() - 2).replace("\\\"", "\"");
-        if (line.startsWith('"') && snippet.startsWith(prefix))
-            out << snippet;
-    }
-    return out;
-}
-
-QAction *TestTracking::menuAction(const QString &text)
-{
-    for (QAction *a : m_window->menuBar()->actions())
-        if (a->text() == text)
-            return a;
-    return nullptr;
 }
 
 void TestTracking::fixReachesPageAndFollowsOnlyInFollowMode()
@@ -249,9 +219,7 @@ void TestTracking::directionRule()
     menuAction("Auto Rotate")->trigger();
     m_log->clear();
     // The source as the page sees it: fixes go in at the source's own slot.
-    auto *view = m_window->findChild<QWebView *>("webView");
-    auto *source = qobject_cast<GeoLocation *>(
-        view->page()->mainFrame()->evaluateJavaScript("pelmark").value<QObject *>());
+    GeoLocation *source = MapWindowTest::pageSource(m_window);
     QVERIFY(source);
     QPointF at(StartLat, StartLon);
     for (const QPointF &m : moves) {

@@ -1,0 +1,71 @@
+#include "mapwindowtest.h"
+
+#include "logcapture.h"
+
+#include "app/mainwindow.h"
+
+#include <QJsonDocument>
+#include <QMenuBar>
+#include <QTest>
+#include <QWebFrame>
+#include <QWebView>
+
+namespace MapWindowTest {
+
+MainWindow *start(LogCapture &log)
+{
+    auto *window = new MainWindow;
+    window->resize(800, 480);
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window)
+        || !QTest::qWaitFor([&] { return log.lines().contains("loaded html page"); }, 20000)) {
+        delete window;
+        return nullptr;
+    }
+    return window;
+}
+
+QStringList snippets(const LogCapture &log, const QString &prefix)
+{
+    QStringList out;
+    for (const QString &line : log.lines()) {
+        if (!line.startsWith('"'))
+            continue;
+        // Undo the debug stream's quoting: \\ and \" stand for \ and ".
+        QString snippet;
+        for (int i = 1; i < line.size() - 1; ++i) {
+            if (line[i] == '\\' && i + 1 < line.size() - 1)
+                ++i;
+            snippet += line[i];
+        }
+        if (snippet.startsWith(prefix))
+            out << snippet;
+    }
+    return out;
+}
+
+static QWebFrame *frame(MainWindow *window)
+{
+    return window->findChild<QWebView *>("webView")->page()->mainFrame();
+}
+
+QJsonObject pageState(MainWindow *window)
+{
+    const QString json = frame(window)->evaluateJavaScript("mapState()").toString();
+    return QJsonDocument::fromJson(json.toUtf8()).object();
+}
+
+QAction *menuEntry(MainWindow *window, const QString &text)
+{
+    for (QAction *a : window->menuBar()->actions())
+        if (a->text() == text)
+            return a;
+    return nullptr;
+}
+
+GeoLocation *pageSource(MainWindow *window)
+{
+    return qobject_cast<GeoLocation *>(frame(window)->evaluateJavaScript("pelmark").value<QObject *>());
+}
+
+}
