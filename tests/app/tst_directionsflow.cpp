@@ -401,7 +401,7 @@ void TestDirectionsFlow::newAnswerClosesAnOpenSheet()
             firstSheet = w;
             QMetaObject::invokeMethod(m_window, "onFindDestinationAddress", Q_ARG(bool, true),
                                       Q_ARG(QString, QString()));
-            QTest::qWaitFor([&] { return !w->isVisible(); }, 10000);
+            QTest::qWaitFor([&] { return !firstSheet || !firstSheet->isVisible(); }, 10000);
         })
         .then([&](QWidget *w) {
             firstAliveWhileSecondOpen = !firstSheet.isNull();
