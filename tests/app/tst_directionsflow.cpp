@@ -1,3 +1,4 @@
+#include "cannedhttpserver.h"
 #include "logcapture.h"
 #include "mapwindowtest.h"
 #include "modalscript.h"
@@ -42,6 +43,8 @@ private slots:
     void sheetButtonsClearRecalculateAndNew();
     void ownPositionIsTheStartAndTheTrackIsDrawn();
     void newAnswerClosesAnOpenSheet();
+    void okWithoutRoutesGivesAnEmptySheet();
+    void unreadableRouteReplyWarns();
 
 private:
     void startWindow();
@@ -424,6 +427,55 @@ void TestDirectionsFlow::newAnswerClosesAnOpenSheet()
     runDirections(again);
     QCOMPARE(again.seen(), QStringList{"CurrDirectionsDlg: Paris, France"});
     QTRY_COMPARE(m_window->findChildren<CurrDirectionsDlg *>().size(), 0);
+}
+
+void TestDirectionsFlow::okWithoutRoutesGivesAnEmptySheet()
+{
+    CannedHttpServer directions;
+    QVERIFY(directions.isListening());
+    directions.setBody("<?xml version=\"1.0\"?><DirectionsResponse><status>OK</status></DirectionsResponse>");
+    QSettings().setValue("Servers/DirectionsHost", directions.hostPort());
+    startWindow();
+
+    bool comboHidden = false;
+    int items = -1;
+    QString copyright;
+    ModalScript script;
+    script.then(request("Lyon", "Paris, France")).then([&](QWidget *w) {
+        comboHidden = !child<QComboBox>(w, "routesCombo")->isVisibleTo(w);
+        items = child<QListWidget>(w, "directionsList")->count();
+        copyright = child<QLabel>(w, "copyrightLbl")->text();
+        w->close();
+    });
+    runDirections(script);
+    QCOMPARE(script.seen().value(1), QString("CurrDirectionsDlg: Paris, France"));
+    QVERIFY(comboHidden);
+    QCOMPARE(items, 0);
+    QCOMPARE(copyright, QString("Copyright..."));
+    QCOMPARE(snippets("directionsDisplay.setRouteIndex"), QStringList{"directionsDisplay.setRouteIndex(-1);"});
+    QCOMPARE(directions.targets().size(), 1);
+}
+
+void TestDirectionsFlow::unreadableRouteReplyWarns()
+{
+    CannedHttpServer directions;
+    QVERIFY(directions.isListening());
+    directions.setBody("<?xml version=\"1.0\"?><!DOCTYPE d [<!ENTITY e \"x\">]><DirectionsResponse>"
+                       "<status>OK</status></DirectionsResponse>");
+    QSettings().setValue("Servers/DirectionsHost", directions.hostPort());
+    startWindow();
+
+    QString text;
+    ModalScript script;
+    script.then(request("Lyon", "Paris, France")).then([&](QWidget *w) {
+        text = qobject_cast<QMessageBox *>(w) ? qobject_cast<QMessageBox *>(w)->text() : QString();
+        w->close();
+    });
+    runDirections(script);   // also checks that the progress indicator went off
+    QCOMPARE(script.seen().value(1), QString("QMessageBox: Directions"));
+    QCOMPARE(text, QString("The service's reply could not be read."));
+    QVERIFY(m_window->findChildren<CurrDirectionsDlg *>().isEmpty());
+    QVERIFY(snippets("var request").isEmpty());
 }
 
 MARLU_TEST_MAIN(TestDirectionsFlow)
