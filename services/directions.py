@@ -143,15 +143,10 @@ class PlaceGrid:
             return self._cells
 
     def _build(self, source):
-        # The gazetteer offers search by name only; its table of entries is
-        # the one source of every place, so the grid reads it directly.
-        source._ensure_loaded()
         cells = {}
-        for entries in source._by_name.values():
-            for name, lat, lng, country, _admin1, _admin2 in entries:
-                lat, lng = float(lat), float(lng)
-                key = (math.floor(lat / self.CELL), math.floor(lng / self.CELL) % self.COLUMNS)
-                cells.setdefault(key, []).append((lat, lng, name, country))
+        for name, lat, lng, country in source.entries():
+            key = (math.floor(lat / self.CELL), math.floor(lng / self.CELL) % self.COLUMNS)
+            cells.setdefault(key, []).append((lat, lng, name, country))
         return cells
 
 

@@ -101,6 +101,13 @@ class Gazetteer:
                     return found
         return []
 
+    def entries(self):
+        """Every place as (name, lat, lng, country code), in no particular order."""
+        self._ensure_loaded()
+        for entries in self._by_name.values():
+            for name, lat, lng, country, _admin1, _admin2 in entries:
+                yield name, float(lat), float(lng), country
+
     def _ranked(self, entries, qualifiers, limit):
         places = [self._place(e) for e in entries
                   if all(self._qualifies(e, q) for q in qualifiers)]
