@@ -136,6 +136,9 @@ void MainWindow::init()
 
     QWebPage *page = ui->webView->page();
     QWebFrame *frame = page->mainFrame();
+    // The page takes no typing; keys are the window's (pan, zoom, re-centre),
+    // and a focused view would swallow some of them for its own scrolling.
+    ui->webView->setFocusPolicy(Qt::NoFocus);
     frame->setScrollBarPolicy(Qt::Vertical, Qt::ScrollBarAlwaysOff);
     frame->setScrollBarPolicy(Qt::Horizontal, Qt::ScrollBarAlwaysOff);
 

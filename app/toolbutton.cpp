@@ -17,6 +17,8 @@ ToolButton::ToolButton(QIcon icon, int alpha, QWidget *parent)
     pal.setBrush(QPalette::All, backgroundRole(), QBrush(color, Qt::SolidPattern));
     setPalette(pal);
     setAutoFillBackground(true);
+    // Tapped, never focused: the window's arrow keys pan, they do not move focus.
+    setFocusPolicy(Qt::NoFocus);
 }
 
 ToolButton::~ToolButton() = default;

@@ -28,6 +28,8 @@ ApplicationMenu::ApplicationMenu(QWidget *window)
     m_button->setObjectName("applicationMenuButton");
     m_button->setAutoRaise(true);
     m_button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // A touch control: keyboard focus here would take the window's arrow keys.
+    m_button->setFocusPolicy(Qt::NoFocus);
     connect(m_button, &QToolButton::clicked, this, [this] {
         if (isPanelOpen())
             closePanel();

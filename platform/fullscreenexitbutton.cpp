@@ -18,6 +18,7 @@ FullScreenExitButton::FullScreenExitButton(QWidget *parent)
     pal.setBrush(QPalette::All, backgroundRole(), QBrush(color, Qt::SolidPattern));
     setPalette(pal);
     setAutoFillBackground(true);
+    setFocusPolicy(Qt::NoFocus);
 
     connect(this, SIGNAL(clicked()), parent, SLOT(showNormal()));
     parent->installEventFilter(this);

@@ -36,6 +36,7 @@ private slots:
     void keys_data();
     void keys();
     void layoutFollowsOddWindowSizes();
+    void keysReachTheWindowWhereverTheFocusIs();
 
 private:
     void startWindow();
@@ -309,6 +310,24 @@ void TestNavigation::layoutFollowsOddWindowSizes()
     QCOMPARE(north->pos(), QPoint((W - north->width()) / 2, 0));
     QCOMPARE(east->pos(), QPoint(W - east->width(), (H - east->height()) / 2));
     QCOMPARE(south->pos(), QPoint((W - south->width()) / 2, H - south->height()));
+}
+
+void TestNavigation::keysReachTheWindowWhereverTheFocusIs()
+{
+    startWindow();
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window));
+    // A tap on the map and one on an arrow: the keys still pan, every one of them.
+    tap(QPoint(300, 250));
+    tap(arrow(0)->geometry().center());
+    m_log->clear();
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Left, Qt::Key_Down}) {
+        QWidget *target = QApplication::focusWidget() ? QApplication::focusWidget() : m_window;
+        QTest::keyClick(target, key);
+    }
+    const int half = m_window->findChild<QWebView *>("webView")->height() / 2;
+    QCOMPARE(snippets(), (QStringList{"map.panBy(400,0);", "map.panBy(400,0);", "map.panBy(-400,0);",
+                                      QString("map.panBy(0,%1);").arg(half)}));
 }
 
 MARLU_TEST_MAIN(TestNavigation)
