@@ -218,7 +218,15 @@
         getCenter: function () { return fromLeaflet(this._leaflet.getCenter()); },
         setCenter: function (latLng) {
             latLng = toLatLng(latLng);
-            if (validLatLng(latLng)) { this._leaflet.setView(toLeaflet(latLng), this._leaflet.getZoom(), { animate: false }); }
+            if (!validLatLng(latLng)) { return undefined; }
+            var lmap = this._leaflet, target = toLeaflet(latLng);
+            // A centre within half a pixel of the current one would not move the
+            // map, yet every layer would redraw for it: a fix at a far zoom.
+            if (lmap._loaded) {
+                var offset = lmap.latLngToContainerPoint(target).subtract(lmap.getSize().divideBy(2));
+                if (Math.abs(offset.x) < 0.5 && Math.abs(offset.y) < 0.5) { return undefined; }
+            }
+            lmap.setView(target, lmap.getZoom(), { animate: false });
             return undefined;
         },
         panTo: function (latLng) { return this.setCenter(latLng); },

@@ -47,14 +47,23 @@ var updateCenter, track, addMark, mapState;
     // The application resizes and rotates map_canvas through its inline style;
     // Leaflet only notices window resizes, so watch the attribute as well and
     // re-check before every call in case a mutation is still undelivered.
-    var lastSize = '';
+    // The check reads the inline size and the window size first: measuring the
+    // canvas forces a layout, which cost more than the rest of a fix.
+    var lastSize = '', lastKey = '';
+    function sizeKey() {
+        return canvas.style.width + '|' + canvas.style.height + '|' + window.innerWidth + 'x' + window.innerHeight;
+    }
     function syncSize() {
+        var key = sizeKey();
+        if (key === lastKey) { return; }
+        lastKey = key;
         var size = canvas.offsetWidth + 'x' + canvas.offsetHeight;
         if (size !== lastSize) {
             lastSize = size;
             map._invalidateSize();
         }
     }
+    lastKey = sizeKey();
     lastSize = canvas.offsetWidth + 'x' + canvas.offsetHeight;
     if (window.MutationObserver) {
         new MutationObserver(syncSize).observe(canvas, { attributes: true, attributeFilter: ['style'] });
