@@ -37,6 +37,7 @@ private slots:
     void keys();
     void layoutFollowsOddWindowSizes();
     void keysReachTheWindowWhereverTheFocusIs();
+    void doubleClickZoomsThePageIn();
 
 private:
     void startWindow();
@@ -328,6 +329,16 @@ void TestNavigation::keysReachTheWindowWhereverTheFocusIs()
     const int half = m_window->findChild<QWebView *>("webView")->height() / 2;
     QCOMPARE(snippets(), (QStringList{"map.panBy(400,0);", "map.panBy(400,0);", "map.panBy(-400,0);",
                                       QString("map.panBy(0,%1);").arg(half)}));
+}
+
+void TestNavigation::doubleClickZoomsThePageIn()
+{
+    startWindow();
+    const int zoom = MapWindowTest::pageState(m_window)["zoom"].toInt();
+    QTest::mouseDClick(m_window->windowHandle(), Qt::LeftButton, {}, QPoint(300, 250));
+    QTRY_COMPARE(MapWindowTest::pageState(m_window)["zoom"].toInt(), zoom + 1);
+    QVERIFY(snippets().isEmpty());   // the page's own doing, no snippet
+    QVERIFY(arrowsVisible());        // the clicks were taps as well
 }
 
 MARLU_TEST_MAIN(TestNavigation)

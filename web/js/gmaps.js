@@ -187,7 +187,17 @@
             zoomAnimation: false,
             fadeAnimation: false,
             markerZoomAnimation: false,
-            worldCopyJump: false
+            worldCopyJump: false,
+            doubleClickZoom: false
+        });
+        // The application keeps presses, moves and releases away from the page
+        // and passes on double clicks only, which then arrive as a second press
+        // without a dblclick event: zoom in at that point, as a map does.
+        div.addEventListener('mousedown', function (e) {
+            if (e.detail === 2 && e.button === 0) {
+                lmap.setZoomAround(lmap.mouseEventToContainerPoint(e),
+                                   Math.min(MAX_ZOOM, lmap.getZoom() + 1), { animate: false });
+            }
         });
         hide(this, '_leaflet', lmap);
         hide(this, '_div', div);
