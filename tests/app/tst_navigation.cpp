@@ -16,6 +16,7 @@
 #include <QSignalSpy>
 #include <QWebFrame>
 #include <QWebView>
+#include <QWheelEvent>
 
 // Moving the map without the menu: arrows that come and go, keys, drags, and
 // the layout, driven through the window as a user would.
@@ -38,6 +39,7 @@ private slots:
     void layoutFollowsOddWindowSizes();
     void keysReachTheWindowWhereverTheFocusIs();
     void doubleClickZoomsThePageIn();
+    void wheelOverTheMapZoomsThePage();
 
 private:
     void startWindow();
@@ -339,6 +341,19 @@ void TestNavigation::doubleClickZoomsThePageIn()
     QTRY_COMPARE(MapWindowTest::pageState(m_window)["zoom"].toInt(), zoom + 1);
     QVERIFY(snippets().isEmpty());   // the page's own doing, no snippet
     QVERIFY(arrowsVisible());        // the clicks were taps as well
+}
+
+void TestNavigation::wheelOverTheMapZoomsThePage()
+{
+    startWindow();
+    const int zoom = MapWindowTest::pageState(m_window)["zoom"].toInt();
+    auto *overlay = m_window->findChild<QLabel *>(QString(), Qt::FindDirectChildrenOnly);
+    const QPoint at(300, 200);
+    QWheelEvent wheel(at, overlay->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(overlay, &wheel);
+    QTRY_VERIFY(MapWindowTest::pageState(m_window)["zoom"].toInt() > zoom);
+    QVERIFY(snippets().isEmpty());
 }
 
 MARLU_TEST_MAIN(TestNavigation)

@@ -188,7 +188,10 @@
             fadeAnimation: false,
             markerZoomAnimation: false,
             worldCopyJump: false,
-            doubleClickZoom: false
+            doubleClickZoom: false,
+            // The application's overlay takes the clicks that the +/- buttons
+            // would need; zooming is by keys, double click and wheel.
+            zoomControl: false
         });
         // The application keeps presses, moves and releases away from the page
         // and passes on double clicks only, which then arrive as a second press
