@@ -50,13 +50,8 @@ bool GoogleDirections::query(QString origin, QString destination, QString mode,
     dropReply();
     m_routes.clear();
 
-    m_reply = m_network->get(ServiceQuery::request(url));
-    ServiceReply::limitSize(m_reply);
+    ServiceReply::fetch(m_network, url, this, &m_reply);
     connect(m_reply, &QNetworkReply::finished, this, &GoogleDirections::onFinished);
-    connect(m_reply, &QObject::destroyed, this, [this](QObject *gone) {
-        if (m_reply == gone)
-            m_reply = nullptr;
-    });
     qDebug() << "Directions Requested";
     return true;
 }

@@ -41,14 +41,8 @@ bool GeocodeRequester::query(QString address)
     dropReply();
     m_results.clear();
 
-    m_reply = m_network->get(ServiceQuery::request(url));
-    ServiceReply::limitSize(m_reply);
+    ServiceReply::fetch(m_network, url, this, &m_reply);
     connect(m_reply, &QNetworkReply::finished, this, &GeocodeRequester::onFinished);
-    // The manager deletes its replies when it goes; it may go before this object.
-    connect(m_reply, &QObject::destroyed, this, [this](QObject *gone) {
-        if (m_reply == gone)
-            m_reply = nullptr;
-    });
     qDebug() << "Requested";
     return true;
 }

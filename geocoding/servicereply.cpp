@@ -2,6 +2,9 @@
 
 #include <QDebug>
 #include <QLoggingCategory>
+#include "geocoding/servicequery.h"
+
+#include <QNetworkAccessManager>
 #include <QNetworkReply>
 
 namespace {
@@ -53,6 +56,19 @@ void ServiceReply::limitSize(QNetworkReply *reply)
                              reply->abort();
                          }
                      });
+}
+
+QNetworkReply *ServiceReply::fetch(QNetworkAccessManager *network, const QUrl &url, QObject *owner,
+                                   QNetworkReply **slot)
+{
+    QNetworkReply *reply = network->get(ServiceQuery::request(url));
+    limitSize(reply);
+    QObject::connect(reply, &QObject::destroyed, owner, [slot](QObject *gone) {
+        if (*slot == gone)
+            *slot = nullptr;
+    });
+    *slot = reply;
+    return reply;
 }
 
 QString ServiceReply::failure(QNetworkReply *reply)

@@ -6,7 +6,9 @@
 #include <QPointer>
 #include <QString>
 
+class QNetworkAccessManager;
 class QNetworkReply;
+class QUrl;
 
 // Reads a web service's XML reply, which travels over plain HTTP and so is
 // treated as hostile: a body that is too large, nested too deep, or that
@@ -23,6 +25,12 @@ public:
 
     // Aborts the download once it grows past MaxBytes.
     static void limitSize(QNetworkReply *reply);
+
+    // Starts a GET of `url` (see ServiceQuery::request) under the size limit
+    // and stores the reply in *slot, which is reset to null should the network
+    // manager delete the reply first: it may go before `owner`.
+    static QNetworkReply *fetch(QNetworkAccessManager *network, const QUrl &url, QObject *owner,
+                                QNetworkReply **slot);
 
     // Parses the body. On success logs the heading, unless it is null, and the
     // document (at debug level, only when debug output is on); on failure logs
