@@ -1,4 +1,5 @@
 #include "cannedhttpserver.h"
+#include "clientcontract.h"
 #include "logcapture.h"
 #include "pageserver.h"
 #include "testmain.h"
@@ -94,17 +95,7 @@ QSignalSpy *TestGoogleDirections::run()
 
 void TestGoogleDirections::metaObjectHasSignalThenSlot()
 {
-    const QMetaObject &mo = GoogleDirections::staticMetaObject;
-    QCOMPARE(mo.className(), "GoogleDirections");
-    QCOMPARE(mo.methodCount() - mo.methodOffset(), 2);
-    const QMetaMethod finish = mo.method(mo.methodOffset());
-    QCOMPARE(finish.methodSignature(), QByteArray("finish(bool,QString)"));
-    QCOMPARE(finish.methodType(), QMetaMethod::Signal);
-    QCOMPARE(finish.parameterNames(), (QList<QByteArray>{"success", "error"}));
-    const QMetaMethod slot = mo.method(mo.methodOffset() + 1);
-    QCOMPARE(slot.methodSignature(), QByteArray("onFinished()"));
-    QCOMPARE(slot.methodType(), QMetaMethod::Slot);
-    QCOMPARE(slot.access(), QMetaMethod::Public);
+    verifyClientMetaObject(GoogleDirections::staticMetaObject, "GoogleDirections");
 }
 
 void TestGoogleDirections::stepToString_data()

@@ -1,4 +1,5 @@
 #include "cannedhttpserver.h"
+#include "clientcontract.h"
 #include "logcapture.h"
 #include "pageserver.h"
 #include "testmain.h"
@@ -72,17 +73,7 @@ QSignalSpy *TestGeocodeRequester::run(const QString &address)
 
 void TestGeocodeRequester::metaObjectHasSignalThenSlot()
 {
-    const QMetaObject &mo = GeocodeRequester::staticMetaObject;
-    QCOMPARE(mo.className(), "GeocodeRequester");
-    QCOMPARE(mo.methodCount() - mo.methodOffset(), 2);
-    const QMetaMethod finish = mo.method(mo.methodOffset());
-    QCOMPARE(finish.methodSignature(), QByteArray("finish(bool,QString)"));
-    QCOMPARE(finish.methodType(), QMetaMethod::Signal);
-    QCOMPARE(finish.parameterNames(), (QList<QByteArray>{"success", "error"}));
-    const QMetaMethod slot = mo.method(mo.methodOffset() + 1);
-    QCOMPARE(slot.methodSignature(), QByteArray("onFinished()"));
-    QCOMPARE(slot.access(), QMetaMethod::Public);
-    QCOMPARE(mo.propertyCount(), mo.propertyOffset());
+    verifyClientMetaObject(GeocodeRequester::staticMetaObject, "GeocodeRequester");
 }
 
 void TestGeocodeRequester::addressIsPercentEncoded_data()
