@@ -20,13 +20,13 @@ import math
 import random
 import sys
 import threading
-import xml.etree.ElementTree as ET
 from collections import namedtuple
 from urllib.parse import parse_qs, urlsplit
 
 import countries
 import gazetteer
 import geocoding
+import xmlreply
 
 PATH = "/maps/api/directions/xml"
 COPYRIGHTS = "Map data ©2026 Marlu contributors, GeoNames"
@@ -635,73 +635,36 @@ def _summary(steps):
 # --- XML ---------------------------------------------------------------------
 
 
-_element = geocoding._element
-_lat_lng = geocoding._lat_lng
-
-
-def _value_text(parent, tag, value, text):
-    element = _element(parent, tag)
-    _element(element, "value", str(value))
-    _element(element, "text", text)
-
-
 def render(status, routes=(), waypoints=(), error_message=None):
     """The reply document as UTF-8 bytes, laid out like the service's own.
 
     waypoints: a Waypoint, None for an end the geocoder did not find (NOT_FOUND),
     or, when no route was found, None for both (written empty, as the service does).
     """
-    root = ET.Element("DirectionsResponse")
-    _element(root, "status", status)
-    if error_message:
-        _element(root, "error_message", error_message)
-    for route in routes:
-        _route_element(root, route)
-    for waypoint in waypoints:
-        element = _element(root, "geocoded_waypoint")
-        if status == "ZERO_RESULTS":
-            continue
-        _element(element, "geocoder_status", "ZERO_RESULTS" if waypoint is None else "OK")
-        if waypoint is not None:
-            for kind in waypoint.types:
-                _element(element, "type", kind)
-            _element(element, "place_id", waypoint.place_id)
-    ET.indent(root, space=" ")
-    # Written as the service writes them: quotes in text escaped (style=&quot;
-    # ...&quot;) and empty elements as <tag/>. The document has no attributes,
-    # so every quote is in text, and text cannot hold "/>" as ">" is escaped.
-    text = ET.tostring(root, encoding="unicode").replace('"', "&quot;").replace(" />", "/>")
-    return (geocoding.DECLARATION + text + "\n").encode("utf-8")
+    return xmlreply.directions_document(
+        status, [_route_reply(r) for r in routes],
+        [None if w is None else {"types": w.types, "place_id": w.place_id} for w in waypoints],
+        error_message)
 
 
-def _route_element(root, route):
-    element = _element(root, "route")
-    _element(element, "summary", route["summary"])
-    leg = _element(element, "leg")
+def _route_reply(route):
     metric = route["metric"]
-    for step in route["steps"]:
-        s = _element(leg, "step")
-        _element(s, "travel_mode", route["mode"])
-        _lat_lng(s, "start_location", *step["points"][0])
-        _lat_lng(s, "end_location", *step["points"][-1])
-        _element(_element(s, "polyline"), "points", encode_polyline(step["points"]))
-        _value_text(s, "duration", step["duration"], duration_text(step["duration"]))
-        _element(s, "html_instructions", step["instructions"])
-        _value_text(s, "distance", step["distance"], distance_text(step["distance"], metric))
-        if step["maneuver"]:
-            _element(s, "maneuver", step["maneuver"])
+    steps = [{
+        "start": step["points"][0], "end": step["points"][-1],
+        "polyline": encode_polyline(step["points"]),
+        "duration": (step["duration"], duration_text(step["duration"])),
+        "distance": (step["distance"], distance_text(step["distance"], metric)),
+        "instructions": step["instructions"], "maneuver": step["maneuver"],
+    } for step in route["steps"]]
     seconds = sum(s["duration"] for s in route["steps"])
     metres = sum(s["distance"] for s in route["steps"])
-    _value_text(leg, "duration", seconds, duration_text(seconds))
-    _value_text(leg, "distance", metres, distance_text(metres, metric))
     start, end = route["start"], route["end"]
-    _lat_lng(leg, "start_location", start.lat, start.lng)
-    _lat_lng(leg, "end_location", end.lat, end.lng)
-    _element(leg, "start_address", start.address)
-    _element(leg, "end_address", end.address)
-    _element(element, "copyrights", COPYRIGHTS)
-    _element(_element(element, "overview_polyline"), "points", encode_polyline(route["overview"]))
-    south, west, north, east = route["bounds"]
-    bounds = _element(element, "bounds")
-    _lat_lng(bounds, "southwest", south, west)
-    _lat_lng(bounds, "northeast", north, east)
+    return {
+        "summary": route["summary"], "travel_mode": route["mode"], "steps": steps,
+        "duration": (seconds, duration_text(seconds)),
+        "distance": (metres, distance_text(metres, metric)),
+        "start": (start.lat, start.lng), "end": (end.lat, end.lng),
+        "start_address": start.address, "end_address": end.address,
+        "copyrights": COPYRIGHTS, "overview_polyline": encode_polyline(route["overview"]),
+        "bounds": route["bounds"],
+    }

@@ -11,15 +11,14 @@ import hashlib
 import math
 import re
 import sys
-import xml.etree.ElementTree as ET
 from urllib.parse import parse_qs, urlsplit
 
 import countries
 import gazetteer
+import xmlreply
 
 PATH = "/maps/api/geocode/xml"
-CONTENT_TYPE = "application/xml; charset=UTF-8"
-DECLARATION = '<?xml version="1.0" encoding="UTF-8"?>\n'
+CONTENT_TYPE = xmlreply.CONTENT_TYPE
 
 GAZETTEER = gazetteer.Gazetteer()
 
@@ -34,8 +33,6 @@ _NUMBER = r"([+-]?(?:[0-9]+(?:\.[0-9]*)?|\.[0-9]+))"
 # One way only to split the gap between the numbers, so a long run of
 # spaces cannot make the match backtrack quadratically.
 _COORDINATES = re.compile(_NUMBER + r"(?:\s*,\s*|\s+)" + _NUMBER, re.ASCII)
-# Characters XML 1.0 cannot carry at all, not even escaped.
-_NOT_XML = re.compile("[\x00-\x08\x0b\x0c\x0e-\x1f\ufffe\uffff]")
 
 
 def register(routes):
@@ -92,12 +89,6 @@ def _number_text(value):
     """Shortest plain decimal for a coordinate, at most 7 places: 48.8566, -33.86, 0."""
     text = ("%.7f" % value).rstrip("0").rstrip(".")
     return "0" if text == "-0" else text
-
-
-def _degrees(value):
-    # Seven decimals, as the service writes them; never "-0.0000000".
-    text = "%.7f" % value
-    return text[1:] if text == "-0.0000000" else text
 
 
 def _place_id(*parts):
@@ -177,49 +168,6 @@ def _point_result(lat, lng):
     }
 
 
-def _element(parent, tag, text=None):
-    element = ET.SubElement(parent, tag)
-    if text is not None:
-        element.text = _NOT_XML.sub("", text)
-    return element
-
-
-def _lat_lng(parent, tag, lat, lng):
-    element = _element(parent, tag)
-    _element(element, "lat", _degrees(lat))
-    _element(element, "lng", _degrees(lng))
-
-
-def _box_element(parent, tag, box):
-    south, west, north, east = box
-    element = _element(parent, tag)
-    _lat_lng(element, "southwest", south, west)
-    _lat_lng(element, "northeast", north, east)
-
-
 def render(status, results=(), error_message=None):
     """The reply document as UTF-8 bytes, laid out like the service's own."""
-    root = ET.Element("GeocodeResponse")
-    _element(root, "status", status)
-    if error_message:
-        _element(root, "error_message", error_message)
-    for r in results:
-        result = _element(root, "result")
-        for kind in r["types"]:
-            _element(result, "type", kind)
-        _element(result, "formatted_address", r["formatted_address"])
-        for long_name, short_name, kinds in r["components"]:
-            component = _element(result, "address_component")
-            _element(component, "long_name", long_name)
-            _element(component, "short_name", short_name)
-            for kind in kinds:
-                _element(component, "type", kind)
-        geometry = _element(result, "geometry")
-        _lat_lng(geometry, "location", *r["location"])
-        _element(geometry, "location_type", r["location_type"])
-        _box_element(geometry, "viewport", r["viewport"])
-        if r["bounds"]:
-            _box_element(geometry, "bounds", r["bounds"])
-        _element(result, "place_id", r["place_id"])
-    ET.indent(root, space=" ")
-    return (DECLARATION + ET.tostring(root, encoding="unicode") + "\n").encode("utf-8")
+    return xmlreply.geocode_document(status, results, error_message)

@@ -1,0 +1,132 @@
+"""The map service's configuration file and data folder.
+
+The file is INI, by default $XDG_CONFIG_HOME/marlu/mapservice.ini; every key is
+optional and a missing file means the offline defaults. Sections:
+
+  [geocoding]   backend = offline | nominatim | photon
+  [directions]  backend = offline | osrm
+  [nominatim] [photon] [osrm]   url = base URL of the provider
+  [tiles:SET]   url, minzoom, maxzoom, attribution: an online tile source for
+                SET (roadmap, satellite, terrain, hybrid, traffic, bicycling)
+
+Derived data (regions, tiles, indexes, caches) lives in the data folder,
+by default $MARLU_DATA or $XDG_DATA_HOME/marlu:
+
+  DATA/places.sqlite            the world's places (GeoNames)
+  DATA/regions/NAME/            one imported OpenStreetMap extract; each
+                                back-end keeps its files in a subfolder
+  DATA/tiles/                   rendered tiles
+  DATA/cache/                   answers of online providers
+"""
+
+import configparser
+import os
+import sys
+
+GEOCODING_BACKENDS = ("offline", "nominatim", "photon")
+DIRECTIONS_BACKENDS = ("offline", "osrm")
+TILE_SETS = ("roadmap", "satellite", "terrain", "hybrid", "traffic", "bicycling")
+
+
+def _home_dir(variable, fallback):
+    value = os.environ.get(variable)
+    return value if value and os.path.isabs(value) else os.path.join(
+        os.path.expanduser("~"), fallback)
+
+
+def default_config_path():
+    return os.path.join(_home_dir("XDG_CONFIG_HOME", ".config"), "marlu", "mapservice.ini")
+
+
+def default_data_dir():
+    value = os.environ.get("MARLU_DATA")
+    if value:
+        return os.path.abspath(value)
+    return os.path.join(_home_dir("XDG_DATA_HOME", os.path.join(".local", "share")), "marlu")
+
+
+class Config:
+    def __init__(self, path=None, data_dir=None):
+        self.path = path or default_config_path()
+        self.data_dir = os.path.abspath(data_dir or default_data_dir())
+        self._ini = configparser.ConfigParser(interpolation=None)
+        self.problems = []
+        try:
+            with open(self.path, encoding="utf-8") as f:
+                self._ini.read_file(f)
+        except FileNotFoundError:
+            pass
+        except (OSError, UnicodeDecodeError, configparser.Error) as exc:
+            # A broken file must not keep the map from working: say so, run offline.
+            self.problems.append("%s: %s; using the offline defaults" % (self.path, exc))
+            self._ini = configparser.ConfigParser(interpolation=None)
+        for problem in self.problems:
+            sys.stderr.write("config: %s\n" % problem)
+
+    def get(self, section, key, default=None):
+        return self._ini.get(section, key, fallback=default)
+
+    def _backend(self, section, allowed):
+        value = (self.get(section, "backend") or "offline").strip().lower()
+        if value not in allowed:
+            sys.stderr.write("config: unknown %s backend %r; using offline\n" % (section, value))
+            return "offline"
+        return value
+
+    @property
+    def geocoding_backend(self):
+        return self._backend("geocoding", GEOCODING_BACKENDS)
+
+    @property
+    def directions_backend(self):
+        return self._backend("directions", DIRECTIONS_BACKENDS)
+
+    def provider_url(self, name, default):
+        return (self.get(name, "url") or default).rstrip("/")
+
+    def tile_source(self, tile_set):
+        """The online source configured for a tile set, or None for the offline one."""
+        section = "tiles:" + tile_set
+        url = self.get(section, "url")
+        if not url:
+            return None
+        return {
+            "url": url.strip(),
+            "minzoom": self._int(section, "minzoom", 0),
+            "maxzoom": self._int(section, "maxzoom", 19),
+            "attribution": self.get(section, "attribution", ""),
+        }
+
+    def _int(self, section, key, default):
+        try:
+            return max(0, min(22, int(self.get(section, key, default))))
+        except (TypeError, ValueError):
+            return default
+
+    # --- Data folder ---------------------------------------------------------
+
+    @property
+    def regions_dir(self):
+        return os.path.join(self.data_dir, "regions")
+
+    def regions(self):
+        """Folders of the imported regions, complete ones only, sorted by name."""
+        try:
+            names = sorted(os.listdir(self.regions_dir))
+        except OSError:
+            return []
+        return [os.path.join(self.regions_dir, n) for n in names
+                if not n.startswith(".") and os.path.isfile(
+                    os.path.join(self.regions_dir, n, "region.json"))]
+
+    @property
+    def places_path(self):
+        return os.path.join(self.data_dir, "places.sqlite")
+
+    @property
+    def tiles_dir(self):
+        return os.path.join(self.data_dir, "tiles")
+
+    @property
+    def cache_dir(self):
+        return os.path.join(self.data_dir, "cache")
