@@ -4,11 +4,14 @@ set -euo pipefail
 
 MARLU_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 MARLU_BUILD=${MARLU_BUILD:-$MARLU_ROOT/build}
+# The map service's derived data (places, regions, tiles); built at set-up.
+export MARLU_DATA=${MARLU_DATA:-$MARLU_BUILD/data}
 
 # Libraries, checked with dpkg.
 marlu_packages=(
   qtbase5-dev qtbase5-dev-tools libqt5webkit5-dev qtpositioning5-dev
   libqt5x11extras5-dev libx11-dev fonts-dejavu-core
+  python3-mapnik routino osmium-tool marble-qt-data
 )
 # Tools, checked by command: a machine may have them from elsewhere (node from
 # another repository, python from pyenv), and Debian's package would clash.
@@ -53,8 +56,15 @@ marlu_build() {
   cmake --build "$MARLU_BUILD" -j"$(nproc)"
 }
 
+# Places, the demo region and the low-zoom tiles; each step skips itself
+# when its inputs have not changed.
+marlu_data() {
+  python3 "$MARLU_ROOT/services/setupdata.py" --data "$MARLU_DATA"
+}
+
 marlu_setup() {
   marlu_install_packages
   marlu_install_npm
   marlu_build
+  marlu_data
 }
