@@ -1,0 +1,169 @@
+"""What the service's suites share: the service in-process on a free port,
+a loopback stand-in for online providers, reply checks and decoders."""
+
+import http.client
+import http.server
+import os
+import sys
+import tempfile
+import threading
+import time
+import xml.etree.ElementTree as ET
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.dirname(os.path.dirname(HERE))
+SERVICES = os.path.join(REPO, "services")
+if SERVICES not in sys.path:
+    sys.path.insert(0, SERVICES)
+
+import mapservice  # noqa: E402
+
+FIXTURES = os.environ.get("MARLU_FIXTURES") or os.path.join(REPO, "..", "shared", "fixtures")
+XML_DECLARATION = b'<?xml version="1.0" encoding="UTF-8"?>\n'
+
+
+def fixture(*parts):
+    return os.path.join(FIXTURES, *parts)
+
+
+class QuietHandler(mapservice.MapRequestHandler):
+    def log_request(self, code="-", size="-"):
+        pass
+
+
+class InProcessService:
+    """The map service in this process, on a free port, serving an empty web root."""
+
+    def __init__(self):
+        self.root = tempfile.TemporaryDirectory(prefix="marlu-service-root-")
+        self.server = mapservice.MapServer(self.root.name, port=0)
+        self.server.RequestHandlerClass = QuietHandler
+        threading.Thread(target=self.server.serve_forever, kwargs={"poll_interval": 0.1},
+                         daemon=True).start()
+
+    @property
+    def port(self):
+        return self.server.port
+
+    def get(self, path, timeout=30):
+        """(status, headers, body) of a GET sent with the path exactly as given."""
+        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=timeout)
+        try:
+            conn.request("GET", path)
+            resp = conn.getresponse()
+            return resp.status, resp, resp.read()
+        finally:
+            conn.close()
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
+        self.root.cleanup()
+
+
+class ReplyChecks:
+    """Mixin for TestCases: what every XML reply of the service must be."""
+
+    def check_xml_reply(self, status, resp, body, root_tag):
+        self.assertEqual(status, 200)
+        self.assertEqual(resp.getheader("Content-Type"), "application/xml; charset=UTF-8")
+        self.assertTrue(body.startswith(XML_DECLARATION), body[:60])
+        self.assertNotIn(b"<!DOCTYPE", body)
+        self.assertNotIn(b"<!ENTITY", body)
+        root = ET.fromstring(body)
+        self.assertEqual(root.tag, root_tag)
+        self.assertEqual(len(root.findall("status")), 1)
+        return root
+
+
+def shape(element, path="", found=None):
+    """path -> child tag names in document order, repeats folded: the layout without the values."""
+    found = {} if found is None else found
+    path = path + "/" + element.tag
+    tags = []
+    for child in element:
+        if not tags or tags[-1] != child.tag:
+            tags.append(child.tag)
+        shape(child, path, found)
+    found.setdefault(path, tags)
+    return found
+
+
+def decode_polyline(text):
+    """Google's encoded polyline back to (lat, lng) pairs."""
+    points, index, lat, lng = [], 0, 0, 0
+    while index < len(text):
+        deltas = []
+        for _ in range(2):
+            shift = result = 0
+            while True:
+                b = ord(text[index]) - 63
+                index += 1
+                result |= (b & 0x1F) << shift
+                shift += 5
+                if b < 0x20:
+                    break
+            deltas.append(~(result >> 1) if result & 1 else result >> 1)
+        lat += deltas[0]
+        lng += deltas[1]
+        points.append((lat / 1e5, lng / 1e5))
+    return points
+
+
+def point(element):
+    return float(element.findtext("lat")), float(element.findtext("lng"))
+
+
+class StubUpstream:
+    """A loopback stand-in for an online provider.
+
+    answers: path (without the query) -> (status, body bytes) or a callable
+    taking the request handler and returning (status, body); an answer may
+    also be ("slow", seconds, status, body) or ("truncate", body). Every
+    request is recorded in self.requests as (path with query, headers).
+    """
+
+    def __init__(self, answers):
+        self.answers = answers
+        self.requests = []
+        stub = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                stub.requests.append((self.path, dict(self.headers)))
+                answer = stub.answers.get(self.path.split("?", 1)[0])
+                if answer is None:
+                    answer = (404, b"not found")
+                if callable(answer):
+                    answer = answer(self)
+                if answer[0] == "slow":
+                    time.sleep(answer[1])
+                    answer = answer[2:]
+                truncate = answer[0] == "truncate"
+                if truncate:
+                    answer = (200, answer[1])
+                status, body = answer
+                self.send_response(status)
+                self.send_header("Content-Type", "application/json")
+                self.send_header("Content-Length", str(len(body) * (2 if truncate else 1)))
+                self.end_headers()
+                try:
+                    self.wfile.write(body)
+                except (BrokenPipeError, ConnectionResetError):
+                    pass
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.server.daemon_threads = True
+        threading.Thread(target=self.server.serve_forever, kwargs={"poll_interval": 0.1},
+                         daemon=True).start()
+
+    @property
+    def url(self):
+        return "http://127.0.0.1:%d" % self.server.server_address[1]
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
