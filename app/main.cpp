@@ -1,14 +1,104 @@
 #include "app/mainwindow.h"
+#include "app/mapservicelauncher.h"
+#include "app/serverconfig.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDebug>
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace {
+
+// The service beside an installed binary, or the one of the source tree it was built from.
+QString mapServiceScript()
+{
+    const QString given = qEnvironmentVariable("MARLU_SERVICE");
+    if (!given.isEmpty())
+        return given;
+    const QString installed = QCoreApplication::applicationDirPath()
+        + "/../share/marlu/services/mapservice.py";
+    if (QFileInfo(installed).isFile())
+        return QDir::cleanPath(installed);
+    return QStringLiteral(MARLU_SOURCE_SERVICE);
+}
+
+// Parsed by a core application before the GUI one exists, so that --help
+// and --version need no display. Returns an exit code, or -1 to go on.
+int parseCommandLine(int argc, char *argv[])
+{
+    QCoreApplication core(argc, argv);
+    const QStringList arguments = core.arguments();
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Marlu: a map and navigation application. It shows the map, follows the GPS "
+        "position, finds addresses and draws routes with their steps.");
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption nmea("nmea", "Replay the NMEA log FILE as the GPS position.",
+                                  "FILE");
+    parser.addOption(nmea);
+    // Qt's own options (-platform, -style, ...) are QApplication's to read.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const bool parsed = parser.parse(arguments);
+    if (parsed && parser.isSet(help)) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parsed && parser.isSet(version)) {
+        std::printf("Marlu %s\n", MARLU_VERSION);
+        return 0;
+    }
+    if (!parsed && !parser.unknownOptionNames().isEmpty()) {
+        // Unknown options may be Qt's own; only a malformed known one is an error here.
+        for (const QString &name : parser.unknownOptionNames()) {
+            if (name != "platform" && name != "style" && name != "display" && name != "geometry"
+                && !name.startsWith("qwindow") && name != "reverse" && name != "stylesheet")
+                std::fprintf(stderr, "marlu: unknown option '%s' (see marlu --help)\n",
+                             qPrintable(name));
+        }
+    } else if (!parsed) {
+        std::fprintf(stderr, "marlu: %s\n", qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (parsed && parser.isSet(nmea)) {
+        const QFileInfo log(parser.value(nmea));
+        if (!log.isFile() || !log.isReadable()) {
+            std::fprintf(stderr, "marlu: cannot read the NMEA log %s\n",
+                         qPrintable(parser.value(nmea)));
+            return 2;
+        }
+        qputenv("MARLU_NMEA_FILE", QFile::encodeName(log.absoluteFilePath()));
+    }
+    return -1;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Pelmark");
     QCoreApplication::setApplicationName("Marlu");
+    QCoreApplication::setApplicationVersion(MARLU_VERSION);
+    const int done = parseCommandLine(argc, argv);
+    if (done >= 0)
+        return done;
+
+    QApplication app(argc, argv);
     // The position plugin built beside the binary, for runs straight from the build.
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath() + "/plugins");
+
+    // When the page comes from the local default host and nothing answers there,
+    // start the map service; if that fails, the page load fails and asks as usual.
+    MapServiceLauncher launcher;
+    const QUrl page = ServerConfig::url(ServerConfig::MapHostKey, "/gps2.html");
+    if (MapServiceLauncher::isLocalDefault(page)) {
+        const QString logDir = QDir::homePath() + "/.marlu";
+        QDir().mkpath(logDir);
+        launcher.ensureRunning(page, mapServiceScript(), logDir + "/mapservice.log");
+    }
 
     MainWindow window(nullptr);
     window.show();
