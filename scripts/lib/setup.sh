@@ -4,19 +4,22 @@ set -euo pipefail
 
 MARLU_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 MARLU_BUILD=${MARLU_BUILD:-$MARLU_ROOT/build}
+# Debian's Python: the map service renders with its python3-mapnik, which a
+# python3 from elsewhere on PATH (pyenv) cannot import.
+export MARLU_PYTHON=/usr/bin/python3
 # The map service's derived data (places, regions, tiles); built at set-up.
 export MARLU_DATA=${MARLU_DATA:-$MARLU_BUILD/data}
 
 # Libraries, checked with dpkg.
 marlu_packages=(
   qtbase5-dev qtbase5-dev-tools libqt5webkit5-dev qtpositioning5-dev
-  libqt5x11extras5-dev libx11-dev fonts-dejavu-core
+  libqt5x11extras5-dev libx11-dev fonts-dejavu-core python3
   python3-mapnik routino osmium-tool marble-qt-data
 )
 # Tools, checked by command: a machine may have them from elsewhere (node from
 # another repository, python from pyenv), and Debian's package would clash.
 marlu_tools=(
-  cmake:cmake g++:g++ make:make python3:python3 node:nodejs npm:npm
+  cmake:cmake g++:g++ make:make node:nodejs npm:npm
   xvfb-run:xvfb xauth:xauth xprop:x11-utils xdotool:xdotool import:imagemagick
 )
 
@@ -51,20 +54,25 @@ marlu_install_npm() {
   done
 }
 
+# marlu_build [TARGET...]: everything, or only the targets named.
 marlu_build() {
   cmake -S "$MARLU_ROOT" -B "$MARLU_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  cmake --build "$MARLU_BUILD" -j"$(nproc)"
+  local targets=()
+  [ $# -gt 0 ] && targets=(--target "$@")
+  cmake --build "$MARLU_BUILD" -j"$(nproc)" "${targets[@]}"
 }
 
 # Places, the demo region and the low-zoom tiles; each step skips itself
 # when its inputs have not changed.
 marlu_data() {
-  python3 "$MARLU_ROOT/services/setupdata.py" --data "$MARLU_DATA"
+  "$MARLU_PYTHON" "$MARLU_ROOT/services/setupdata.py" --data "$MARLU_DATA"
 }
 
+# marlu_setup [TARGET...]: installs, builds (everything, or the targets named)
+# and builds the service's data.
 marlu_setup() {
   marlu_install_packages
   marlu_install_npm
-  marlu_build
+  marlu_build "$@"
   marlu_data
 }
