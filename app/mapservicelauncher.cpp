@@ -46,9 +46,12 @@ bool MapServiceLauncher::ensureRunning(const QUrl &url, const QString &scriptPat
     // Its log goes to a file: a pipe nobody reads would fill and stop it.
     m_process->setStandardOutputFile(QProcess::nullDevice());
     m_process->setStandardErrorFile(logPath, QIODevice::Truncate);
-    m_process->start("python3", {scriptPath, "--port", QString::number(url.port(80))});
+    // Debian's Python, which has the map renderer's bindings; any other as a last resort.
+    const QString python = QFileInfo("/usr/bin/python3").isExecutable()
+        ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
+    m_process->start(python, {scriptPath, "--port", QString::number(url.port(80))});
     if (!m_process->waitForStarted(timeoutMs))
-        return fail(QString("cannot run python3: %1").arg(m_process->errorString()));
+        return fail(QString("cannot run %1: %2").arg(python, m_process->errorString()));
     qDebug().noquote() << "started the map service" << scriptPath << "pid"
                        << m_process->processId();
 
