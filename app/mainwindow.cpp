@@ -4,7 +4,7 @@
 
 #include "app/mousesuppressor.h"
 #include "app/overlaytaprelay.h"
-#include "app/serverconfig.h"
+#include "webservice/serverconfig.h"
 #include "app/toolbutton.h"
 #include "directions/currdirectionsdlg.h"
 #include "directions/directionsdlg.h"

@@ -2,7 +2,7 @@
 // on the map and its sheet.
 #include "mainwindow.h"
 
-#include "app/jsstring.h"
+#include "webservice/jsstring.h"
 #include "directions/currdirectionsdlg.h"
 #include "directions/directionsdlg.h"
 #include "directions/googledirections.h"

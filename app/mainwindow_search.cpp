@@ -3,7 +3,7 @@
 
 #include "ui_mainwindow.h"
 
-#include "app/jsstring.h"
+#include "webservice/jsstring.h"
 #include "geocoding/finddlg.h"
 #include "platform/maemo5attributes.h"
 

@@ -1,8 +1,8 @@
 #include "geocoderequester.h"
 
-#include "app/serverconfig.h"
-#include "geocoding/servicequery.h"
-#include "geocoding/servicereply.h"
+#include "webservice/serverconfig.h"
+#include "webservice/servicequery.h"
+#include "webservice/servicereply.h"
 
 #include <QDebug>
 #include <QDomDocument>

@@ -2,7 +2,7 @@
 
 #include <QDebug>
 #include <QLoggingCategory>
-#include "geocoding/servicequery.h"
+#include "webservice/servicequery.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
