@@ -1,35 +1,20 @@
 #include "googledirections.h"
 
 #include "webservice/serverconfig.h"
+#include "webservice/servicecall.h"
 #include "webservice/servicequery.h"
 #include "webservice/servicereply.h"
 
 #include <QDebug>
 #include <QDomDocument>
 #include <QLoggingCategory>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QPair>
 #include <QVector>
 
 GoogleDirections::GoogleDirections(QNetworkAccessManager *manager, QObject *parent)
     : QObject(parent)
-    , m_reply(nullptr)
     , m_network(manager)
 {
-}
-
-GoogleDirections::~GoogleDirections()
-{
-    dropReply();
-}
-
-void GoogleDirections::dropReply()
-{
-    if (!m_reply)
-        return;
-    ServiceReply::discard(m_reply, this);
-    m_reply = nullptr;
 }
 
 bool GoogleDirections::query(QString origin, QString destination, QString mode,
@@ -47,22 +32,19 @@ bool GoogleDirections::query(QString origin, QString destination, QString mode,
                                        "/maps/api/directions/xml", items);
     qDebug() << QString::fromLatin1(url.toEncoded());
 
-    dropReply();
+    if (m_call)
+        m_call->discard();
     m_routes.clear();
 
-    ServiceReply::fetch(m_network, url, this, &m_reply);
-    connect(m_reply, &QNetworkReply::finished, this, &GoogleDirections::onFinished);
+    m_call = ServiceCall::fetch(m_network, url, this, [this] { onFinished(); });
     qDebug() << "Directions Requested";
     return true;
 }
 
 void GoogleDirections::onFinished()
 {
-    if (!m_reply)
+    if (!m_call)
         return;
-    // A receiver of finish may ask again from a nested event loop, which
-    // discards this reply while it is still delivering finished().
-    const ServiceReply::Delivery delivery(m_reply);
     qDebug() << "reply finished";
     QString error;
     const bool success = readReply(&error);
@@ -74,12 +56,12 @@ void GoogleDirections::onFinished()
 bool GoogleDirections::readReply(QString *error)
 {
     QDomDocument document;
-    if (!ServiceReply::parse(m_reply, &document, error, nullptr))
+    if (!ServiceReply::parse(*m_call, &document, error, nullptr))
         return false;
     QList<QDomElement> statuses;
     const QList<Directions> routes = readElements(document, &statuses);
     QString status;
-    if (!ServiceReply::status(statuses, m_reply, &status, error))
+    if (!ServiceReply::status(statuses, *m_call, &status, error))
         return false;
     qDebug().nospace() << "-- status: " << status;
 

@@ -5,6 +5,7 @@
 #include "testmain.h"
 
 #include "directions/googledirections.h"
+#include "webservice/servicecall.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -166,7 +167,7 @@ void TestGoogleDirections::requestItemsInOrderAndEncoded()
     LogCapture log;
     QSignalSpy spy(m_directions, &GoogleDirections::finish);
     QVERIFY(m_directions->query(origin, destination, mode, alternatives, units, avoid));
-    QCOMPARE(m_directions->m_reply->request().transferTimeout(), 30000);
+    QCOMPARE(m_directions->m_call->reply()->request().transferTimeout(), 30000);
     QVERIFY(spy.wait(5000));
     QCOMPARE(m_server->targets(), QStringList{"/maps/api/directions/xml?" + query});
     const QString url = QString("\"http://%1/maps/api/directions/xml?%2\"").arg(m_server->hostPort(), query);
@@ -385,9 +386,9 @@ void TestGoogleDirections::onlyTheNewestOfTwoQueriesReports()
     m_server->setDelayMs(200);
     QSignalSpy spy(m_directions, &GoogleDirections::finish);
     m_directions->query("first", "x", "driving", false, "metric", {});
-    QPointer<QNetworkReply> first(m_directions->m_reply);
+    QPointer<QNetworkReply> first(m_directions->m_call->reply());
     m_directions->query("second", "x", "driving", false, "metric", {});
-    QVERIFY(m_directions->m_reply != first);
+    QVERIFY(m_directions->m_call->reply() != first);
     QVERIFY(spy.wait(5000));
     QTest::qWait(400);
     QCOMPARE(spy.count(), 1);
@@ -413,7 +414,7 @@ void TestGoogleDirections::askingAgainFromANestedLoopOfTheReceiverIsSafe()
         reports.append({success, error, depth});
         if (reports.size() > 1)
             return;
-        QNetworkReply *delivering = m_directions->m_reply;
+        QNetworkReply *delivering = m_directions->m_call->reply();
         firstReply = delivering;
         connect(delivering, &QObject::destroyed, this, [&] {
             if (depth > 0)
@@ -425,7 +426,7 @@ void TestGoogleDirections::askingAgainFromANestedLoopOfTheReceiverIsSafe()
             m_server->setBody(reply("<status>OK</status><route><summary>Second</summary>"
                                     "<leg>" + step("a") + "</leg><leg>" + step("b") + "</leg></route>"));
             m_directions->query("again", "x", "driving", false, "metric", {});
-            secondReply = m_directions->m_reply;
+            secondReply = m_directions->m_call->reply();
         });
         connect(m_directions, &GoogleDirections::finish, &loop, [&] {
             // Keep the nested loop going for a while so deferred deletes get their chance.
@@ -445,7 +446,7 @@ void TestGoogleDirections::askingAgainFromANestedLoopOfTheReceiverIsSafe()
     QTRY_VERIFY(firstReply.isNull());
     QCOMPARE(m_server->targets().size(), 2);
     QVERIFY(!secondReply.isNull());
-    QCOMPARE(m_directions->m_reply, secondReply.data());
+    QCOMPARE(m_directions->m_call->reply(), secondReply.data());
     QCOMPARE(m_directions->m_routes.size(), 1);
     QCOMPARE(m_directions->m_routes.first().summary, QString("Second"));
     QCOMPARE(descriptions(m_directions->m_routes.first()), (QStringList{"a", "b"}));
@@ -456,7 +457,7 @@ void TestGoogleDirections::receiverMayDeleteTheClient()
     m_server->setBody(fixture("directions-zero-results-google.xml"));
     QPointer<QNetworkReply> delivered;
     connect(m_directions, &GoogleDirections::finish, this, [&] {
-        delivered = m_directions->m_reply;
+        delivered = m_directions->m_call->reply();
         delete m_directions;
         m_directions = nullptr;
         QTest::qWait(50);
@@ -476,7 +477,7 @@ void TestGoogleDirections::managerMayGoFirst()
     directions->query("a", "b", "driving", false, "metric", {});
     QTRY_COMPARE_WITH_TIMEOUT(m_server->targets().size(), 1, 5000);
     delete network;
-    QCOMPARE(directions->m_reply, nullptr);
+    QVERIFY(directions->m_call.isNull());
     delete directions;
     QTest::qWait(50);
     QCOMPARE(spy.count(), 0);

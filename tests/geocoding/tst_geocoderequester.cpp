@@ -5,6 +5,7 @@
 #include "testmain.h"
 
 #include "geocoding/geocoderequester.h"
+#include "webservice/servicecall.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
@@ -257,10 +258,10 @@ void TestGeocodeRequester::onlyTheNewestOfTwoQueriesReports()
     m_server->setDelayMs(200);
     QSignalSpy spy(m_requester, &GeocodeRequester::finish);
     m_requester->query("first");
-    QNetworkReply *first = m_requester->m_reply;
+    QNetworkReply *first = m_requester->m_call->reply();
     QPointer<QNetworkReply> firstAlive(first);
     m_requester->query("second");
-    QVERIFY(m_requester->m_reply != first);
+    QVERIFY(m_requester->m_call->reply() != first);
     QVERIFY(spy.wait(5000));
     QTest::qWait(400);
     QCOMPARE(spy.count(), 1);
