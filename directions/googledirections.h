@@ -39,7 +39,6 @@ private:
     bool readReply(QString *error);
     static QList<Directions> readElements(const QDomDocument &document,
                                           QList<QDomElement> *statuses);
-    static Step readStep(const QDomElement &step);
 };
 
 #endif
