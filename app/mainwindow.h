@@ -15,6 +15,7 @@ class GoogleDirections;
 class PickSelectorAction;
 class QAction;
 class QActionGroup;
+class QDialog;
 class QEvent;
 class QKeyEvent;
 class QLabel;
@@ -74,11 +75,15 @@ protected:
 
 private:
     void createMenu();
+    void createPanButtons();
+    void createDirectionsClients();
     void setView(int view);
     void incrementTimer();
     void getDirectionsOnMap();
     void resetDirections();
     void showCurrentDirections();
+    void retireSheet();
+    static void stackWindow(QDialog *dialog);
     static void ensureFolder(const QString &path);
 
     static int s_hideButtonsDelayMs;
