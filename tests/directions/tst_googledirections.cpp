@@ -2,6 +2,7 @@
 #include "clientcontract.h"
 #include "logcapture.h"
 #include "pageserver.h"
+#include "replyfixtures.h"
 #include "testmain.h"
 
 #include "directions/googledirections.h"
@@ -13,18 +14,6 @@
 #include <QPointer>
 #include <QSettings>
 #include <QSignalSpy>
-
-static QByteArray fixture(const QString &name)
-{
-    QFile f(qEnvironmentVariable("MARLU_FIXTURES") + "/google/" + name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-static QByteArray reply(const QByteArray &inner)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DirectionsResponse>" + inner
-           + "</DirectionsResponse>\n";
-}
 
 static QByteArray step(const QByteArray &text)
 {
@@ -163,7 +152,7 @@ void TestGoogleDirections::requestItemsInOrderAndEncoded()
     QFETCH(QString, units);
     QFETCH(QStringList, avoid);
     QFETCH(QString, query);
-    m_server->setBody(fixture("directions-zero-results-google.xml"));
+    m_server->setBody(publishedReply("directions-zero-results-google.xml"));
     LogCapture log;
     QSignalSpy spy(m_directions, &GoogleDirections::finish);
     QVERIFY(m_directions->query(origin, destination, mode, alternatives, units, avoid));
@@ -176,7 +165,7 @@ void TestGoogleDirections::requestItemsInOrderAndEncoded()
 
 void TestGoogleDirections::publishedRouteTorontoMontreal()
 {
-    m_server->setBody(fixture("directions-ok-1route-17steps-google-toronto-montreal.xml"));
+    m_server->setBody(publishedReply("directions-ok-1route-17steps-google-toronto-montreal.xml"));
     LogCapture log;
     QScopedPointer<QSignalSpy> spy(run());
     QCOMPARE(spy->count(), 1);
@@ -223,7 +212,7 @@ void TestGoogleDirections::publishedRouteTorontoMontreal()
 
 void TestGoogleDirections::publishedZeroResults()
 {
-    m_server->setBody(fixture("directions-zero-results-google.xml"));
+    m_server->setBody(publishedReply("directions-zero-results-google.xml"));
     QScopedPointer<QSignalSpy> spy(run());
     QCOMPARE(spy->count(), 1);
     QCOMPARE(spy->first(), (QList<QVariant>{false, QString("No results found.")}));
@@ -236,40 +225,40 @@ void TestGoogleDirections::readableReplies_data()
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QStringList>("routes");
 
-    QTest::newRow("no route") << reply("<status>OK</status>") << QStringList();
+    QTest::newRow("no route") << directionsReply("<status>OK</status>") << QStringList();
     QTest::newRow("steps of two legs form one list")
-        << reply("<status>OK</status><route><summary>R</summary>"
+        << directionsReply("<status>OK</status><route><summary>R</summary>"
                  "<leg>" + step("a") + step("b") + "</leg><leg>" + step("c") + "</leg>"
                  "<copyrights>C</copyrights></route>")
         << QStringList{"R: a, b, c"};
     QTest::newRow("steps nested at any depth, in document order")
-        << reply("<status>OK</status><route>" + step("a") + "<x><y>" + step("b") + "</y></x>"
+        << directionsReply("<status>OK</status><route>" + step("a") + "<x><y>" + step("b") + "</y></x>"
                  + step("c") + "</route>")
         << QStringList{": a, b, c"};
     QTest::newRow("alternatives in document order, steps kept apart")
-        << reply("<status>OK</status><route><summary>One</summary>" + step("a") + "</route>"
+        << directionsReply("<status>OK</status><route><summary>One</summary>" + step("a") + "</route>"
                  "<route><summary>Two</summary>" + step("b") + step("c") + "</route>")
         << QStringList{"One: a", "Two: b, c"};
     QTest::newRow("sub-steps follow their step")
-        << reply("<status>OK</status><route><step><html_instructions>a</html_instructions>"
+        << directionsReply("<status>OK</status><route><step><html_instructions>a</html_instructions>"
                  "<steps>" + step("a1") + step("a2") + "</steps></step>" + step("b") + "</route>")
         << QStringList{": a, a1, a2, b"};
     QTest::newRow("steps outside a route belong to none")
-        << reply("<status>OK</status>" + step("x") + "<route><summary>Empty</summary></route>"
+        << directionsReply("<status>OK</status>" + step("x") + "<route><summary>Empty</summary></route>"
                  + step("y") + "<route/>" + step("z") + "<route><summary>Last</summary>"
                  + step("a") + "</route>" + step("w"))
         << QStringList{"Empty: ", ": ", "Last: a"};
     QTest::newRow("a route inside a route: the outer one holds every step")
-        << reply("<status>OK</status><route><summary>Outer</summary>" + step("a")
+        << directionsReply("<status>OK</status><route><summary>Outer</summary>" + step("a")
                  + "<route><summary>Inner</summary>" + step("b") + "</route>" + step("c") + "</route>")
         << QStringList{"Outer: a, b, c", "Inner: b"};
     QTest::newRow("nested 200 levels deep, comments and CDATA with tags in them")
-        << reply("<!-- <x><x><x> --><status>OK</status>" + QByteArray("<x>").repeated(200)
+        << directionsReply("<!-- <x><x><x> --><status>OK</status>" + QByteArray("<x>").repeated(200)
                  + "<route><summary><![CDATA[<y><y>]]></summary>" + step("a") + "</route>"
                  + QByteArray("</x>").repeated(200))
         << QStringList{"<y><y>: a"};
     QTest::newRow("summary of a nested element is not the route's")
-        << reply("<status>OK</status><route><leg><summary>leg</summary></leg></route>")
+        << directionsReply("<status>OK</status><route><leg><summary>leg</summary></leg></route>")
         << QStringList{": "};
 }
 
@@ -298,7 +287,7 @@ void TestGoogleDirections::otherStatusTextsAreReported_data()
 void TestGoogleDirections::otherStatusTextsAreReported()
 {
     QFETCH(QString, status);
-    m_server->setBody(reply("<status>" + status.toUtf8() + "</status><route>" + step("a") + "</route>"));
+    m_server->setBody(directionsReply("<status>" + status.toUtf8() + "</status><route>" + step("a") + "</route>"));
     QScopedPointer<QSignalSpy> spy(run());
     QCOMPARE(spy->count(), 1);
     QCOMPARE(spy->first(), (QList<QVariant>{false, "Service returned status: " + status}));
@@ -312,15 +301,15 @@ void TestGoogleDirections::unreadableRepliesReportFailure_data()
     QTest::newRow("empty") << QByteArray() << "DOM error: ";
     QTest::newRow("not XML") << QByteArray("<html><body>Oops</b") << "DOM error: ";
     QTest::newRow("two statuses")
-        << reply("<status>OK</status><route>" + step("a") + "<status>OK</status></route>") << "Error";
-    QTest::newRow("no status") << reply("<route>" + step("a") + "</route>") << "Error";
+        << directionsReply("<status>OK</status><route>" + step("a") + "<status>OK</status></route>") << "Error";
+    QTest::newRow("no status") << directionsReply("<route>" + step("a") + "</route>") << "Error";
     QTest::newRow("doctype")
         << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaa\">]>"
                       "<r><status>OK</status><route><summary>&a;&a;</summary></route></r>")
         << "DOM error: \"reply declares a DOCTYPE or an entity\"";
     // Parsed, this one would overflow the stack.
     QTest::newRow("nested 100000 levels deep")
-        << reply("<status>OK</status>" + QByteArray("<route>").repeated(100000) + step("a")
+        << directionsReply("<status>OK</status>" + QByteArray("<route>").repeated(100000) + step("a")
                  + QByteArray("</route>").repeated(100000))
         << "DOM error: \"reply nests elements deeper than 256 levels\"";
 }
@@ -355,7 +344,7 @@ void TestGoogleDirections::droppedConnectionIsANetworkError()
 
 void TestGoogleDirections::everyQueryEmptiesTheRoutes()
 {
-    m_server->setBody(reply("<status>OK</status><route><summary>R</summary>"
+    m_server->setBody(directionsReply("<status>OK</status><route><summary>R</summary>"
                             "<leg><step><duration><value>90</value></duration>"
                             "<distance><value>1.5</value><text>1.5 m</text></distance></step>"
                             "<step/></leg></route>"));
@@ -372,7 +361,7 @@ void TestGoogleDirections::everyQueryEmptiesTheRoutes()
     QCOMPARE(steps.at(1).longitude(), 0.0);
     QCOMPARE(steps.at(1).m_duration, 0);
 
-    m_server->setBody(reply("<status>OVER_QUERY_LIMIT</status>"));
+    m_server->setBody(directionsReply("<status>OVER_QUERY_LIMIT</status>"));
     m_directions->query("a", "b", "driving", false, "metric", {});
     QVERIFY(m_directions->m_routes.isEmpty());
     QVERIFY(spy->wait(5000));
@@ -382,7 +371,7 @@ void TestGoogleDirections::everyQueryEmptiesTheRoutes()
 
 void TestGoogleDirections::onlyTheNewestOfTwoQueriesReports()
 {
-    m_server->setBody(fixture("directions-ok-1route-17steps-google-toronto-montreal.xml"));
+    m_server->setBody(publishedReply("directions-ok-1route-17steps-google-toronto-montreal.xml"));
     m_server->setDelayMs(200);
     QSignalSpy spy(m_directions, &GoogleDirections::finish);
     m_directions->query("first", "x", "driving", false, "metric", {});
@@ -404,7 +393,7 @@ void TestGoogleDirections::onlyTheNewestOfTwoQueriesReports()
 // destruction is recorded.
 void TestGoogleDirections::askingAgainFromANestedLoopOfTheReceiverIsSafe()
 {
-    m_server->setBody(fixture("directions-ok-1route-17steps-google-toronto-montreal.xml"));
+    m_server->setBody(publishedReply("directions-ok-1route-17steps-google-toronto-montreal.xml"));
     QList<QVariantList> reports;
     int depth = 0;
     bool firstGoneInsideItsDelivery = false;
@@ -423,7 +412,7 @@ void TestGoogleDirections::askingAgainFromANestedLoopOfTheReceiverIsSafe()
         ++depth;
         QEventLoop loop;
         QTimer::singleShot(0, this, [&] {
-            m_server->setBody(reply("<status>OK</status><route><summary>Second</summary>"
+            m_server->setBody(directionsReply("<status>OK</status><route><summary>Second</summary>"
                                     "<leg>" + step("a") + "</leg><leg>" + step("b") + "</leg></route>"));
             m_directions->query("again", "x", "driving", false, "metric", {});
             secondReply = m_directions->m_call->reply();
@@ -454,7 +443,7 @@ void TestGoogleDirections::askingAgainFromANestedLoopOfTheReceiverIsSafe()
 
 void TestGoogleDirections::receiverMayDeleteTheClient()
 {
-    m_server->setBody(fixture("directions-zero-results-google.xml"));
+    m_server->setBody(publishedReply("directions-zero-results-google.xml"));
     QPointer<QNetworkReply> delivered;
     connect(m_directions, &GoogleDirections::finish, this, [&] {
         delivered = m_directions->m_call->reply();
