@@ -43,27 +43,6 @@ MainWindow::MainWindow(QWidget *parent)
 {
     registerResources();
 
-    m_viewGroup = nullptr;
-    m_westButton = nullptr;
-    m_northButton = nullptr;
-    m_eastButton = nullptr;
-    m_southButton = nullptr;
-    m_autoRotateAction = nullptr;
-    m_trafficLayerAction = nullptr;
-    m_bicyclingLayerAction = nullptr;
-    m_showAccuracyAction = nullptr;
-    m_network = nullptr;
-    m_geocoder = nullptr;
-    m_directions = nullptr;
-    m_directionsDlg = nullptr;
-    m_currDirectionsDlg = nullptr;
-    m_overlay = nullptr;
-    m_updateModeAction = nullptr;
-    m_autoRotate = false;
-    m_rotation = 0;
-    m_centerOnPosition = true;
-    m_hideButtonsCount = 0;
-
     ui->setupUi(this);
     // The own position until the first fix arrives.
     m_currentPosition.setCoordinates(35.8185, -78.8641);
@@ -78,9 +57,6 @@ MainWindow::MainWindow(QWidget *parent)
     new OverlayTapRelay(m_overlay, ui->webView);
     for (QWidget *button : {m_westButton, m_northButton, m_eastButton, m_southButton})
         button->raise();
-
-    m_lastMouseY = 0;
-    m_lastMouseX = 0;
 }
 
 MainWindow::~MainWindow()
