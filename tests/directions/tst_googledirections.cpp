@@ -321,11 +321,7 @@ void TestGoogleDirections::unreadableRepliesReportFailure()
     m_server->setBody(body);
     LogCapture log;
     QScopedPointer<QSignalSpy> spy(run());
-    QCOMPARE(spy->count(), 1);
-    QCOMPARE(spy->first(), (QList<QVariant>{false, QString("The service's reply could not be read.")}));
-    const QStringList lines = log.lines(QtCriticalMsg);
-    QCOMPARE(lines.size(), 1);
-    QVERIFY2(lines.first().startsWith(critical), qPrintable(lines.first()));
+    verifyFailureReport(*spy, log, "The service's reply could not be read.", critical);
     QVERIFY(m_directions->m_routes.isEmpty());
 }
 
@@ -334,12 +330,7 @@ void TestGoogleDirections::droppedConnectionIsANetworkError()
     m_server->setMode(CannedHttpServer::Drop);
     LogCapture log;
     QScopedPointer<QSignalSpy> spy(run());
-    QCOMPARE(spy->count(), 1);
-    QCOMPARE(spy->first().at(0).toBool(), false);
-    QVERIFY2(spy->first().at(1).toString().startsWith("Network error: "),
-             qPrintable(spy->first().at(1).toString()));
-    QCOMPARE(log.lines(QtCriticalMsg).size(), 1);
-    QVERIFY(log.lines(QtCriticalMsg).first().startsWith("DOM error: "));
+    verifyFailureReport(*spy, log, "Network error: ", "DOM error: ");
 }
 
 void TestGoogleDirections::everyQueryEmptiesTheRoutes()

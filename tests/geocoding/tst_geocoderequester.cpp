@@ -219,12 +219,7 @@ void TestGeocodeRequester::unreadableRepliesReportFailure()
     m_server->setBody(body);
     LogCapture log;
     QScopedPointer<QSignalSpy> spy(run("x"));
-    QCOMPARE(spy->count(), 1);
-    QCOMPARE(spy->first().at(0).toBool(), false);
-    QCOMPARE(spy->first().at(1).toString(), QString("The service's reply could not be read."));
-    const QStringList lines = log.lines(QtCriticalMsg);
-    QCOMPARE(lines.size(), 1);
-    QVERIFY2(lines.first().startsWith(critical), qPrintable(lines.first()));
+    verifyFailureReport(*spy, log, "The service's reply could not be read.", critical);
     QVERIFY(m_requester->m_results.isEmpty());
 }
 
@@ -233,12 +228,7 @@ void TestGeocodeRequester::droppedConnectionIsANetworkError()
     m_server->setMode(CannedHttpServer::Drop);
     LogCapture log;
     QScopedPointer<QSignalSpy> spy(run("x"));
-    QCOMPARE(spy->count(), 1);
-    QCOMPARE(spy->first().at(0).toBool(), false);
-    QVERIFY2(spy->first().at(1).toString().startsWith("Network error: "),
-             qPrintable(spy->first().at(1).toString()));
-    QCOMPARE(log.lines(QtCriticalMsg).size(), 1);
-    QVERIFY(log.lines(QtCriticalMsg).first().startsWith("DOM error: "));
+    verifyFailureReport(*spy, log, "Network error: ", "DOM error: ");
 }
 
 void TestGeocodeRequester::onlyTheNewestOfTwoQueriesReports()

@@ -8,17 +8,7 @@ QByteArray publishedReply(const QString &name)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-static QByteArray document(const QByteArray &root, const QByteArray &inner)
+QByteArray replyDocument(const QByteArray &root, const QByteArray &inner)
 {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<" + root + ">" + inner + "</" + root + ">\n";
-}
-
-QByteArray geocodeReply(const QByteArray &inner)
-{
-    return document("GeocodeResponse", inner);
-}
-
-QByteArray directionsReply(const QByteArray &inner)
-{
-    return document("DirectionsResponse", inner);
 }

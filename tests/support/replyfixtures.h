@@ -4,12 +4,12 @@
 #include <QByteArray>
 #include <QString>
 
-// Bodies for the web-service clients' tests: the services' published sample
-// replies from the shared fixtures, and replies built around a test's elements.
-
-// A sample reply under fixtures/google/ (empty when it cannot be read).
+// Bodies for the web-service clients' tests: a published sample reply under
+// fixtures/google/ (empty when it cannot be read), and a reply document whose
+// root element holds a test's elements.
 QByteArray publishedReply(const QString &name);
-QByteArray geocodeReply(const QByteArray &inner);
-QByteArray directionsReply(const QByteArray &inner);
+QByteArray replyDocument(const QByteArray &root, const QByteArray &inner);
+inline QByteArray geocodeReply(const QByteArray &inner) { return replyDocument("GeocodeResponse", inner); }
+inline QByteArray directionsReply(const QByteArray &inner) { return replyDocument("DirectionsResponse", inner); }
 
 #endif
