@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/mapservicelauncher.h"
-#include "app/serverconfig.h"
+#include "webservice/serverconfig.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

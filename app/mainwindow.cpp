@@ -4,7 +4,6 @@
 
 #include "app/mousesuppressor.h"
 #include "app/overlaytaprelay.h"
-#include "app/serverconfig.h"
 #include "app/toolbutton.h"
 #include "directions/currdirectionsdlg.h"
 #include "directions/directionsdlg.h"
@@ -12,6 +11,7 @@
 #include "geocoding/geocoderequester.h"
 #include "platform/maemo5attributes.h"
 #include "platform/pickselectoraction.h"
+#include "webservice/serverconfig.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -43,27 +43,6 @@ MainWindow::MainWindow(QWidget *parent)
 {
     registerResources();
 
-    m_viewGroup = nullptr;
-    m_westButton = nullptr;
-    m_northButton = nullptr;
-    m_eastButton = nullptr;
-    m_southButton = nullptr;
-    m_autoRotateAction = nullptr;
-    m_trafficLayerAction = nullptr;
-    m_bicyclingLayerAction = nullptr;
-    m_showAccuracyAction = nullptr;
-    m_network = nullptr;
-    m_geocoder = nullptr;
-    m_directions = nullptr;
-    m_directionsDlg = nullptr;
-    m_currDirectionsDlg = nullptr;
-    m_overlay = nullptr;
-    m_updateModeAction = nullptr;
-    m_autoRotate = false;
-    m_rotation = 0;
-    m_centerOnPosition = true;
-    m_hideButtonsCount = 0;
-
     ui->setupUi(this);
     // The own position until the first fix arrives.
     m_currentPosition.setCoordinates(35.8185, -78.8641);
@@ -78,9 +57,6 @@ MainWindow::MainWindow(QWidget *parent)
     new OverlayTapRelay(m_overlay, ui->webView);
     for (QWidget *button : {m_westButton, m_northButton, m_eastButton, m_southButton})
         button->raise();
-
-    m_lastMouseY = 0;
-    m_lastMouseX = 0;
 }
 
 MainWindow::~MainWindow()
@@ -128,11 +104,7 @@ void MainWindow::init()
     m_network = new QNetworkAccessManager(this);
     m_network->setCache(diskCache);
 
-    m_geocoder = new GeocodeRequester(m_network, this);
-    connect(m_geocoder, &GeocodeRequester::finish, this, &MainWindow::onFindDestinationAddress);
-
-    m_directions = new GoogleDirections(m_network, this);
-    connect(m_directions, &GoogleDirections::finish, this, &MainWindow::onDirectionsFinished);
+    createDirectionsClients();
 
     QWebPage *page = ui->webView->page();
     QWebFrame *frame = page->mainFrame();
@@ -167,20 +139,7 @@ void MainWindow::init()
     auto *suppressor = new MouseSuppressor(ui->webView);
     connect(suppressor, &MouseSuppressor::click, this, &MainWindow::onClick);
 
-    m_westButton = new ToolButton(QIcon(":/images/west.png"), 0, this);
-    m_northButton = new ToolButton(QIcon(":/images/north.png"), 0, this);
-    m_eastButton = new ToolButton(QIcon(":/images/east.png"), 0, this);
-    m_southButton = new ToolButton(QIcon(":/images/south.png"), 0, this);
-
-    connect(m_westButton, &QToolButton::clicked, this, &MainWindow::onWest);
-    connect(m_northButton, &QToolButton::clicked, this, &MainWindow::onNorth);
-    connect(m_eastButton, &QToolButton::clicked, this, &MainWindow::onEast);
-    connect(m_southButton, &QToolButton::clicked, this, &MainWindow::onSouth);
-
-    m_westButton->setVisible(false);
-    m_northButton->setVisible(false);
-    m_eastButton->setVisible(false);
-    m_southButton->setVisible(false);
+    createPanButtons();
 
     connect(ui->webView, &QWebView::loadFinished, this, &MainWindow::onLoadFinished);
 

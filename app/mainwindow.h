@@ -15,6 +15,7 @@ class GoogleDirections;
 class PickSelectorAction;
 class QAction;
 class QActionGroup;
+class QDialog;
 class QEvent;
 class QKeyEvent;
 class QLabel;
@@ -43,12 +44,12 @@ public:
 
 public slots:
     void javaScriptWindowObjectCleared();
-    void reload();
+    void reload();   // part of the interface, though nothing calls it: keep
     void directions();
     void resetRoute();
     void find();
     void onPositionUpdated();
-    void onRequestfinished(QNetworkReply *reply);
+    void onRequestfinished(QNetworkReply *reply);   // part of the interface, connected nowhere: keep
     void onViewChanged(QAction *action);
     void onHideButtons();
     void onClick(QMouseEvent *pEvent);
@@ -74,41 +75,45 @@ protected:
 
 private:
     void createMenu();
+    void createPanButtons();
+    void createDirectionsClients();
     void setView(int view);
     void incrementTimer();
     void getDirectionsOnMap();
     void resetDirections();
     void showCurrentDirections();
+    void retireSheet();
+    static void stackWindow(QDialog *dialog);
     static void ensureFolder(const QString &path);
 
     static int s_hideButtonsDelayMs;
 
     Ui_MainWindow *ui;
-    QActionGroup *m_viewGroup;
-    ToolButton *m_westButton;
-    ToolButton *m_northButton;
-    ToolButton *m_eastButton;
-    ToolButton *m_southButton;
-    QAction *m_autoRotateAction;
-    QAction *m_trafficLayerAction;
-    QAction *m_bicyclingLayerAction;
-    QAction *m_showAccuracyAction;
-    bool m_centerOnPosition;
-    bool m_autoRotate;
-    int m_rotation;
-    QNetworkAccessManager *m_network;
-    int m_hideButtonsCount;
+    QActionGroup *m_viewGroup = nullptr;
+    ToolButton *m_westButton = nullptr;
+    ToolButton *m_northButton = nullptr;
+    ToolButton *m_eastButton = nullptr;
+    ToolButton *m_southButton = nullptr;
+    QAction *m_autoRotateAction = nullptr;
+    QAction *m_trafficLayerAction = nullptr;
+    QAction *m_bicyclingLayerAction = nullptr;
+    QAction *m_showAccuracyAction = nullptr;
+    bool m_centerOnPosition = true;
+    bool m_autoRotate = false;
+    int m_rotation = 0;
+    QNetworkAccessManager *m_network = nullptr;
+    int m_hideButtonsCount = 0;
     Location m_currentPosition;
     Location m_destination;
-    GeocodeRequester *m_geocoder;
-    GoogleDirections *m_directions;
-    DirectionsDlg *m_directionsDlg;
-    CurrDirectionsDlg *m_currDirectionsDlg;
-    int m_lastMouseX;
-    int m_lastMouseY;
-    QLabel *m_overlay;
+    GeocodeRequester *m_geocoder = nullptr;
+    GoogleDirections *m_directions = nullptr;
+    DirectionsDlg *m_directionsDlg = nullptr;
+    CurrDirectionsDlg *m_currDirectionsDlg = nullptr;
+    int m_lastMouseX = 0;
+    int m_lastMouseY = 0;
+    QLabel *m_overlay = nullptr;
     GeoLocation m_geoLocation;
-    PickSelectorAction *m_updateModeAction;
+    PickSelectorAction *m_updateModeAction = nullptr;
 };
 
 #endif

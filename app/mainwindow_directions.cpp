@@ -2,13 +2,13 @@
 // on the map and its sheet.
 #include "mainwindow.h"
 
-#include "app/jsstring.h"
 #include "directions/currdirectionsdlg.h"
 #include "directions/directionsdlg.h"
 #include "directions/googledirections.h"
 #include "geocoding/finddlg.h"
 #include "geocoding/geocoderequester.h"
 #include "platform/maemo5attributes.h"
+#include "webservice/jsstring.h"
 
 #include <QMessageBox>
 #include <QPointer>
@@ -22,8 +22,7 @@ void MainWindow::directions()
 
     if (!m_directionsDlg) {
         m_directionsDlg = new DirectionsDlg(this);
-        Maemo5Attributes::setAttribute(m_directionsDlg, Maemo5Attributes::StackedWindow, true);
-        m_directionsDlg->setWindowFlags(Qt::Window);
+        stackWindow(m_directionsDlg);
     }
     m_directionsDlg->setStartAddress(m_currentPosition.description());
     m_directionsDlg->setDestinationAddress(m_destination.description());
@@ -54,8 +53,7 @@ void MainWindow::onFindDestinationAddress(bool success, QString error)
         const QString typed = m_directionsDlg ? m_directionsDlg->destinationAddress() : QString();
         auto *chooser = new FindDlg(*m_geocoder, typed, this);
         chooser->setWindowTitle(tr("Destination Address"));
-        Maemo5Attributes::setAttribute(chooser, Maemo5Attributes::StackedWindow, true);
-        chooser->setWindowFlags(Qt::Window);
+        stackWindow(chooser);
         const bool accepted = chooser->exec() == QDialog::Accepted;
         if (accepted) {
             m_destination.setCoordinates(chooser->m_selectedAddress.latitude(),
@@ -86,18 +84,7 @@ void MainWindow::onDirectionsFinished(bool success, QString error)
         return;
     }
 
-    if (m_currDirectionsDlg) {
-        CurrDirectionsDlg *old = m_currDirectionsDlg;
-        m_currDirectionsDlg = nullptr;
-        // An earlier answer's sheet may still be running its own loop further
-        // down the stack: close it and let that loop end before it goes.
-        if (old->isVisible()) {
-            old->reject();
-            old->deleteLater();
-        } else {
-            delete old;
-        }
-    }
+    retireSheet();
     getDirectionsOnMap();
     showCurrentDirections();
 }
@@ -134,8 +121,7 @@ void MainWindow::showCurrentDirections()
     if (!m_currDirectionsDlg) {
         m_currDirectionsDlg = new CurrDirectionsDlg(m_directions->m_routes, this);
         m_currDirectionsDlg->setWindowTitle(m_destination.description());
-        Maemo5Attributes::setAttribute(m_currDirectionsDlg, Maemo5Attributes::StackedWindow, true);
-        m_currDirectionsDlg->setWindowFlags(Qt::Window);
+        stackWindow(m_currDirectionsDlg);
     }
 
     QPointer<CurrDirectionsDlg> sheet = m_currDirectionsDlg;
@@ -150,19 +136,19 @@ void MainWindow::showCurrentDirections()
         return;
 
     switch (sheet->m_action) {
-    case 2:
+    case CurrDirectionsDlg::Recalculate:
         resetDirections();
         showProgressIndicator(true);
         m_geocoder->query(m_directionsDlg ? m_directionsDlg->destinationAddress() : m_destination.description());
         break;
-    case 3:
+    case CurrDirectionsDlg::New:
         resetDirections();
         directions();
         break;
-    case 1:
+    case CurrDirectionsDlg::Clear:
         resetDirections();
         break;
-    default:
+    case CurrDirectionsDlg::None:
         break;
     }
 }
@@ -176,12 +162,37 @@ void MainWindow::resetDirections()
 {
     resetRoute();
     runJavascript("directionsDisplay.setMap(null);");
-    if (m_currDirectionsDlg) {
-        CurrDirectionsDlg *sheet = m_currDirectionsDlg;
-        m_currDirectionsDlg = nullptr;
-        if (sheet->isVisible())
-            sheet->deleteLater();
-        else
-            delete sheet;
+    retireSheet();
+}
+
+// The sheet may still be running its own loop further down the stack: a shown
+// one is closed, and goes once that loop has ended.
+void MainWindow::retireSheet()
+{
+    CurrDirectionsDlg *sheet = m_currDirectionsDlg;
+    if (!sheet)
+        return;
+    m_currDirectionsDlg = nullptr;
+    if (sheet->isVisible()) {
+        sheet->reject();
+        sheet->deleteLater();
+    } else {
+        delete sheet;
     }
+}
+
+// The dialogs of the window are stacked windows of their own.
+void MainWindow::stackWindow(QDialog *dialog)
+{
+    Maemo5Attributes::setAttribute(dialog, Maemo5Attributes::StackedWindow, true);
+    dialog->setWindowFlags(Qt::Window);
+}
+
+void MainWindow::createDirectionsClients()
+{
+    m_geocoder = new GeocodeRequester(m_network, this);
+    connect(m_geocoder, &GeocodeRequester::finish, this, &MainWindow::onFindDestinationAddress);
+
+    m_directions = new GoogleDirections(m_network, this);
+    connect(m_directions, &GoogleDirections::finish, this, &MainWindow::onDirectionsFinished);
 }

@@ -20,6 +20,24 @@ void MainWindow::setHideButtonsDelay(int ms)
     s_hideButtonsDelayMs = ms;
 }
 
+void MainWindow::createPanButtons()
+{
+    m_westButton = new ToolButton(QIcon(":/images/west.png"), 0, this);
+    m_northButton = new ToolButton(QIcon(":/images/north.png"), 0, this);
+    m_eastButton = new ToolButton(QIcon(":/images/east.png"), 0, this);
+    m_southButton = new ToolButton(QIcon(":/images/south.png"), 0, this);
+
+    connect(m_westButton, &QToolButton::clicked, this, &MainWindow::onWest);
+    connect(m_northButton, &QToolButton::clicked, this, &MainWindow::onNorth);
+    connect(m_eastButton, &QToolButton::clicked, this, &MainWindow::onEast);
+    connect(m_southButton, &QToolButton::clicked, this, &MainWindow::onSouth);
+
+    m_westButton->setVisible(false);
+    m_northButton->setVisible(false);
+    m_eastButton->setVisible(false);
+    m_southButton->setVisible(false);
+}
+
 void MainWindow::onClick(QMouseEvent *pEvent)
 {
     Q_UNUSED(pEvent);

@@ -3,9 +3,8 @@
 
 #include "ui_mainwindow.h"
 
-#include "app/jsstring.h"
 #include "geocoding/finddlg.h"
-#include "platform/maemo5attributes.h"
+#include "webservice/jsstring.h"
 
 #include <QWebFrame>
 #include <QWebPage>
@@ -14,8 +13,7 @@
 void MainWindow::find()
 {
     FindDlg dlg(m_network, this);
-    Maemo5Attributes::setAttribute(&dlg, Maemo5Attributes::StackedWindow, true);
-    dlg.setWindowFlags(Qt::Window);
+    stackWindow(&dlg);
     if (dlg.exec() != QDialog::Accepted)
         return;
 

@@ -5,7 +5,6 @@
 
 MouseSuppressor::MouseSuppressor(QWebView *view)
     : QObject(view)
-    , m_pressed(false)
 {
     view->installEventFilter(this);
 }

@@ -21,7 +21,7 @@ protected:
     bool eventFilter(QObject *obj, QEvent *event) override;
 
 private:
-    bool m_pressed;
+    bool m_pressed = false;
 };
 
 #endif

@@ -3,6 +3,8 @@
 
 #include "bufferreply.h"
 
+#include "webservice/servicecall.h"
+
 #include <QDomDocument>
 #include <QElapsedTimer>
 
@@ -34,12 +36,11 @@ ReplyTimes timeReply(Client &client, const QByteArray &body, int runs, const std
     QElapsedTimer clock;
     for (int i = 0; i < runs; ++i) {
         reset();
-        client.m_reply = new BufferReply(body, &client);
+        client.m_call = new ServiceCall(new BufferReply(body, &client));
         clock.start();
         client.onFinished();
         handled.push_back(clock.nsecsElapsed());
-        delete client.m_reply;
-        client.m_reply = nullptr;
+        delete client.m_call->reply();
 
         {
             QDomDocument document;

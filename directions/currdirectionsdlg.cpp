@@ -57,7 +57,6 @@ CurrDirectionsDlg::CurrDirectionsDlg(QList<Directions> routes, QWidget *parent)
     : QDialog(parent)
     , ui(new Ui_CurrDirectionsDlg)
 {
-    m_action = 0;
     m_routes = routes;
     ui->setupUi(this);
     // The copyright notice comes from the web service: show it, never interpret it.
@@ -80,19 +79,19 @@ int CurrDirectionsDlg::selectedIndex() const
 
 void CurrDirectionsDlg::on_clearBtt_clicked()
 {
-    m_action = 1;
+    m_action = Clear;
     accept();
 }
 
 void CurrDirectionsDlg::on_newBtt_clicked()
 {
-    m_action = 3;
+    m_action = New;
     accept();
 }
 
 void CurrDirectionsDlg::on_recalculateBtt_clicked()
 {
-    m_action = 2;
+    m_action = Recalculate;
     accept();
 }
 

@@ -23,9 +23,11 @@ private:
     Ui_CurrDirectionsDlg *ui;
 
 public:
+    // What the user chose; None when the sheet was closed without a button.
+    enum Action { None = 0, Clear = 1, Recalculate = 2, New = 3 };
+
     QList<Directions> m_routes;
-    // 0 none (closed without a button), 1 clear, 2 recalculate, 3 new
-    int m_action;
+    Action m_action = None;
 
 private slots:
     void on_clearBtt_clicked();

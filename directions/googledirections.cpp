@@ -1,35 +1,98 @@
 #include "googledirections.h"
 
-#include "app/serverconfig.h"
-#include "geocoding/servicequery.h"
-#include "geocoding/servicereply.h"
+#include "webservice/serverconfig.h"
+#include "webservice/servicecall.h"
+#include "webservice/servicequery.h"
+#include "webservice/servicereply.h"
 
 #include <QDebug>
 #include <QDomDocument>
 #include <QLoggingCategory>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QPair>
 #include <QVector>
+
+namespace {
+// What the walk over a reply collects: every "route" element in document order,
+// each with every "step" element at any depth below it (the steps of all its
+// legs, sub-steps after their step) in document order, and every "status" element.
+struct Reading
+{
+    QList<Directions> routes;
+    QList<QDomElement> statuses;
+    QVector<int> open;   // the routes around the element being read
+};
+
+void readChildren(const QDomNode &parent, Reading *reading);
+
+Step stepOf(const QDomElement &element)
+{
+    const auto text = [](const QDomElement &parent, const QString &name) {
+        return ServiceReply::text(parent.firstChildElement(name));
+    };
+    Step step;
+    step.setDescription(text(element, QStringLiteral("html_instructions")));
+    const QDomElement start = element.firstChildElement(QStringLiteral("start_location"));
+    // Texts that do not convert, a decimal fraction for the integers included, read as 0.
+    step.setCoordinates(text(start, QStringLiteral("lat")).toDouble(),
+                        text(start, QStringLiteral("lng")).toDouble());
+    const QDomElement duration = element.firstChildElement(QStringLiteral("duration"));
+    step.m_duration = text(duration, QStringLiteral("value")).toInt(nullptr, 10);
+    step.m_durationText = text(duration, QStringLiteral("text"));
+    const QDomElement distance = element.firstChildElement(QStringLiteral("distance"));
+    step.m_distance = text(distance, QStringLiteral("value")).toInt(nullptr, 10);
+    step.m_distanceText = text(distance, QStringLiteral("text"));
+    return step;
+}
+
+void readRoute(const QDomElement &route, Reading *reading)
+{
+    Directions directions;
+    directions.summary = ServiceReply::text(route.firstChildElement(QStringLiteral("summary")));
+    directions.copyrights =
+        ServiceReply::text(route.firstChildElement(QStringLiteral("copyrights")));
+    reading->routes.append(directions);
+    reading->open.append(reading->routes.size() - 1);
+    readChildren(route, reading);
+    reading->open.removeLast();
+}
+
+void readStep(const QDomElement &element, Reading *reading)
+{
+    const Step step = stepOf(element);
+    for (const int route : qAsConst(reading->open))
+        reading->routes[route].steps.append(step);
+    readChildren(element, reading);
+}
+
+void readStatus(const QDomElement &status, Reading *reading)
+{
+    reading->statuses.append(status);
+    readChildren(status, reading);
+}
+
+// Legs and every other element only hold what is read below them. The depth
+// of the recursion is bounded: replies nested deeper than
+// ServiceReply::MaxDepth are refused before they are parsed.
+void readChildren(const QDomNode &parent, Reading *reading)
+{
+    for (QDomElement element = parent.firstChildElement(); !element.isNull();
+         element = element.nextSiblingElement()) {
+        const QString name = element.nodeName();
+        if (name == QLatin1String("step"))
+            readStep(element, reading);
+        else if (name == QLatin1String("route"))
+            readRoute(element, reading);
+        else if (name == QLatin1String("status"))
+            readStatus(element, reading);
+        else
+            readChildren(element, reading);
+    }
+}
+}
 
 GoogleDirections::GoogleDirections(QNetworkAccessManager *manager, QObject *parent)
     : QObject(parent)
-    , m_reply(nullptr)
     , m_network(manager)
 {
-}
-
-GoogleDirections::~GoogleDirections()
-{
-    dropReply();
-}
-
-void GoogleDirections::dropReply()
-{
-    if (!m_reply)
-        return;
-    ServiceReply::discard(m_reply, this);
-    m_reply = nullptr;
 }
 
 bool GoogleDirections::query(QString origin, QString destination, QString mode,
@@ -47,22 +110,19 @@ bool GoogleDirections::query(QString origin, QString destination, QString mode,
                                        "/maps/api/directions/xml", items);
     qDebug() << QString::fromLatin1(url.toEncoded());
 
-    dropReply();
+    if (m_call)
+        m_call->discard();
     m_routes.clear();
 
-    ServiceReply::fetch(m_network, url, this, &m_reply);
-    connect(m_reply, &QNetworkReply::finished, this, &GoogleDirections::onFinished);
+    m_call = ServiceCall::fetch(m_network, url, this, [this] { onFinished(); });
     qDebug() << "Directions Requested";
     return true;
 }
 
 void GoogleDirections::onFinished()
 {
-    if (!m_reply)
+    if (!m_call)
         return;
-    // A receiver of finish may ask again from a nested event loop, which
-    // discards this reply while it is still delivering finished().
-    const ServiceReply::Delivery delivery(m_reply);
     qDebug() << "reply finished";
     QString error;
     const bool success = readReply(&error);
@@ -74,12 +134,12 @@ void GoogleDirections::onFinished()
 bool GoogleDirections::readReply(QString *error)
 {
     QDomDocument document;
-    if (!ServiceReply::parse(m_reply, &document, error, nullptr))
+    if (!ServiceReply::parse(*m_call, &document, error, nullptr))
         return false;
     QList<QDomElement> statuses;
     const QList<Directions> routes = readElements(document, &statuses);
     QString status;
-    if (!ServiceReply::status(statuses, m_reply, &status, error))
+    if (!ServiceReply::status(statuses, *m_call, &status, error))
         return false;
     qDebug().nospace() << "-- status: " << status;
 
@@ -103,73 +163,13 @@ bool GoogleDirections::readReply(QString *error)
     return true;
 }
 
-// Every "route" element in document order, each with every "step" element at
-// any depth below it (the steps of all its legs) in document order, and every
-// "status" element. One walk over the document, not one per element name and
-// route: on a large reply each walk costs about a tenth of the parse.
+// One walk over the document, not one per element name and route: on a large
+// reply each walk costs about a tenth of the parse.
 QList<Directions> GoogleDirections::readElements(const QDomDocument &document,
                                                  QList<QDomElement> *statuses)
 {
-    QList<Directions> routes;
-    QVector<QPair<QDomNode, int>> open;   // the routes around the current node
-    QDomNode node = document.firstChild();
-    while (!node.isNull()) {
-        if (node.isElement()) {
-            const QString name = node.nodeName();
-            if (name == QLatin1String("step")) {
-                const Step step = readStep(node.toElement());
-                for (const auto &route : qAsConst(open))
-                    routes[route.second].steps.append(step);
-            } else if (name == QLatin1String("route")) {
-                const QDomElement route = node.toElement();
-                Directions directions;
-                directions.summary =
-                    ServiceReply::text(route.firstChildElement(QStringLiteral("summary")));
-                directions.copyrights =
-                    ServiceReply::text(route.firstChildElement(QStringLiteral("copyrights")));
-                routes.append(directions);
-                open.append({node, routes.size() - 1});
-            } else if (name == QLatin1String("status")) {
-                statuses->append(node.toElement());
-            }
-            if (node.hasChildNodes()) {
-                node = node.firstChild();
-                continue;
-            }
-        }
-        // Leave the node, and every ancestor that has no next sibling.
-        while (!node.isNull()) {
-            if (!open.isEmpty() && open.last().first == node)
-                open.removeLast();
-            const QDomNode next = node.nextSibling();
-            if (!next.isNull()) {
-                node = next;
-                break;
-            }
-            node = node.parentNode();
-            if (node == document)
-                node.clear();
-        }
-    }
-    return routes;
-}
-
-Step GoogleDirections::readStep(const QDomElement &element)
-{
-    const auto text = [](const QDomElement &parent, const QString &name) {
-        return ServiceReply::text(parent.firstChildElement(name));
-    };
-    Step step;
-    step.setDescription(text(element, QStringLiteral("html_instructions")));
-    const QDomElement start = element.firstChildElement(QStringLiteral("start_location"));
-    // Texts that do not convert, a decimal fraction for the integers included, read as 0.
-    step.setCoordinates(text(start, QStringLiteral("lat")).toDouble(),
-                        text(start, QStringLiteral("lng")).toDouble());
-    const QDomElement duration = element.firstChildElement(QStringLiteral("duration"));
-    step.m_duration = text(duration, QStringLiteral("value")).toInt(nullptr, 10);
-    step.m_durationText = text(duration, QStringLiteral("text"));
-    const QDomElement distance = element.firstChildElement(QStringLiteral("distance"));
-    step.m_distance = text(distance, QStringLiteral("value")).toInt(nullptr, 10);
-    step.m_distanceText = text(distance, QStringLiteral("text"));
-    return step;
+    Reading reading;
+    readChildren(document, &reading);
+    *statuses = reading.statuses;
+    return reading.routes;
 }

@@ -5,13 +5,14 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 class QDomDocument;
 class QDomElement;
 class QNetworkAccessManager;
-class QNetworkReply;
+class ServiceCall;
 
 // Asks the directions web service (XML output) for the routes between two
 // places given as free text, and reports each answered request with finish().
@@ -20,12 +21,11 @@ class GoogleDirections : public QObject
     Q_OBJECT
 public:
     GoogleDirections(QNetworkAccessManager *manager, QObject *parent);
-    ~GoogleDirections();
 
     bool query(QString origin, QString destination, QString mode, bool alternatives,
                QString units, QStringList avoid);
 
-    QNetworkReply *m_reply;
+    QPointer<ServiceCall> m_call;   // the latest request
     QNetworkAccessManager *m_network;
     QList<Directions> m_routes;
 
@@ -39,8 +39,6 @@ private:
     bool readReply(QString *error);
     static QList<Directions> readElements(const QDomDocument &document,
                                           QList<QDomElement> *statuses);
-    static Step readStep(const QDomElement &step);
-    void dropReply();
 };
 
 #endif

@@ -29,7 +29,7 @@ protected:
 
 private slots:
     void on_listWidget_doubleClicked(QModelIndex index);
-    void on_listWidget_clicked(QModelIndex index);
+    void on_listWidget_clicked(QModelIndex index);   // a tap only selects; part of the interface: keep
     void on_pushButton_clicked();
     void onFinish(bool success, QString error);
 

@@ -1,35 +1,18 @@
 #include "geocoderequester.h"
 
-#include "app/serverconfig.h"
-#include "geocoding/servicequery.h"
-#include "geocoding/servicereply.h"
+#include "webservice/serverconfig.h"
+#include "webservice/servicecall.h"
+#include "webservice/servicequery.h"
+#include "webservice/servicereply.h"
 
 #include <QDebug>
 #include <QDomDocument>
 #include <QLoggingCategory>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 
 GeocodeRequester::GeocodeRequester(QNetworkAccessManager *network, QObject *parent)
     : QObject(parent)
-    , m_reply(nullptr)
     , m_network(network)
 {
-}
-
-GeocodeRequester::~GeocodeRequester()
-{
-    dropReply();
-}
-
-// The reply may be delivering its finished() right now (a receiver of finish
-// asked again): it is cut loose here and deleted later, never under its own feet.
-void GeocodeRequester::dropReply()
-{
-    if (!m_reply)
-        return;
-    ServiceReply::discard(m_reply, this);
-    m_reply = nullptr;
 }
 
 bool GeocodeRequester::query(QString address)
@@ -38,24 +21,25 @@ bool GeocodeRequester::query(QString address)
                                        {{"sensor", "false"}, {"address", address}});
     qDebug() << QString::fromLatin1(url.toEncoded());
 
-    dropReply();
+    if (m_call)
+        m_call->discard();
     m_results.clear();
 
-    ServiceReply::fetch(m_network, url, this, &m_reply);
-    connect(m_reply, &QNetworkReply::finished, this, &GeocodeRequester::onFinished);
+    m_call = ServiceCall::fetch(m_network, url, this, [this] { onFinished(); });
     qDebug() << "Requested";
     return true;
 }
 
 void GeocodeRequester::onFinished()
 {
-    const ServiceReply::Delivery delivery(m_reply);
+    if (!m_call)
+        return;
     qDebug() << "reply finished";
     QDomDocument document;
     QString error;
     QString status;
-    if (!ServiceReply::parse(m_reply, &document, &error)
-        || !ServiceReply::status(document, m_reply, &status, &error)) {
+    if (!ServiceReply::parse(*m_call, &document, &error)
+        || !ServiceReply::status(document, *m_call, &status, &error)) {
         emit finish(false, error);
         return;
     }

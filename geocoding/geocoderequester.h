@@ -5,11 +5,12 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 class QDomElement;
 class QNetworkAccessManager;
-class QNetworkReply;
+class ServiceCall;
 
 // Resolves a free-text address through the geocoding web service (XML output)
 // into candidate places, and reports each answered request with finish().
@@ -18,14 +19,13 @@ class GeocodeRequester : public QObject
     Q_OBJECT
 public:
     GeocodeRequester(QNetworkAccessManager *network, QObject *parent);
-    ~GeocodeRequester();
 
     bool query(QString address);
 
     // Each element keeps its address while the list grows: the find dialog
     // holds pointers to them until the next query.
     QList<GeocodeAddress> m_results;
-    QNetworkReply *m_reply;
+    QPointer<ServiceCall> m_call;   // the latest request
     QNetworkAccessManager *m_network;
 
 signals:
@@ -36,7 +36,6 @@ public slots:
 
 private:
     static GeocodeAddress readResult(const QDomElement &result);
-    void dropReply();
 };
 
 #endif

@@ -49,10 +49,10 @@ private:
     void updateTitle();
 
     QWidget *m_window;
-    QToolButton *m_button;
+    QToolButton *m_button = nullptr;
     QToolButton *m_extension = nullptr;
-    QWidget *m_scrim;
-    QFrame *m_panel;
+    QWidget *m_scrim = nullptr;
+    QFrame *m_panel = nullptr;
     QList<QPointer<QWidget>> m_entries;
     QList<QPair<QWidgetAction *, QPointer<QWidget>>> m_requested;
     QList<QMetaObject::Connection> m_closers;

@@ -20,7 +20,7 @@ FullScreenExitButton::FullScreenExitButton(QWidget *parent)
     setAutoFillBackground(true);
     setFocusPolicy(Qt::NoFocus);
 
-    connect(this, SIGNAL(clicked()), parent, SLOT(showNormal()));
+    connect(this, &QToolButton::clicked, parent, &QWidget::showNormal);
     parent->installEventFilter(this);
 
     if (parent->windowState() & Qt::WindowFullScreen) {

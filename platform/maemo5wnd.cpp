@@ -14,7 +14,6 @@
 
 Maemo5Wnd::Maemo5Wnd(QWidget *parent)
     : QMainWindow(parent)
-    , m_orientationAction(nullptr)
 {
     qDebug() << "Maemo5Wnd::Maemo5Wnd";
     setMenuBar(new ApplicationMenu(this));

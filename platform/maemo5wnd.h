@@ -27,7 +27,7 @@ protected slots:
     void onOrientationChanged(int index);
 
 private:
-    PickSelectorAction *m_orientationAction;
+    PickSelectorAction *m_orientationAction = nullptr;
 };
 
 #endif

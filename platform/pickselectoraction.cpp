@@ -8,8 +8,6 @@
 
 PickSelectorAction::PickSelectorAction(QObject *parent)
     : QWidgetAction(parent)
-    , m_selectedIndex(0)
-    , m_model(nullptr)
 {
 }
 
@@ -17,7 +15,6 @@ PickSelectorAction::PickSelectorAction(QStringList items, int selectedIndex, QOb
     : QWidgetAction(parent)
     , m_selectedIndex(selectedIndex)
     , m_items(items)
-    , m_model(nullptr)
 {
 }
 
@@ -49,7 +46,7 @@ QWidget *PickSelectorAction::createWidget(QWidget *parent)
     button->setValueLayout(Maemo5ValueButton::ValueUnderTextCentered);
     button->setPickSelector(selector);
 
-    connect(selector, SIGNAL(selected(const QString &)), this, SLOT(optionSelected(const QString &)));
+    connect(selector, &Maemo5ListPickSelector::selected, this, &PickSelectorAction::optionSelected);
     return button;
 }
 

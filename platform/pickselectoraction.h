@@ -13,6 +13,7 @@ class PickSelectorAction : public QWidgetAction
     Q_OBJECT
 public:
     explicit PickSelectorAction(QObject *parent);
+    // Part of the interface, though the application does not use it: keep.
     PickSelectorAction(QStringList items, int selectedIndex, QObject *parent);
     ~PickSelectorAction();
 
@@ -30,9 +31,9 @@ protected:
     QWidget *createWidget(QWidget *parent) override;
 
 private:
-    int m_selectedIndex;
+    int m_selectedIndex = 0;
     QStringList m_items;
-    QStringListModel *m_model;
+    QStringListModel *m_model = nullptr;
 };
 
 #endif

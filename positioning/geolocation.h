@@ -25,7 +25,7 @@ public:
     double latitude() const;
     double longitude() const;
     qreal horizontalAccuracy() const;
-    QString toString() const;
+    QString toString() const;   // part of the interface, though nothing calls it: keep
 
 signals:
     void updated();

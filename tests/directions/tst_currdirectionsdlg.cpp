@@ -73,7 +73,7 @@ void TestCurrDirectionsDlg::formAndInitialState()
     QCOMPARE(dlg.size(), QSize(640, 480));
     QCOMPARE(dlg.windowTitle(), QString("Dialog"));
     QCOMPARE(dlg.windowFlags(), QDialog(nullptr).windowFlags());
-    QCOMPARE(dlg.m_action, 0);
+    QCOMPARE(int(dlg.m_action), 0);
     QCOMPARE(describe(dlg.layout()),
              QString("QVBoxLayout verticalLayout [QHBoxLayout horizontalLayout [QComboBox routesCombo '', "
                      "QPushButton recalculateBtt 'Recalculate', QPushButton clearBtt 'Clear', "
@@ -248,7 +248,7 @@ void TestCurrDirectionsDlg::buttonsLeaveTheirChoice()
             dlg.close();
     });
     QTEST(dlg.exec(), "result");
-    QTEST(dlg.m_action, "action");
+    QTEST(int(dlg.m_action), "action");
     QCOMPARE(dlg.selectedIndex(), 1);
 }
 

@@ -2,9 +2,11 @@
 #include "clientcontract.h"
 #include "logcapture.h"
 #include "pageserver.h"
+#include "replyfixtures.h"
 #include "testmain.h"
 
 #include "directions/googledirections.h"
+#include "webservice/servicecall.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
@@ -12,18 +14,6 @@
 #include <QPointer>
 #include <QSettings>
 #include <QSignalSpy>
-
-static QByteArray fixture(const QString &name)
-{
-    QFile f(qEnvironmentVariable("MARLU_FIXTURES") + "/google/" + name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-static QByteArray reply(const QByteArray &inner)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DirectionsResponse>" + inner
-           + "</DirectionsResponse>\n";
-}
 
 static QByteArray step(const QByteArray &text)
 {
@@ -162,11 +152,11 @@ void TestGoogleDirections::requestItemsInOrderAndEncoded()
     QFETCH(QString, units);
     QFETCH(QStringList, avoid);
     QFETCH(QString, query);
-    m_server->setBody(fixture("directions-zero-results-google.xml"));
+    m_server->setBody(publishedReply("directions-zero-results-google.xml"));
     LogCapture log;
     QSignalSpy spy(m_directions, &GoogleDirections::finish);
     QVERIFY(m_directions->query(origin, destination, mode, alternatives, units, avoid));
-    QCOMPARE(m_directions->m_reply->request().transferTimeout(), 30000);
+    QCOMPARE(m_directions->m_call->reply()->request().transferTimeout(), 30000);
     QVERIFY(spy.wait(5000));
     QCOMPARE(m_server->targets(), QStringList{"/maps/api/directions/xml?" + query});
     const QString url = QString("\"http://%1/maps/api/directions/xml?%2\"").arg(m_server->hostPort(), query);
@@ -175,7 +165,7 @@ void TestGoogleDirections::requestItemsInOrderAndEncoded()
 
 void TestGoogleDirections::publishedRouteTorontoMontreal()
 {
-    m_server->setBody(fixture("directions-ok-1route-17steps-google-toronto-montreal.xml"));
+    m_server->setBody(publishedReply("directions-ok-1route-17steps-google-toronto-montreal.xml"));
     LogCapture log;
     QScopedPointer<QSignalSpy> spy(run());
     QCOMPARE(spy->count(), 1);
@@ -222,7 +212,7 @@ void TestGoogleDirections::publishedRouteTorontoMontreal()
 
 void TestGoogleDirections::publishedZeroResults()
 {
-    m_server->setBody(fixture("directions-zero-results-google.xml"));
+    m_server->setBody(publishedReply("directions-zero-results-google.xml"));
     QScopedPointer<QSignalSpy> spy(run());
     QCOMPARE(spy->count(), 1);
     QCOMPARE(spy->first(), (QList<QVariant>{false, QString("No results found.")}));
@@ -235,40 +225,40 @@ void TestGoogleDirections::readableReplies_data()
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QStringList>("routes");
 
-    QTest::newRow("no route") << reply("<status>OK</status>") << QStringList();
+    QTest::newRow("no route") << directionsReply("<status>OK</status>") << QStringList();
     QTest::newRow("steps of two legs form one list")
-        << reply("<status>OK</status><route><summary>R</summary>"
+        << directionsReply("<status>OK</status><route><summary>R</summary>"
                  "<leg>" + step("a") + step("b") + "</leg><leg>" + step("c") + "</leg>"
                  "<copyrights>C</copyrights></route>")
         << QStringList{"R: a, b, c"};
     QTest::newRow("steps nested at any depth, in document order")
-        << reply("<status>OK</status><route>" + step("a") + "<x><y>" + step("b") + "</y></x>"
+        << directionsReply("<status>OK</status><route>" + step("a") + "<x><y>" + step("b") + "</y></x>"
                  + step("c") + "</route>")
         << QStringList{": a, b, c"};
     QTest::newRow("alternatives in document order, steps kept apart")
-        << reply("<status>OK</status><route><summary>One</summary>" + step("a") + "</route>"
+        << directionsReply("<status>OK</status><route><summary>One</summary>" + step("a") + "</route>"
                  "<route><summary>Two</summary>" + step("b") + step("c") + "</route>")
         << QStringList{"One: a", "Two: b, c"};
     QTest::newRow("sub-steps follow their step")
-        << reply("<status>OK</status><route><step><html_instructions>a</html_instructions>"
+        << directionsReply("<status>OK</status><route><step><html_instructions>a</html_instructions>"
                  "<steps>" + step("a1") + step("a2") + "</steps></step>" + step("b") + "</route>")
         << QStringList{": a, a1, a2, b"};
     QTest::newRow("steps outside a route belong to none")
-        << reply("<status>OK</status>" + step("x") + "<route><summary>Empty</summary></route>"
+        << directionsReply("<status>OK</status>" + step("x") + "<route><summary>Empty</summary></route>"
                  + step("y") + "<route/>" + step("z") + "<route><summary>Last</summary>"
                  + step("a") + "</route>" + step("w"))
         << QStringList{"Empty: ", ": ", "Last: a"};
     QTest::newRow("a route inside a route: the outer one holds every step")
-        << reply("<status>OK</status><route><summary>Outer</summary>" + step("a")
+        << directionsReply("<status>OK</status><route><summary>Outer</summary>" + step("a")
                  + "<route><summary>Inner</summary>" + step("b") + "</route>" + step("c") + "</route>")
         << QStringList{"Outer: a, b, c", "Inner: b"};
     QTest::newRow("nested 200 levels deep, comments and CDATA with tags in them")
-        << reply("<!-- <x><x><x> --><status>OK</status>" + QByteArray("<x>").repeated(200)
+        << directionsReply("<!-- <x><x><x> --><status>OK</status>" + QByteArray("<x>").repeated(200)
                  + "<route><summary><![CDATA[<y><y>]]></summary>" + step("a") + "</route>"
                  + QByteArray("</x>").repeated(200))
         << QStringList{"<y><y>: a"};
     QTest::newRow("summary of a nested element is not the route's")
-        << reply("<status>OK</status><route><leg><summary>leg</summary></leg></route>")
+        << directionsReply("<status>OK</status><route><leg><summary>leg</summary></leg></route>")
         << QStringList{": "};
 }
 
@@ -297,7 +287,7 @@ void TestGoogleDirections::otherStatusTextsAreReported_data()
 void TestGoogleDirections::otherStatusTextsAreReported()
 {
     QFETCH(QString, status);
-    m_server->setBody(reply("<status>" + status.toUtf8() + "</status><route>" + step("a") + "</route>"));
+    m_server->setBody(directionsReply("<status>" + status.toUtf8() + "</status><route>" + step("a") + "</route>"));
     QScopedPointer<QSignalSpy> spy(run());
     QCOMPARE(spy->count(), 1);
     QCOMPARE(spy->first(), (QList<QVariant>{false, "Service returned status: " + status}));
@@ -311,15 +301,15 @@ void TestGoogleDirections::unreadableRepliesReportFailure_data()
     QTest::newRow("empty") << QByteArray() << "DOM error: ";
     QTest::newRow("not XML") << QByteArray("<html><body>Oops</b") << "DOM error: ";
     QTest::newRow("two statuses")
-        << reply("<status>OK</status><route>" + step("a") + "<status>OK</status></route>") << "Error";
-    QTest::newRow("no status") << reply("<route>" + step("a") + "</route>") << "Error";
+        << directionsReply("<status>OK</status><route>" + step("a") + "<status>OK</status></route>") << "Error";
+    QTest::newRow("no status") << directionsReply("<route>" + step("a") + "</route>") << "Error";
     QTest::newRow("doctype")
         << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaa\">]>"
                       "<r><status>OK</status><route><summary>&a;&a;</summary></route></r>")
         << "DOM error: \"reply declares a DOCTYPE or an entity\"";
     // Parsed, this one would overflow the stack.
     QTest::newRow("nested 100000 levels deep")
-        << reply("<status>OK</status>" + QByteArray("<route>").repeated(100000) + step("a")
+        << directionsReply("<status>OK</status>" + QByteArray("<route>").repeated(100000) + step("a")
                  + QByteArray("</route>").repeated(100000))
         << "DOM error: \"reply nests elements deeper than 256 levels\"";
 }
@@ -331,11 +321,7 @@ void TestGoogleDirections::unreadableRepliesReportFailure()
     m_server->setBody(body);
     LogCapture log;
     QScopedPointer<QSignalSpy> spy(run());
-    QCOMPARE(spy->count(), 1);
-    QCOMPARE(spy->first(), (QList<QVariant>{false, QString("The service's reply could not be read.")}));
-    const QStringList lines = log.lines(QtCriticalMsg);
-    QCOMPARE(lines.size(), 1);
-    QVERIFY2(lines.first().startsWith(critical), qPrintable(lines.first()));
+    verifyFailureReport(*spy, log, "The service's reply could not be read.", critical);
     QVERIFY(m_directions->m_routes.isEmpty());
 }
 
@@ -344,17 +330,12 @@ void TestGoogleDirections::droppedConnectionIsANetworkError()
     m_server->setMode(CannedHttpServer::Drop);
     LogCapture log;
     QScopedPointer<QSignalSpy> spy(run());
-    QCOMPARE(spy->count(), 1);
-    QCOMPARE(spy->first().at(0).toBool(), false);
-    QVERIFY2(spy->first().at(1).toString().startsWith("Network error: "),
-             qPrintable(spy->first().at(1).toString()));
-    QCOMPARE(log.lines(QtCriticalMsg).size(), 1);
-    QVERIFY(log.lines(QtCriticalMsg).first().startsWith("DOM error: "));
+    verifyFailureReport(*spy, log, "Network error: ", "DOM error: ");
 }
 
 void TestGoogleDirections::everyQueryEmptiesTheRoutes()
 {
-    m_server->setBody(reply("<status>OK</status><route><summary>R</summary>"
+    m_server->setBody(directionsReply("<status>OK</status><route><summary>R</summary>"
                             "<leg><step><duration><value>90</value></duration>"
                             "<distance><value>1.5</value><text>1.5 m</text></distance></step>"
                             "<step/></leg></route>"));
@@ -371,7 +352,7 @@ void TestGoogleDirections::everyQueryEmptiesTheRoutes()
     QCOMPARE(steps.at(1).longitude(), 0.0);
     QCOMPARE(steps.at(1).m_duration, 0);
 
-    m_server->setBody(reply("<status>OVER_QUERY_LIMIT</status>"));
+    m_server->setBody(directionsReply("<status>OVER_QUERY_LIMIT</status>"));
     m_directions->query("a", "b", "driving", false, "metric", {});
     QVERIFY(m_directions->m_routes.isEmpty());
     QVERIFY(spy->wait(5000));
@@ -381,13 +362,13 @@ void TestGoogleDirections::everyQueryEmptiesTheRoutes()
 
 void TestGoogleDirections::onlyTheNewestOfTwoQueriesReports()
 {
-    m_server->setBody(fixture("directions-ok-1route-17steps-google-toronto-montreal.xml"));
+    m_server->setBody(publishedReply("directions-ok-1route-17steps-google-toronto-montreal.xml"));
     m_server->setDelayMs(200);
     QSignalSpy spy(m_directions, &GoogleDirections::finish);
     m_directions->query("first", "x", "driving", false, "metric", {});
-    QPointer<QNetworkReply> first(m_directions->m_reply);
+    QPointer<QNetworkReply> first(m_directions->m_call->reply());
     m_directions->query("second", "x", "driving", false, "metric", {});
-    QVERIFY(m_directions->m_reply != first);
+    QVERIFY(m_directions->m_call->reply() != first);
     QVERIFY(spy.wait(5000));
     QTest::qWait(400);
     QCOMPARE(spy.count(), 1);
@@ -403,7 +384,7 @@ void TestGoogleDirections::onlyTheNewestOfTwoQueriesReports()
 // destruction is recorded.
 void TestGoogleDirections::askingAgainFromANestedLoopOfTheReceiverIsSafe()
 {
-    m_server->setBody(fixture("directions-ok-1route-17steps-google-toronto-montreal.xml"));
+    m_server->setBody(publishedReply("directions-ok-1route-17steps-google-toronto-montreal.xml"));
     QList<QVariantList> reports;
     int depth = 0;
     bool firstGoneInsideItsDelivery = false;
@@ -413,7 +394,7 @@ void TestGoogleDirections::askingAgainFromANestedLoopOfTheReceiverIsSafe()
         reports.append({success, error, depth});
         if (reports.size() > 1)
             return;
-        QNetworkReply *delivering = m_directions->m_reply;
+        QNetworkReply *delivering = m_directions->m_call->reply();
         firstReply = delivering;
         connect(delivering, &QObject::destroyed, this, [&] {
             if (depth > 0)
@@ -422,10 +403,10 @@ void TestGoogleDirections::askingAgainFromANestedLoopOfTheReceiverIsSafe()
         ++depth;
         QEventLoop loop;
         QTimer::singleShot(0, this, [&] {
-            m_server->setBody(reply("<status>OK</status><route><summary>Second</summary>"
+            m_server->setBody(directionsReply("<status>OK</status><route><summary>Second</summary>"
                                     "<leg>" + step("a") + "</leg><leg>" + step("b") + "</leg></route>"));
             m_directions->query("again", "x", "driving", false, "metric", {});
-            secondReply = m_directions->m_reply;
+            secondReply = m_directions->m_call->reply();
         });
         connect(m_directions, &GoogleDirections::finish, &loop, [&] {
             // Keep the nested loop going for a while so deferred deletes get their chance.
@@ -445,7 +426,7 @@ void TestGoogleDirections::askingAgainFromANestedLoopOfTheReceiverIsSafe()
     QTRY_VERIFY(firstReply.isNull());
     QCOMPARE(m_server->targets().size(), 2);
     QVERIFY(!secondReply.isNull());
-    QCOMPARE(m_directions->m_reply, secondReply.data());
+    QCOMPARE(m_directions->m_call->reply(), secondReply.data());
     QCOMPARE(m_directions->m_routes.size(), 1);
     QCOMPARE(m_directions->m_routes.first().summary, QString("Second"));
     QCOMPARE(descriptions(m_directions->m_routes.first()), (QStringList{"a", "b"}));
@@ -453,10 +434,10 @@ void TestGoogleDirections::askingAgainFromANestedLoopOfTheReceiverIsSafe()
 
 void TestGoogleDirections::receiverMayDeleteTheClient()
 {
-    m_server->setBody(fixture("directions-zero-results-google.xml"));
+    m_server->setBody(publishedReply("directions-zero-results-google.xml"));
     QPointer<QNetworkReply> delivered;
     connect(m_directions, &GoogleDirections::finish, this, [&] {
-        delivered = m_directions->m_reply;
+        delivered = m_directions->m_call->reply();
         delete m_directions;
         m_directions = nullptr;
         QTest::qWait(50);
@@ -476,7 +457,7 @@ void TestGoogleDirections::managerMayGoFirst()
     directions->query("a", "b", "driving", false, "metric", {});
     QTRY_COMPARE_WITH_TIMEOUT(m_server->targets().size(), 1, 5000);
     delete network;
-    QCOMPARE(directions->m_reply, nullptr);
+    QVERIFY(directions->m_call.isNull());
     delete directions;
     QTest::qWait(50);
     QCOMPARE(spy.count(), 0);

@@ -1,14 +1,16 @@
 #include "cannedhttpserver.h"
 #include "logcapture.h"
+#include "mapwindowtest.h"
 #include "modalanswerer.h"
+#include "modalscript.h"
 #include "pageserver.h"
+#include "replyfixtures.h"
 #include "testmain.h"
 
 #include "app/mainwindow.h"
 #include "geocoding/finddlg.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QListWidget>
@@ -27,15 +29,15 @@ struct Place {
     double lng;
 };
 
-static QByteArray geocodeReply(const QList<Place> &places)
+static QByteArray candidates(const QList<Place> &places)
 {
-    QByteArray xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<GeocodeResponse><status>OK</status>";
+    QByteArray xml = "<status>OK</status>";
     for (const Place &p : places)
         xml += "<result><type>locality</type><formatted_address>" + p.address.toHtmlEscaped().toUtf8()
                + "</formatted_address><geometry><location><lat>" + QByteArray::number(p.lat, 'g', 12)
                + "</lat><lng>" + QByteArray::number(p.lng, 'g', 12)
                + "</lng></location><location_type>APPROXIMATE</location_type></geometry></result>";
-    return xml + "</GeocodeResponse>";
+    return geocodeReply(xml);
 }
 
 static QStringList rows(FindDlg &dlg)
@@ -79,9 +81,7 @@ private slots:
     void leavingWithoutChoiceMarksNothing();
 
 private:
-    QJsonObject pageState(MainWindow &w);
-    void runFind(MainWindow &w, std::function<void(FindDlg *)> drive);
-    void waitForPage(MainWindow &w, const LogCapture &log);
+    void runFind(MainWindow *w, std::function<void(FindDlg *)> drive);
 
     QNetworkAccessManager m_network;
     CannedHttpServer m_geocoder;
@@ -114,7 +114,7 @@ void TestFindDlg::opensWithSampleAndEmptyList()
 
 void TestFindDlg::searchListsRowsInReplyOrder()
 {
-    m_geocoder.setBody(geocodeReply({{"Paris, France", 48.85, 2.35}, {"Paris, TX, USA", 33.66, -95.55}}));
+    m_geocoder.setBody(candidates({{"Paris, France", 48.85, 2.35}, {"Paris, TX, USA", 33.66, -95.55}}));
     m_geocoder.setDelayMs(100);
     FindDlg dlg(&m_network, nullptr);
     dlg.show();
@@ -131,7 +131,7 @@ void TestFindDlg::searchListsRowsInReplyOrder()
 
 void TestFindDlg::equalAddressesPickTheirOwnRecord()
 {
-    m_geocoder.setBody(geocodeReply({{"Springfield", 39.8, -89.6}, {"Springfield", 37.2, -93.3}}));
+    m_geocoder.setBody(candidates({{"Springfield", 39.8, -89.6}, {"Springfield", 37.2, -93.3}}));
     FindDlg dlg(&m_network, nullptr);
     dlg.show();
     QTest::mouseClick(dlg.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
@@ -163,7 +163,7 @@ void TestFindDlg::failureShowsWarningAndKeepsListEmpty()
 
 void TestFindDlg::chooserOpensOnEarlierResults()
 {
-    m_geocoder.setBody(geocodeReply({{"Lyon, France", 45.76, 4.83}, {"Lyon, MS, USA", 34.21, -90.54}}));
+    m_geocoder.setBody(candidates({{"Lyon, France", 45.76, 4.83}, {"Lyon, MS, USA", 34.21, -90.54}}));
     GeocodeRequester earlier(&m_network, nullptr);
     QSignalSpy done(&earlier, &GeocodeRequester::finish);
     earlier.query("Lyon");
@@ -177,7 +177,7 @@ void TestFindDlg::chooserOpensOnEarlierResults()
     QCOMPARE(dlg.m_selectedAddress.description(), QString("Lyon, France"));
 
     // A search from the chooser uses the dialog's own requester.
-    m_geocoder.setBody(geocodeReply({{"Elsewhere", 1, 2}}));
+    m_geocoder.setBody(candidates({{"Elsewhere", 1, 2}}));
     FindDlg again(earlier, "Lyon", nullptr);
     again.show();
     QTest::mouseClick(again.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
@@ -202,34 +202,17 @@ void TestFindDlg::languageChangeRestoresTexts()
     QCOMPARE(dlg.findChild<QLineEdit *>("lineEdit")->text(), QString("Maple Hollows"));
 }
 
-QJsonObject TestFindDlg::pageState(MainWindow &w)
+// Opens the find dialog from the window's slot and plays the user's part in it.
+void TestFindDlg::runFind(MainWindow *w, std::function<void(FindDlg *)> drive)
 {
-    auto *view = w.findChild<QWebView *>("webView");
-    const QString json = view->page()->mainFrame()->evaluateJavaScript("mapState()").toString();
-    return QJsonDocument::fromJson(json.toUtf8()).object();
-}
-
-void TestFindDlg::waitForPage(MainWindow &w, const LogCapture &log)
-{
-    w.show();
-    QTRY_VERIFY_WITH_TIMEOUT(log.lines().contains("loaded html page"), 15000);
-}
-
-void TestFindDlg::runFind(MainWindow &w, std::function<void(FindDlg *)> drive)
-{
-    QTimer poll;
-    bool driven = false;
-    connect(&poll, &QTimer::timeout, this, [&] {
-        auto *dlg = qobject_cast<FindDlg *>(QApplication::activeModalWidget());
-        if (!dlg || driven)
-            return;
-        driven = true;
-        QVERIFY(dlg->isWindow());
+    ModalScript script;
+    script.then([drive](QWidget *window) {
+        auto *dlg = qobject_cast<FindDlg *>(window);
+        QVERIFY(dlg && dlg->isWindow());
         drive(dlg);
     });
-    poll.start(20);
-    QMetaObject::invokeMethod(&w, "find");
-    QVERIFY(driven);
+    QMetaObject::invokeMethod(w, "find");
+    QCOMPARE(script.seen(), QStringList{"FindDlg: Find Address"});
 }
 
 void TestFindDlg::chosenPlaceIsMarkedOnThePage_data()
@@ -254,36 +237,36 @@ void TestFindDlg::chosenPlaceIsMarkedOnThePage()
     QFETCH(QString, address);
     QFETCH(double, lat);
     QFETCH(double, lng);
-    m_geocoder.setBody(geocodeReply({{address, lat, lng}}));
+    m_geocoder.setBody(candidates({{address, lat, lng}}));
     LogCapture log;
-    MainWindow w;
-    waitForPage(w, log);
-    runFind(w, [](FindDlg *dlg) {
+    QScopedPointer<MainWindow> w(MapWindowTest::start(log));
+    QVERIFY(w);
+    runFind(w.data(), [](FindDlg *dlg) {
         searchForOneRow(dlg);
         doubleClickRow(*dlg, 0);
     });
 
-    const QJsonArray marks = pageState(w).value("marks").toArray();
+    const QJsonArray marks = MapWindowTest::pageState(w.data()).value("marks").toArray();
     QCOMPARE(marks.size(), 1);
     const QJsonObject mark = marks.first().toObject();
     QCOMPARE(mark.value("text").toString(), address);
     QTEST(mark.value("lat").toDouble(), "shownLat");
     QTEST(mark.value("lng").toDouble(), "shownLng");
-    auto *view = w.findChild<QWebView *>("webView");
+    auto *view = w->findChild<QWebView *>("webView");
     QCOMPARE(view->page()->mainFrame()->evaluateJavaScript("typeof pwned").toString(), QString("undefined"));
 }
 
 void TestFindDlg::leavingWithoutChoiceMarksNothing()
 {
-    m_geocoder.setBody(geocodeReply({{"Somewhere", 1, 2}}));
+    m_geocoder.setBody(candidates({{"Somewhere", 1, 2}}));
     LogCapture log;
-    MainWindow w;
-    waitForPage(w, log);
-    runFind(w, [](FindDlg *dlg) {
+    QScopedPointer<MainWindow> w(MapWindowTest::start(log));
+    QVERIFY(w);
+    runFind(w.data(), [](FindDlg *dlg) {
         searchForOneRow(dlg);
         dlg->reject();
     });
-    QCOMPARE(pageState(w).value("marks").toArray().size(), 0);
+    QCOMPARE(MapWindowTest::pageState(w.data()).value("marks").toArray().size(), 0);
 }
 
 MARLU_TEST_MAIN(TestFindDlg)

@@ -2,26 +2,16 @@
 #include "clientcontract.h"
 #include "logcapture.h"
 #include "pageserver.h"
+#include "replyfixtures.h"
 #include "testmain.h"
 
 #include "geocoding/geocoderequester.h"
+#include "webservice/servicecall.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSettings>
 #include <QSignalSpy>
-
-static QByteArray fixture(const QString &name)
-{
-    QFile f(qEnvironmentVariable("MARLU_FIXTURES") + "/google/" + name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-static QByteArray reply(const QByteArray &inner)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<GeocodeResponse>" + inner
-           + "</GeocodeResponse>\n";
-}
 
 // The geocoding client against replies served over real HTTP on loopback.
 class TestGeocodeRequester : public QObject
@@ -91,7 +81,7 @@ void TestGeocodeRequester::addressIsPercentEncoded()
 {
     QFETCH(QString, address);
     QFETCH(QString, query);
-    m_server->setBody(fixture("geocode-zero-results-google.xml"));
+    m_server->setBody(publishedReply("geocode-zero-results-google.xml"));
     LogCapture log;
     QScopedPointer<QSignalSpy> spy(run(address));
     QCOMPARE(spy->count(), 1);
@@ -102,7 +92,7 @@ void TestGeocodeRequester::addressIsPercentEncoded()
 
 void TestGeocodeRequester::publishedReplyWithTwoCandidates()
 {
-    m_server->setBody(fixture("geocode-ok-2results-google-toledo.xml"));
+    m_server->setBody(publishedReply("geocode-ok-2results-google-toledo.xml"));
     LogCapture log;
     QScopedPointer<QSignalSpy> spy(run("Toledo"));
     QCOMPARE(spy->count(), 1);
@@ -129,7 +119,7 @@ void TestGeocodeRequester::publishedReplyWithTwoCandidates()
 
 void TestGeocodeRequester::publishedZeroResults()
 {
-    m_server->setBody(fixture("geocode-zero-results-google.xml"));
+    m_server->setBody(publishedReply("geocode-zero-results-google.xml"));
     QScopedPointer<QSignalSpy> spy(run("nowhere"));
     QCOMPARE(spy->count(), 1);
     QCOMPARE(spy->first().at(0).toBool(), false);
@@ -147,20 +137,20 @@ void TestGeocodeRequester::oddButReadableReplies_data()
     QTest::addColumn<QString>("locationType");
     QTest::addColumn<QStringList>("types");
 
-    QTest::newRow("no results") << reply("<status>OK</status>") << 0 << QString() << 0.0 << 0.0
+    QTest::newRow("no results") << geocodeReply("<status>OK</status>") << 0 << QString() << 0.0 << 0.0
                                 << QString() << QStringList();
     QTest::newRow("no geometry")
-        << reply("<status>OK</status><result><type>locality</type>"
+        << geocodeReply("<status>OK</status><result><type>locality</type>"
                  "<formatted_address>Nowhere</formatted_address></result>")
         << 1 << "Nowhere" << 0.0 << 0.0 << QString() << QStringList{"locality"};
     QTest::newRow("nested types in order")
-        << reply("<status>OK</status><result><type>a</type>"
+        << geocodeReply("<status>OK</status><result><type>a</type>"
                  "<address_component><type>b</type><type>c</type></address_component>"
                  "<type>d</type><geometry><location><lat>1.5</lat><lng>-2.25</lng></location>"
                  "<location_type>ROOFTOP</location_type></geometry></result>")
         << 1 << QString() << 1.5 << -2.25 << "ROOFTOP" << QStringList{"a", "b", "c", "d"};
     QTest::newRow("coordinates that are not numbers")
-        << reply("<status>OK</status><result><formatted_address>X</formatted_address>"
+        << geocodeReply("<status>OK</status><result><formatted_address>X</formatted_address>"
                  "<geometry><location><lat>north</lat><lng></lng></location></geometry></result>")
         << 1 << "X" << 0.0 << 0.0 << QString() << QStringList();
 }
@@ -195,7 +185,7 @@ void TestGeocodeRequester::otherStatusTextsAreReported_data()
 void TestGeocodeRequester::otherStatusTextsAreReported()
 {
     QFETCH(QString, status);
-    m_server->setBody(reply("<status>" + status.toUtf8() + "</status><result/>"));
+    m_server->setBody(geocodeReply("<status>" + status.toUtf8() + "</status><result/>"));
     QScopedPointer<QSignalSpy> spy(run("x"));
     QCOMPARE(spy->count(), 1);
     QCOMPARE(spy->first().at(0).toBool(), false);
@@ -209,8 +199,8 @@ void TestGeocodeRequester::unreadableRepliesReportFailure_data()
     QTest::addColumn<QString>("critical");
     QTest::newRow("empty") << QByteArray() << "DOM error: ";
     QTest::newRow("not XML") << QByteArray("<html><body>Oops</b") << "DOM error: ";
-    QTest::newRow("two statuses") << reply("<status>OK</status><status>OK</status>") << "Error";
-    QTest::newRow("no status") << reply("<result/>") << "Error";
+    QTest::newRow("two statuses") << geocodeReply("<status>OK</status><status>OK</status>") << "Error";
+    QTest::newRow("no status") << geocodeReply("<result/>") << "Error";
     QTest::newRow("doctype")
         << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaa\">]>"
                       "<r><status>OK</status><result><formatted_address>&a;&a;</formatted_address></result></r>")
@@ -218,7 +208,7 @@ void TestGeocodeRequester::unreadableRepliesReportFailure_data()
     QTest::newRow("wide encoding")
         << QByteArray::fromHex("fffe3c003f0078006d006c003f003e00") << "DOM error: \"reply is not 8-bit text\"";
     QTest::newRow("larger than 32 MiB")
-        << reply("<status>OK</status><!--" + QByteArray(33 * 1024 * 1024, 'x') + "-->")
+        << geocodeReply("<status>OK</status><!--" + QByteArray(33 * 1024 * 1024, 'x') + "-->")
         << "DOM error: \"reply larger than";
 }
 
@@ -229,12 +219,7 @@ void TestGeocodeRequester::unreadableRepliesReportFailure()
     m_server->setBody(body);
     LogCapture log;
     QScopedPointer<QSignalSpy> spy(run("x"));
-    QCOMPARE(spy->count(), 1);
-    QCOMPARE(spy->first().at(0).toBool(), false);
-    QCOMPARE(spy->first().at(1).toString(), QString("The service's reply could not be read."));
-    const QStringList lines = log.lines(QtCriticalMsg);
-    QCOMPARE(lines.size(), 1);
-    QVERIFY2(lines.first().startsWith(critical), qPrintable(lines.first()));
+    verifyFailureReport(*spy, log, "The service's reply could not be read.", critical);
     QVERIFY(m_requester->m_results.isEmpty());
 }
 
@@ -243,24 +228,19 @@ void TestGeocodeRequester::droppedConnectionIsANetworkError()
     m_server->setMode(CannedHttpServer::Drop);
     LogCapture log;
     QScopedPointer<QSignalSpy> spy(run("x"));
-    QCOMPARE(spy->count(), 1);
-    QCOMPARE(spy->first().at(0).toBool(), false);
-    QVERIFY2(spy->first().at(1).toString().startsWith("Network error: "),
-             qPrintable(spy->first().at(1).toString()));
-    QCOMPARE(log.lines(QtCriticalMsg).size(), 1);
-    QVERIFY(log.lines(QtCriticalMsg).first().startsWith("DOM error: "));
+    verifyFailureReport(*spy, log, "Network error: ", "DOM error: ");
 }
 
 void TestGeocodeRequester::onlyTheNewestOfTwoQueriesReports()
 {
-    m_server->setBody(fixture("geocode-ok-2results-google-toledo.xml"));
+    m_server->setBody(publishedReply("geocode-ok-2results-google-toledo.xml"));
     m_server->setDelayMs(200);
     QSignalSpy spy(m_requester, &GeocodeRequester::finish);
     m_requester->query("first");
-    QNetworkReply *first = m_requester->m_reply;
+    QNetworkReply *first = m_requester->m_call->reply();
     QPointer<QNetworkReply> firstAlive(first);
     m_requester->query("second");
-    QVERIFY(m_requester->m_reply != first);
+    QVERIFY(m_requester->m_call->reply() != first);
     QVERIFY(spy.wait(5000));
     QTest::qWait(400);
     QCOMPARE(spy.count(), 1);
@@ -271,7 +251,7 @@ void TestGeocodeRequester::onlyTheNewestOfTwoQueriesReports()
 void TestGeocodeRequester::askingAgainFromTheReceiverIsSafe()
 {
     // A receiver that asks again while the reply is still delivering finished().
-    m_server->setBody(fixture("geocode-ok-2results-google-toledo.xml"));
+    m_server->setBody(publishedReply("geocode-ok-2results-google-toledo.xml"));
     int reports = 0;
     connect(m_requester, &GeocodeRequester::finish, this, [&] {
         if (++reports == 1)
@@ -288,7 +268,7 @@ void TestGeocodeRequester::resultsKeepTheirAddressesWhileTheListGrows()
     QByteArray many = "<status>OK</status>";
     for (int i = 0; i < 300; ++i)
         many += "<result><formatted_address>Place " + QByteArray::number(i) + "</formatted_address></result>";
-    m_server->setBody(reply(many));
+    m_server->setBody(geocodeReply(many));
     QScopedPointer<QSignalSpy> spy(run("x"));
     QCOMPARE(m_requester->m_results.size(), 300);
     const GeocodeAddress *first = &m_requester->m_results.first();

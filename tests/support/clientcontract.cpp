@@ -1,6 +1,9 @@
 #include "clientcontract.h"
 
+#include "logcapture.h"
+
 #include <QMetaMethod>
+#include <QSignalSpy>
 #include <QTest>
 
 void verifyClientMetaObject(const QMetaObject &mo, const char *className)
@@ -16,4 +19,16 @@ void verifyClientMetaObject(const QMetaObject &mo, const char *className)
     QCOMPARE(slot.methodType(), QMetaMethod::Slot);
     QCOMPARE(slot.access(), QMetaMethod::Public);
     QCOMPARE(mo.propertyCount(), mo.propertyOffset());
+}
+
+void verifyFailureReport(const QSignalSpy &spy, const LogCapture &log, const QString &userText,
+                         const QString &critical)
+{
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.first().at(0).toBool(), false);
+    const QString text = spy.first().at(1).toString();
+    QVERIFY2(text.startsWith(userText), qPrintable(text));
+    const QStringList lines = log.lines(QtCriticalMsg);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().startsWith(critical), qPrintable(lines.first()));
 }

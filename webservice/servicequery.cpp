@@ -1,6 +1,6 @@
 #include "servicequery.h"
 
-#include "app/serverconfig.h"
+#include "webservice/serverconfig.h"
 
 QUrl ServiceQuery::url(const char *hostKey, const QString &path, const Items &items)
 {

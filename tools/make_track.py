@@ -8,7 +8,7 @@ traffic lights; the car accelerates and brakes like a car, and the fixes carry
 a metre or so of wandering receiver noise. Everything is seeded, so running the script
 again gives the same file byte for byte.
 
-    python3 make_track.py [OUTPUT]
+    python3 tools/make_track.py [OUTPUT]   (default: data/tracks/cary-drive.nmea)
 """
 
 import math
@@ -270,8 +270,8 @@ def generate():
 
 
 def main():
-    here = os.path.dirname(os.path.abspath(__file__))
-    output = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "cary-drive.nmea")
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    output = sys.argv[1] if len(sys.argv) > 1 else os.path.join(root, "data", "tracks", "cary-drive.nmea")
     with open(output, "w", newline="\n") as stream:
         stream.write("\n".join(generate()) + "\n")
 

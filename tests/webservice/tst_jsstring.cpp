@@ -1,6 +1,6 @@
 #include "testmain.h"
 
-#include "app/jsstring.h"
+#include "webservice/jsstring.h"
 
 // The escaping that keeps texts from the network inside a snippet's string literal.
 class TestJsString : public QObject

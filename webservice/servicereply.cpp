@@ -1,17 +1,12 @@
 #include "servicereply.h"
 
+#include "webservice/servicecall.h"
+
 #include <QDebug>
 #include <QLoggingCategory>
-#include "geocoding/servicequery.h"
-
-#include <QNetworkAccessManager>
 #include <QNetworkReply>
 
 namespace {
-const char *const kTooLarge = "_marlu_reply_too_large";
-const char *const kDelivering = "_marlu_reply_delivering";
-const char *const kDiscarded = "_marlu_reply_discarded";
-
 // The deepest nesting of elements, found by scanning the tags without parsing.
 // Comments, CDATA sections and processing instructions are skipped. A ">"
 // inside an attribute value can make an empty-element tag count as an opening
@@ -47,44 +42,22 @@ int nestingDepth(const QByteArray &body)
 }
 }
 
-void ServiceReply::limitSize(QNetworkReply *reply)
+QString ServiceReply::failure(const ServiceCall &call)
 {
-    QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
-                     [reply](qint64 received, qint64) {
-                         if (received > MaxBytes && !reply->property(kTooLarge).toBool()) {
-                             reply->setProperty(kTooLarge, true);
-                             reply->abort();
-                         }
-                     });
-}
-
-QNetworkReply *ServiceReply::fetch(QNetworkAccessManager *network, const QUrl &url, QObject *owner,
-                                   QNetworkReply **slot)
-{
-    QNetworkReply *reply = network->get(ServiceQuery::request(url));
-    limitSize(reply);
-    QObject::connect(reply, &QObject::destroyed, owner, [slot](QObject *gone) {
-        if (*slot == gone)
-            *slot = nullptr;
-    });
-    *slot = reply;
-    return reply;
-}
-
-QString ServiceReply::failure(QNetworkReply *reply)
-{
-    if (reply->error() != QNetworkReply::NoError && !reply->property(kTooLarge).toBool())
+    const QNetworkReply *reply = call.reply();
+    if (reply->error() != QNetworkReply::NoError && !call.tooLarge())
         return QStringLiteral("Network error: ") + reply->errorString();
     return QStringLiteral("The service's reply could not be read.");
 }
 
-bool ServiceReply::parse(QNetworkReply *reply, QDomDocument *document, QString *userError,
+bool ServiceReply::parse(const ServiceCall &call, QDomDocument *document, QString *userError,
                          const char *heading)
 {
     QString why;
     int line = 0;
     int column = 0;
-    if (reply->property(kTooLarge).toBool() || reply->bytesAvailable() > MaxBytes) {
+    QNetworkReply *reply = call.reply();
+    if (call.tooLarge() || reply->bytesAvailable() > MaxBytes) {
         why = QStringLiteral("reply larger than %1 bytes").arg(MaxBytes);
     } else {
         const QByteArray body = reply->readAll();
@@ -106,26 +79,26 @@ bool ServiceReply::parse(QNetworkReply *reply, QDomDocument *document, QString *
         }
     }
     qCritical().nospace() << "DOM error: " << why << " " << line << " " << column;
-    *userError = failure(reply);
+    *userError = failure(call);
     return false;
 }
 
-bool ServiceReply::status(const QDomDocument &document, QNetworkReply *reply, QString *status,
+bool ServiceReply::status(const QDomDocument &document, const ServiceCall &call, QString *status,
                           QString *userError)
 {
     const QDomNodeList nodes = document.elementsByTagName("status");
     QList<QDomElement> found;
     for (int i = 0; i < nodes.size(); ++i)
         found.append(nodes.at(i).toElement());
-    return ServiceReply::status(found, reply, status, userError);
+    return ServiceReply::status(found, call, status, userError);
 }
 
-bool ServiceReply::status(const QList<QDomElement> &found, QNetworkReply *reply, QString *status,
+bool ServiceReply::status(const QList<QDomElement> &found, const ServiceCall &call, QString *status,
                           QString *userError)
 {
     if (found.size() != 1) {
         qCritical() << "Error";
-        *userError = failure(reply);
+        *userError = failure(call);
         return false;
     }
     *status = text(found.first());
@@ -135,29 +108,4 @@ bool ServiceReply::status(const QList<QDomElement> &found, QNetworkReply *reply,
 QString ServiceReply::text(const QDomElement &element)
 {
     return element.firstChild().nodeValue();
-}
-
-void ServiceReply::discard(QNetworkReply *reply, QObject *receiver)
-{
-    reply->disconnect(receiver);
-    reply->abort();
-    if (reply->property(kDelivering).toBool())
-        reply->setProperty(kDiscarded, true);
-    else
-        reply->deleteLater();
-}
-
-ServiceReply::Delivery::Delivery(QNetworkReply *reply)
-    : m_reply(reply)
-{
-    reply->setProperty(kDelivering, true);
-}
-
-ServiceReply::Delivery::~Delivery()
-{
-    if (!m_reply)
-        return;
-    m_reply->setProperty(kDelivering, QVariant());
-    if (m_reply->property(kDiscarded).toBool())
-        m_reply->deleteLater();
 }

@@ -1,0 +1,48 @@
+#ifndef SERVICECALL_H
+#define SERVICECALL_H
+
+#include <QObject>
+
+#include <functional>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QUrl;
+
+// One request to a web service, from the GET to the deletion of its reply: the
+// one owner of the reply's state. It is the reply's child, so it goes with the
+// reply, also when the network manager deletes the reply first. A client holds
+// it through a QPointer and ends it with discard().
+class ServiceCall : public QObject
+{
+    Q_OBJECT
+public:
+    // Takes charge of a reply and aborts its download once it grows past
+    // ServiceReply::MaxBytes.
+    explicit ServiceCall(QNetworkReply *reply);
+
+    // Starts a GET of `url` (see ServiceQuery::request) and runs onFinished
+    // when the reply has finished. A receiver that is destroyed discards the call.
+    static ServiceCall *fetch(QNetworkAccessManager *network, const QUrl &url, QObject *receiver,
+                              std::function<void()> onFinished);
+
+    QNetworkReply *reply() const { return m_reply; }
+    bool tooLarge() const { return m_tooLarge; }
+
+    // Cuts the reply loose from its receiver, stops it and deletes it later. A
+    // receiver that is still running onFinished may discard the call (ask again,
+    // or be deleted, from a nested event loop); the reply then lives on until
+    // onFinished returns, as a deferred delete posted inside that loop would run
+    // under the reply's own finished().
+    void discard();
+
+private:
+    void deliver(const std::function<void()> &onFinished);
+
+    QNetworkReply *const m_reply;
+    bool m_tooLarge = false;
+    bool m_delivering = false;
+    bool m_discarded = false;
+};
+
+#endif

@@ -1,0 +1,45 @@
+#ifndef SERVICEREPLY_H
+#define SERVICEREPLY_H
+
+#include <QDomDocument>
+#include <QList>
+#include <QString>
+
+class ServiceCall;
+
+// Reads a web service's XML reply, which travels over plain HTTP and so is
+// treated as hostile: a body that is too large, nested too deep, or that
+// declares a DOCTYPE or an entity (the services never send one), is not parsed.
+// Every failure is logged at critical level and comes back as a sentence for
+// the user.
+class ServiceReply
+{
+public:
+    static const qint64 MaxBytes = 32 * 1024 * 1024;
+    // QDomDocument overflows the stack on a body nested a few tens of thousands
+    // of levels deep; the services nest fewer than ten.
+    static const int MaxDepth = 256;
+
+    // Parses the body. On success logs the heading, unless it is null, and the
+    // document (at debug level, only when debug output is on); on failure logs
+    // "DOM error: " and fills userError.
+    static bool parse(const ServiceCall &call, QDomDocument *document, QString *userError,
+                      const char *heading = "parsed xml?");
+
+    // The text of the one "status" element; logs "Error" and fills userError
+    // when there is not exactly one.
+    static bool status(const QDomDocument &document, const ServiceCall &call, QString *status,
+                       QString *userError);
+    // The same for the document's "status" elements that the caller collected
+    // on a walk of its own.
+    static bool status(const QList<QDomElement> &found, const ServiceCall &call, QString *status,
+                       QString *userError);
+
+    // The value of the element's first child node: empty for a missing element.
+    static QString text(const QDomElement &element);
+
+private:
+    static QString failure(const ServiceCall &call);
+};
+
+#endif
