@@ -1,19 +1,14 @@
 #include "nmeasatellitesource.h"
 
-#include <QFile>
+#include "nmeareplay.h"
 
-namespace {
-const int FallbackInterval = 1000; // ms, the usual 1 Hz of a receiver
-const int LongestLogGap = 60000;   // ms; longer gaps are log restarts, not pace
-}
-
-NmeaSatelliteSource::NmeaSatelliteSource(const QString &fileName, QObject *parent)
+NmeaSatelliteSource::NmeaSatelliteSource(const QString &fileName, double speed, QObject *parent)
     : QGeoSatelliteInfoSource(parent)
+    , m_file(new QFile(fileName, this))
+    , m_log(m_file)
+    , m_speed(speed)
 {
-    QFile file(fileName);
-    if (file.open(QIODevice::ReadOnly))
-        m_epochs = NmeaSatelliteLog::read(&file);
-    else
+    if (!m_file->open(QIODevice::ReadOnly))
         m_error = AccessError;
 
     m_updateTimer.setSingleShot(true);
@@ -82,33 +77,27 @@ void NmeaSatelliteSource::onUpdateTimer()
 {
     if (!m_running)
         return;
-    const int emitted = m_next;
-    if (!emitNextEpoch())
+    if (!emitNextEpoch() || !m_hasUpcoming)
         return;
-    if (m_next < m_epochs.size())
-        m_updateTimer.start(updateInterval() > 0 ? updateInterval() : delayAfter(emitted));
+    m_updateTimer.start(updateInterval() > 0 ? updateInterval()
+                                             : NmeaReplay::delay(m_lastTime, m_upcoming.time, m_speed));
 }
 
 bool NmeaSatelliteSource::emitNextEpoch()
 {
-    if (m_next >= m_epochs.size())
+    if (!m_primed) {
+        m_hasUpcoming = m_log.readEpoch(&m_upcoming);
+        m_primed = true;
+    }
+    if (!m_hasUpcoming)
         return false;
-    const NmeaSatelliteLog::Epoch &epoch = m_epochs.at(m_next++);
+    const NmeaSatelliteLog::Epoch epoch = m_upcoming;
+    // Read one epoch ahead: its time gives the pace.
+    m_hasUpcoming = m_log.readEpoch(&m_upcoming);
+    m_lastTime = epoch.time;
     emit satellitesInViewUpdated(epoch.inView);
     emit satellitesInUseUpdated(epoch.inUse);
     return true;
-}
-
-int NmeaSatelliteSource::delayAfter(int epoch) const
-{
-    if (epoch + 1 >= m_epochs.size())
-        return FallbackInterval;
-    const QTime from = m_epochs.at(epoch).time;
-    const QTime to = m_epochs.at(epoch + 1).time;
-    if (!from.isValid() || !to.isValid())
-        return FallbackInterval;
-    const int gap = from.msecsTo(to);
-    return gap > 0 && gap <= LongestLogGap ? gap : FallbackInterval;
 }
 
 void NmeaSatelliteSource::reportError(Error code)
