@@ -217,7 +217,7 @@ void NmeaPositionSource::present(const QGeoPositionInfo &fix)
     deliver(fix);
 }
 
-void NmeaPositionSource::deliver(const QGeoPositionInfo &fix)
+void NmeaPositionSource::deliver(QGeoPositionInfo fix)
 {
     m_intervalTimer.stop();
     m_pending = QGeoPositionInfo();

@@ -52,7 +52,7 @@ private:
     void onIntervalTimer();
     void onRequestTimer();
     void present(const QGeoPositionInfo &fix);
-    void deliver(const QGeoPositionInfo &fix);
+    void deliver(QGeoPositionInfo fix); // a copy: m_pending is cleared here
     void endOfLog();
 
     QFileDevice *m_log;
