@@ -7,6 +7,7 @@
 namespace {
 
 const int DefaultRequestTimeout = 5 * 60 * 1000; // ms, as Qt's NMEA source
+const qint64 LongestLag = 1000;                  // ms
 
 const QGeoPositionInfo::Attribute Attributes[] = {
     QGeoPositionInfo::Direction,          QGeoPositionInfo::GroundSpeed,
@@ -191,9 +192,12 @@ void NmeaPositionSource::onPaceTimer()
     if (!m_running && !m_requested)
         return; // a single request was answered
     // Paced on the clock since the start, so that the time taken to read
-    // and deliver does not add up over a long log.
-    m_dueAt += NmeaReplay::delay(now.info.timestamp().time(), m_due.info.timestamp().time(), m_speed);
-    m_paceTimer.start(static_cast<int>(qMax<qint64>(0, m_dueAt - m_clock.elapsed())));
+    // and deliver does not add up over a long log; after a stall of more
+    // than a second the replay goes on from now rather than rush.
+    const qint64 elapsed = m_clock.elapsed();
+    m_dueAt = qMax(m_dueAt, elapsed - LongestLag)
+        + NmeaReplay::delay(now.info.timestamp().time(), m_due.info.timestamp().time(), m_speed);
+    m_paceTimer.start(static_cast<int>(qMax<qint64>(0, m_dueAt - elapsed)));
 }
 
 void NmeaPositionSource::present(const QGeoPositionInfo &fix)
