@@ -110,44 +110,38 @@ void NmeaPositionSource::requestUpdate(int timeout)
     resume();
 }
 
-bool NmeaPositionSource::readSentence(Epoch *sentence)
+NmeaReplay::Read NmeaPositionSource::readEpoch(Epoch *epoch)
 {
     QByteArray line;
-    while (NmeaReplay::readLine(m_log, &line)) {
-        Epoch parsed;
-        if (!line.isEmpty() && parsePosInfoFromNmeaData(line.constData(), line.size(), &parsed.info, &parsed.hasFix)) {
-            *sentence = parsed;
-            return true;
+    for (int lines = 0; lines < NmeaReplay::LinesPerTurn; ++lines) {
+        if (!NmeaReplay::readLine(m_log, &line)) {
+            if (!m_hasReading)
+                return NmeaReplay::Read::Finished;
+            m_hasReading = false;
+            *epoch = m_reading;
+            complete(epoch);
+            return NmeaReplay::Read::Ready;
+        }
+        Epoch sentence;
+        if (line.isEmpty() || !parsePosInfoFromNmeaData(line.constData(), line.size(), &sentence.info, &sentence.hasFix))
+            continue;
+        // An epoch begins with a sentence that carries a time, and takes the
+        // sentences that follow up to the next time.
+        const QTime time = sentence.info.timestamp().time();
+        if (!m_hasReading) {
+            m_reading = sentence;
+            m_hasReading = time.isValid();
+        } else if (time.isValid() && time != m_reading.info.timestamp().time()) {
+            *epoch = m_reading;
+            m_reading = sentence;
+            complete(epoch);
+            return NmeaReplay::Read::Ready;
+        } else {
+            merge(&m_reading.info, sentence.info);
+            m_reading.hasFix = m_reading.hasFix || sentence.hasFix;
         }
     }
-    return false;
-}
-
-bool NmeaPositionSource::readEpoch(Epoch *epoch)
-{
-    // An epoch begins with a sentence that carries a time, and takes the
-    // sentences that follow up to the next time.
-    while (!m_hasNextSentence) {
-        if (!readSentence(&m_nextSentence))
-            return false;
-        m_hasNextSentence = m_nextSentence.info.timestamp().time().isValid();
-    }
-    *epoch = m_nextSentence;
-    m_hasNextSentence = false;
-    const QTime time = epoch->info.timestamp().time();
-    Epoch sentence;
-    while (readSentence(&sentence)) {
-        const QTime sentenceTime = sentence.info.timestamp().time();
-        if (sentenceTime.isValid() && sentenceTime != time) {
-            m_nextSentence = sentence;
-            m_hasNextSentence = true;
-            break;
-        }
-        merge(&epoch->info, sentence.info);
-        epoch->hasFix = epoch->hasFix || sentence.hasFix;
-    }
-    complete(epoch);
-    return true;
+    return NmeaReplay::Read::Unfinished;
 }
 
 void NmeaPositionSource::complete(Epoch *epoch)
@@ -167,37 +161,42 @@ void NmeaPositionSource::resume()
     if (m_paceTimer.isActive())
         return;
     m_clock.start();
-    m_dueAt = 0;
+    m_resumed = true;
     m_paceTimer.start(0);
 }
 
 void NmeaPositionSource::onPaceTimer()
 {
-    if (!m_primed) {
-        m_hasDue = readEpoch(&m_due);
-        m_primed = true;
-    }
     if (!m_hasDue) {
-        endOfLog();
-        return;
+        const NmeaReplay::Read read = readEpoch(&m_due);
+        if (read == NmeaReplay::Read::Unfinished) {
+            m_paceTimer.start(0);
+            return;
+        }
+        if (read == NmeaReplay::Read::Finished) {
+            endOfLog();
+            return;
+        }
+        m_hasDue = true;
+        // Paced on the clock since the start, so that the time taken to read
+        // and deliver does not add up over a long log; after a stall of more
+        // than a second the replay goes on from now rather than rush.
+        const qint64 elapsed = m_clock.elapsed();
+        m_dueAt = m_resumed ? elapsed
+                            : qMax(m_dueAt, elapsed - LongestLag)
+                + NmeaReplay::delay(m_lastTime, m_due.info.timestamp().time(), m_speed);
+        if (m_dueAt > elapsed) {
+            m_paceTimer.start(static_cast<int>(m_dueAt - elapsed));
+            return;
+        }
     }
-    const Epoch now = m_due;
-    if (now.hasFix)
-        present(now.info);
-    m_hasDue = readEpoch(&m_due);
-    if (!m_hasDue) {
-        endOfLog();
-        return;
-    }
-    if (!m_running && !m_requested)
-        return; // a single request was answered
-    // Paced on the clock since the start, so that the time taken to read
-    // and deliver does not add up over a long log; after a stall of more
-    // than a second the replay goes on from now rather than rush.
-    const qint64 elapsed = m_clock.elapsed();
-    m_dueAt = qMax(m_dueAt, elapsed - LongestLag)
-        + NmeaReplay::delay(now.info.timestamp().time(), m_due.info.timestamp().time(), m_speed);
-    m_paceTimer.start(static_cast<int>(qMax<qint64>(0, m_dueAt - elapsed)));
+    m_hasDue = false;
+    m_resumed = false;
+    m_lastTime = m_due.info.timestamp().time();
+    if (m_due.hasFix)
+        present(m_due.info);
+    if (m_running || m_requested)
+        m_paceTimer.start(0); // reads on to the next epoch
 }
 
 void NmeaPositionSource::present(const QGeoPositionInfo &fix)

@@ -1,6 +1,8 @@
 #ifndef NMEAPOSITIONSOURCE_H
 #define NMEAPOSITIONSOURCE_H
 
+#include "nmeareplay.h"
+
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QtPositioning/QGeoPositionInfo>
@@ -44,8 +46,7 @@ private:
         bool hasFix = false;
     };
 
-    bool readSentence(Epoch *sentence);
-    bool readEpoch(Epoch *epoch);
+    NmeaReplay::Read readEpoch(Epoch *epoch);
     void complete(Epoch *epoch);
     void resume();
     void onPaceTimer();
@@ -58,12 +59,11 @@ private:
     QFileDevice *m_log;
     double m_speed;
 
-    // Reading: one sentence and one epoch ahead of the replay.
-    Epoch m_nextSentence; // first sentence of the epoch after m_due
-    bool m_hasNextSentence = false;
-    Epoch m_due;          // next epoch to replay
+    // Reading: the epoch in progress, and the next one to replay.
+    Epoch m_reading;
+    bool m_hasReading = false;
+    Epoch m_due;
     bool m_hasDue = false;
-    bool m_primed = false;
     QDate m_date;         // RMC and ZDA carry the date, GGA does not
     double m_horizontalAccuracy = qQNaN();
     double m_verticalAccuracy = qQNaN();
@@ -73,7 +73,9 @@ private:
     bool m_requested = false;
     Error m_error = NoError;
     QElapsedTimer m_clock; // since the replay (re)started
-    qint64 m_dueAt = 0;    // when m_due is due, on m_clock
+    qint64 m_dueAt = 0;    // when the epoch replayed last was due, on m_clock
+    bool m_resumed = false;
+    QTime m_lastTime;      // of the epoch replayed last
     QTimer m_paceTimer;
     QTimer m_intervalTimer;
     QTimer m_requestTimer;

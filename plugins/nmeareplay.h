@@ -10,6 +10,13 @@ class QIODevice;
 // same pace through the same log.
 namespace NmeaReplay {
 
+// Lines read in one turn of the event loop at most, so that a long stretch
+// of a log without what a source looks for does not freeze the window.
+constexpr int LinesPerTurn = 1000;
+
+// How far a read has come.
+enum class Read { Ready, Unfinished, Finished };
+
 // Milliseconds to wait between two epochs stamped from and to, at speed
 // times the log's pace. A gap that is missing, not positive or longer than a
 // minute is no pace (a corrupt stamp, a second session hours later): the

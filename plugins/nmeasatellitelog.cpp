@@ -1,7 +1,5 @@
 #include "nmeasatellitelog.h"
 
-#include "nmeareplay.h"
-
 #include <QIODevice>
 
 #include <algorithm>
@@ -80,10 +78,12 @@ NmeaSatelliteLog::NmeaSatelliteLog(QIODevice *device)
 {
 }
 
-bool NmeaSatelliteLog::readEpoch(Epoch *epoch)
+NmeaReplay::Read NmeaSatelliteLog::readEpoch(Epoch *epoch)
 {
     QByteArray line;
-    while (m_closed.isEmpty() && !m_atEnd) {
+    for (int lines = 0; m_closed.isEmpty() && !m_atEnd; ++lines) {
+        if (lines == NmeaReplay::LinesPerTurn)
+            return NmeaReplay::Read::Unfinished;
         if (NmeaReplay::readLine(m_device, &line)) {
             addLine(line);
         } else {
@@ -92,9 +92,9 @@ bool NmeaSatelliteLog::readEpoch(Epoch *epoch)
         }
     }
     if (m_closed.isEmpty())
-        return false;
+        return NmeaReplay::Read::Finished;
     *epoch = m_closed.dequeue();
-    return true;
+    return NmeaReplay::Read::Ready;
 }
 
 void NmeaSatelliteLog::addLine(const QByteArray &line)

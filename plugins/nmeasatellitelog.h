@@ -1,6 +1,8 @@
 #ifndef NMEASATELLITELOG_H
 #define NMEASATELLITELOG_H
 
+#include "nmeareplay.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QQueue>
@@ -34,8 +36,10 @@ public:
 
     explicit NmeaSatelliteLog(QIODevice *device);
 
-    // Reads on to the next complete epoch; false at the end of the log.
-    bool readEpoch(Epoch *epoch);
+    // Reads on towards the next complete epoch, NmeaReplay::LinesPerTurn
+    // lines at most: Ready with it, Unfinished when the lines ran out first,
+    // Finished at the end of the log.
+    NmeaReplay::Read readEpoch(Epoch *epoch);
 
     static bool hasValidChecksum(const QByteArray &sentence);
 

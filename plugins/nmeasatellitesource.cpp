@@ -68,36 +68,57 @@ void NmeaSatelliteSource::onRequestTimer()
 {
     const bool failed = m_requestFailed;
     m_requestFailed = false;
-    // Past the end of the log nothing more can come.
-    if (failed || !emitNextEpoch())
+    const NmeaReplay::Read read = failed ? NmeaReplay::Read::Finished : readUpcoming();
+    if (read == NmeaReplay::Read::Unfinished) {
+        m_requestTimer.start(0);
+    } else if (read == NmeaReplay::Read::Ready) {
+        emitUpcoming();
+    } else {
+        // Past the end of the log nothing more can come.
         emit requestTimeout();
+    }
 }
 
 void NmeaSatelliteSource::onUpdateTimer()
 {
     if (!m_running)
         return;
-    if (!emitNextEpoch() || !m_hasUpcoming)
+    const NmeaReplay::Read read = readUpcoming();
+    if (read == NmeaReplay::Read::Unfinished) {
+        m_updateTimer.start(0);
         return;
-    m_updateTimer.start(updateInterval() > 0 ? updateInterval()
-                                             : NmeaReplay::delay(m_lastTime, m_upcoming.time, m_speed));
+    }
+    if (read == NmeaReplay::Read::Finished)
+        return;
+    if (m_sinceLast.isValid()) {
+        const int pace = updateInterval() > 0 ? updateInterval()
+                                              : NmeaReplay::delay(m_lastTime, m_upcoming.time, m_speed);
+        const qint64 wait = pace - m_sinceLast.elapsed();
+        if (wait > 0) {
+            m_updateTimer.start(static_cast<int>(wait));
+            return;
+        }
+    }
+    emitUpcoming();
+    m_updateTimer.start(0); // reads on to the next epoch
 }
 
-bool NmeaSatelliteSource::emitNextEpoch()
+NmeaReplay::Read NmeaSatelliteSource::readUpcoming()
 {
-    if (!m_primed) {
-        m_hasUpcoming = m_log.readEpoch(&m_upcoming);
-        m_primed = true;
-    }
-    if (!m_hasUpcoming)
-        return false;
-    const NmeaSatelliteLog::Epoch epoch = m_upcoming;
-    // Read one epoch ahead: its time gives the pace.
-    m_hasUpcoming = m_log.readEpoch(&m_upcoming);
-    m_lastTime = epoch.time;
-    emit satellitesInViewUpdated(epoch.inView);
-    emit satellitesInUseUpdated(epoch.inUse);
-    return true;
+    if (m_hasUpcoming)
+        return NmeaReplay::Read::Ready;
+    const NmeaReplay::Read read = m_log.readEpoch(&m_upcoming);
+    m_hasUpcoming = read == NmeaReplay::Read::Ready;
+    return read;
+}
+
+void NmeaSatelliteSource::emitUpcoming()
+{
+    m_hasUpcoming = false;
+    m_lastTime = m_upcoming.time;
+    m_sinceLast.start();
+    emit satellitesInViewUpdated(m_upcoming.inView);
+    emit satellitesInUseUpdated(m_upcoming.inUse);
 }
 
 void NmeaSatelliteSource::reportError(Error code)

@@ -3,6 +3,7 @@
 
 #include "nmeasatellitelog.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTimer>
 #include <QtPositioning/QGeoSatelliteInfoSource>
@@ -34,16 +35,17 @@ public Q_SLOTS:
 private:
     void onUpdateTimer();
     void onRequestTimer();
-    bool emitNextEpoch();
+    NmeaReplay::Read readUpcoming();
+    void emitUpcoming();
     void reportError(Error code);
 
     QFile *m_file;
     NmeaSatelliteLog m_log;
     double m_speed;
-    bool m_primed = false; // the first epoch has been read
     bool m_hasUpcoming = false;
     NmeaSatelliteLog::Epoch m_upcoming; // the next epoch to replay
     QTime m_lastTime;                   // of the epoch replayed last
+    QElapsedTimer m_sinceLast;          // since it was replayed
     bool m_running = false;
     bool m_requestFailed = false;
     Error m_error = NoError;
