@@ -178,18 +178,21 @@ void NmeaPositionSource::onPaceTimer()
             return;
         }
         m_hasDue = true;
-        // Paced on the clock since the start, so that the time taken to read
-        // and deliver does not add up over a long log; after a stall of more
-        // than a second the replay goes on from now rather than rush.
-        const qint64 elapsed = m_clock.elapsed();
-        m_dueAt = m_resumed ? elapsed
-                            : qMax(m_dueAt, elapsed - LongestLag)
+        if (!m_resumed) {
+            // Paced on the clock since the start, so that the time taken to
+            // read and deliver does not add up over a long log; after a stall
+            // of more than a second the replay goes on from now rather than rush.
+            const qint64 elapsed = m_clock.elapsed();
+            m_dueAt = qMax(m_dueAt, elapsed - LongestLag)
                 + NmeaReplay::delay(m_lastTime, m_due.info.timestamp().time(), m_speed);
-        if (m_dueAt > elapsed) {
-            m_paceTimer.start(static_cast<int>(m_dueAt - elapsed));
-            return;
+            if (m_dueAt > elapsed) {
+                m_paceTimer.start(static_cast<int>(m_dueAt - elapsed));
+                return;
+            }
         }
     }
+    if (m_resumed) // the first epoch after a start comes at once
+        m_dueAt = m_clock.elapsed();
     m_hasDue = false;
     m_resumed = false;
     m_lastTime = m_due.info.timestamp().time();

@@ -150,6 +150,7 @@ private Q_SLOTS:
         auto *nmea = qobject_cast<QNmeaPositionInfoSource *>(source.get());
         QVERIFY(nmea);
         QCOMPARE(nmea->updateMode(), QNmeaPositionInfoSource::SimulationMode);
+        QCOMPARE(source->error(), QGeoPositionInfoSource::NoError); // Qt's own says UnknownSourceError
 
         Fixes fixes(source.get());
         source->startUpdates();
