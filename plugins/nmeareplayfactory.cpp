@@ -45,8 +45,14 @@ double NmeaReplayFactory::replaySpeed(bool warn)
     if (ok && std::isfinite(speed) && speed > 0)
         return speed;
     if (warn) {
+        // Shown as typed, but short and on one line.
+        QByteArray shown = value.left(40);
+        for (char &c : shown) {
+            if (static_cast<uchar>(c) < 0x20 || c == 0x7f)
+                c = '?';
+        }
         qCWarning(lcNmeaReplay, "%s must be a number above 0, not \"%s\": replaying at the log's own pace",
-                  ReplaySpeedVariable, value.constData());
+                  ReplaySpeedVariable, shown.constData());
     }
     return 1.0;
 }
