@@ -417,8 +417,9 @@ private Q_SLOTS:
         clock.start();
         source->startUpdates();
         QTRY_COMPARE(skies.list.size(), 2);
-        // Without an interval the replay keeps the log's own pace.
-        QVERIFY2(clock.elapsed() >= 250 && clock.elapsed() < 800, qPrintable(QString::number(clock.elapsed())));
+        // Without an interval the replay keeps the log's own pace: the second
+        // epoch cannot come sooner (a busy machine may make it later).
+        QVERIFY2(clock.elapsed() >= 250, qPrintable(QString::number(clock.elapsed())));
         source->stopUpdates();
         QTest::qWait(400);
         QCOMPARE(skies.list.size(), 2);
