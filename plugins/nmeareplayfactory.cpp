@@ -1,16 +1,19 @@
 #include "nmeareplayfactory.h"
 
+#include "nmeapositionsource.h"
 #include "nmeasatellitesource.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QtPositioning/QNmeaPositionInfoSource>
+
+#include <cmath>
 
 Q_LOGGING_CATEGORY(lcNmeaReplay, "marlu.position.nmeareplay")
 
 namespace {
 const char ReplayFileVariable[] = "MARLU_NMEA_FILE";
+const char ReplaySpeedVariable[] = "MARLU_NMEA_SPEED";
 }
 
 NmeaReplayFactory::NmeaReplayFactory(QObject *parent)
@@ -32,23 +35,44 @@ QString NmeaReplayFactory::replayFileName()
     return fileName;
 }
 
+double NmeaReplayFactory::replaySpeed(bool warn)
+{
+    const QByteArray value = qgetenv(ReplaySpeedVariable);
+    if (value.isEmpty())
+        return 1.0;
+    bool ok = false;
+    const double speed = value.trimmed().toDouble(&ok);
+    if (ok && std::isfinite(speed) && speed > 0)
+        return speed;
+    if (warn) {
+        // Shown as typed, but short and on one line.
+        QByteArray shown = value.left(40);
+        for (char &c : shown) {
+            if (static_cast<uchar>(c) < 0x20 || c == 0x7f)
+                c = '?';
+        }
+        qCWarning(lcNmeaReplay, "%s must be a number above 0, not \"%s\": replaying at the log's own pace",
+                  ReplaySpeedVariable, shown.constData());
+    }
+    return 1.0;
+}
+
 QGeoPositionInfoSource *NmeaReplayFactory::positionInfoSource(QObject *parent)
 {
     const QString fileName = replayFileName();
     if (fileName.isEmpty())
         return nullptr;
 
-    auto *source = new QNmeaPositionInfoSource(QNmeaPositionInfoSource::SimulationMode, parent);
-    auto *file = new QFile(fileName, source);
+    auto *file = new QFile(fileName);
     // Opened here so that a file that vanished or cannot be opened still
     // leaves the platform's source in charge.
     if (!file->open(QIODevice::ReadOnly)) {
         qCWarning(lcNmeaReplay) << "cannot open" << fileName << ':' << file->errorString();
-        delete source;
+        delete file;
         return nullptr;
     }
+    auto *source = new NmeaPositionSource(file, replaySpeed(true), parent);
     source->setUserEquivalentRangeError(UserEquivalentRangeError);
-    source->setDevice(file);
     return source;
 }
 
@@ -58,7 +82,8 @@ QGeoSatelliteInfoSource *NmeaReplayFactory::satelliteInfoSource(QObject *parent)
     if (fileName.isEmpty())
         return nullptr;
 
-    auto *source = new NmeaSatelliteSource(fileName, parent);
+    // The position source, created with it, warns about a bad speed.
+    auto *source = new NmeaSatelliteSource(fileName, replaySpeed(false), parent);
     if (source->error() != QGeoSatelliteInfoSource::NoError) {
         qCWarning(lcNmeaReplay) << "cannot read" << fileName;
         delete source;

@@ -6,8 +6,9 @@
 #include <QtPositioning/QGeoPositionInfoSourceFactory>
 
 // Serves positions and satellites replayed from the NMEA log named by the
-// MARLU_NMEA_FILE environment variable. Without a readable log it offers
-// nothing, so Qt falls back to the platform's own sources.
+// MARLU_NMEA_FILE environment variable, at MARLU_NMEA_SPEED times the pace of
+// its time stamps (default 1). Without a readable log it offers nothing, so
+// Qt falls back to the platform's own sources.
 class NmeaReplayFactory : public QObject, public QGeoPositionInfoSourceFactory
 {
     Q_OBJECT
@@ -29,6 +30,8 @@ public:
 private:
     // The log to replay, or an empty string when there is none to read.
     static QString replayFileName();
+    // The replay speed; 1 when unset or not a number above 0.
+    static double replaySpeed(bool warn);
 };
 
 #endif // NMEAREPLAYFACTORY_H

@@ -73,13 +73,28 @@ bool NmeaSatelliteLog::hasValidChecksum(const QByteArray &sentence)
     return static_cast<unsigned char>(sum) == high * 16 + low;
 }
 
-QVector<NmeaSatelliteLog::Epoch> NmeaSatelliteLog::read(QIODevice *device)
+NmeaSatelliteLog::NmeaSatelliteLog(QIODevice *device)
+    : m_device(device)
 {
-    NmeaSatelliteLog log;
-    while (!device->atEnd())
-        log.addLine(device->readLine());
-    log.finish();
-    return log.epochs();
+}
+
+NmeaReplay::Read NmeaSatelliteLog::readEpoch(Epoch *epoch)
+{
+    QByteArray line;
+    for (int lines = 0; m_closed.isEmpty() && !m_atEnd; ++lines) {
+        if (lines == NmeaReplay::LinesPerTurn)
+            return NmeaReplay::Read::Unfinished;
+        if (NmeaReplay::readLine(m_device, &line)) {
+            addLine(line);
+        } else {
+            m_atEnd = true;
+            closeEpoch();
+        }
+    }
+    if (m_closed.isEmpty())
+        return NmeaReplay::Read::Finished;
+    *epoch = m_closed.dequeue();
+    return NmeaReplay::Read::Ready;
 }
 
 void NmeaSatelliteLog::addLine(const QByteArray &line)
@@ -103,11 +118,6 @@ void NmeaSatelliteLog::addLine(const QByteArray &line)
         handleGsv(talker, fields);
     else if ((type == "RMC" || type == "GGA") && fields.size() > 1)
         handleFixTime(fields.at(1));
-}
-
-void NmeaSatelliteLog::finish()
-{
-    closeEpoch();
 }
 
 void NmeaSatelliteLog::handleFixTime(const QByteArray &field)
@@ -211,7 +221,7 @@ void NmeaSatelliteLog::closeEpoch()
                                    [id](const QGeoSatelliteInfo &s) { return s.satelliteIdentifier() == id; });
             epoch.inUse.append(it != m_lastInView.cend() ? *it : satellite(id));
         }
-        m_epochs.append(epoch);
+        m_closed.enqueue(epoch);
     }
 
     m_hasGsa = false;

@@ -1,8 +1,11 @@
 #ifndef NMEASATELLITELOG_H
 #define NMEASATELLITELOG_H
 
+#include "nmeareplay.h"
+
 #include <QByteArray>
 #include <QList>
+#include <QQueue>
 #include <QSet>
 #include <QTime>
 #include <QVector>
@@ -11,7 +14,8 @@
 class QIODevice;
 
 // Turns the GSV/GSA sentences of an NMEA log into a sequence of satellite
-// snapshots, one per receiver epoch. Only GPS ($GP) and combined ($GN)
+// snapshots, one per receiver epoch, read from the log as they are asked
+// for: only the epoch in progress is held in memory. Only GPS ($GP) and combined ($GN)
 // talkers count; comment lines, other talkers and sentences with a bad or
 // missing checksum are skipped.
 //
@@ -30,22 +34,26 @@ public:
         QList<QGeoSatelliteInfo> inUse;
     };
 
-    void addLine(const QByteArray &line);
-    // Closes the epoch in progress; call once after the last line.
-    void finish();
-    QVector<Epoch> epochs() const { return m_epochs; }
+    explicit NmeaSatelliteLog(QIODevice *device);
 
-    static QVector<Epoch> read(QIODevice *device);
+    // Reads on towards the next complete epoch, NmeaReplay::LinesPerTurn
+    // lines at most: Ready with it, Unfinished when the lines ran out first,
+    // Finished at the end of the log.
+    NmeaReplay::Read readEpoch(Epoch *epoch);
+
     static bool hasValidChecksum(const QByteArray &sentence);
 
 private:
+    void addLine(const QByteArray &line);
     void handleFixTime(const QByteArray &field);
     void handleGsa(const QList<QByteArray> &fields);
     void handleGsv(const QByteArray &talker, const QList<QByteArray> &fields);
     void closeEpoch();
     void resetGsvRound();
 
-    QVector<Epoch> m_epochs;
+    QIODevice *m_device;
+    bool m_atEnd = false;
+    QQueue<Epoch> m_closed; // read, not yet asked for
     QTime m_time;
 
     // Epoch in progress.

@@ -1,19 +1,14 @@
 #include "nmeasatellitesource.h"
 
-#include <QFile>
+#include "nmeareplay.h"
 
-namespace {
-const int FallbackInterval = 1000; // ms, the usual 1 Hz of a receiver
-const int LongestLogGap = 60000;   // ms; longer gaps are log restarts, not pace
-}
-
-NmeaSatelliteSource::NmeaSatelliteSource(const QString &fileName, QObject *parent)
+NmeaSatelliteSource::NmeaSatelliteSource(const QString &fileName, double speed, QObject *parent)
     : QGeoSatelliteInfoSource(parent)
+    , m_file(new QFile(fileName, this))
+    , m_log(m_file)
+    , m_speed(speed)
 {
-    QFile file(fileName);
-    if (file.open(QIODevice::ReadOnly))
-        m_epochs = NmeaSatelliteLog::read(&file);
-    else
+    if (!m_file->open(QIODevice::ReadOnly))
         m_error = AccessError;
 
     m_updateTimer.setSingleShot(true);
@@ -73,42 +68,57 @@ void NmeaSatelliteSource::onRequestTimer()
 {
     const bool failed = m_requestFailed;
     m_requestFailed = false;
-    // Past the end of the log nothing more can come.
-    if (failed || !emitNextEpoch())
+    const NmeaReplay::Read read = failed ? NmeaReplay::Read::Finished : readUpcoming();
+    if (read == NmeaReplay::Read::Unfinished) {
+        m_requestTimer.start(0);
+    } else if (read == NmeaReplay::Read::Ready) {
+        emitUpcoming();
+    } else {
+        // Past the end of the log nothing more can come.
         emit requestTimeout();
+    }
 }
 
 void NmeaSatelliteSource::onUpdateTimer()
 {
     if (!m_running)
         return;
-    const int emitted = m_next;
-    if (!emitNextEpoch())
+    const NmeaReplay::Read read = readUpcoming();
+    if (read == NmeaReplay::Read::Unfinished) {
+        m_updateTimer.start(0);
         return;
-    if (m_next < m_epochs.size())
-        m_updateTimer.start(updateInterval() > 0 ? updateInterval() : delayAfter(emitted));
+    }
+    if (read == NmeaReplay::Read::Finished)
+        return;
+    if (m_sinceLast.isValid()) {
+        const int pace = updateInterval() > 0 ? updateInterval()
+                                              : NmeaReplay::delay(m_lastTime, m_upcoming.time, m_speed);
+        const qint64 wait = pace - m_sinceLast.elapsed();
+        if (wait > 0) {
+            m_updateTimer.start(static_cast<int>(wait));
+            return;
+        }
+    }
+    emitUpcoming();
+    m_updateTimer.start(0); // reads on to the next epoch
 }
 
-bool NmeaSatelliteSource::emitNextEpoch()
+NmeaReplay::Read NmeaSatelliteSource::readUpcoming()
 {
-    if (m_next >= m_epochs.size())
-        return false;
-    const NmeaSatelliteLog::Epoch &epoch = m_epochs.at(m_next++);
-    emit satellitesInViewUpdated(epoch.inView);
-    emit satellitesInUseUpdated(epoch.inUse);
-    return true;
+    if (m_hasUpcoming)
+        return NmeaReplay::Read::Ready;
+    const NmeaReplay::Read read = m_log.readEpoch(&m_upcoming);
+    m_hasUpcoming = read == NmeaReplay::Read::Ready;
+    return read;
 }
 
-int NmeaSatelliteSource::delayAfter(int epoch) const
+void NmeaSatelliteSource::emitUpcoming()
 {
-    if (epoch + 1 >= m_epochs.size())
-        return FallbackInterval;
-    const QTime from = m_epochs.at(epoch).time;
-    const QTime to = m_epochs.at(epoch + 1).time;
-    if (!from.isValid() || !to.isValid())
-        return FallbackInterval;
-    const int gap = from.msecsTo(to);
-    return gap > 0 && gap <= LongestLogGap ? gap : FallbackInterval;
+    m_hasUpcoming = false;
+    m_lastTime = m_upcoming.time;
+    m_sinceLast.start();
+    emit satellitesInViewUpdated(m_upcoming.inView);
+    emit satellitesInUseUpdated(m_upcoming.inUse);
 }
 
 void NmeaSatelliteSource::reportError(Error code)

@@ -3,15 +3,17 @@
 
 #include "nmeasatellitelog.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTimer>
-#include <QVector>
 #include <QtPositioning/QGeoSatelliteInfoSource>
 
-// Replays the satellites of an NMEA log, one epoch per update. With no
-// update interval set it keeps the pace of the log's fix times (1 s when the
-// log has none), like QNmeaPositionInfoSource in simulation mode, so both
-// stay roughly in step. Each update or request moves the replay on by one
-// epoch; at the end of the log updates stop and requests time out.
+// Replays the satellites of an NMEA log, one epoch per update, reading the
+// log as it goes. With no update interval set it keeps the pace of the log's
+// fix times (1 s when the log has none), sped up by the replay speed, like
+// the position replay, so both stay roughly in step. Each update or request
+// moves the replay on by one epoch; at the end of the log updates stop and
+// requests time out.
 class NmeaSatelliteSource : public QGeoSatelliteInfoSource
 {
     Q_OBJECT
@@ -19,7 +21,7 @@ class NmeaSatelliteSource : public QGeoSatelliteInfoSource
 public:
     static constexpr int MinimumInterval = 100; // ms
 
-    explicit NmeaSatelliteSource(const QString &fileName, QObject *parent = nullptr);
+    NmeaSatelliteSource(const QString &fileName, double speed, QObject *parent = nullptr);
 
     void setUpdateInterval(int msec) override;
     int minimumUpdateInterval() const override;
@@ -33,12 +35,17 @@ public Q_SLOTS:
 private:
     void onUpdateTimer();
     void onRequestTimer();
-    bool emitNextEpoch();
-    int delayAfter(int epoch) const;
+    NmeaReplay::Read readUpcoming();
+    void emitUpcoming();
     void reportError(Error code);
 
-    QVector<NmeaSatelliteLog::Epoch> m_epochs;
-    int m_next = 0;
+    QFile *m_file;
+    NmeaSatelliteLog m_log;
+    double m_speed;
+    bool m_hasUpcoming = false;
+    NmeaSatelliteLog::Epoch m_upcoming; // the next epoch to replay
+    QTime m_lastTime;                   // of the epoch replayed last
+    QElapsedTimer m_sinceLast;          // since it was replayed
     bool m_running = false;
     bool m_requestFailed = false;
     Error m_error = NoError;

@@ -1,0 +1,42 @@
+#include "nmeareplay.h"
+
+#include <QIODevice>
+
+#include <limits>
+
+namespace {
+const qint64 FallbackGap = 1000;  // ms, the usual 1 Hz of a receiver
+const qint64 LongestGap = 60000;  // ms; longer gaps are log restarts, not pace
+const qint64 MsecsPerDay = 24 * 3600 * 1000;
+const qint64 LongestLine = 1024;  // a sentence has at most 82 characters
+}
+
+int NmeaReplay::delay(const QTime &from, const QTime &to, double speed)
+{
+    qint64 gap = FallbackGap;
+    if (from.isValid() && to.isValid()) {
+        gap = from.msecsTo(to);
+        if (gap < 0) // past midnight: the stamps hold no date
+            gap += MsecsPerDay;
+        if (gap <= 0 || gap > LongestGap)
+            gap = FallbackGap;
+    }
+    return static_cast<int>(qMin(gap / speed, double(std::numeric_limits<int>::max())));
+}
+
+bool NmeaReplay::readLine(QIODevice *device, QByteArray *line)
+{
+    if (device->atEnd())
+        return false;
+    *line = device->readLine(LongestLine);
+    if (line->isEmpty())
+        return false; // a read error ends the log too
+    if (!line->endsWith('\n') && !device->atEnd()) { // cut short: skip the rest
+        char rest[LongestLine];
+        qint64 size = 0;
+        while ((size = device->readLine(rest, sizeof rest)) > 0 && rest[size - 1] != '\n') {
+        }
+        line->clear();
+    }
+    return true;
+}
