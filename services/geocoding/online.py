@@ -9,6 +9,7 @@ import upstream
 from . import results
 
 LIMIT = 10
+TIMEOUT = upstream.TIMEOUT
 # Kinds of place -> (result types, location type).
 KINDS = {
     "house": (("street_address",), "ROOFTOP"),
@@ -33,7 +34,7 @@ class ProviderFailure(Exception):
 
 def fetch_json(url, provider):
     try:
-        status, body = upstream.get(url)
+        status, body = upstream.get(url, timeout=TIMEOUT)
     except upstream.UpstreamError as exc:
         sys.stderr.write("geocoding: %s: %s\n" % (provider, exc))
         raise ProviderFailure("UNKNOWN_ERROR", "%s did not answer (%s)." % (provider, exc.kind))
