@@ -199,6 +199,8 @@ def parse_request(query):
 def resolve(text):
     """The Waypoint the geocoder finds for a text (its best candidate), or None."""
     status, results = geocoding.geocode(text)
+    if status == "UNKNOWN_ERROR":
+        raise geocoding.Unavailable(text)
     if status != "OK":
         return None
     best = results[0]

@@ -63,22 +63,33 @@ def register(routes):
 def geocode(address):
     """(status, results) for an address, best first; results are xmlreply's dicts.
 
-    Raises PlacesUnavailable when the offline places index is missing and
-    nothing else answered.
+    Failures are statuses too: UNKNOWN_ERROR (no places index, provider
+    unreachable), OVER_QUERY_LIMIT, REQUEST_DENIED.
     """
+    return lookup(address)[:2]
+
+
+def lookup(address):
+    """(status, results, error message or None) for an address."""
     cfg, offline = _backend()
     backend = cfg.geocoding_backend
-    if backend == "offline":
-        offline.places = GAZETTEER  # tests and the directions module may swap it
-        return offline.geocode(address)
-    provider = PROVIDERS[backend]
-    url = cfg.provider_url(backend, provider.DEFAULT_URL)
-    cache = Cache(os.path.join(cfg.cache_dir, "geocoding"))
-    answer = cache.get(backend, url, address)
-    if answer is None:
-        answer = provider.geocode(url, address)
-        cache.put(backend, url, address, *answer)
-    return answer
+    try:
+        if backend == "offline":
+            offline.places = GAZETTEER  # tests and the directions module may swap it
+            return offline.geocode(address) + (None,)
+        provider = PROVIDERS[backend]
+        url = cfg.provider_url(backend, provider.DEFAULT_URL)
+        cache = Cache(os.path.join(cfg.cache_dir, "geocoding"))
+        answer = cache.get(backend, url, address)
+        if answer is None:
+            answer = provider.geocode(url, address)
+            cache.put(backend, url, address, *answer)
+        return answer + (None,)
+    except PlacesUnavailable as exc:
+        sys.stderr.write("geocoding: %s\n" % exc)
+        return "UNKNOWN_ERROR", [], "The places index is not built; run the set-up."
+    except online.ProviderFailure as exc:
+        return exc.status, [], str(exc)
 
 
 def handle_geocode(handler, query):
@@ -94,14 +105,8 @@ def handle_geocode(handler, query):
         body = render("INVALID_REQUEST", error_message=(
             "Invalid request. The address is longer than %d characters." % MAX_ADDRESS))
     else:
-        try:
-            body = render(*geocode(address))
-        except PlacesUnavailable as exc:
-            sys.stderr.write("geocoding: %s\n" % exc)
-            body = render("UNKNOWN_ERROR", error_message=(
-                "The places index is not built; run the set-up."))
-        except online.ProviderFailure as exc:
-            body = render(exc.status, error_message=str(exc))
+        status, found, message = lookup(address)
+        body = render(status, found, message)
     handler.send_body(200, CONTENT_TYPE, body)
 
 
