@@ -23,7 +23,9 @@ FILENAME = "index.sqlite"
 MINOR_PLACES = {"suburb", "quarter", "neighbourhood", "hamlet", "locality", "square",
                 "island", "islet", "isolated_dwelling", "farm", "city_block", "plot"}
 PLACE_KEYS = ("amenity", "tourism", "leisure", "shop", "historic", "building", "office",
-              "craft", "man_made", "natural", "aeroway", "railway")
+              "craft", "man_made", "natural", "aeroway")
+# Railway lines carry names too, but only stations are places to go to.
+STATIONS = {"station", "halt"}
 
 Feature = namedtuple("Feature", "kind name housenumber street postcode town lat lng "
                                 "south west north east types")
@@ -123,9 +125,9 @@ def _features(items):
             continue
         if tags.get("highway") and geometry["type"] != "Point":
             ways[name].append(pts)
-        elif (tags.get("place") in MINOR_PLACES
+        elif (tags.get("place") in MINOR_PLACES or tags.get("railway") in STATIONS
               or (not tags.get("highway") and not tags.get("public_transport")
-                  and any(k in tags for k in PLACE_KEYS))):
+                  and not tags.get("railway") and any(k in tags for k in PLACE_KEYS))):
             places.append((name, tags, geometry["type"], pts))
 
     def town_of(lng, lat):
