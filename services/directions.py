@@ -23,9 +23,8 @@ import threading
 from collections import namedtuple
 from urllib.parse import parse_qs, urlsplit
 
-import countries
-import gazetteer
 import geocoding
+from geocoding import countries
 import xmlreply
 
 PATH = "/maps/api/directions/xml"
@@ -132,7 +131,7 @@ class PlaceGrid:
             k += 1
 
     def _ensure_built(self):
-        source = geocoding.GAZETTEER
+        source = geocoding.places_index()
         cells = self._cells
         if cells is not None and self._source is source:
             return cells
@@ -170,7 +169,7 @@ def handle_directions(handler, query):
         query = parse_qs(urlsplit(path).query, keep_blank_values=True)
     try:
         body = render(*directions(query))
-    except gazetteer.GazetteerUnavailable as exc:
+    except geocoding.Unavailable as exc:
         sys.stderr.write("directions: %s\n" % exc)
         body = render("UNKNOWN_ERROR", error_message="The gazetteer is not installed.")
     handler.send_body(200, geocoding.CONTENT_TYPE, body)
@@ -200,6 +199,8 @@ def parse_request(query):
 def resolve(text):
     """The Waypoint the geocoder finds for a text (its best candidate), or None."""
     status, results = geocoding.geocode(text)
+    if status == "UNKNOWN_ERROR":
+        raise geocoding.Unavailable(text)
     if status != "OK":
         return None
     best = results[0]

@@ -2,8 +2,11 @@
 """Local map service for Marlu.
 
 Serves the map page and its libraries from a web root on 127.0.0.1 so the
-QWebView can load them over HTTP. API endpoints are registered in
-MapRequestHandler.ROUTES and take precedence over files.
+QWebView can load them over HTTP, and the web-service endpoints, which
+take precedence over files: exact paths in ROUTES, path prefixes (tiles)
+in PREFIX_ROUTES.
+
+  mapservice.py [--port N] [--root DIR] [--config FILE] [--data DIR]
 """
 
 import argparse
@@ -12,14 +15,17 @@ import signal
 import sys
 import threading
 from http import HTTPStatus
-from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import parse_qs, unquote, urlsplit
+
+import config
 
 DEFAULT_PORT = 8717
 DEFAULT_ROOT = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "web")
 
 # Explicit so the answer does not depend on the host's /etc/mime.types.
 CONTENT_TYPES = {
+    "": "application/octet-stream",
     ".html": "text/html; charset=utf-8",
     ".htm": "text/html; charset=utf-8",
     ".js": "application/javascript; charset=utf-8",
@@ -38,16 +44,17 @@ CONTENT_TYPES = {
 }
 
 
-def content_type_for(path):
-    return CONTENT_TYPES.get(os.path.splitext(path)[1].lower(), "application/octet-stream")
-
-
-class MapRequestHandler(BaseHTTPRequestHandler):
+class MapRequestHandler(SimpleHTTPRequestHandler):
     server_version = "MarluMapService/1.0"
+    extensions_map = CONTENT_TYPES
 
-    # path -> handler(self, query) where query is the parse_qs() dict.
-    # The geocode and directions endpoints are meant to be added here.
+    # path -> handler(request_handler, query), query being the parse_qs() dict.
     ROUTES = {}
+    # prefix -> handler(request_handler, path, query), for whole trees of paths.
+    PREFIX_ROUTES = {}
+
+    def __init__(self, *args, **kwargs):
+        super().__init__(*args, directory=args[2].root, **kwargs)
 
     def do_GET(self):
         self._dispatch(send_body=True)
@@ -58,20 +65,30 @@ class MapRequestHandler(BaseHTTPRequestHandler):
     def _dispatch(self, send_body):
         self._send_body = send_body
         parts = urlsplit(self.path)
-        route = self.ROUTES.get(parts.path)
         try:
+            route = self.ROUTES.get(parts.path)
             if route is not None:
                 route(self, parse_qs(parts.query))
+                return
+            for prefix, prefix_route in self.PREFIX_ROUTES.items():
+                if parts.path.startswith(prefix):
+                    prefix_route(self, parts.path, parse_qs(parts.query))
+                    return
+            refusal = self._refusal(parts.path)
+            if refusal is not None:
+                self.send_text(refusal, "%d %s\n" % (refusal, refusal.phrase))
+            elif send_body:
+                super().do_GET()
             else:
-                self._serve_file(parts.path)
+                super().do_HEAD()
         except (BrokenPipeError, ConnectionResetError):
             pass
         except Exception as exc:  # keep serving; the request's log line names the error
             self._error = repr(exc)
             self.send_text(HTTPStatus.INTERNAL_SERVER_ERROR, "internal error\n")
 
-    def _resolve(self, url_path):
-        """Map a URL path to a file below the root, or return an HTTP status."""
+    def _refusal(self, url_path):
+        """Why a URL path may not be served as a file below the root, or None."""
         rel = unquote(url_path)
         if "\0" in rel:
             return HTTPStatus.BAD_REQUEST
@@ -83,29 +100,20 @@ class MapRequestHandler(BaseHTTPRequestHandler):
         # Catches symlinks that point outside the root.
         if os.path.commonpath([root, target]) != root:
             return HTTPStatus.FORBIDDEN
+        # Files only: no folder listings, no index pages.
         if not os.path.isfile(target):
             return HTTPStatus.NOT_FOUND
-        return target
+        return None
 
-    def _serve_file(self, url_path):
-        target = self._resolve(url_path)
-        if not isinstance(target, str):
-            self.send_text(target, "%d %s\n" % (target, target.phrase))
-            return
-        try:
-            with open(target, "rb") as f:
-                data = f.read()
-        except OSError:
-            self.send_text(HTTPStatus.NOT_FOUND, "404 Not Found\n")
-            return
-        self.send_body(HTTPStatus.OK, content_type_for(target), data)
+    def end_headers(self):
+        self.send_header("Cache-Control", "no-cache")
+        super().end_headers()
 
     def send_body(self, status, content_type, data):
-        """Send a complete response; for use by route handlers too."""
+        """Send a complete response; for use by route handlers."""
         self.send_response(status)
         self.send_header("Content-Type", content_type)
         self.send_header("Content-Length", str(len(data)))
-        self.send_header("Cache-Control", "no-cache")
         self.end_headers()
         if getattr(self, "_send_body", True):
             self.wfile.write(data)
@@ -126,12 +134,23 @@ class MapRequestHandler(BaseHTTPRequestHandler):
         pass
 
 
-# The endpoints register into the handler defined above.
+# The endpoint modules; each has register(routes) and may have
+# register_prefix(prefix_routes) and configure(cfg).
 import directions  # noqa: E402
 import geocoding  # noqa: E402
 
-geocoding.register(MapRequestHandler.ROUTES)
-directions.register(MapRequestHandler.ROUTES)
+ENDPOINTS = (geocoding, directions)
+for _module in ENDPOINTS:
+    _module.register(MapRequestHandler.ROUTES)
+    if hasattr(_module, "register_prefix"):
+        _module.register_prefix(MapRequestHandler.PREFIX_ROUTES)
+
+
+def configure(cfg):
+    """Hands the configuration to every endpoint module that takes one."""
+    for module in ENDPOINTS:
+        if hasattr(module, "configure"):
+            module.configure(cfg)
 
 
 class MapServer(ThreadingHTTPServer):
@@ -152,6 +171,10 @@ def parse_args(argv):
                         help="TCP port on 127.0.0.1 (0 picks a free one; default %(default)s)")
     parser.add_argument("--root", default=DEFAULT_ROOT,
                         help="directory to serve (default: the web/ folder of this checkout)")
+    parser.add_argument("--config", help="configuration file (default: %s)"
+                        % config.default_config_path())
+    parser.add_argument("--data", help="data folder (default: $MARLU_DATA or "
+                        "~/.local/share/marlu)")
     args = parser.parse_args(argv)
     if not 0 <= args.port <= 65535:
         parser.error("--port must be between 0 and 65535")
@@ -162,6 +185,7 @@ def parse_args(argv):
 
 def main(argv=None):
     args = parse_args(sys.argv[1:] if argv is None else argv)
+    configure(config.Config(args.config, args.data))
     try:
         server = MapServer(args.root, args.port)
     except OSError as exc:

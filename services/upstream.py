@@ -19,7 +19,7 @@ MIN_INTERVAL = 1.0
 
 
 class UpstreamError(Exception):
-    """No usable answer: kind is "timeout", "network", "http" or "too_large"."""
+    """No usable answer: kind is "timeout", "network", "truncated" or "too_large"."""
 
     def __init__(self, kind, detail, status=None):
         super().__init__("%s: %s" % (kind, detail))
@@ -71,4 +71,8 @@ def _read_limited(reader):
     body = reader.read(MAX_BODY + 1)
     if len(body) > MAX_BODY:
         raise UpstreamError("too_large", "more than %d bytes" % MAX_BODY)
+    # A read with a size returns what came before the connection closed,
+    # even when that is less than the announced length.
+    if getattr(reader, "length", None):
+        raise UpstreamError("truncated", "%d bytes missing" % reader.length)
     return body

@@ -2,7 +2,7 @@
 
 COUNTRY_NAMES gives the English short name a reader expects to see in an
 address ("Russia", not "Russian Federation"), keyed by ISO 3166-1 alpha-2
-code, the code the gazetteer uses. XK (Kosovo) is not in ISO 3166-1 but
+code, the code GeoNames uses. XK (Kosovo) is not in ISO 3166-1 but
 GeoNames uses it.
 """
 
