@@ -1,0 +1,152 @@
+"""Online routes from an OSRM server (HTTP API v5), written as the same XML.
+
+OSRM's steps become steps with texts from osrm-text-instructions; its step
+polylines have the same encoding and pass through unchanged.
+"""
+
+import json
+import sys
+from urllib.parse import urlencode
+
+import upstream
+
+from . import polyline, texts
+from .nodehelper import HELPER, HelperError
+
+DEFAULT_URL = "https://router.project-osrm.org"
+PROFILES = {"driving": "driving", "walking": "foot", "bicycling": "bike"}
+# OSRM codes of a request it cannot take, for any end.
+INVALID = ("InvalidUrl", "InvalidService", "InvalidVersion", "InvalidOptions", "InvalidQuery",
+           "InvalidValue")
+
+
+def find_routes(cfg, request, a, b):
+    """(status, routes, error message) for the two ends, from the configured server."""
+    params = {"steps": "true", "overview": "full", "geometries": "polyline",
+              "alternatives": "true" if request.alternatives else "false"}
+    excluded = [c for avoid, c in (("highways", "motorway"), ("tolls", "toll"))
+                if avoid in request.avoid]
+    if excluded and request.mode == "driving":
+        params["exclude"] = ",".join(excluded)
+    url = "%s/route/v1/%s/%.6f,%.6f;%.6f,%.6f?%s" % (
+        cfg.provider_url("osrm", DEFAULT_URL), PROFILES[request.mode],
+        a.lng, a.lat, b.lng, b.lat, urlencode(params))
+    try:
+        status, body = upstream.get(url)
+    except upstream.UpstreamError as exc:
+        sys.stderr.write("directions: OSRM: %s\n" % exc)
+        return "UNKNOWN_ERROR", [], "The routing service did not answer."
+    return read_answer(status, body, request)
+
+
+def read_answer(http_status, body, request):
+    """(status, routes, error message) of an OSRM answer."""
+    if http_status == 429:
+        return "OVER_QUERY_LIMIT", [], "The routing service refuses more requests for now."
+    if http_status in (401, 403):
+        return "REQUEST_DENIED", [], "The routing service refused the request."
+    try:
+        data = json.loads(body)
+        code = data.get("code")
+    except (ValueError, AttributeError):
+        sys.stderr.write("directions: OSRM: unreadable answer (HTTP %d)\n" % http_status)
+        return "UNKNOWN_ERROR", [], "The routing service gave an unreadable answer."
+    if code == "NoRoute":
+        return "ZERO_RESULTS", [], None
+    if code == "NoSegment":
+        return "NOT_FOUND", [], "The routing service found no road near an end."
+    if code in INVALID:
+        return "INVALID_REQUEST", [], data.get("message") or code
+    if code != "Ok" or http_status != 200:
+        sys.stderr.write("directions: OSRM: HTTP %d, code %r\n" % (http_status, code))
+        return "UNKNOWN_ERROR", [], "The routing service failed."
+    try:
+        routes = [convert(route, request) for route in data["routes"]]
+    except HelperError as exc:
+        sys.stderr.write("directions: %s\n" % exc)
+        return "UNKNOWN_ERROR", [], "The route's instructions could not be written."
+    except (KeyError, TypeError, ValueError, IndexError) as exc:
+        sys.stderr.write("directions: OSRM: unexpected answer: %r\n" % exc)
+        return "UNKNOWN_ERROR", [], "The routing service gave an unreadable answer."
+    if not routes:
+        return "ZERO_RESULTS", [], None
+    return "OK", routes, None
+
+
+def _lat_lng(location):
+    lng, lat = location
+    return float(lat), float(lng)
+
+
+def convert(route, request):
+    """An OSRM route as the route dict of xmlreply.directions_document (no addresses)."""
+    legs = route["legs"]
+    steps, box, joined = [], None, []
+    overview = route.get("geometry")
+    for index, leg in enumerate(legs):
+        made = HELPER.route(leg["steps"], request.language,
+                            {"legCount": len(legs), "legIndex": index},
+                            join=not isinstance(overview, str))
+        joined.append(made["overview"])
+        if made["bounds"]:
+            box = made["bounds"] if box is None else (
+                min(box[0], made["bounds"][0]), min(box[1], made["bounds"][1]),
+                max(box[2], made["bounds"][2]), max(box[3], made["bounds"][3]))
+        for step, text, end in zip(leg["steps"], made["texts"], made["ends"]):
+            if step["maneuver"]["type"] == "arrive":
+                # The service has no step for arriving: a note on the last one.
+                if steps and text:
+                    steps[-1]["instructions"] += texts.note(text)
+                continue
+            start = _lat_lng(step["maneuver"]["location"])
+            metres, seconds = round(float(step["distance"])), round(float(step["duration"]))
+            steps.append({
+                "start": start, "end": tuple(end) if end else start,
+                "polyline": step["geometry"],
+                "distance": (metres, texts.distance_text(metres, request.metric)),
+                "duration": (seconds, texts.duration_text(seconds)),
+                "instructions": text or texts.bold(step.get("name") or ""),
+                "maneuver": maneuver(step),
+            })
+    if not steps:
+        raise ValueError("a route without steps")
+    if not isinstance(overview, str):
+        # Without an overview asked for, the steps' polylines joined (one leg: exact).
+        overview = joined[0] if len(joined) == 1 else polyline.encode(
+            [p for text in joined for p in polyline.decode(text)])
+    metres, seconds = round(float(route["distance"])), round(float(route["duration"]))
+    return {
+        "summary": ", ".join(leg.get("summary") or "" for leg in legs).strip(", "),
+        "steps": steps,
+        "distance": (metres, texts.distance_text(metres, request.metric)),
+        "duration": (seconds, texts.duration_text(seconds)),
+        "start": steps[0]["start"], "end": steps[-1]["end"],
+        "overview_polyline": overview,
+        "bounds": box or polyline.bounds([steps[0]["start"], steps[-1]["end"]]),
+        "warnings": [],
+    }
+
+
+def maneuver(step):
+    """The service's maneuver word for an OSRM step, or None."""
+    kind = step["maneuver"].get("type")
+    modifier = step["maneuver"].get("modifier") or ""
+    side = "left" if "left" in modifier else "right" if "right" in modifier else None
+    right_hand = step.get("driving_side", "right") != "left"
+    if kind in ("depart", "arrive") or (kind == "new name" and not side):
+        return None
+    if kind == "merge":
+        return "merge"
+    if kind in ("on ramp", "off ramp", "fork"):
+        return ("fork-" if kind == "fork" else "ramp-") + side if side else None
+    if kind in ("roundabout", "rotary", "roundabout turn", "exit roundabout", "exit rotary"):
+        # Named for the way traffic circles: anticlockwise where it keeps right.
+        return "roundabout-right" if right_hand else "roundabout-left"
+    if modifier == "uturn":
+        return "uturn-left" if right_hand else "uturn-right"
+    if modifier == "straight":
+        return "straight"
+    if side:
+        degree = modifier.split()[0] if " " in modifier else ""
+        return "turn-%s%s" % (degree + "-" if degree else "", side)
+    return None
