@@ -9,6 +9,9 @@
 // and the words that matter wrapped in <b>, as the directions service writes.
 'use strict';
 
+// stdout carries the answers only; the library logs unknown step types with console.log.
+console.log = console.error;
+
 const path = require('path');
 const readline = require('readline');
 

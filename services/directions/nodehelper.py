@@ -14,7 +14,7 @@ import threading
 SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "nodehelper.js")
 TIMEOUT = 10.0
 # What the library reads of a step; the rest (geometry, every intersection) is not sent.
-STEP_KEYS = ("maneuver", "name", "ref", "destinations", "exits", "rotary_name",
+STEP_KEYS = ("maneuver", "name", "ref", "destinations", "exits", "rotary_name", "junction_name",
              "rotary_pronunciation", "mode", "driving_side", "pronunciation")
 
 

@@ -4,6 +4,7 @@ OSRM's steps become steps with texts from osrm-text-instructions; its step
 polylines have the same encoding and pass through unchanged.
 """
 
+import http.client
 import json
 import sys
 from urllib.parse import urlencode
@@ -14,6 +15,7 @@ from . import polyline, texts
 from .nodehelper import HELPER, HelperError
 
 DEFAULT_URL = "https://router.project-osrm.org"
+TIMEOUT = upstream.TIMEOUT
 PROFILES = {"driving": "driving", "walking": "foot", "bicycling": "bike"}
 # OSRM codes of a request it cannot take, for any end.
 INVALID = ("InvalidUrl", "InvalidService", "InvalidVersion", "InvalidOptions", "InvalidQuery",
@@ -32,8 +34,9 @@ def find_routes(cfg, request, a, b):
         cfg.provider_url("osrm", DEFAULT_URL), PROFILES[request.mode],
         a.lng, a.lat, b.lng, b.lat, urlencode(params))
     try:
-        status, body = upstream.get(url)
-    except upstream.UpstreamError as exc:
+        status, body = upstream.get(url, timeout=TIMEOUT)
+    except (upstream.UpstreamError, http.client.HTTPException) as exc:
+        # HTTPException: an answer cut short (IncompleteRead) or garbled.
         sys.stderr.write("directions: OSRM: %s\n" % exc)
         return "UNKNOWN_ERROR", [], "The routing service did not answer."
     return read_answer(status, body, request)
