@@ -1,8 +1,9 @@
-"""The OSRM adapter's helper in node (nodehelper.js): instruction texts from
-npm osrm-text-instructions, and the route's joined geometry.
+"""The OSRM adapter's helper in node (nodehelper.js): it reads OSRM's answer,
+words the steps with npm osrm-text-instructions and joins their geometry.
 
-It runs as one long-lived child process that answers a line of JSON with a
-line of JSON, so a route costs one round trip instead of a node start.
+It runs as one long-lived child process: a request is a JSON header line and
+a body, the answer one line of JSON, so a route costs one round trip instead
+of a node start, and Python never parses the answer's megabytes itself.
 """
 
 import json
@@ -13,9 +14,6 @@ import threading
 
 SCRIPT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "nodehelper.js")
 TIMEOUT = 10.0
-# What the library reads of a step; the rest (geometry, every intersection) is not sent.
-STEP_KEYS = ("maneuver", "name", "ref", "destinations", "exits", "rotary_name", "junction_name",
-             "rotary_pronunciation", "mode", "driving_side", "pronunciation")
 
 
 class HelperError(Exception):
@@ -27,34 +25,26 @@ class NodeHelper:
         self._lock = threading.Lock()
         self._process = None
 
-    def route(self, steps, language="en", options=None, join=True):
-        """For OSRM steps: {"texts": one text (with <b> markup) or None a step,
-        "ends": the last (lat, lng) of each step's polyline or None, "bounds":
-        (s, w, n, e) or None, "overview": the polylines joined if join}."""
-        sent = []
-        for step in steps:
-            trimmed = {k: step[k] for k in STEP_KEYS if k in step}
-            if step.get("intersections"):
-                trimmed["intersections"] = step["intersections"][:1]
-            sent.append(trimmed)
-        answer = self._ask({"language": language, "steps": sent, "options": options or {},
-                            "geometries": [step.get("geometry") or "" for step in steps],
-                            "join": join})
-        if "error" in answer:
-            raise ValueError("unreadable route: %s" % answer["error"])
-        if len(answer.get("texts", ())) != len(steps):
-            raise HelperError("the node helper gave no texts")
-        return answer
+    def route(self, body, language="en"):
+        """OSRM's answer (bytes) read: see nodehelper.js for the dict."""
+        return self._ask({"kind": "route", "language": language}, body)
 
     def texts(self, steps, language="en", options=None):
-        return self.route(steps, language, options)["texts"]
+        """One text (HTML) or None for each OSRM step, as the route's steps get them."""
+        body = json.dumps(steps, ensure_ascii=False).encode("utf-8")
+        answer = self._ask({"kind": "steps", "language": language, "options": options or {}},
+                           body)
+        if len(answer.get("texts", ())) != len(steps):
+            raise HelperError("the node helper gave no texts")
+        return answer["texts"]
 
-    def _ask(self, request):
-        line = (json.dumps(request, ensure_ascii=False) + "\n").encode("utf-8")
+    def _ask(self, header, body):
+        header = dict(header, bytes=len(body))
+        data = json.dumps(header).encode("utf-8") + b"\n" + body
         with self._lock:
             # A child that died (or never started) is started again once.
             for _ in range(2):
-                answer = self._exchange(line)
+                answer = self._exchange(data)
                 if answer:
                     return json.loads(answer)
                 self._stop()

@@ -5,13 +5,12 @@ polylines have the same encoding and pass through unchanged.
 """
 
 import http.client
-import json
 import sys
 from urllib.parse import urlencode
 
 import upstream
 
-from . import polyline, texts
+from . import texts
 from .nodehelper import HELPER, HelperError
 
 DEFAULT_URL = "https://router.project-osrm.org"
@@ -43,16 +42,20 @@ def find_routes(cfg, request, a, b):
 
 
 def read_answer(http_status, body, request):
-    """(status, routes, error message) of an OSRM answer."""
+    """(status, routes, error message) of an OSRM answer (bytes)."""
     if http_status == 429:
         return "OVER_QUERY_LIMIT", [], "The routing service refuses more requests for now."
     if http_status in (401, 403):
         return "REQUEST_DENIED", [], "The routing service refused the request."
     try:
-        data = json.loads(body)
-        code = data.get("code")
-    except (ValueError, AttributeError):
-        sys.stderr.write("directions: OSRM: unreadable answer (HTTP %d)\n" % http_status)
+        data = HELPER.route(body, request.language)
+    except HelperError as exc:
+        sys.stderr.write("directions: %s\n" % exc)
+        return "UNKNOWN_ERROR", [], "The route's instructions could not be written."
+    code = data.get("code")
+    if "error" in data or code is None:
+        sys.stderr.write("directions: OSRM: unreadable answer (HTTP %d): %s\n"
+                         % (http_status, data.get("error")))
         return "UNKNOWN_ERROR", [], "The routing service gave an unreadable answer."
     if code == "NoRoute":
         return "ZERO_RESULTS", [], None
@@ -65,9 +68,6 @@ def read_answer(http_status, body, request):
         return "UNKNOWN_ERROR", [], "The routing service failed."
     try:
         routes = [convert(route, request) for route in data["routes"]]
-    except HelperError as exc:
-        sys.stderr.write("directions: %s\n" % exc)
-        return "UNKNOWN_ERROR", [], "The route's instructions could not be written."
     except (KeyError, TypeError, ValueError, IndexError) as exc:
         sys.stderr.write("directions: OSRM: unexpected answer: %r\n" % exc)
         return "UNKNOWN_ERROR", [], "The routing service gave an unreadable answer."
@@ -76,66 +76,46 @@ def read_answer(http_status, body, request):
     return "OK", routes, None
 
 
-def _lat_lng(location):
-    lng, lat = location
-    return float(lat), float(lng)
-
-
 def convert(route, request):
-    """An OSRM route as the route dict of xmlreply.directions_document (no addresses)."""
-    legs = route["legs"]
-    steps, box, joined = [], None, []
-    overview = route.get("geometry")
-    for index, leg in enumerate(legs):
-        made = HELPER.route(leg["steps"], request.language,
-                            {"legCount": len(legs), "legIndex": index},
-                            join=not isinstance(overview, str))
-        joined.append(made["overview"])
-        if made["bounds"]:
-            box = made["bounds"] if box is None else (
-                min(box[0], made["bounds"][0]), min(box[1], made["bounds"][1]),
-                max(box[2], made["bounds"][2]), max(box[3], made["bounds"][3]))
-        for step, text, end in zip(leg["steps"], made["texts"], made["ends"]):
-            if step["maneuver"]["type"] == "arrive":
-                # The service has no step for arriving: a note on the last one.
-                if steps and text:
-                    steps[-1]["instructions"] += texts.note(text)
-                continue
-            start = _lat_lng(step["maneuver"]["location"])
-            metres, seconds = round(float(step["distance"])), round(float(step["duration"]))
-            steps.append({
-                "start": start, "end": tuple(end) if end else start,
-                "polyline": step["geometry"],
-                "distance": (metres, texts.distance_text(metres, request.metric)),
-                "duration": (seconds, texts.duration_text(seconds)),
-                "instructions": text or texts.bold(step.get("name") or ""),
-                "maneuver": maneuver(step),
-            })
+    """A route read by the node helper as the route dict of xmlreply.directions_document."""
+    steps = []
+    for step in route["steps"]:
+        text = step["text"]
+        if step["type"] == "arrive":
+            # The service has no step for arriving: a note on the last one.
+            if steps and text:
+                steps[-1]["instructions"] += texts.note(text)
+            continue
+        start = (float(step["start"][0]), float(step["start"][1]))
+        metres, seconds = round(step["distance"]), round(step["duration"])
+        steps.append({
+            "start": start, "end": tuple(step["end"]) if step["end"] else start,
+            "polyline": step["geometry"],
+            "distance": (metres, texts.distance_text(metres, request.metric)),
+            "duration": (seconds, texts.duration_text(seconds)),
+            "instructions": text or texts.bold(step["name"]),
+            "maneuver": maneuver(step["type"], step["modifier"], step["driving_side"]),
+        })
     if not steps:
         raise ValueError("a route without steps")
-    if not isinstance(overview, str):
-        # Without an overview asked for, the steps' polylines joined (one leg: exact).
-        overview = joined[0] if len(joined) == 1 else polyline.encode(
-            [p for text in joined for p in polyline.decode(text)])
-    metres, seconds = round(float(route["distance"])), round(float(route["duration"]))
+    metres, seconds = round(route["distance"]), round(route["duration"])
     return {
-        "summary": ", ".join(leg.get("summary") or "" for leg in legs).strip(", "),
+        "summary": route["summary"],
         "steps": steps,
         "distance": (metres, texts.distance_text(metres, request.metric)),
         "duration": (seconds, texts.duration_text(seconds)),
         "start": steps[0]["start"], "end": steps[-1]["end"],
-        "overview_polyline": overview,
-        "bounds": box or polyline.bounds([steps[0]["start"], steps[-1]["end"]]),
+        "overview_polyline": route["overview"],
+        "bounds": tuple(route["bounds"] or (steps[0]["start"] + steps[-1]["end"])),
         "warnings": [],
     }
 
 
-def maneuver(step):
+def maneuver(kind, modifier, driving_side):
     """The service's maneuver word for an OSRM step, or None."""
-    kind = step["maneuver"].get("type")
-    modifier = step["maneuver"].get("modifier") or ""
+    modifier = modifier or ""
     side = "left" if "left" in modifier else "right" if "right" in modifier else None
-    right_hand = step.get("driving_side", "right") != "left"
+    right_hand = driving_side != "left"
     if kind in ("depart", "arrive") or (kind == "new name" and not side):
         return None
     if kind == "merge":
