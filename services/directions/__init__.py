@@ -25,7 +25,8 @@ COPYRIGHTS = "Map data © OpenStreetMap contributors"
 MODES = {"driving": "DRIVING", "walking": "WALKING", "bicycling": "BICYCLING"}
 OUTSIDE_DATA = "No route: outside the imported map data."
 NO_WAY = "No route between these places in the imported map data."
-TOLLS_WARNING = "Tolls cannot be avoided: the offline map data does not tell which roads have tolls."
+TOLLS_WARNING = ("Tolls cannot be avoided: the offline map data does not tell which roads "
+                 "have tolls.")
 
 Request = namedtuple("Request", "origin destination mode alternatives metric avoid language")
 Waypoint = namedtuple("Waypoint", "lat lng address types place_id")

@@ -1,4 +1,4 @@
-"""Google's encoded polyline format (1e-5 degrees), which OSRM writes too."""
+"""Google's encoded polyline format (1e-5 degrees)."""
 
 import math
 
@@ -16,31 +16,6 @@ def encode(points):
             out.append(chr(value + 63))
         last_lat, last_lng = ilat, ilng
     return "".join(out)
-
-
-def decode(text):
-    """(lat, lng) pairs; raises ValueError on a malformed text."""
-    points, index, lat, lng, end = [], 0, 0, 0, len(text)
-    while index < end:
-        deltas = []
-        for _ in range(2):
-            shift = result = 0
-            while True:
-                if index >= end:
-                    raise ValueError("truncated polyline")
-                b = ord(text[index]) - 63
-                index += 1
-                if not 0 <= b < 64:
-                    raise ValueError("not a polyline character")
-                result |= (b & 0x1F) << shift
-                shift += 5
-                if b < 0x20:
-                    break
-            deltas.append(~(result >> 1) if result & 1 else result >> 1)
-        lat += deltas[0]
-        lng += deltas[1]
-        points.append((lat / 1e5, lng / 1e5))
-    return points
 
 
 def bounds(points):

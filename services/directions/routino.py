@@ -40,8 +40,8 @@ class RoutinoError(Exception):
 def import_region(pbf, folder, log):
     target = os.path.join(folder, SUBDIR)
     os.makedirs(target, exist_ok=True)
-    command = ["planetsplitter", "--dir=" + target, "--tagging=" + os.path.join(SHARE, "tagging.xml"),
-               "--loggable", pbf]
+    command = ["planetsplitter", "--dir=" + target,
+               "--tagging=" + os.path.join(SHARE, "tagging.xml"), "--loggable", pbf]
     try:
         result = subprocess.run(command, capture_output=True, text=True, errors="replace",
                                 timeout=IMPORT_TIMEOUT)

@@ -67,7 +67,8 @@ class DirectionsCase(support.ReplyChecks, unittest.TestCase):
         self.assertTrue(steps)
         previous_end = support.point(route.find("leg/start_location"))
         for step in steps:
-            start, end = support.point(step.find("start_location")), support.point(step.find("end_location"))
+            start = support.point(step.find("start_location"))
+            end = support.point(step.find("end_location"))
             # A provider may give a step's start more exactly than the polyline's 1e-5.
             self.assertAlmostEqual(start[0], previous_end[0], delta=1.1e-5)
             self.assertAlmostEqual(start[1], previous_end[1], delta=1.1e-5)
@@ -78,7 +79,8 @@ class DirectionsCase(support.ReplyChecks, unittest.TestCase):
             previous_end = end
         for what in ("distance", "duration"):
             total = sum(int(s.findtext(what + "/value")) for s in steps)
-            self.assertLessEqual(abs(total - int(route.findtext("leg/%s/value" % what))), len(steps))
+            leg_total = int(route.findtext("leg/%s/value" % what))
+            self.assertLessEqual(abs(total - leg_total), len(steps))
         return steps
 
 
