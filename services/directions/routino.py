@@ -124,7 +124,7 @@ def run_router(database, mode, a, b, optimise="quickest", avoid_highways=False):
     if result.returncode != 0:
         message = result.stderr.strip()
         # No way near an end, or none that joins them for this profile.
-        if "Cannot find node close" in message or "Cannot find route" in message:
+        if "Cannot find" in message:
             return None
         raise RoutinoError("routino-router failed: %s" % (message.splitlines() or ["?"])[-1])
     points = _parse(result.stdout)
