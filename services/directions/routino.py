@@ -27,6 +27,7 @@ STEP_TURN = 45.0
 # Headings are measured over this many metres either side of a turn, so a
 # short kink in the way does not decide the turn.
 HEADING_SPAN = 20.0
+MIN_STEP = 3.0
 EARTH_RADIUS = 6371008.8
 
 
@@ -206,23 +207,32 @@ def build_route(points, destination, metric):
                                    and abs(_turn_at(coords, i)) >= STEP_TURN):
             cuts.append(i)
     cuts.append(last)
+    # A step of a metre or two is where the way's name changes at a node, not
+    # a turn to make: it joins the step after it (the last one, the one before).
+    kept = [0]
+    for cut in cuts[1:-1]:
+        if _metres(points, kept[-1], cut) >= MIN_STEP:
+            kept.append(cut)
+    if len(kept) > 1 and _metres(points, kept[-1], last) < MIN_STEP:
+        kept.pop()
+    cuts = kept + [last]
 
+    ranges = list(zip(cuts, cuts[1:]))
+    roads = [_main_road(points, i, j) for i, j in ranges]
     steps, lengths = [], {}
-    for n, (i, j) in enumerate(zip(cuts, cuts[1:])):
-        road = points[i + 1]["name"]
-        metres = sum(p["metres"] for p in points[i + 1:j + 1])
+    for n, (i, j) in enumerate(ranges):
+        road = roads[n]
+        metres = _metres(points, i, j)
         seconds = sum(p["seconds"] for p in points[i + 1:j + 1])
         if road:
             lengths[road] = lengths.get(road, 0.0) + metres
         if n == 0:
-            toward = next((points[k + 1]["name"] for k in cuts[1:-1]
-                           if points[k + 1]["name"] and points[k + 1]["name"] != road), None)
+            toward = next((r for r in roads[1:] if r and r != road), None)
             text, maneuver = texts.step_instruction(None, road, False, toward,
                                                     _heading(coords, 0, +1) or 0.0)
         else:
-            previous = points[i]["name"]
             text, maneuver = texts.step_instruction(_turn_at(coords, i), road,
-                                                    road is not None and road == previous)
+                                                    road is not None and road == roads[n - 1])
         steps.append({"start": coords[i], "end": coords[j],
                       "polyline": polyline.encode(coords[i:j + 1]),
                       "metres": metres, "seconds": seconds,
@@ -235,7 +245,9 @@ def build_route(points, destination, metric):
     total_s = sum(s["seconds"] for s in steps)
     for s in steps:
         s["distance"] = (round(s["metres"]), texts.distance_text(round(s["metres"]), metric))
-        s["duration"] = (round(s["seconds"]), texts.duration_text(round(s["seconds"])))
+        # As the online service: a step takes at least a second.
+        seconds = max(1, round(s["seconds"]))
+        s["duration"] = (seconds, texts.duration_text(seconds))
     return {
         "summary": max(lengths, key=lengths.get) if lengths else "",
         "steps": steps,
@@ -246,6 +258,18 @@ def build_route(points, destination, metric):
         "bounds": polyline.bounds(coords),
         "path": coords,
     }
+
+
+def _metres(points, i, j):
+    return sum(p["metres"] for p in points[i + 1:j + 1])
+
+
+def _main_road(points, i, j):
+    """The name of the way that carries most of points i to j (None: unnamed ways)."""
+    lengths = {}
+    for p in points[i + 1:j + 1]:
+        lengths[p["name"]] = lengths.get(p["name"], 0.0) + p["metres"]
+    return max(lengths, key=lengths.get)
 
 
 def _destination_side(coords, destination):
