@@ -162,7 +162,7 @@ void TestDirectionsFlow::singleCandidateGoesStraightToRoute()
     bool comboShown = true;
     QString copyright;
     ModalScript script;
-    script.then(request("\"Lyon\"", "Paris, France"))
+    script.then(request("\"La Condamine\"", "Fontvieille, Monaco"))
         .then([&](QWidget *w) {
             sheetTitle = w->windowTitle();
             steps = child<QListWidget>(w, "directionsList")->count();
@@ -174,28 +174,31 @@ void TestDirectionsFlow::singleCandidateGoesStraightToRoute()
         });
     runDirections(script);
 
-    QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "CurrDirectionsDlg: Paris, France"}));
-    QCOMPARE(sheetTitle, QString("Paris, France"));
+    QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "CurrDirectionsDlg: Fontvieille, Monaco"}));
+    QCOMPARE(sheetTitle, QString("Fontvieille, Monaco"));
     QVERIFY(steps > 2);
     QVERIFY(!comboShown);
     QVERIFY(copyright.contains("Map data"));
     // The typed start, quotes and all, reaches the page as text.
     QCOMPARE(snippets("var request"),
              QStringList{"var request = {travelMode: google.maps.DirectionsTravelMode.DRIVING,origin: "
-                         "\"\\\"Lyon\\\"\",destination: \"Paris, France\"};directionsService.route(request,"
+                         "\"\\\"La Condamine\\\"\",destination: \"Fontvieille, Monaco\"};directionsService.route(request,"
                          "function(result, status) {if (status == google.maps.DirectionsStatus.OK) "
                          "{directionsDisplay.setMap(map);directionsDisplay.setDirections(result);"
                          "directionsDisplay.setRouteIndex(0);}});"});
     QCOMPARE(snippets("directionsDisplay.setRouteIndex"), QStringList{"directionsDisplay.setRouteIndex(0);"});
     QVERIFY(routeShown());
     const QJsonObject state = routeState();
-    QVERIFY(state["start"].toObject()["lat"].toDouble() > 45 && state["end"].toObject()["lat"].toDouble() > 48);
+    // La Condamine lies north of Fontvieille, both in the imported Monaco extract.
+    const double startLat = state["start"].toObject()["lat"].toDouble();
+    const double endLat = state["end"].toObject()["lat"].toDouble();
+    QVERIFY(startLat > endLat && endLat > 43.72 && startLat < 43.75);
 
     // While a route is shown the entry opens the sheet, not the form.
     ModalScript again;
     again.then(closeWindow());
     runDirections(again);
-    QCOMPARE(again.seen(), QStringList{"CurrDirectionsDlg: Paris, France"});
+    QCOMPARE(again.seen(), QStringList{"CurrDirectionsDlg: Fontvieille, Monaco"});
 }
 
 void TestDirectionsFlow::severalCandidatesOpenTheChooser()
@@ -203,10 +206,10 @@ void TestDirectionsFlow::severalCandidatesOpenTheChooser()
     startWindow();
     QString searchText;
     ModalScript script;
-    script.then(request("Lyon", "Paris"))
+    script.then(request("La Condamine", "Fontvieille"))
         .then([&](QWidget *w) {
             searchText = child<QLineEdit>(w, "lineEdit")->text();
-            chooseInChooser("Paris, France")(w);
+            chooseInChooser("Fontvieille, Monaco")(w);
         })
         .then([&](QWidget *w) {
             QTest::qWaitFor([&] { return routeShown(); }, 10000);
@@ -214,8 +217,8 @@ void TestDirectionsFlow::severalCandidatesOpenTheChooser()
         });
     runDirections(script);
     QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "FindDlg: Destination Address",
-                                         "CurrDirectionsDlg: Paris, France"}));
-    QCOMPARE(searchText, QString("Paris"));
+                                         "CurrDirectionsDlg: Fontvieille, Monaco"}));
+    QCOMPARE(searchText, QString("Fontvieille"));
     QVERIFY(routeShown());
 }
 
@@ -223,7 +226,7 @@ void TestDirectionsFlow::leavingTheChooserDoesNothing()
 {
     startWindow();
     ModalScript script;
-    script.then(request("Lyon", "Paris")).then(closeWindow());
+    script.then(request("La Condamine", "Fontvieille")).then(closeWindow());
     runDirections(script);
     QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "FindDlg: Destination Address"}));
     QVERIFY(!m_log->lines().contains("Directions Requested"));
@@ -272,7 +275,7 @@ void TestDirectionsFlow::alternativeChosenOnSheetIsKept()
     startWindow();
     int routes = 0;
     ModalScript script;
-    script.then(request("Lyon", "Paris, France", true)).then([&](QWidget *w) {
+    script.then(request("La Condamine", "Fontvieille, Monaco", true)).then([&](QWidget *w) {
         auto *combo = child<QComboBox>(w, "routesCombo");
         routes = combo->count();
         QTest::qWaitFor([&] { return routeShown(); }, 10000);
@@ -301,7 +304,7 @@ void TestDirectionsFlow::sheetButtonsClearRecalculateAndNew()
     // Route, then Recalculate: the same destination is looked up again.
     bool goneBeforeForm = false;
     ModalScript script;
-    script.then(request("Lyon", "Paris, France"))
+    script.then(request("La Condamine", "Fontvieille, Monaco"))
         .then([&](QWidget *w) {
             QTest::qWaitFor([&] { return routeShown(); }, 10000);
             click("recalculateBtt")(w);
@@ -316,22 +319,22 @@ void TestDirectionsFlow::sheetButtonsClearRecalculateAndNew()
             w->close();
         });
     runDirections(script);
-    QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "CurrDirectionsDlg: Paris, France",
-                                         "CurrDirectionsDlg: Paris, France", "DirectionsDlg: Directions"}));
+    QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "CurrDirectionsDlg: Fontvieille, Monaco",
+                                         "CurrDirectionsDlg: Fontvieille, Monaco", "DirectionsDlg: Directions"}));
     QCOMPARE(m_log->lines().count("Directions Requested"), 2);
     QCOMPARE(m_log->lines().filter("/maps/api/geocode/xml").size(), 2);
-    QVERIFY(m_log->lines().filter("/maps/api/geocode/xml").last().contains("address=Paris%2C%20France"));
+    QVERIFY(m_log->lines().filter("/maps/api/geocode/xml").last().contains("address=Fontvieille%2C%20Monaco"));
     QVERIFY(goneBeforeForm);
     QVERIFY(!routeShown());
 
     // Leaving the form after "New" leaves no route: the entry opens the form.
     ModalScript afterNew;
-    afterNew.then(request("Lyon", "Paris, France")).then([&](QWidget *w) {
+    afterNew.then(request("La Condamine", "Fontvieille, Monaco")).then([&](QWidget *w) {
         QTest::qWaitFor([&] { return routeShown(); }, 10000);
         click("clearBtt")(w);
     });
     runDirections(afterNew);
-    QCOMPARE(afterNew.seen(), (QStringList{"DirectionsDlg: Directions", "CurrDirectionsDlg: Paris, France"}));
+    QCOMPARE(afterNew.seen(), (QStringList{"DirectionsDlg: Directions", "CurrDirectionsDlg: Fontvieille, Monaco"}));
     QTRY_VERIFY(!routeShown());
     QCOMPARE(snippets("directionsDisplay.setMap(null);").size(), 3);
 
@@ -344,7 +347,7 @@ void TestDirectionsFlow::sheetButtonsClearRecalculateAndNew()
 void TestDirectionsFlow::ownPositionIsTheStartAndTheTrackIsDrawn()
 {
     QSettings().setValue("UpdateMode", 1);
-    qputenv("MARLU_NMEA_FILE", QByteArray(MARLU_SOURCE_DIR) + "/data/tracks/cary-drive.nmea");
+    qputenv("MARLU_NMEA_FILE", QByteArray(MARLU_SOURCE_DIR) + "/data/tracks/monaco-drive.nmea");
     startWindow();
     QTRY_VERIFY_WITH_TIMEOUT(!snippets("updateCenter(").isEmpty(), 10000);
     QVERIFY(snippets("track(").isEmpty());
@@ -358,11 +361,11 @@ void TestDirectionsFlow::ownPositionIsTheStartAndTheTrackIsDrawn()
             startHidden = !child<QLineEdit>(w, "startEdit")->isVisibleTo(w)
                           && !child<QLabel>(w, "startLbl")->isVisibleTo(w);
             start = child<QLineEdit>(w, "startEdit")->text();
-            request(QString(), "Raleigh, NC, USA")(w);
+            request(QString(), "Fontvieille, Monaco")(w);
         })
         .then([&](QWidget *w) {
-            if (qobject_cast<FindDlg *>(w)) {   // several Raleighs: take the one asked for
-                chooseInChooser("Raleigh, NC, USA")(w);
+            if (qobject_cast<FindDlg *>(w)) {   // several candidates: take the one asked for
+                chooseInChooser("Fontvieille, Monaco")(w);
                 return;
             }
             const int before = snippets("track(").size();
@@ -398,7 +401,7 @@ void TestDirectionsFlow::newAnswerClosesAnOpenSheet()
     bool firstHiddenWhileSecondOpen = false;
     bool firstAliveWhileSecondOpen = false;
     ModalScript script;
-    script.then(request("Lyon", "Paris, France"))
+    script.then(request("La Condamine", "Fontvieille, Monaco"))
         .then([&](QWidget *w) {
             // A second answer arrives while this sheet's loop runs.
             firstSheet = w;
@@ -413,8 +416,8 @@ void TestDirectionsFlow::newAnswerClosesAnOpenSheet()
             w->close();
         });
     runDirections(script);
-    QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "CurrDirectionsDlg: Paris, France",
-                                         "CurrDirectionsDlg: Paris, France"}));
+    QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "CurrDirectionsDlg: Fontvieille, Monaco",
+                                         "CurrDirectionsDlg: Fontvieille, Monaco"}));
     QVERIFY(firstAliveWhileSecondOpen);
     QVERIFY(firstHiddenWhileSecondOpen);
     QTRY_VERIFY(firstSheet.isNull());   // deleted once its own loop had ended
@@ -425,7 +428,7 @@ void TestDirectionsFlow::newAnswerClosesAnOpenSheet()
     ModalScript again;
     again.then(click("clearBtt"));
     runDirections(again);
-    QCOMPARE(again.seen(), QStringList{"CurrDirectionsDlg: Paris, France"});
+    QCOMPARE(again.seen(), QStringList{"CurrDirectionsDlg: Fontvieille, Monaco"});
     QTRY_COMPARE(m_window->findChildren<CurrDirectionsDlg *>().size(), 0);
 }
 
@@ -441,14 +444,14 @@ void TestDirectionsFlow::okWithoutRoutesGivesAnEmptySheet()
     int items = -1;
     QString copyright;
     ModalScript script;
-    script.then(request("Lyon", "Paris, France")).then([&](QWidget *w) {
+    script.then(request("La Condamine", "Fontvieille, Monaco")).then([&](QWidget *w) {
         comboHidden = !child<QComboBox>(w, "routesCombo")->isVisibleTo(w);
         items = child<QListWidget>(w, "directionsList")->count();
         copyright = child<QLabel>(w, "copyrightLbl")->text();
         w->close();
     });
     runDirections(script);
-    QCOMPARE(script.seen().value(1), QString("CurrDirectionsDlg: Paris, France"));
+    QCOMPARE(script.seen().value(1), QString("CurrDirectionsDlg: Fontvieille, Monaco"));
     QVERIFY(comboHidden);
     QCOMPARE(items, 0);
     QCOMPARE(copyright, QString("Copyright..."));
@@ -467,7 +470,7 @@ void TestDirectionsFlow::unreadableRouteReplyWarns()
 
     QString text;
     ModalScript script;
-    script.then(request("Lyon", "Paris, France")).then([&](QWidget *w) {
+    script.then(request("La Condamine", "Fontvieille, Monaco")).then([&](QWidget *w) {
         text = qobject_cast<QMessageBox *>(w) ? qobject_cast<QMessageBox *>(w)->text() : QString();
         w->close();
     });

@@ -1,0 +1,126 @@
+#!/usr/bin/env python3
+"""Routes: an offline route in Monaco through the service's HTTP endpoint
+(Routino on the real extract), and the OSRM adapter's own work on the
+recorded 422-step answer (JSON to XML, instruction texts included).
+
+    python3 bench/bench_routes.py [runs]
+
+Also prints what the Monaco import costs: time and disk of the routing database.
+"""
+
+import http.client
+import os
+import statistics
+import sys
+import tempfile
+import threading
+import time
+from urllib.parse import urlencode
+
+REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(REPO, "services"))
+
+import config  # noqa: E402
+import directions  # noqa: E402
+import mapservice  # noqa: E402
+from directions import osrm, routino  # noqa: E402
+from directions.nodehelper import HELPER  # noqa: E402
+
+FIXTURES = os.environ.get("MARLU_FIXTURES") or os.path.join(REPO, "..", "shared", "fixtures")
+MONACO = os.path.join(FIXTURES, "osm", "monaco.osm.pbf")
+OSRM_ANSWER = os.path.join(FIXTURES, "osrm", "portugal_to_korea.json")
+# Places across Monaco: Casino, Fontvieille, Larvotto, Port Hercule, Monaco-Ville, Moneghetti.
+PLACES = ["43.7393,7.4276", "43.7285,7.4150", "43.7447,7.4338", "43.7357,7.4230",
+          "43.7313,7.4200", "43.7370,7.4150"]
+MODES = ("driving", "walking", "bicycling")
+
+
+class Quiet(mapservice.MapRequestHandler):
+    def log_request(self, code="-", size="-"):
+        pass
+
+
+def median_ms(samples):
+    return statistics.median(samples) * 1000.0
+
+
+def import_monaco(data):
+    started = time.perf_counter()
+    region = os.path.join(data, "regions", "monaco")
+    os.makedirs(region)
+    routino.import_region(MONACO, region, lambda text: None)
+    seconds = time.perf_counter() - started
+    folder = os.path.join(region, routino.SUBDIR)
+    size = sum(os.path.getsize(os.path.join(folder, n)) for n in os.listdir(folder))
+    with open(os.path.join(region, "region.json"), "w") as f:
+        f.write('{"bbox": [7.349, 43.7147, 7.491, 43.77]}')
+    return seconds, size
+
+
+def bench_offline(runs):
+    with tempfile.TemporaryDirectory(prefix="bench-routes-") as data:
+        seconds, size = import_monaco(data)
+        print("Monaco routing database: import %.1f s, %d kB on disk" % (seconds, size // 1024))
+        directions.configure(config.Config(path=os.path.join(data, "none.ini"), data_dir=data))
+        root = tempfile.TemporaryDirectory()
+        server = mapservice.MapServer(root.name, port=0)
+        server.RequestHandlerClass = Quiet
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        requests = [(a, b, m) for a in PLACES for b in PLACES if a != b for m in MODES]
+        connection = http.client.HTTPConnection("127.0.0.1", server.port)
+
+        def ask(a, b, mode):
+            connection.request("GET", directions.PATH + "?" + urlencode(
+                {"origin": a, "destination": b, "mode": mode}))
+            body = connection.getresponse().read()
+            if b"<status>OK</status>" not in body:
+                raise SystemExit("no route %s -> %s (%s)" % (a, b, mode))
+
+        ask(*requests[0])   # the geocoder loads its data on first use
+        samples = []
+        for i in range(runs):
+            t0 = time.perf_counter()
+            ask(*requests[i % len(requests)])
+            samples.append(time.perf_counter() - t0)
+        server.shutdown()
+        server.server_close()
+        root.cleanup()
+    print("offline route in Monaco over HTTP: median %.1f ms over %d requests (target <= 50 ms)"
+          % (median_ms(samples), runs))
+
+
+def child_cpu_seconds():
+    """CPU time of the node helper so far (its /proc stat, in clock ticks)."""
+    with open("/proc/%d/stat" % HELPER._process.pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def bench_osrm(runs):
+    with open(OSRM_ANSWER, "rb") as f:
+        body = f.read()
+    request = directions.Request("a", "b", "driving", False, True, frozenset(), "en")
+    osrm.read_answer(200, body, request)   # starts the node helper
+    samples = []
+    cpu0, child0 = time.process_time(), child_cpu_seconds()
+    for _ in range(runs):
+        t0 = time.perf_counter()
+        status, routes, _ = osrm.read_answer(200, body, request)
+        samples.append(time.perf_counter() - t0)
+        if status != "OK" or len(routes[0]["steps"]) != 421:
+            raise SystemExit("the recorded OSRM answer did not convert")
+    # On a busy machine the wall time counts others' work too; the CPU time does not.
+    cpu = (time.process_time() - cpu0 + child_cpu_seconds() - child0) / runs
+    print("OSRM adapter on the recorded 422-step answer: median %.1f ms over %d runs "
+          "(target <= 100 ms); CPU %.1f ms a run (Python and node)"
+          % (median_ms(samples), runs, cpu * 1000.0))
+
+
+def main():
+    runs = int(sys.argv[1]) if len(sys.argv) > 1 else 100
+    bench_offline(runs)
+    bench_osrm(max(10, runs // 2))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,135 @@
+"""Online routes from an OSRM server (HTTP API v5), written as the same XML.
+
+OSRM's steps become steps with texts from osrm-text-instructions; its step
+polylines have the same encoding and pass through unchanged.
+"""
+
+import http.client
+import sys
+from urllib.parse import urlencode
+
+import upstream
+
+from . import texts
+from .nodehelper import HELPER, HelperError
+
+DEFAULT_URL = "https://router.project-osrm.org"
+TIMEOUT = upstream.TIMEOUT
+PROFILES = {"driving": "driving", "walking": "foot", "bicycling": "bike"}
+# OSRM codes of a request it cannot take, for any end.
+INVALID = ("InvalidUrl", "InvalidService", "InvalidVersion", "InvalidOptions", "InvalidQuery",
+           "InvalidValue")
+
+
+def find_routes(cfg, request, a, b):
+    """(status, routes, error message) for the two ends, from the configured server."""
+    params = {"steps": "true", "overview": "full", "geometries": "polyline",
+              "alternatives": "true" if request.alternatives else "false"}
+    excluded = [c for avoid, c in (("highways", "motorway"), ("tolls", "toll"))
+                if avoid in request.avoid]
+    if excluded and request.mode == "driving":
+        params["exclude"] = ",".join(excluded)
+    url = "%s/route/v1/%s/%.6f,%.6f;%.6f,%.6f?%s" % (
+        cfg.provider_url("osrm", DEFAULT_URL), PROFILES[request.mode],
+        a.lng, a.lat, b.lng, b.lat, urlencode(params))
+    try:
+        status, body = upstream.get(url, timeout=TIMEOUT)
+    except (upstream.UpstreamError, http.client.HTTPException) as exc:
+        # HTTPException: an answer cut short (IncompleteRead) or garbled.
+        sys.stderr.write("directions: OSRM: %s\n" % exc)
+        return "UNKNOWN_ERROR", [], "The routing service did not answer."
+    return read_answer(status, body, request)
+
+
+def read_answer(http_status, body, request):
+    """(status, routes, error message) of an OSRM answer (bytes)."""
+    if http_status == 429:
+        return "OVER_QUERY_LIMIT", [], "The routing service refuses more requests for now."
+    if http_status in (401, 403):
+        return "REQUEST_DENIED", [], "The routing service refused the request."
+    try:
+        data = HELPER.route(body, request.language)
+    except HelperError as exc:
+        sys.stderr.write("directions: %s\n" % exc)
+        return "UNKNOWN_ERROR", [], "The route's instructions could not be written."
+    code = data.get("code")
+    if "error" in data or code is None:
+        sys.stderr.write("directions: OSRM: unreadable answer (HTTP %d): %s\n"
+                         % (http_status, data.get("error")))
+        return "UNKNOWN_ERROR", [], "The routing service gave an unreadable answer."
+    if code == "NoRoute":
+        return "ZERO_RESULTS", [], None
+    if code == "NoSegment":
+        return "NOT_FOUND", [], "The routing service found no road near an end."
+    if code in INVALID:
+        return "INVALID_REQUEST", [], data.get("message") or code
+    if code != "Ok" or http_status != 200:
+        sys.stderr.write("directions: OSRM: HTTP %d, code %r\n" % (http_status, code))
+        return "UNKNOWN_ERROR", [], "The routing service failed."
+    try:
+        routes = [convert(route, request) for route in data["routes"]]
+    except (KeyError, TypeError, ValueError, IndexError) as exc:
+        sys.stderr.write("directions: OSRM: unexpected answer: %r\n" % exc)
+        return "UNKNOWN_ERROR", [], "The routing service gave an unreadable answer."
+    if not routes:
+        return "ZERO_RESULTS", [], None
+    return "OK", routes, None
+
+
+def convert(route, request):
+    """A route read by the node helper as the route dict of xmlreply.directions_document."""
+    steps = []
+    for step in route["steps"]:
+        text = step["text"]
+        if step["type"] == "arrive":
+            # The service has no step for arriving: a note on the last one.
+            if steps and text:
+                steps[-1]["instructions"] += texts.note(text)
+            continue
+        start = (float(step["start"][0]), float(step["start"][1]))
+        metres, seconds = round(step["distance"]), round(step["duration"])
+        steps.append({
+            "start": start, "end": tuple(step["end"]) if step["end"] else start,
+            "polyline": step["geometry"],
+            "distance": (metres, texts.distance_text(metres, request.metric)),
+            "duration": (seconds, texts.duration_text(seconds)),
+            "instructions": text or texts.bold(step["name"]),
+            "maneuver": maneuver(step["type"], step["modifier"], step["driving_side"]),
+        })
+    if not steps:
+        raise ValueError("a route without steps")
+    metres, seconds = round(route["distance"]), round(route["duration"])
+    return {
+        "summary": route["summary"],
+        "steps": steps,
+        "distance": (metres, texts.distance_text(metres, request.metric)),
+        "duration": (seconds, texts.duration_text(seconds)),
+        "start": steps[0]["start"], "end": steps[-1]["end"],
+        "overview_polyline": route["overview"],
+        "bounds": tuple(route["bounds"] or (steps[0]["start"] + steps[-1]["end"])),
+        "warnings": [],
+    }
+
+
+def maneuver(kind, modifier, driving_side):
+    """The service's maneuver word for an OSRM step, or None."""
+    modifier = modifier or ""
+    side = "left" if "left" in modifier else "right" if "right" in modifier else None
+    right_hand = driving_side != "left"
+    if kind in ("depart", "arrive") or (kind == "new name" and not side):
+        return None
+    if kind == "merge":
+        return "merge"
+    if kind in ("on ramp", "off ramp", "fork"):
+        return ("fork-" if kind == "fork" else "ramp-") + side if side else None
+    if kind in ("roundabout", "rotary", "roundabout turn", "exit roundabout", "exit rotary"):
+        # Named for the way traffic circles: anticlockwise where it keeps right.
+        return "roundabout-right" if right_hand else "roundabout-left"
+    if modifier == "uturn":
+        return "uturn-left" if right_hand else "uturn-right"
+    if modifier == "straight":
+        return "straight"
+    if side:
+        degree = modifier.split()[0] if " " in modifier else ""
+        return "turn-%s%s" % (degree + "-" if degree else "", side)
+    return None
