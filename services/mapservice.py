@@ -48,6 +48,8 @@ class MapRequestHandler(BaseHTTPRequestHandler):
     # path -> handler(self, query) where query is the parse_qs() dict.
     # The geocode and directions endpoints are meant to be added here.
     ROUTES = {}
+    # prefix -> handler(self, path, query) for the paths no exact route takes.
+    PREFIX_ROUTES = {}
 
     def do_GET(self):
         self._dispatch(send_body=True)
@@ -60,8 +62,11 @@ class MapRequestHandler(BaseHTTPRequestHandler):
         parts = urlsplit(self.path)
         route = self.ROUTES.get(parts.path)
         try:
+            prefix = next((p for p in self.PREFIX_ROUTES if parts.path.startswith(p)), None)
             if route is not None:
                 route(self, parse_qs(parts.query))
+            elif prefix is not None:
+                self.PREFIX_ROUTES[prefix](self, parts.path, parse_qs(parts.query))
             else:
                 self._serve_file(parts.path)
         except (BrokenPipeError, ConnectionResetError):
@@ -129,9 +134,12 @@ class MapRequestHandler(BaseHTTPRequestHandler):
 # The endpoints register into the handler defined above.
 import directions  # noqa: E402
 import geocoding  # noqa: E402
+import tiles  # noqa: E402
 
 geocoding.register(MapRequestHandler.ROUTES)
 directions.register(MapRequestHandler.ROUTES)
+tiles.register(MapRequestHandler.ROUTES)
+tiles.register_prefix(MapRequestHandler.PREFIX_ROUTES)
 
 
 class MapServer(ThreadingHTTPServer):
