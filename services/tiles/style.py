@@ -10,7 +10,7 @@ from xml.sax.saxutils import quoteattr
 from . import geo
 
 # Bump when the drawing changes: part of the tile cache's key.
-VERSION = 4
+VERSION = 5
 FONT = "DejaVu Sans Book"
 BOLD = "DejaVu Sans Bold"
 FONT_DIR = "/usr/share/fonts/truetype/dejavu"
@@ -135,8 +135,9 @@ def _line_rules(part):
                 dash = " stroke-dasharray=\"%s\"" % dashes if dashes else ""
                 body = ("<LineSymbolizer stroke=\"%s\" stroke-width=\"%.2f\" stroke-linecap=\"round\"%s/>"
                         % (colour, w, dash))
-            rules.append(rule(body.replace("/>", " stroke-opacity=\"0.45\"/>"),
-                              "[kind] = '%s' and [tunnel] = 1" % kind, z, z))
+            if part == "fill":  # tunnels: a faint line, no casing
+                rules.append(rule(body.replace("/>", " stroke-opacity=\"0.3\"/>"),
+                                  "[kind] = '%s' and [tunnel] = 1" % kind, z, z))
             rules.append(rule(body, "[kind] = '%s' and [tunnel] = 0" % kind, z, z))
     return rules
 
