@@ -29,7 +29,7 @@ if HERE not in sys.path:
 import config  # noqa: E402
 
 # Modules with an import_region(pbf, folder, log) function, in the order they run.
-IMPORTERS = ("geocoding.osmindex", "directions.routino")
+IMPORTERS = ("geocoding.osmindex", "directions.routino", "tiles.osmimport")
 
 PBF_MAGIC = b"OSMHeader"
 

@@ -138,8 +138,9 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
 # register_prefix(prefix_routes) and configure(cfg).
 import directions  # noqa: E402
 import geocoding  # noqa: E402
+import tiles  # noqa: E402
 
-ENDPOINTS = (geocoding, directions)
+ENDPOINTS = (geocoding, directions, tiles)
 for _module in ENDPOINTS:
     _module.register(MapRequestHandler.ROUTES)
     if hasattr(_module, "register_prefix"):

@@ -25,7 +25,7 @@ DEFAULT_DEMO = os.path.join(os.path.dirname(HERE), "..", "shared", "fixtures", "
 # Modules with a build(cfg, log) function that runs before the demo import
 # (the places) and after it (tiles that draw the regions).
 BEFORE_IMPORT = ("geocoding.places",)
-AFTER_IMPORT = ()
+AFTER_IMPORT = ("tiles.prerender",)
 
 
 def log(text):

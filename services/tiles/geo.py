@@ -1,0 +1,139 @@
+"""Web Mercator arithmetic and the spatial SQLite tables that Mapnik reads.
+
+Geometries are stored already projected (EPSG:3857) as WKB, with an R*tree
+named the way Mapnik's sqlite input looks for it (idx_TABLE_geom), so that
+rendering neither reprojects nor scans whole tables.
+"""
+
+import math
+import sqlite3
+import struct
+
+MERCATOR = ("+proj=merc +a=6378137 +b=6378137 +lat_ts=0 +lon_0=0 +x_0=0 +y_0=0 +k=1 "
+            "+units=m +nadgrids=@null +wktext +no_defs +over")
+LONLAT = "+proj=longlat +ellps=WGS84 +datum=WGS84 +no_defs"
+HALF = 20037508.342789244
+MAX_LAT = 85.0511287798
+
+
+def project(lng, lat):
+    lat = max(-MAX_LAT, min(MAX_LAT, lat))
+    x = lng * HALF / 180.0
+    y = math.log(math.tan(math.pi / 4 + math.radians(lat) / 2)) * HALF / math.pi
+    return x, y
+
+
+def tile_bounds(z, x, y, count=1):
+    """Mercator (minx, miny, maxx, maxy) of count x count tiles from (x, y)."""
+    size = 2 * HALF / (1 << z)
+    return (-HALF + x * size, HALF - (y + count) * size,
+            -HALF + (x + count) * size, HALF - y * size)
+
+
+def unwrap(ring):
+    """A ring that crosses the antimeridian as one continuous ring (longitudes
+    beyond +-180), so that it does not draw as a stripe across the world."""
+    out = [ring[0]]
+    shift = 0.0
+    for (lng, lat), (prev, _) in zip(ring[1:], ring):
+        if lng - prev > 180:
+            shift -= 360
+        elif prev - lng > 180:
+            shift += 360
+        out.append((lng + shift, lat))
+    return out
+
+
+# --- WKB ----------------------------------------------------------------------
+
+def _points(coords):
+    return struct.pack("<I", len(coords)) + b"".join(
+        struct.pack("<dd", *project(c[0], c[1])) for c in coords)
+
+
+def wkb(geometry):
+    """WKB of a GeoJSON geometry (lon/lat), projected; None for what we do not draw."""
+    kind, coords = geometry.get("type"), geometry.get("coordinates")
+    if kind == "Point":
+        return struct.pack("<BI", 1, 1) + struct.pack("<dd", *project(coords[0], coords[1]))
+    if kind == "LineString" and len(coords) >= 2:
+        return struct.pack("<BI", 1, 2) + _points(coords)
+    if kind == "MultiLineString":
+        parts = [c for c in coords if len(c) >= 2]
+        return struct.pack("<BII", 1, 5, len(parts)) + b"".join(
+            struct.pack("<BI", 1, 2) + _points(c) for c in parts) if parts else None
+    if kind == "Polygon":
+        coords = [coords]
+    elif kind != "MultiPolygon":
+        return None
+    polygons = [[r for r in p if len(r) >= 4] for p in coords]
+    polygons = [p for p in polygons if p]
+    if not polygons:
+        return None
+    return struct.pack("<BII", 1, 6, len(polygons)) + b"".join(
+        struct.pack("<BII", 1, 3, len(p)) + b"".join(_points(r) for r in p) for p in polygons)
+
+
+def wkb_bounds(blob):
+    """(minx, miny, maxx, maxy) of the WKB we write (every coordinate pair after headers)."""
+    xs, ys = [], []
+    _walk(blob, 0, xs, ys)
+    return min(xs), min(ys), max(xs), max(ys)
+
+
+def _walk(blob, pos, xs, ys):
+    kind = struct.unpack_from("<I", blob, pos + 1)[0]
+    pos += 5
+    if kind == 1:
+        x, y = struct.unpack_from("<dd", blob, pos)
+        xs.append(x)
+        ys.append(y)
+        return pos + 16
+    if kind == 2:
+        return _coords(blob, pos, xs, ys)
+    count = struct.unpack_from("<I", blob, pos)[0]
+    pos += 4
+    for _ in range(count):
+        pos = _coords(blob, pos, xs, ys) if kind == 3 else _walk(blob, pos, xs, ys)
+    return pos
+
+
+def _coords(blob, pos, xs, ys):
+    n = struct.unpack_from("<I", blob, pos)[0]
+    values = struct.unpack_from("<%dd" % (2 * n), blob, pos + 4)
+    xs.extend(values[0::2])
+    ys.extend(values[1::2])
+    return pos + 4 + 16 * n
+
+
+# --- Spatial tables -------------------------------------------------------------
+
+class SpatialWriter:
+    """Writes tables of (columns..., geom) with their R*tree into a new SQLite file."""
+
+    def __init__(self, path, tables):
+        self.db = sqlite3.connect(path)
+        self.db.execute("PRAGMA journal_mode=OFF")
+        self.db.execute("PRAGMA synchronous=OFF")
+        self.columns = {}
+        for table, columns in tables.items():
+            self.columns[table] = columns
+            self.db.execute("CREATE TABLE %s (id INTEGER PRIMARY KEY, %s, geom BLOB)"
+                            % (table, ", ".join(columns)))
+            self.db.execute("CREATE VIRTUAL TABLE idx_%s_geom USING rtree(pkid, xmin, xmax, ymin, ymax)"
+                            % table)
+
+    def add_all(self, table, rows):
+        """rows: (values tuple, wkb) in drawing order."""
+        columns = self.columns[table]
+        insert = "INSERT INTO %s (%s, geom) VALUES (%s)" % (
+            table, ", ".join(c.split()[0] for c in columns), ", ".join("?" * (len(columns) + 1)))
+        index = "INSERT INTO idx_%s_geom VALUES (?, ?, ?, ?, ?)" % table
+        for values, blob in rows:
+            rowid = self.db.execute(insert, tuple(values) + (blob,)).lastrowid
+            minx, miny, maxx, maxy = wkb_bounds(blob)
+            self.db.execute(index, (rowid, minx, maxx, miny, maxy))
+
+    def close(self):
+        self.db.commit()
+        self.db.close()

@@ -1,0 +1,42 @@
+"""Renders the low zooms ahead of time at set-up, so the world view never
+waits for Mapnik. Skipped when the tile cache for the current inputs is
+already complete; caches of earlier inputs are removed."""
+
+import os
+import shutil
+import time
+from concurrent.futures import ThreadPoolExecutor
+
+from . import renderer
+
+# set -> the highest zoom rendered ahead
+AHEAD = {"roadmap": 5, "satellite": 3, "hybrid": 3}
+WORKERS = 2
+
+
+def build(cfg, log):
+    generation = renderer.Generation(cfg, log)
+    cache = os.path.dirname(generation.folder)
+    for name in os.listdir(cache) if os.path.isdir(cache) else []:
+        if name != generation.key:
+            shutil.rmtree(os.path.join(cache, name), ignore_errors=True)
+    done = os.path.join(generation.folder, "ahead.done")
+    want = repr(sorted(AHEAD.items()))
+    try:
+        with open(done, encoding="utf-8") as f:
+            if f.read() == want:
+                log("tiles of the low zooms are up to date")
+                return
+    except OSError:
+        pass
+    started = time.monotonic()
+    jobs = [(tile_set, z, x, y) for tile_set, top in AHEAD.items() for z in range(top + 1)
+            for x in range(0, 1 << z, renderer.meta_size(z))
+            for y in range(0, 1 << z, renderer.meta_size(z))]
+    with ThreadPoolExecutor(WORKERS) as pool:
+        list(pool.map(lambda job: generation.tile(*job), jobs))
+    os.makedirs(generation.folder, exist_ok=True)
+    with open(done, "w", encoding="utf-8") as f:
+        f.write(want)
+    count = sum(len(files) for _, _, files in os.walk(generation.folder))
+    log("%d tiles of the low zooms rendered in %.1f s" % (count - 1, time.monotonic() - started))

@@ -1,0 +1,208 @@
+"""Renders tiles with Mapnik in meta-tiles and keeps them in the tile cache.
+
+The cache lives in DATA/tiles/cache/KEY/SET/Z/X/Y.png, KEY naming the style
+version and every input (world shapes, places, each region's import), so a
+new import or style starts a fresh folder instead of serving stale tiles.
+Maps are not shared between threads: each set has a small pool of them. A
+meta-tile that one request is rendering is waited for, not rendered twice.
+"""
+
+import glob
+import hashlib
+import json
+import os
+import queue
+import sys
+import threading
+
+try:
+    import mapnik
+except ImportError:  # an interpreter other than Debian's (pyenv) still finds its binding
+    sys.path.append("/usr/lib/python3/dist-packages")
+    import mapnik
+
+from . import geo, osmimport, style, world
+
+IMAGERY = "/usr/share/marble/data/maps/earth/bluemarble/bluemarble.jpg"
+MAPS_PER_SET = 2
+BUFFER = 128
+FORMATS = {"satellite": "png", "hybrid": "png"}
+DEFAULT_FORMAT = "png8:m=h"
+
+mapnik.register_fonts(style.FONT_DIR)
+
+
+def meta_size(z):
+    """Tiles per side rendered at once: big at the low zooms rendered ahead of
+    time, small enough at street level to answer a request quickly."""
+    return min(1 << z, 8 if z <= 5 else 4)
+
+
+def ensure_imagery(cfg, log):
+    """A copy of the Blue Marble image with a world file beside it, which GDAL
+    reads as its place on Earth (the plain raster input seams when warped)."""
+    source = IMAGERY if os.path.isfile(IMAGERY) else next(iter(glob.glob(
+        "/usr/share/marble/data/maps/earth/bluemarble/*.jpg")), None)
+    if source is None:
+        log("no Blue Marble image (Debian package marble-qt-data): no satellite imagery")
+        return None
+    target = os.path.join(world.base_dir(cfg), "bluemarble.jpg")
+    st = os.stat(source)
+    stamp = "%s %d %d" % (source, st.st_size, st.st_mtime_ns)
+    if _read(target + ".stamp") == stamp and os.path.isfile(target):
+        return target
+    os.makedirs(world.base_dir(cfg), exist_ok=True)
+    image = mapnik.Image.open(source)
+    dx, dy = 360.0 / image.width(), 180.0 / image.height()
+    _write(os.path.splitext(target)[0] + ".jgw", ("%r\n0\n0\n%r\n%r\n%r\n" % (
+        dx, -dy, -180 + dx / 2, 90 - dy / 2)).encode())
+    with open(source, "rb") as f:
+        _write(target, f.read())
+    _write(target + ".stamp", stamp.encode())
+    log("satellite imagery from %s" % source)
+    return target
+
+
+def transparent_tile():
+    return mapnik.Image(256, 256).tostring(DEFAULT_FORMAT)
+
+
+class Generation:
+    """The tiles of one set of inputs: its maps, its cache folder, its renders."""
+
+    def __init__(self, cfg, log):
+        world.ensure_world(cfg, log)
+        world.ensure_places(cfg, log)
+        self.inputs = {"world": world.world_path(cfg), "places": world.places_path(cfg),
+                       "imagery": ensure_imagery(cfg, log), "regions": []}
+        self.region_boxes = []
+        stamps = [style.VERSION, _read(world.world_path(cfg) + ".stamp"),
+                  _read(world.places_path(cfg) + ".stamp"),
+                  _read(os.path.join(world.base_dir(cfg), "bluemarble.jpg.stamp"))]
+        for folder in cfg.regions():
+            db = os.path.join(folder, osmimport.SUBFOLDER, osmimport.DATABASE)
+            if not os.path.isfile(db):
+                continue
+            info = _region_info(folder)
+            self.inputs["regions"].append(db)
+            self.region_boxes.append(_mercator_box(info.get("bbox")))
+            stamps.append([os.path.basename(folder), info.get("sha256"), info.get("imported")])
+        self.key = hashlib.sha1(json.dumps(stamps).encode()).hexdigest()[:16]
+        self.folder = os.path.join(cfg.tiles_dir, "cache", self.key)
+        self._pools = {}
+        self._made = {}
+        self._guard = threading.Lock()
+        self._inflight = {}
+
+    def path(self, tile_set, z, x, y):
+        return os.path.join(self.folder, tile_set, str(z), str(x), "%d.png" % y)
+
+    def has_streets(self, z, x, y):
+        bounds = geo.tile_bounds(z, x, y)
+        return any(box is None or (box[0] < bounds[2] and bounds[0] < box[2] and
+                                   box[1] < bounds[3] and bounds[1] < box[3])
+                   for box in self.region_boxes)
+
+    def tile(self, tile_set, z, x, y):
+        """PNG bytes of a tile, from the cache or rendered now."""
+        path = self.path(tile_set, z, x, y)
+        data = _read_bytes(path)
+        if data is not None:
+            return data
+        m = meta_size(z)
+        key = (tile_set, z, x - x % m, y - y % m)
+        while True:
+            with self._guard:
+                event = self._inflight.get(key)
+                if event is None:
+                    event = self._inflight[key] = threading.Event()
+                    break
+            event.wait()
+            data = _read_bytes(path)
+            if data is not None:
+                return data
+            # The other render failed; try it here.
+        try:
+            return self._render_meta(tile_set, z, key[2], key[3], m)[(x, y)]
+        finally:
+            with self._guard:
+                del self._inflight[key]
+            event.set()
+
+    def _render_meta(self, tile_set, z, mx, my, m):
+        size = 256 * m
+        tiles = {}
+        m_map = self._take(tile_set)
+        try:
+            m_map.resize(size, size)
+            m_map.buffer_size = BUFFER
+            m_map.zoom_to_box(mapnik.Box2d(*geo.tile_bounds(z, mx, my, m)))
+            image = mapnik.Image(size, size)
+            mapnik.render(m_map, image)
+        finally:
+            self._give(tile_set, m_map)
+        fmt = FORMATS.get(tile_set, DEFAULT_FORMAT)
+        top = min(m, 1 << z)
+        for dx in range(top):
+            for dy in range(top):
+                data = image.view(dx * 256, dy * 256, 256, 256).tostring(fmt)
+                tiles[(mx + dx, my + dy)] = data
+                _write(self.path(tile_set, z, mx + dx, my + dy), data)
+        return tiles
+
+    def _take(self, tile_set):
+        with self._guard:
+            pool = self._pools.setdefault(tile_set, queue.LifoQueue())
+            build = pool.empty() and self._made.get(tile_set, 0) < MAPS_PER_SET
+            if build:
+                self._made[tile_set] = self._made.get(tile_set, 0) + 1
+        if not build:
+            return pool.get()
+        m_map = mapnik.Map(256, 256)
+        mapnik.load_map_from_string(m_map, style.build(tile_set, self.inputs), True)
+        return m_map
+
+    def _give(self, tile_set, m_map):
+        self._pools[tile_set].put(m_map)
+
+
+def _mercator_box(bbox):
+    try:
+        minx, miny = geo.project(float(bbox[0]), float(bbox[1]))
+        maxx, maxy = geo.project(float(bbox[2]), float(bbox[3]))
+        return minx, miny, maxx, maxy
+    except (TypeError, ValueError, IndexError):
+        return None  # unknown extent: assume it may be anywhere
+
+
+def _region_info(folder):
+    try:
+        with open(os.path.join(folder, "region.json"), encoding="utf-8") as f:
+            info = json.load(f)
+        return info if isinstance(info, dict) else {}
+    except (OSError, ValueError):
+        return {}
+
+
+def _read(path):
+    try:
+        with open(path, encoding="utf-8") as f:
+            return f.read()
+    except OSError:
+        return None
+
+
+def _read_bytes(path):
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except OSError:
+        return None
+
+
+def _write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    temporary = "%s.%d.%d.part" % (path, os.getpid(), threading.get_ident())
+    with open(temporary, "wb") as f:
+        f.write(data)
+    os.replace(temporary, path)

@@ -1,0 +1,159 @@
+"""The tile endpoints through the in-process service, on a data folder of
+their own: the Monaco extract imported, a few real places, the world shapes."""
+
+import json
+import os
+import shutil
+import sqlite3
+import tempfile
+import threading
+import unittest
+
+import support
+
+import config
+import importregion
+import tiles
+from tiles import prerender, renderer
+
+MONACO_Z16 = (16, 34119, 23896)
+ATLANTIC_Z12 = (12, 1500, 1600)
+# GeoNames: name, lat, lng, population, feature
+PLACES = [("Paris", 48.85341, 2.3488, 2138551, "PPLC"),
+          ("Berlin", 52.52437, 13.41053, 3426354, "PPLC"),
+          ("Madrid", 40.4165, -3.70256, 3255944, "PPLC"),
+          ("Milan", 45.46427, 9.18951, 1236837, "PPLA"),
+          ("Nice", 43.70313, 7.26608, 338620, "PPLA2"),
+          ("Monaco", 43.73333, 7.41667, 32965, "PPLC")]
+
+
+def make_places(path):
+    db = sqlite3.connect(path)
+    db.execute("CREATE TABLE places(id INTEGER PRIMARY KEY, name TEXT, lat REAL, lng REAL, "
+               "country TEXT, admin1 TEXT, population INTEGER, feature TEXT)")
+    db.executemany("INSERT INTO places(name, lat, lng, population, feature) VALUES (?,?,?,?,?)",
+                   PLACES)
+    db.commit()
+    db.close()
+
+
+class TileService(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.data = tempfile.mkdtemp(prefix="marlu-tiles-")
+        make_places(os.path.join(cls.data, "places.sqlite"))
+        importregion.import_region(support.fixture("osm", "monaco.osm.pbf"), cls.data,
+                                   log=lambda text: None, importers=("tiles.osmimport",))
+        cls.ini = os.path.join(cls.data, "mapservice.ini")
+        tiles.configure(config.Config(cls.ini, cls.data))
+        cls.service = support.InProcessService()
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.service.close()
+        tiles.configure(None)
+        shutil.rmtree(cls.data, ignore_errors=True)
+
+    def tile(self, tile_set, z, x, y):
+        status, resp, body = self.service.get("/tiles/%s/%d/%d/%d.png" % (tile_set, z, x, y))
+        self.assertEqual(status, 200, body[:200])
+        self.assertEqual(resp.getheader("Content-Type"), "image/png")
+        return renderer.mapnik.Image.fromstring(body)
+
+    def test_sources_follow_the_configuration(self):
+        with open(self.ini, "w", encoding="utf-8") as f:
+            f.write("[tiles:roadmap]\nurl = https://tile.example.org/{z}/{x}/{y}.png\n"
+                    "maxzoom = 19\nattribution = Example\n"
+                    "[tiles:satellite]\nurl = file:///etc/passwd\n")
+        tiles.configure(config.Config(self.ini, self.data))
+        try:
+            status, resp, body = self.service.get("/tiles/sources.json")
+        finally:
+            os.remove(self.ini)
+            tiles.configure(config.Config(self.ini, self.data))
+        self.assertEqual(status, 200)
+        self.assertTrue(resp.getheader("Content-Type").startswith("application/json"))
+        sets = json.loads(body)["sets"]
+        self.assertEqual(set(sets), set(config.TILE_SETS))
+        self.assertEqual(sets["roadmap"], {"url": "https://tile.example.org/{z}/{x}/{y}.png",
+                                           "minzoom": 0, "maxzoom": 19, "attribution": "Example"})
+        # A source that is not a tile URL is ignored, never handed to the page.
+        self.assertEqual(sets["satellite"]["url"], "/tiles/satellite/{z}/{x}/{y}.png")
+        self.assertEqual(sets["traffic"], {"url": None, "overlay": True, "attribution": "",
+                                           "note": "No traffic data"})
+        self.assertIsNone(sets["terrain"]["url"])
+        self.assertEqual(sets["hybrid"]["note"], "No imagery at this zoom")
+
+    def test_tiles_where_there_is_data_and_where_there_is_none(self):
+        self.assertFalse(self.tile("roadmap", *MONACO_Z16).is_solid(), "Monaco has streets")
+        self.assertTrue(self.tile("roadmap", *ATLANTIC_Z12).is_solid(), "open sea is plain sea")
+        empty = self.tile("bicycling", *ATLANTIC_Z12)
+        self.assertTrue(empty.is_solid())
+        self.assertEqual(empty.get_pixel(0, 0), 0, "an overlay without data is transparent")
+        self.assertFalse(self.tile("satellite", 1, 1, 0).is_solid())
+
+    def test_bad_tile_paths_are_not_found(self):
+        for path in ("/tiles/moon/1/0/0.png", "/tiles/terrain/1/0/0.png",
+                     "/tiles/traffic/1/0/0.png", "/tiles/roadmap/19/0/0.png",
+                     "/tiles/satellite/4/0/0.png", "/tiles/bicycling/9/0/0.png",
+                     "/tiles/roadmap/2/4/0.png", "/tiles/roadmap/2/0/-1.png",
+                     "/tiles/roadmap/a/0/0.png", "/tiles/roadmap/1/0/0.jpg",
+                     "/tiles/roadmap/1/0/0.png/../../../../etc/passwd",
+                     "/tiles/../../../../etc/passwd", "/tiles/%2e%2e/%2e%2e/etc/passwd",
+                     "/tiles/roadmap/1/0/../../../../region.json", "/tiles/"):
+            with self.subTest(path=path):
+                status, _, body = self.service.get(path)
+                self.assertEqual(status, 404)
+                self.assertNotIn(b"root:", body)
+
+    def test_one_render_for_simultaneous_requests(self):
+        generation = tiles.current_generation()
+        renders = []
+        real = generation._render_meta
+        generation._render_meta = lambda *args: renders.append(args) or real(*args)
+        start = threading.Barrier(4)
+        results = []
+
+        def fetch():
+            start.wait()
+            results.append(generation.tile("roadmap", 15, 17059, 11948))
+
+        threads = [threading.Thread(target=fetch) for _ in range(4)]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+        del generation._render_meta
+        self.assertEqual(len(renders), 1)
+        self.assertEqual(len(results), 4)
+        self.assertEqual(len(set(results)), 1)
+
+    def test_cache_follows_the_regions(self):
+        before = tiles.current_generation()
+        region = os.path.join(self.data, "regions", "monaco")
+        away = os.path.join(self.data, "regions", ".monaco.away")
+        os.rename(region, away)
+        try:
+            after = tiles.current_generation()
+            self.assertNotEqual(before.key, after.key)
+            self.assertFalse(after.has_streets(*MONACO_Z16))
+        finally:
+            os.rename(away, region)
+        self.assertEqual(tiles.current_generation().key, before.key)
+
+    def test_ahead_of_time_rendering_is_skipped_when_done(self):
+        lines = []
+        saved = prerender.AHEAD
+        prerender.AHEAD = {"roadmap": 1}
+        try:
+            cfg = config.Config(self.ini, self.data)
+            prerender.build(cfg, lines.append)
+            prerender.build(cfg, lines.append)
+        finally:
+            prerender.AHEAD = saved
+        self.assertTrue(os.path.isfile(tiles.current_generation().path("roadmap", 1, 1, 1)))
+        self.assertIn("tiles of the low zooms are up to date", lines[-1])
+
+
+if __name__ == "__main__":
+    unittest.main()
