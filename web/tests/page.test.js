@@ -1,79 +1,11 @@
 'use strict';
 
 // The page's global API as the application drives it: snippets evaluated in
-// the page, effects read back from Leaflet and the DOM. jsdom has no layout
-// and no 2D canvas, so both are stubbed just enough for Leaflet.
+// the page, effects read back from what the page shows.
 
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const fs = require('node:fs');
-const path = require('node:path');
-const { JSDOM, VirtualConsole } = require('jsdom');
-
-const WEB = path.join(__dirname, '..');
-const PAGE = path.join(WEB, 'gps2.html');
-
-function noopContext() {
-    const gradient = { addColorStop() {} };
-    return new Proxy({}, {
-        get(target, key) {
-            if (key in target) { return target[key]; }
-            return () => gradient;
-        },
-        set(target, key, value) { target[key] = value; return true; },
-    });
-}
-
-// Layout stand-in: an element's size is its inline px size, else the window's.
-function stubLayout(window) {
-    const px = (value, fallback) => (/^\d+px$/.test(value) ? parseInt(value, 10) : fallback);
-    for (const [prop, dim, fallback] of [['clientWidth', 'width', 800], ['clientHeight', 'height', 600],
-        ['offsetWidth', 'width', 800], ['offsetHeight', 'height', 600]]) {
-        Object.defineProperty(window.HTMLElement.prototype, prop, {
-            configurable: true,
-            get() { return px(this.style[dim], fallback); },
-        });
-    }
-    window.HTMLCanvasElement.prototype.getContext = function () { return noopContext(); };
-    // Leaflet's test for SVG support; without it paths get no renderer.
-    window.SVGSVGElement.prototype.createSVGRect = function () { return {}; };
-}
-
-// Loads gps2.html with the scripts it lists, in order. `before` runs first,
-// like the application injecting objects before the page's scripts.
-function loadPage(before) {
-    const errors = [];
-    const virtualConsole = new VirtualConsole();
-    virtualConsole.on('jsdomError', (e) => errors.push(e));
-    virtualConsole.on('error', (e) => errors.push(e));
-    const html = fs.readFileSync(PAGE, 'utf8');
-    const dom = new JSDOM(html, { url: 'file://' + PAGE, runScripts: 'outside-only',
-                                  pretendToBeVisual: true, virtualConsole });
-    const w = dom.window;
-    stubLayout(w);
-    if (before) { before(w); }
-    for (const script of w.document.querySelectorAll('script[src]')) {
-        w.eval(fs.readFileSync(path.join(WEB, script.getAttribute('src')), 'utf8'));
-    }
-    const page = {
-        window: w,
-        errors,
-        run: (code) => w.eval(code),
-        state: () => JSON.parse(w.eval('mapState()')),
-        close: () => w.close(),
-    };
-    return page;
-}
-
-async function waitFor(predicate, ms = 5000) {
-    const end = Date.now() + ms;
-    while (!predicate()) {
-        if (Date.now() > end) { throw new Error('timed out'); }
-        await new Promise((r) => setTimeout(r, 10));
-    }
-}
-
-const tick = () => new Promise((r) => setTimeout(r, 0));
+const { loadPage, waitFor, tick } = require('./harness.js');
 
 test('globals exist as soon as the scripts have run', (t) => {
     const page = loadPage();
@@ -191,11 +123,11 @@ test('updateCenter', async (t) => {
 
     await t.test('radius=null; removes the visible circle', () => {
         r('updateCenter(false, 10, 20, 500);');
-        assert.equal(r('map._leaflet.hasLayer(radius._layer)'), true);
+        assert.equal(r('radius.isDrawn()'), true);
         r('var old = radius;');
         r('radius=null;');
         assert.equal(r('radius'), null);
-        assert.equal(r('map._leaflet.hasLayer(old._layer)'), false);
+        assert.equal(r('old.isDrawn()'), false);
         assert.equal(page.state().accuracy, null);
         r('updateCenter(false, 10, 20, 40);');
         assert.equal(page.state().accuracy, 40);
@@ -225,7 +157,7 @@ test('track and polyLine', (t) => {
 });
 
 test('addMark shows its text literally', (t) => {
-    const page = loadPage((w) => { w.alert = () => { w.alerted = true; }; });
+    const page = loadPage({ before: (w) => { w.alert = () => { w.alerted = true; }; } });
     t.after(page.close);
     const texts = ['<img src=x onerror=alert(1)>', 'Fish & Chips <b>bold</b>', '  two  spaces ', '', 'Zoë ☕ 東京'];
     texts.forEach((text, i) => page.run(`addMark(${i}, ${i}, ${JSON.stringify(text)});`));
@@ -292,7 +224,7 @@ test('directions stand-ins', async (t) => {
 test('map follows size changes of map_canvas', async (t) => {
     const page = loadPage();
     t.after(page.close);
-    const size = () => page.run('map._leaflet.getSize().x + "x" + map._leaflet.getSize().y');
+    const size = () => page.run('map.getSize().x + "x" + map.getSize().y');
     assert.equal(size(), '800x600');
     page.run('document.getElementById("map_canvas").style["width"] = "480px";');
     page.run('document.getElementById("map_canvas").style["height"] = "480px";');
@@ -307,10 +239,10 @@ test('map follows size changes of map_canvas', async (t) => {
 
 test('pelmark is recorded and its fix shown without centring or connecting', (t) => {
     const connects = [];
-    const page = loadPage((w) => {
+    const page = loadPage({ before: (w) => {
         w.pelmark = { latitude: 52.25, longitude: 4.5, horizontalAccuracy: 30,
                       updated: { connect: (f) => connects.push(f) } };
-    });
+    } });
     t.after(page.close);
     const s = page.state();
     assert.equal(s.pelmarkSeen, true);
