@@ -56,7 +56,6 @@
     return function mapState() {
         page.syncSize();
         var map = root.map, canvas = page.canvas, size = map.getSize(), kinds = map.getOverlayKinds();
-        var legend = document.querySelector('#map_canvas .marlu-legend');
         var accuracyCircle = root.radius, positionMarker = root.positionMarker, polyLine = root.polyLine;
         return JSON.stringify({
             zoom: map.getZoom(),
@@ -70,10 +69,9 @@
             directions: routeState(),
             marks: shownMarks(),
             layers: { traffic: kinds.indexOf('traffic') >= 0, bicycling: kinds.indexOf('bicycling') >= 0 },
-            legend: legend ? legend.textContent : null,
-            countryLabels: document.querySelectorAll('#map_canvas .marlu-country-label').length,
-            shapesLoaded: root.shapesLoaded,
-            shapesError: root.shapesError,
+            tiles: map.getTiles(),
+            tileSources: page.tileSourcesStatus(),
+            lastViewSaved: root.MarluLastView.saved(),
             pelmarkSeen: root.pelmarkSeen,
             canvas: { width: canvas.offsetWidth, height: canvas.offsetHeight,
                       mapWidth: size.x, mapHeight: size.y,

@@ -1,15 +1,11 @@
 /*
  * Globals of the map page. The application drives the page by evaluating
  * short snippets against these names right after the load event, so all of
- * them exist synchronously; only the country shapes arrive later.
+ * them exist synchronously; only the tiles arrive later.
  */
 
 // Set by the application before our scripts run; the page also works without it.
 window.pelmarkSeen = (typeof pelmark === 'object' && pelmark !== null);
-window.shapesLoaded = false;
-window.shapesError = null;
-window.shapesLoadMs = null;
-window.shapesTimings = null;
 
 var map = null;
 var polyLine = null;
@@ -35,18 +31,13 @@ var updateCenter, track, addMark;
 
     var START_CENTER = { lat: 35.8185, lng: -78.8641 };
     var START_ZOOM = 3;
-    // 50m: detailed enough for the zooms people use this map at and drawn in
-    // about half a second in QtWebKit. "?shapes=110m" or "10m" in the page URL
-    // picks another resolution, for comparing.
-    var resolution = /[?&]shapes=(110m|50m|10m)\b/.exec(window.location.search);
-    var SHAPES_URL = 'node_modules/world-atlas/countries-' + (resolution ? resolution[1] : '50m') + '.json';
 
     var gm = google.maps;
     var canvas = document.getElementById('map_canvas');
     var accuracyCircle = null;
-    var started = Date.now();
 
     map = new gm.Map(canvas, { center: START_CENTER, zoom: START_ZOOM, mapTypeId: gm.MapTypeId.ROADMAP });
+    MarluLastView.restoreAndKeep(map);
     directionsService = new gm.DirectionsService();
     directionsDisplay = new gm.DirectionsRenderer({ map: map });
 
@@ -189,31 +180,19 @@ var updateCenter, track, addMark;
         }
     }
 
-    // ---- country shapes -----------------------------------------------------
+    // ---- tiles --------------------------------------------------------------
 
-    var requested = Date.now();
-    MarluAtlas.loadJson(SHAPES_URL, function (error, topology) {
-        if (error) {
-            window.shapesError = String(error.message || error);
-            return;
-        }
-        var received = Date.now(), atlas;
-        try {
-            atlas = MarluAtlas.buildAtlas(topology, topojson);
-        } catch (e) {
-            window.shapesError = 'bad shapes: ' + e.message;
-            return;
-        }
-        var built = Date.now();
-        map.onceBaseDrawn(function () {
-            var drawn = Date.now();
-            window.shapesLoadMs = drawn - started;
-            window.shapesTimings = { url: SHAPES_URL, loadMs: received - requested,
-                                     buildMs: built - received, drawMs: drawn - built };
-            window.shapesLoaded = true;
-        });
-        map.setAtlas(atlas);
+    var sourcesStatus = 'loading';
+    MarluTileSources.load(function (sets, problem) {
+        if (problem) { console.log('Map tile sources (' + MarluTileSources.URL + '): ' + problem); }
+        sourcesStatus = problem || 'ok';
+        map.setTileSources(sets);
     });
 
-    return { syncSize: syncSize, canvas: canvas };
+    return {
+        syncSize: syncSize,
+        canvas: canvas,
+        // 'loading', 'ok', or what was wrong with the service's tile sources.
+        tileSourcesStatus: function () { return sourcesStatus; }
+    };
 }));

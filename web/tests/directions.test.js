@@ -5,7 +5,7 @@
 
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const { loadPage: load, waitFor, tick, fixture: read } = require('./harness.js');
+const { loadPage, waitFor, tick, fixture: read } = require('./harness.js');
 const D = require('../js/directions.js');
 
 const fixture = (name) => read('google/' + name);
@@ -33,8 +33,6 @@ const APP_SNIPPET = 'var request = {travelMode: google.maps.DirectionsTravelMode
     'avoidTolls: true,provideRouteAlternatives: true,origin: "35.8185 -78.8641",destination: "Paris, France"};' +
     'directionsService.route(request,function(result, status) {if (status == google.maps.DirectionsStatus.OK) ' +
     '{directionsDisplay.setMap(map);directionsDisplay.setDirections(result);directionsDisplay.setRouteIndex(0);}});';
-
-const loadPage = () => load({ server: true });
 
 // Runs directionsService.route(request) and resolves with every callback
 // made, once the first has come and some more time has passed.

@@ -50,12 +50,8 @@
         M.hide(this, '_leaflet', lmap);
         M.hide(this, '_div', div);
         M.hide(this, '_mapTypeId', maps.MapTypeId.ROADMAP);
-        M.hide(this, '_base', new root.MarluAtlasLayer(this._mapTypeId));
-        M.hide(this, '_overlays', []);
-        M.hide(this, '_legend', null);
-        this._base.addTo(lmap);
-        var self = this;
-        lmap.on('zoomend', function () { self._base.updateLabels(lmap, self._mapTypeId); });
+        M.hide(this, '_tiles', new M.TileLayers(lmap, this._mapTypeId));
+        L.control.scale({ position: 'bottomleft' }).addTo(lmap);
         this.setMapTypeId(options.mapTypeId || maps.MapTypeId.ROADMAP);
     }
     M.methods(GMap, {
@@ -101,8 +97,7 @@
             });
             L.DomUtil.addClass(div, 'marlu-type-' + id);
             this._mapTypeId = id;
-            this._base.setStyle(id);
-            this._base.updateLabels(this._leaflet, id);
+            this._tiles.setMapTypeId(id);
             return undefined;
         }
     });
@@ -117,22 +112,24 @@
         invalidateSize: function () {
             this._leaflet.invalidateSize({ animate: false, pan: true });
         },
-        setAtlas: function (atlas) {
-            this._base.setAtlas(atlas);
-            this._overlays.forEach(function (layer) { layer.redraw(); });
-            this._base.updateLabels(this._leaflet, this._mapTypeId);
+        // Takes the tile sets (MarluTileSources); no tiles are drawn before.
+        setTileSources: function (sets) {
+            this._tiles.setSets(sets);
         },
-        // Calls done() once the base map has drawn its tiles.
-        onceBaseDrawn: function (done) {
-            this._base.grid.once('load', done);
+        // What the tiles show now: {base, overlays, attribution}, base and
+        // overlays as set names.
+        getTiles: function () {
+            var shown = this._tiles.shown;
+            return { base: shown.base, overlays: shown.overlays.slice(), attribution: shown.attribution };
         },
-        // Kinds of the traffic and cycling layers drawn now.
+        // Kinds of the traffic and cycling layers that are on.
         getOverlayKinds: function () {
-            var lmap = this._leaflet, kinds = [];
-            this._overlays.forEach(function (layer) {
-                if (lmap.hasLayer(layer) && kinds.indexOf(layer.marluKind) < 0) { kinds.push(layer.marluKind); }
-            });
-            return kinds;
+            var tiles = this._tiles;
+            return root.MarluTileSources.OVERLAYS.filter(function (kind) { return tiles.isOverlayOn(kind); });
+        },
+        // Calls listener() after every change of centre or zoom.
+        addViewListener: function (listener) {
+            this._leaflet.on('moveend', function () { listener(); });
         },
         // Every line drawn on the map, as {points, route}: its number of
         // points and whether it belongs to a route.
@@ -146,35 +143,10 @@
             return lines;
         }
     });
-    // For the overlays of this stand-in.
+    // For the traffic and cycling layers.
     M.methods(GMap, {
-        _attachOverlay: function (layer) {
-            if (this._overlays.indexOf(layer) < 0) { this._overlays.push(layer); }
-            this._leaflet.addLayer(layer);
-            this._updateLegend();
-        },
-        _detachOverlay: function (layer) {
-            var i = this._overlays.indexOf(layer);
-            if (i >= 0) { this._overlays.splice(i, 1); }
-            this._leaflet.removeLayer(layer);
-            this._updateLegend();
-        },
-        _updateLegend: function () {
-            var kinds = [];
-            this._overlays.forEach(function (layer) {
-                if (kinds.indexOf(layer.marluKind) < 0) { kinds.push(layer.marluKind); }
-            });
-            kinds.sort().reverse();   // traffic above cycle paths
-            if (this._legend) {
-                this._leaflet.removeControl(this._legend);
-                this._legend = null;
-            }
-            if (kinds.length) {
-                var legend = L.control({ position: 'bottomleft' });
-                legend.onAdd = function () { return root.MarluOverlays.buildLegend(document, kinds); };
-                legend.addTo(this._leaflet);
-                this._legend = legend;
-            }
+        _setOverlay: function (kind, on) {
+            this._tiles.setOverlay(kind, on);
         }
     });
 

@@ -1,4 +1,7 @@
-/* google.maps.TrafficLayer and google.maps.BicyclingLayer. */
+/*
+ * google.maps.TrafficLayer and google.maps.BicyclingLayer: each switches its
+ * tile overlay on the map it is set on.
+ */
 (function (root, factory) {
     if (typeof module === 'object' && module.exports) {
         module.exports = factory(root);
@@ -14,15 +17,13 @@
 
     function layerType(kind) {
         function LayerType() {
-            var self = this;
-            Overlay.call(this, root.MarluOverlays.createLayer(root.L, kind, function () {
-                return self._map ? self._map._base.atlas : null;
-            }));
+            Overlay.call(this, null);
         }
         M.inherit(LayerType, Overlay);
         M.methods(LayerType, {
-            _attach: function (gmap) { gmap._attachOverlay(this._layer); },
-            _detach: function (gmap) { gmap._detachOverlay(this._layer); }
+            isDrawn: function () { return this._map !== null; },
+            _attach: function (gmap) { gmap._setOverlay(kind, true); },
+            _detach: function (gmap) { gmap._setOverlay(kind, false); }
         });
         return LayerType;
     }
