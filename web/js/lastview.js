@@ -17,6 +17,7 @@
     'use strict';
 
     var KEY = 'marlu.lastView';
+    var SAVE_DELAY_MS = 1000;
 
     function localStore(storage) {
         return {
@@ -92,31 +93,23 @@
     }
 
     // Shows the stored view on `map` unless the map has moved meanwhile, and
-    // stores its view from then on whenever it changes. One write at a time;
-    // a view that changes while one is under way is written after it.
+    // stores its view from then on, a second after it changes: a followed
+    // fix moves the map every second or more often, and a write per fix would
+    // cost more than the rest of it.
     function restoreAndKeep(map) {
-        var store = openStore(), start = { center: map.getCenter(), zoom: map.getZoom() };
-        var writing = false, next = null;
+        var store = openStore(), start = { center: map.getCenter(), zoom: map.getZoom() }, timer = null;
         if (!store) { return; }
         function write() {
-            if (writing || next === null) { return; }
-            var text = next;
-            next = null;
-            writing = true;
-            store.set(text, function () {
-                writing = false;
-                saved = text;
-                write();
-            });
+            var center = map.getCenter(), text = JSON.stringify({ lat: center.lat(), lng: center.lng(), zoom: map.getZoom() });
+            timer = null;
+            try {
+                store.set(text, function () { saved = text; });
+            } catch (e) {
+                // Storage full or refused: the next start shows the default view.
+            }
         }
         map.addViewListener(function () {
-            var center = map.getCenter();
-            next = JSON.stringify({ lat: center.lat(), lng: center.lng(), zoom: map.getZoom() });
-            try {
-                write();
-            } catch (e) {
-                writing = false;   // storage full or refused: the next start shows the default view
-            }
+            if (timer === null) { timer = setTimeout(write, SAVE_DELAY_MS); }
         });
         store.get(function (text) {
             var view = parse(text);

@@ -51,7 +51,7 @@
         M.hide(this, '_div', div);
         M.hide(this, '_mapTypeId', maps.MapTypeId.ROADMAP);
         M.hide(this, '_tiles', new M.TileLayers(lmap, this._mapTypeId));
-        L.control.scale({ position: 'bottomleft' }).addTo(lmap);
+        new M.ScaleBar({ position: 'bottomleft' }).addTo(lmap);
         this.setMapTypeId(options.mapTypeId || maps.MapTypeId.ROADMAP);
     }
     M.methods(GMap, {
