@@ -19,7 +19,6 @@ var marks = [];
 var updateCenter, track, addMark;
 
 // The page's entry: builds the map and the functions the application calls.
-
 (function (root, factory) {
     if (typeof module === 'object' && module.exports) {
         module.exports = factory(root);
