@@ -270,7 +270,7 @@ test('the last view is kept for the next start', async (t) => {
     const KEY = 'marlu.lastView';
     const first = await tiledPage(t);
     first.run('map.setZoom(16); map.setCenter(new google.maps.LatLng(43.7384, 7.4246));');
-    await waitFor(() => first.window.localStorage.getItem(KEY) !== null);
+    await waitFor(() => first.window.localStorage.getItem(KEY) !== null, 15000);   // written a second after the move
     const kept = first.window.localStorage.getItem(KEY);
     const view = JSON.parse(kept);
     assert.ok(Math.abs(view.lat - 43.7384) < 1e-4 && Math.abs(view.lng - 7.4246) < 1e-4 && view.zoom === 16, kept);
