@@ -1,15 +1,11 @@
 /*
  * Globals of the map page. The application drives the page by evaluating
  * short snippets against these names right after the load event, so all of
- * them exist synchronously; only the country shapes arrive later.
+ * them exist synchronously; only the tiles arrive later.
  */
 
 // Set by the application before our scripts run; the page also works without it.
 window.pelmarkSeen = (typeof pelmark === 'object' && pelmark !== null);
-window.shapesLoaded = false;
-window.shapesError = null;
-window.shapesLoadMs = null;
-window.shapesTimings = null;
 
 var map = null;
 var polyLine = null;
@@ -20,25 +16,27 @@ var directionsDisplay = null;
 var positionMarker = null;
 var marks = [];
 
-var updateCenter, track, addMark, mapState;
+var updateCenter, track, addMark;
 
-(function () {
+// The page's entry: builds the map and the functions the application calls.
+(function (root, factory) {
+    if (typeof module === 'object' && module.exports) {
+        module.exports = factory(root);
+    } else {
+        root.MarluPage = factory(root);
+    }
+}(this, function (root) {
     'use strict';
 
     var START_CENTER = { lat: 35.8185, lng: -78.8641 };
     var START_ZOOM = 3;
-    // 50m: detailed enough for the zooms people use this map at and drawn in
-    // about half a second in QtWebKit. "?shapes=110m" or "10m" in the page URL
-    // picks another resolution, for comparing.
-    var resolution = /[?&]shapes=(110m|50m|10m)\b/.exec(window.location.search);
-    var SHAPES_URL = 'node_modules/world-atlas/countries-' + (resolution ? resolution[1] : '50m') + '.json';
 
     var gm = google.maps;
     var canvas = document.getElementById('map_canvas');
     var accuracyCircle = null;
-    var started = Date.now();
 
     map = new gm.Map(canvas, { center: START_CENTER, zoom: START_ZOOM, mapTypeId: gm.MapTypeId.ROADMAP });
+    MarluLastView.restoreAndKeep(map);
     directionsService = new gm.DirectionsService();
     directionsDisplay = new gm.DirectionsRenderer({ map: map });
 
@@ -60,7 +58,7 @@ var updateCenter, track, addMark, mapState;
         var size = canvas.offsetWidth + 'x' + canvas.offsetHeight;
         if (size !== lastSize) {
             lastSize = size;
-            map._invalidateSize();
+            map.invalidateSize();
         }
     }
     lastKey = sizeKey();
@@ -166,83 +164,6 @@ var updateCenter, track, addMark, mapState;
         return undefined;
     };
 
-    // ---- state for tests and diagnostics --------------------------------------
-
-    function onMap(overlay) {
-        return !!overlay && overlay.getMap() === map;
-    }
-
-    function pointOf(latLng) {
-        return { lat: latLng.lat(), lng: latLng.lng() };
-    }
-
-    function routeState(lmap) {
-        var d = directionsDisplay, result = d.getDirections();
-        var routes = result && Array.isArray(result.routes) ? result.routes : [];
-        var shown = onMap(d) && result !== null;
-        var route = shown ? routes[d.getRouteIndex()] : null;
-        function drawn(layer) { return shown && !!layer && lmap.hasLayer(layer); }
-        function at(marker) { return drawn(marker) ? { lat: marker.getLatLng().lat, lng: marker.getLatLng().lng } : null; }
-        return {
-            shown: shown,
-            routeIndex: d.getRouteIndex(),
-            routeCount: routes.length,
-            pathPoints: drawn(d._line) ? d._line.getLatLngs().length : 0,
-            start: at(d._startMarker),
-            end: at(d._endMarker),
-            summary: route ? String(route.summary || '') : null
-        };
-    }
-
-    // Everything visible on the map, read from what is actually shown, as a
-    // JSON string (cheap for QtWebKit to hand back).
-    mapState = function () {
-        syncSize();
-        var lmap = map._leaflet, size = lmap.getSize(), kinds = {};
-        map._overlays.forEach(function (layer) {
-            if (lmap.hasLayer(layer)) { kinds[layer.marluKind] = true; }
-        });
-        var legend = document.querySelector('#map_canvas .marlu-legend');
-        var tracks = [];
-        lmap.eachLayer(function (layer) {
-            if (layer instanceof L.Polyline && !(layer instanceof L.Polygon) && layer.getLatLngs().length &&
-                    !directionsDisplay._layer.hasLayer(layer)) {
-                tracks.push(layer.getLatLngs().length);
-            }
-        });
-        var shownMarks = [];
-        marks.forEach(function (mark) {
-            var el = mark.getElement(), label = el && el.querySelector('.marlu-mark-label');
-            if (onMap(mark) && label) {
-                var p = pointOf(mark.getPosition());
-                p.text = label.textContent;
-                p.labelHtml = label.innerHTML;
-                p.labelWidth = label.offsetWidth;
-                shownMarks.push(p);
-            }
-        });
-        return JSON.stringify({
-            zoom: map.getZoom(),
-            center: pointOf(map.getCenter()),
-            mapTypeId: map.getMapTypeId(),
-            position: onMap(positionMarker) ? pointOf(positionMarker.getPosition()) : null,
-            accuracy: onMap(accuracyCircle) ? accuracyCircle.getRadius() : null,
-            trackPoints: polyLine instanceof gm.Polyline ? polyLine.getPath().length : 0,
-            trackLinesShown: tracks,
-            directions: routeState(lmap),
-            marks: shownMarks,
-            layers: { traffic: !!kinds.traffic, bicycling: !!kinds.bicycling },
-            legend: legend ? legend.textContent : null,
-            countryLabels: document.querySelectorAll('#map_canvas .marlu-country-label').length,
-            shapesLoaded: window.shapesLoaded,
-            shapesError: window.shapesError,
-            pelmarkSeen: window.pelmarkSeen,
-            canvas: { width: canvas.offsetWidth, height: canvas.offsetHeight,
-                      mapWidth: size.x, mapHeight: size.y,
-                      transform: canvas.style.WebkitTransform || canvas.style.transform || '' }
-        });
-    };
-
     // ---- last known fix from the application ----------------------------------
 
     // Only read once: connecting to pelmark.updated would survive page reloads.
@@ -258,29 +179,19 @@ var updateCenter, track, addMark, mapState;
         }
     }
 
-    // ---- country shapes -----------------------------------------------------
+    // ---- tiles --------------------------------------------------------------
 
-    var requested = Date.now();
-    MarluAtlas.loadJson(SHAPES_URL, function (error, topology) {
-        if (error) {
-            window.shapesError = String(error.message || error);
-            return;
-        }
-        var received = Date.now(), atlas;
-        try {
-            atlas = MarluAtlas.buildAtlas(topology, topojson);
-        } catch (e) {
-            window.shapesError = 'bad shapes: ' + e.message;
-            return;
-        }
-        var built = Date.now();
-        map._base.once('load', function () {
-            var drawn = Date.now();
-            window.shapesLoadMs = drawn - started;
-            window.shapesTimings = { url: SHAPES_URL, loadMs: received - requested,
-                                     buildMs: built - received, drawMs: drawn - built };
-            window.shapesLoaded = true;
-        });
-        map._setAtlas(atlas);
+    var sourcesStatus = 'loading';
+    MarluTileSources.load(function (sets, problem) {
+        if (problem) { console.log('Map tile sources (' + MarluTileSources.URL + '): ' + problem); }
+        sourcesStatus = problem || 'ok';
+        map.setTileSources(sets);
     });
-}());
+
+    return {
+        syncSize: syncSize,
+        canvas: canvas,
+        // 'loading', 'ok', or what was wrong with the service's tile sources.
+        tileSourcesStatus: function () { return sourcesStatus; }
+    };
+}));

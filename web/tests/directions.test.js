@@ -5,15 +5,10 @@
 
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const fs = require('node:fs');
-const path = require('node:path');
-const { JSDOM, VirtualConsole } = require('jsdom');
+const { loadPage, waitFor, tick, fixture: read } = require('./harness.js');
 const D = require('../js/directions.js');
 
-const WEB = path.join(__dirname, '..');
-const PAGE = path.join(WEB, 'gps2.html');
-const FIXTURES = path.join(process.env.MARLU_FIXTURES || path.join(__dirname, '../../../shared/fixtures'), 'google');
-const fixture = (name) => fs.readFileSync(path.join(FIXTURES, name), 'utf8');
+const fixture = (name) => read('google/' + name);
 const TORONTO = fixture('directions-ok-1route-17steps-google-toronto-montreal.xml');
 const ZERO = fixture('directions-zero-results-google.xml');
 
@@ -38,90 +33,6 @@ const APP_SNIPPET = 'var request = {travelMode: google.maps.DirectionsTravelMode
     'avoidTolls: true,provideRouteAlternatives: true,origin: "35.8185 -78.8641",destination: "Paris, France"};' +
     'directionsService.route(request,function(result, status) {if (status == google.maps.DirectionsStatus.OK) ' +
     '{directionsDisplay.setMap(map);directionsDisplay.setDirections(result);directionsDisplay.setRouteIndex(0);}});';
-
-function noopContext() {
-    return new Proxy({}, { get: (target, key) => (key in target ? target[key] : () => ({ addColorStop() {} })),
-                           set: (target, key, value) => { target[key] = value; return true; } });
-}
-
-function stubLayout(window) {
-    for (const [prop, value] of [['clientWidth', 800], ['clientHeight', 600], ['offsetWidth', 800], ['offsetHeight', 600]]) {
-        Object.defineProperty(window.HTMLElement.prototype, prop, { configurable: true, get: () => value });
-    }
-    window.HTMLCanvasElement.prototype.getContext = noopContext;
-    window.SVGSVGElement.prototype.createSVGRect = () => ({});
-}
-
-// Directions requests get the replies queued in `server.replies` in turn
-// ({status, body, xml} where xml also fills responseXML, {hang: true} or
-// {throws: true} for a send() that fails at once);
-// other requests (the country shapes) never answer.
-function installServer(w) {
-    const server = { replies: [], requests: [], longTimers: [] };
-    class FakeXhr {
-        constructor() { this.readyState = 0; this.status = 0; this.responseText = ''; this.responseXML = null; }
-        open(method, url, async) { Object.assign(this, { method, url, async, readyState: 1 }); }
-        send() {
-            if (!this.url.includes('/directions/')) { return; }
-            server.requests.push(this);
-            const reply = server.replies.shift() || { status: 404, body: '' };
-            if (reply.throws) { throw new Error('network down'); }
-            if (!reply.hang) { w.setTimeout(() => this.respond(reply), 0); }
-        }
-        respond({ status, body, xml }) {
-            if (this.aborted) { return; }
-            this.status = status;
-            this.responseText = body;
-            this.responseXML = xml ? new w.DOMParser().parseFromString(body, 'text/xml') : null;
-            this.readyState = 4;
-            if (this.onreadystatechange) { this.onreadystatechange(); }
-        }
-        abort() {
-            this.aborted = true;
-            this.readyState = 4;
-            if (this.onreadystatechange) { this.onreadystatechange(); }
-        }
-    }
-    w.XMLHttpRequest = FakeXhr;
-    // The 30 s time-out is fired by the tests themselves.
-    const realSetTimeout = w.setTimeout.bind(w);
-    w.setTimeout = (fn, ms, ...args) => {
-        if (ms >= 30000) { server.longTimers.push(fn); return -1; }
-        return realSetTimeout(fn, ms, ...args);
-    };
-    return server;
-}
-
-function loadPage() {
-    const errors = [];
-    const virtualConsole = new VirtualConsole();
-    virtualConsole.on('jsdomError', (e) => errors.push(e));
-    const dom = new JSDOM(fs.readFileSync(PAGE, 'utf8'), { url: 'http://localhost:8717/gps2.html',
-        runScripts: 'outside-only', pretendToBeVisual: true, virtualConsole });
-    const w = dom.window;
-    stubLayout(w);
-    const server = installServer(w);
-    for (const script of w.document.querySelectorAll('script[src]')) {
-        w.eval(fs.readFileSync(path.join(WEB, script.getAttribute('src')), 'utf8'));
-    }
-    return {
-        window: w, server, errors,
-        run: (code) => w.eval(code),
-        json: (code) => JSON.parse(w.eval(`JSON.stringify(${code})`)),
-        state: () => JSON.parse(w.eval('mapState()')),
-        close: () => w.close(),
-    };
-}
-
-const tick = (ms = 0) => new Promise((r) => setTimeout(r, ms));
-
-async function waitFor(predicate, ms = 3000) {
-    const end = Date.now() + ms;
-    while (!predicate()) {
-        if (Date.now() > end) { throw new Error('timed out'); }
-        await tick(5);
-    }
-}
 
 // Runs directionsService.route(request) and resolves with every callback
 // made, once the first has come and some more time has passed.
@@ -171,10 +82,10 @@ test('the application snippet asks for a route and draws it', async (t) => {
     assert.deepEqual(s.start, { lat: 43.6533961, lng: -79.3827986 });
     assert.deepEqual(s.end, { lat: 45.5017123, lng: -73.5672184 });
     // The view was fitted to the route.
-    const view = page.json('map._leaflet.getBounds()');
+    const view = page.json('map.getBounds()');
     for (const p of [s.start, s.end]) {
-        assert.ok(p.lat > view._southWest.lat && p.lat < view._northEast.lat, JSON.stringify(view));
-        assert.ok(p.lng > view._southWest.lng && p.lng < view._northEast.lng, JSON.stringify(view));
+        assert.ok(p.lat > view.south && p.lat < view.north, JSON.stringify(view));
+        assert.ok(p.lng > view.west && p.lng < view.east, JSON.stringify(view));
     }
     assert.ok(page.run('map.getZoom()') >= 5);
     assert.deepEqual(page.errors, []);
@@ -305,7 +216,7 @@ test('directions renderer', async (t) => {
     const page = loadPage();
     t.after(page.close);
     const r = page.run;
-    const routeLines = () => r('(function () { var n = 0; map._leaflet.eachLayer(function (l) { if (l instanceof L.Polyline) { n++; } }); return n; }())');
+    const routeLines = () => page.json('map.getDrawnLines()').length;
     const markers = () => [...page.window.document.querySelectorAll('#map_canvas .marlu-route-marker')].map((m) => m.textContent);
     page.server.replies.push({ status: 200, body: TWO_ROUTES, xml: true });
     await route(page, '{origin: "Toronto", destination: "Montreal", provideRouteAlternatives: true}');

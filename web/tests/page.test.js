@@ -1,79 +1,11 @@
 'use strict';
 
 // The page's global API as the application drives it: snippets evaluated in
-// the page, effects read back from Leaflet and the DOM. jsdom has no layout
-// and no 2D canvas, so both are stubbed just enough for Leaflet.
+// the page, effects read back from what the page shows.
 
 const test = require('node:test');
 const assert = require('node:assert/strict');
-const fs = require('node:fs');
-const path = require('node:path');
-const { JSDOM, VirtualConsole } = require('jsdom');
-
-const WEB = path.join(__dirname, '..');
-const PAGE = path.join(WEB, 'gps2.html');
-
-function noopContext() {
-    const gradient = { addColorStop() {} };
-    return new Proxy({}, {
-        get(target, key) {
-            if (key in target) { return target[key]; }
-            return () => gradient;
-        },
-        set(target, key, value) { target[key] = value; return true; },
-    });
-}
-
-// Layout stand-in: an element's size is its inline px size, else the window's.
-function stubLayout(window) {
-    const px = (value, fallback) => (/^\d+px$/.test(value) ? parseInt(value, 10) : fallback);
-    for (const [prop, dim, fallback] of [['clientWidth', 'width', 800], ['clientHeight', 'height', 600],
-        ['offsetWidth', 'width', 800], ['offsetHeight', 'height', 600]]) {
-        Object.defineProperty(window.HTMLElement.prototype, prop, {
-            configurable: true,
-            get() { return px(this.style[dim], fallback); },
-        });
-    }
-    window.HTMLCanvasElement.prototype.getContext = function () { return noopContext(); };
-    // Leaflet's test for SVG support; without it paths get no renderer.
-    window.SVGSVGElement.prototype.createSVGRect = function () { return {}; };
-}
-
-// Loads gps2.html with the scripts it lists, in order. `before` runs first,
-// like the application injecting objects before the page's scripts.
-function loadPage(before) {
-    const errors = [];
-    const virtualConsole = new VirtualConsole();
-    virtualConsole.on('jsdomError', (e) => errors.push(e));
-    virtualConsole.on('error', (e) => errors.push(e));
-    const html = fs.readFileSync(PAGE, 'utf8');
-    const dom = new JSDOM(html, { url: 'file://' + PAGE, runScripts: 'outside-only',
-                                  pretendToBeVisual: true, virtualConsole });
-    const w = dom.window;
-    stubLayout(w);
-    if (before) { before(w); }
-    for (const script of w.document.querySelectorAll('script[src]')) {
-        w.eval(fs.readFileSync(path.join(WEB, script.getAttribute('src')), 'utf8'));
-    }
-    const page = {
-        window: w,
-        errors,
-        run: (code) => w.eval(code),
-        state: () => JSON.parse(w.eval('mapState()')),
-        close: () => w.close(),
-    };
-    return page;
-}
-
-async function waitFor(predicate, ms = 5000) {
-    const end = Date.now() + ms;
-    while (!predicate()) {
-        if (Date.now() > end) { throw new Error('timed out'); }
-        await new Promise((r) => setTimeout(r, 10));
-    }
-}
-
-const tick = () => new Promise((r) => setTimeout(r, 0));
+const { loadPage, waitFor, tick, SOURCES } = require('./harness.js');
 
 test('globals exist as soon as the scripts have run', (t) => {
     const page = loadPage();
@@ -93,7 +25,6 @@ test('globals exist as soon as the scripts have run', (t) => {
     assert.equal(r('directionsDisplay instanceof google.maps.DirectionsRenderer'), true);
     assert.equal(r('map instanceof google.maps.Map && !(map instanceof L.Map)'), true);
     assert.equal(r('window.pelmarkSeen'), false);
-    assert.equal(r('window.shapesLoaded'), false);
     const s = page.state();
     assert.deepEqual([s.center, s.zoom, s.mapTypeId], [{ lat: 35.8185, lng: -78.8641 }, 3, 'roadmap']);
 });
@@ -191,11 +122,11 @@ test('updateCenter', async (t) => {
 
     await t.test('radius=null; removes the visible circle', () => {
         r('updateCenter(false, 10, 20, 500);');
-        assert.equal(r('map._leaflet.hasLayer(radius._layer)'), true);
+        assert.equal(r('radius.isDrawn()'), true);
         r('var old = radius;');
         r('radius=null;');
         assert.equal(r('radius'), null);
-        assert.equal(r('map._leaflet.hasLayer(old._layer)'), false);
+        assert.equal(r('old.isDrawn()'), false);
         assert.equal(page.state().accuracy, null);
         r('updateCenter(false, 10, 20, 40);');
         assert.equal(page.state().accuracy, 40);
@@ -225,7 +156,7 @@ test('track and polyLine', (t) => {
 });
 
 test('addMark shows its text literally', (t) => {
-    const page = loadPage((w) => { w.alert = () => { w.alerted = true; }; });
+    const page = loadPage({ before: (w) => { w.alert = () => { w.alerted = true; }; } });
     t.after(page.close);
     const texts = ['<img src=x onerror=alert(1)>', 'Fish & Chips <b>bold</b>', '  two  spaces ', '', 'Zoë ☕ 東京'];
     texts.forEach((text, i) => page.run(`addMark(${i}, ${i}, ${JSON.stringify(text)});`));
@@ -239,39 +170,121 @@ test('addMark shows its text literally', (t) => {
     assert.equal(page.state().marks.at(-1).text, '');
 });
 
-test('traffic and cycling layers', (t) => {
-    const page = loadPage();
+// Loads the page with the service's sources (`sets` replaced into them) and
+// waits until its tiles are set up.
+async function tiledPage(t, { sets = {}, sources, storage } = {}) {
+    const body = JSON.stringify({ sets: { ...SOURCES.sets, ...sets } });
+    const page = loadPage({ storage, before: (w, server) => { server.sources = sources || { status: 200, body }; } });
     t.after(page.close);
+    await waitFor(() => page.state().tileSources !== 'loading');
+    return page;
+}
+
+const tileImages = (page, set) => page.window.document.querySelectorAll(`#map_canvas .marlu-tiles-${set} img`);
+
+test('tile sets', async (t) => {
+    const page = await tiledPage(t);
     const r = page.run;
-    const on = (name, ctor) => r(`${name} = new google.maps.${ctor}(); ${name}.setMap(map);`);
-    const off = (name) => r(`if (${name}) { ${name}.setMap(null); ${name}=null; }`);
-    const tiles = (kind) => page.window.document.querySelectorAll(`#map_canvas .marlu-${kind} canvas`).length;
+    const shown = () => { const s = page.state(); return [s.tiles.base, s.tiles.overlays, s.tiles.attribution]; };
+    const OSM = '© OpenStreetMap contributors, GeoNames, Natural Earth';
+    assert.equal(page.state().tileSources, 'ok');
 
-    off('trafficLayer');   // the guarded snippet works before anything is on
-    on('trafficLayer', 'TrafficLayer');
-    let s = page.state();
-    assert.deepEqual(s.layers, { traffic: true, bicycling: false });
-    assert.match(s.legend, /Traffic/);
-    assert.doesNotMatch(s.legend, /Cycle/);
-    assert.ok(tiles('traffic') > 0);
+    await t.test('each map type shows its set, or the street map and a note where it has none', () => {
+        assert.deepEqual(shown(), ['roadmap', [], OSM]);
+        assert.match(tileImages(page, 'roadmap')[0].src, /^http:\/\/localhost:8717\/tiles\/roadmap\/3\/\d+\/\d+\.png$/);
+        r('map.setMapTypeId("satellite");');
+        assert.deepEqual(shown(), ['satellite', [], 'NASA Blue Marble']);
+        assert.equal(tileImages(page, 'roadmap').length, 0);
+        r('map.setZoom(4);');
+        assert.deepEqual(shown(), ['roadmap', [], `${OSM} · No imagery at this zoom`]);
+        r('map.setMapTypeId("hybrid"); map.setZoom(2);');
+        assert.deepEqual(shown(), ['hybrid', [], 'NASA Blue Marble, GeoNames']);
+        r('map.setMapTypeId("terrain");');
+        assert.deepEqual(shown(), ['roadmap', [], `${OSM} · No terrain data`]);
+        r('map.setMapTypeId("roadmap");');
+        assert.deepEqual(shown(), ['roadmap', [], OSM]);
+    });
 
-    on('bikeLayer', 'BicyclingLayer');
-    s = page.state();
-    assert.deepEqual(s.layers, { traffic: true, bicycling: true });
-    assert.match(s.legend, /Traffic.*Cycle paths/);
-    assert.ok(tiles('bicycling') > 0);
+    await t.test('overlays: traffic only says it has no data; cycle paths from zoom 10', () => {
+        const on = (name, ctor) => r(`${name} = new google.maps.${ctor}(); ${name}.setMap(map);`);
+        const off = (name) => r(`if (${name}) { ${name}.setMap(null); ${name}=null; }`);
+        off('trafficLayer');   // the guarded snippet works before anything is on
+        on('trafficLayer', 'TrafficLayer');
+        assert.deepEqual(shown(), ['roadmap', [], `${OSM} · No traffic data`]);
+        on('bikeLayer', 'BicyclingLayer');
+        assert.deepEqual(page.state().layers, { traffic: true, bicycling: true });
+        assert.deepEqual(shown(), ['roadmap', [], `${OSM} · No traffic data`], 'no cycle paths at zoom 2');
+        r('map.setZoom(12);');
+        assert.deepEqual(shown(), ['roadmap', ['bicycling'], `${OSM} · © OpenStreetMap contributors · No traffic data`]);
+        assert.ok(tileImages(page, 'bicycling').length > 0);
+        off('trafficLayer');
+        assert.deepEqual(page.state().layers, { traffic: false, bicycling: true });
+        off('bikeLayer');
+        assert.deepEqual(shown(), ['roadmap', [], OSM]);
+        assert.equal(tileImages(page, 'bicycling').length, 0);
+    });
 
-    off('trafficLayer');
-    s = page.state();
-    assert.deepEqual(s.layers, { traffic: false, bicycling: true });
-    assert.equal(s.legend, 'Cycle paths');
-    assert.equal(tiles('traffic'), 0);
-    assert.equal(r('trafficLayer'), null);
+    await t.test('a scale bar and the attribution line, bottom left', () => {
+        const doc = page.window.document;
+        assert.equal(doc.querySelectorAll('#map_canvas .leaflet-bottom.leaflet-left .leaflet-control-scale').length, 1);
+        const line = doc.querySelector('#map_canvas .leaflet-bottom.leaflet-left .marlu-attribution');
+        assert.equal(line.textContent, OSM);
+    });
+});
 
-    off('bikeLayer');
-    s = page.state();
-    assert.deepEqual(s.layers, { traffic: false, bicycling: false });
-    assert.equal(s.legend, null);
+test('tile sources the page cannot use', async (t) => {
+    await t.test('no service: the offline sets, and the log says why', async (t) => {
+        const page = await tiledPage(t, { sources: { status: 404, body: 'not found' } });
+        assert.deepEqual(page.logs, ['Map tile sources (/tiles/sources.json): HTTP status 404; using the offline tiles']);
+        assert.equal(page.state().tiles.base, 'roadmap');
+        assert.match(tileImages(page, 'roadmap')[0].src, /\/tiles\/roadmap\//);
+    });
+
+    await t.test('bad entries: unsafe urls draw nothing, texts stay text', async (t) => {
+        const page = await tiledPage(t, { sets: {
+            roadmap: { url: 'javascript:alert(1)//{z}/{x}/{y}', attribution: '<img src=x onerror=alert(1)>' },
+            satellite: { url: 'https://tiles.example.org/{z}/{x}/{y}.png?key={apikey}', fallback: 'roadmap', note: 'n' },
+            hybrid: { url: 'https://tiles.example.org/{z}/{x}/{y}.png', minzoom: 5, maxzoom: 2 },
+            terrain: 'terrain',
+        } });
+        assert.match(page.state().tileSources, /roadmap: unusable url; satellite: unusable url; hybrid: no zoom .*; terrain: missing/);
+        assert.deepEqual(page.state().tiles, { base: null, overlays: [], attribution: '' });
+        assert.equal(tileImages(page, 'roadmap').length, 0);
+        page.run('map.setMapTypeId("terrain");');   // the offline terrain falls back to the unusable roadmap
+        assert.deepEqual(page.state().tiles, { base: null, overlays: [], attribution: 'No terrain data' });
+        page.run('map.setMapTypeId("satellite");');
+        assert.equal(page.state().tiles.attribution, 'n');
+        assert.equal(page.window.document.querySelectorAll('#map_canvas .marlu-attribution img').length, 0);
+    });
+
+    await t.test('an online source from the configuration', async (t) => {
+        const page = await tiledPage(t, { sets: {
+            roadmap: { url: 'https://tile.example.org/{z}/{x}/{-y}.png', minzoom: 0, maxzoom: 18, attribution: 'Example' },
+        } });
+        assert.deepEqual(page.state().tiles, { base: 'roadmap', overlays: [], attribution: 'Example' });
+        assert.match(tileImages(page, 'roadmap')[0].src, /^https:\/\/tile\.example\.org\/3\/\d+\/\d+\.png$/);
+    });
+});
+
+test('the last view is kept for the next start', async (t) => {
+    const KEY = 'marlu.lastView';
+    const first = await tiledPage(t);
+    first.run('map.setZoom(16); map.setCenter(new google.maps.LatLng(43.7384, 7.4246));');
+    await waitFor(() => first.window.localStorage.getItem(KEY) !== null, 15000);   // written a second after the move
+    const kept = first.window.localStorage.getItem(KEY);
+    const view = JSON.parse(kept);
+    assert.ok(Math.abs(view.lat - 43.7384) < 1e-4 && Math.abs(view.lng - 7.4246) < 1e-4 && view.zoom === 16, kept);
+
+    const next = await tiledPage(t, { storage: { [KEY]: kept } });
+    assert.deepEqual([next.state().center, next.state().zoom], [{ lat: view.lat, lng: view.lng }, 16]);
+    next.run('updateCenter(true, 43.75, 7.43, 0);');   // position updates on: the fix takes over
+    const followed = next.state();
+    assert.ok(Math.abs(followed.center.lat - 43.75) < 1e-4 && followed.zoom === 16, JSON.stringify(followed.center));
+
+    for (const bad of ['{"lat": 95, "lng": 0, "zoom": 3}', '{"lat": 1, "lng": 2, "zoom": 40}', 'not json', '{"lat": "1e999", "lng": 2, "zoom": 3}']) {
+        const page = await tiledPage(t, { storage: { [KEY]: bad } });
+        assert.deepEqual([page.state().center, page.state().zoom], [{ lat: 35.8185, lng: -78.8641 }, 3], bad);
+    }
 });
 
 test('directions stand-ins', async (t) => {
@@ -292,7 +305,7 @@ test('directions stand-ins', async (t) => {
 test('map follows size changes of map_canvas', async (t) => {
     const page = loadPage();
     t.after(page.close);
-    const size = () => page.run('map._leaflet.getSize().x + "x" + map._leaflet.getSize().y');
+    const size = () => page.run('map.getSize().x + "x" + map.getSize().y');
     assert.equal(size(), '800x600');
     page.run('document.getElementById("map_canvas").style["width"] = "480px";');
     page.run('document.getElementById("map_canvas").style["height"] = "480px";');
@@ -307,10 +320,10 @@ test('map follows size changes of map_canvas', async (t) => {
 
 test('pelmark is recorded and its fix shown without centring or connecting', (t) => {
     const connects = [];
-    const page = loadPage((w) => {
+    const page = loadPage({ before: (w) => {
         w.pelmark = { latitude: 52.25, longitude: 4.5, horizontalAccuracy: 30,
                       updated: { connect: (f) => connects.push(f) } };
-    });
+    } });
     t.after(page.close);
     const s = page.state();
     assert.equal(s.pelmarkSeen, true);
@@ -318,20 +331,4 @@ test('pelmark is recorded and its fix shown without centring or connecting', (t)
     assert.equal(s.accuracy, 30);
     assert.deepEqual(s.center, { lat: 35.8185, lng: -78.8641 });
     assert.equal(connects.length, 0);
-});
-
-test('country shapes load after the page and label the hybrid map', async (t) => {
-    const page = loadPage();
-    t.after(page.close);
-    await waitFor(() => page.run('window.shapesLoaded || window.shapesError'), 15000);
-    assert.equal(page.run('window.shapesError'), null);
-    assert.equal(page.state().countryLabels, 0);
-    page.run('map.setMapTypeId("hybrid");');
-    const labels = page.state().countryLabels;
-    assert.ok(labels > 20, String(labels));
-    page.run('map.setZoom(6);');
-    assert.ok(page.state().countryLabels !== labels);
-    page.run('map.setMapTypeId("terrain");');
-    assert.equal(page.state().countryLabels, 0);
-    assert.deepEqual(page.errors.filter((e) => !/Not implemented/.test(String(e))), []);
 });

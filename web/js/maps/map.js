@@ -1,0 +1,154 @@
+/*
+ * google.maps.Map over a Leaflet map. Beside Google's methods it has a few of
+ * the page's own (marked below) for the page and its test hook.
+ */
+(function (root, factory) {
+    if (typeof module === 'object' && module.exports) {
+        module.exports = factory(root);
+    } else {
+        root.google.maps.Map = factory(root);
+    }
+}(this, function (root) {
+    'use strict';
+
+    var L = root.L, M = root.MarluMaps, maps = root.google.maps;
+    var LatLng = maps.LatLng;
+
+    function isMapTypeId(id) {
+        return Object.keys(maps.MapTypeId).some(function (key) { return maps.MapTypeId[key] === id; });
+    }
+
+    function GMap(div, options) {
+        options = options || {};
+        var center = LatLng.from(options.center) || new LatLng(0, 0);
+        var lmap = L.map(div, {
+            center: center.toLeaflet(),
+            zoom: typeof options.zoom === 'number' ? options.zoom : 3,
+            minZoom: M.MIN_ZOOM,
+            maxZoom: M.MAX_ZOOM,
+            attributionControl: false,
+            // Animations would leave getZoom()/getCenter() stale right after
+            // a snippet and drop zoom steps sent while one runs.
+            zoomAnimation: false,
+            fadeAnimation: false,
+            markerZoomAnimation: false,
+            worldCopyJump: false,
+            doubleClickZoom: false,
+            // The application's overlay takes the clicks that the +/- buttons
+            // would need; zooming is by keys, double click and wheel.
+            zoomControl: false
+        });
+        // The application keeps presses, moves and releases away from the page
+        // and passes on double clicks only, which then arrive as a second press
+        // without a dblclick event: zoom in at that point, as a map does.
+        div.addEventListener('mousedown', function (e) {
+            if (e.detail === 2 && e.button === 0) {
+                lmap.setZoomAround(lmap.mouseEventToContainerPoint(e),
+                                   Math.min(M.MAX_ZOOM, lmap.getZoom() + 1), { animate: false });
+            }
+        });
+        M.hide(this, '_leaflet', lmap);
+        M.hide(this, '_div', div);
+        M.hide(this, '_mapTypeId', maps.MapTypeId.ROADMAP);
+        M.hide(this, '_tiles', new M.TileLayers(lmap, this._mapTypeId));
+        new M.ScaleBar({ position: 'bottomleft' }).addTo(lmap);
+        this.setMapTypeId(options.mapTypeId || maps.MapTypeId.ROADMAP);
+    }
+    M.methods(GMap, {
+        getDiv: function () { return this._div; },
+        getZoom: function () { return this._leaflet.getZoom(); },
+        setZoom: function (zoom) {
+            zoom = Number(zoom);
+            if (!isFinite(zoom)) { return undefined; }
+            this._leaflet.setZoom(Math.max(M.MIN_ZOOM, Math.min(M.MAX_ZOOM, Math.round(zoom))), { animate: false });
+            return undefined;
+        },
+        getCenter: function () { return LatLng.from(this._leaflet.getCenter()); },
+        setCenter: function (latLng) {
+            latLng = LatLng.from(latLng);
+            if (!LatLng.isValid(latLng)) { return undefined; }
+            var lmap = this._leaflet, target = latLng.toLeaflet();
+            // A centre within half a pixel of the current one would not move the
+            // map, yet every layer would redraw for it: a fix at a far zoom.
+            if (lmap._loaded) {
+                var offset = lmap.latLngToContainerPoint(target).subtract(lmap.getSize().divideBy(2));
+                if (Math.abs(offset.x) < 0.5 && Math.abs(offset.y) < 0.5) { return undefined; }
+            }
+            lmap.setView(target, lmap.getZoom(), { animate: false });
+            return undefined;
+        },
+        panTo: function (latLng) { return this.setCenter(latLng); },
+        panBy: function (dx, dy) {
+            dx = Number(dx);
+            dy = Number(dy);
+            if (isFinite(dx) && isFinite(dy)) { this._leaflet.panBy([dx, dy], { animate: false }); }
+            return undefined;
+        },
+        getBounds: function () {
+            var box = this._leaflet.getBounds();
+            return new maps.LatLngBounds(box.getSouthWest(), box.getNorthEast());
+        },
+        getMapTypeId: function () { return this._mapTypeId; },
+        setMapTypeId: function (id) {
+            if (!isMapTypeId(id)) { return undefined; }
+            var div = this._div;
+            Object.keys(maps.MapTypeId).forEach(function (key) {
+                L.DomUtil.removeClass(div, 'marlu-type-' + maps.MapTypeId[key]);
+            });
+            L.DomUtil.addClass(div, 'marlu-type-' + id);
+            this._mapTypeId = id;
+            this._tiles.setMapTypeId(id);
+            return undefined;
+        }
+    });
+    // The page's own, not Google's.
+    M.methods(GMap, {
+        // Size of the map in pixels: {x, y}.
+        getSize: function () {
+            var size = this._leaflet.getSize();
+            return { x: size.x, y: size.y };
+        },
+        // After the canvas changed size without a window resize.
+        invalidateSize: function () {
+            this._leaflet.invalidateSize({ animate: false, pan: true });
+        },
+        // Takes the tile sets (MarluTileSources); no tiles are drawn before.
+        setTileSources: function (sets) {
+            this._tiles.setSets(sets);
+        },
+        // What the tiles show now: {base, overlays, attribution}, base and
+        // overlays as set names.
+        getTiles: function () {
+            var shown = this._tiles.shown;
+            return { base: shown.base, overlays: shown.overlays.slice(), attribution: shown.attribution };
+        },
+        // Kinds of the traffic and cycling layers that are on.
+        getOverlayKinds: function () {
+            var tiles = this._tiles;
+            return root.MarluTileSources.OVERLAYS.filter(function (kind) { return tiles.isOverlayOn(kind); });
+        },
+        // Calls listener() after every change of centre or zoom.
+        addViewListener: function (listener) {
+            this._leaflet.on('moveend', function () { listener(); });
+        },
+        // Every line drawn on the map, as {points, route}: its number of
+        // points and whether it belongs to a route.
+        getDrawnLines: function () {
+            var lines = [];
+            this._leaflet.eachLayer(function (layer) {
+                if (layer instanceof L.Polyline && !(layer instanceof L.Polygon) && layer.getLatLngs().length) {
+                    lines.push({ points: layer.getLatLngs().length, route: !!layer.options.marluRoute });
+                }
+            });
+            return lines;
+        }
+    });
+    // For the traffic and cycling layers.
+    M.methods(GMap, {
+        _setOverlay: function (kind, on) {
+            this._tiles.setOverlay(kind, on);
+        }
+    });
+
+    return GMap;
+}));

@@ -1,0 +1,95 @@
+/*
+ * The tiles on a map: the set of its map type (or that set's fallback outside
+ * its zooms), the sets of the overlays that are on, and the attribution line
+ * naming what is shown and what is missing.
+ */
+(function (root, factory) {
+    if (typeof module === 'object' && module.exports) {
+        module.exports = factory(root);
+    } else {
+        root.MarluMaps.TileLayers = factory(root);
+    }
+}(this, function (root) {
+    'use strict';
+
+    var L = root.L, S = root.MarluTileSources;
+    var Z_INDEX = { bicycling: 6, traffic: 7 };
+
+    function TileLayers(lmap, mapTypeId) {
+        this.lmap = lmap;
+        this.sets = null;           // until the service has answered
+        this.mapTypeId = mapTypeId;
+        this.overlaysOn = { traffic: 0, bicycling: 0 };
+        this.layers = {};           // set name: its Leaflet layer, made once
+        this.shown = { base: null, overlays: [], attribution: '' };
+        this.line = new root.MarluMaps.AttributionLine({ position: 'bottomleft' }).addTo(lmap);
+        var self = this;
+        lmap.on('zoomend', function () { self.update(); });
+    }
+
+    TileLayers.prototype.setSets = function (sets) {
+        this.sets = sets;
+        this.update();
+    };
+
+    TileLayers.prototype.setMapTypeId = function (id) {
+        this.mapTypeId = id;
+        this.update();
+    };
+
+    // Overlays are counted: two layer objects of a kind may be on at once.
+    TileLayers.prototype.setOverlay = function (kind, on) {
+        this.overlaysOn[kind] = Math.max(0, this.overlaysOn[kind] + (on ? 1 : -1));
+        this.update();
+    };
+
+    TileLayers.prototype.isOverlayOn = function (kind) {
+        return this.overlaysOn[kind] > 0;
+    };
+
+    TileLayers.prototype.layer = function (name, zIndex) {
+        var set = this.sets[name];
+        if (!this.layers[name]) {
+            this.layers[name] = L.tileLayer(set.url, {
+                minZoom: set.minzoom, maxZoom: set.maxzoom, zIndex: zIndex,
+                className: 'marlu-tiles-' + name, updateWhenZooming: false, keepBuffer: 1
+            });
+        }
+        return this.layers[name];
+    };
+
+    TileLayers.prototype.update = function () {
+        if (!this.sets) { return; }
+        var self = this, z = this.lmap.getZoom(), wanted = [], credits = [], notes = [];
+        function add(list, value) {
+            if (value && list.indexOf(value) < 0) { list.push(value); }
+        }
+        function show(name, zIndex) {
+            var shown = S.shownAt(self.sets, name, z);
+            if (shown.set) {
+                wanted.push(self.layer(shown.set, zIndex));
+                add(credits, self.sets[shown.set].attribution);
+            }
+            add(notes, shown.note);
+            return shown.set;
+        }
+        var base = show(this.mapTypeId, 1), overlays = [];
+        S.OVERLAYS.forEach(function (kind) {
+            if (self.isOverlayOn(kind)) {
+                var set = show(kind, Z_INDEX[kind]);
+                if (set) { overlays.push(set); }
+            }
+        });
+        Object.keys(this.layers).forEach(function (name) {
+            var layer = self.layers[name];
+            if (wanted.indexOf(layer) < 0 && self.lmap.hasLayer(layer)) { self.lmap.removeLayer(layer); }
+        });
+        wanted.forEach(function (layer) {
+            if (!self.lmap.hasLayer(layer)) { self.lmap.addLayer(layer); }
+        });
+        this.shown = { base: base, overlays: overlays, attribution: credits.concat(notes).join(' · ') };
+        this.line.setText(this.shown.attribution);
+    };
+
+    return TileLayers;
+}));
