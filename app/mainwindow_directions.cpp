@@ -98,6 +98,8 @@ void MainWindow::onDirectionsFinished(bool success, QString error)
             delete old;
         }
     }
+    // Like a pan, a new route ends follow mode so that fixes leave it in view.
+    m_centerOnPosition = false;
     getDirectionsOnMap();
     showCurrentDirections();
 }

@@ -25,4 +25,6 @@ void MainWindow::find()
                                 QString::number(place.longitude(), 'g', 6),
                                 JsString::escape(place.description()));
     ui->webView->page()->mainFrame()->evaluateJavaScript(js);
+    // The next fix would otherwise centre the map away from the found place.
+    m_centerOnPosition = false;
 }

@@ -385,10 +385,11 @@ void TestDirectionsFlow::ownPositionIsTheStartAndTheTrackIsDrawn()
         "origin=" + QString(QUrl::toPercentEncoding(start))));
     QVERIFY(tracksWhileOpen >= 2);
 
-    // Cleared: fixes go on, the track does not.
+    // Cleared: fixes go on, the track does not, and the new route ended follow mode.
     m_log->clear();
     QTRY_VERIFY_WITH_TIMEOUT(snippets("updateCenter(").size() >= 2, 5000);
     QVERIFY(snippets("track(").isEmpty());
+    QVERIFY(snippets("updateCenter(true").isEmpty());
 }
 
 void TestDirectionsFlow::newAnswerClosesAnOpenSheet()

@@ -1,5 +1,6 @@
 #include "logcapture.h"
 #include "mapwindowtest.h"
+#include "modalscript.h"
 #include "pageserver.h"
 #include "testmain.h"
 
@@ -10,7 +11,10 @@
 #include <QGeoPositionInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QWebFrame>
@@ -27,6 +31,7 @@ private slots:
     void init();
     void cleanup();
     void fixReachesPageAndFollowsOnlyInFollowMode();
+    void foundPlaceEndsFollowModeUntilRecentre();
     void accuracyCircleFollowsTheSwitch();
     void directionRule_data();
     void directionRule();
@@ -163,6 +168,41 @@ void TestTracking::fixReachesPageAndFollowsOnlyInFollowMode()
     QCOMPARE(state["center"].toObject()["lng"].toDouble(), panned["center"].toObject()["lng"].toDouble());
     QVERIFY(std::fabs(state["center"].toObject()["lng"].toDouble() - 13.4) > 1);
     QVERIFY(state["position"].toObject()["lat"].toDouble() > 52.52);
+}
+
+void TestTracking::foundPlaceEndsFollowModeUntilRecentre()
+{
+    QList<QPointF> fixes;
+    for (int i = 0; i < 60; ++i)
+        fixes << QPointF(52.5200 + i * 0.0001, 13.4050);
+    QSettings().setValue("UpdateMode", 1);
+    QSettings().setValue("Servers/GeocodingHost", m_server.hostPort());
+    QVERIFY(startWindow(fixes));
+    QTRY_VERIFY_WITH_TIMEOUT(!snippets("updateCenter(true").isEmpty(), 10000);
+
+    ModalScript script;
+    script.then([](QWidget *w) {
+        w->findChild<QLineEdit *>("lineEdit")->setText("Paris, France");
+        QTest::mouseClick(w->findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+        auto *list = w->findChild<QListWidget *>("listWidget");
+        QTest::qWaitFor([&] { return list->count() > 0; }, 10000);
+        QMetaObject::invokeMethod(w, "on_listWidget_doubleClicked", Q_ARG(QModelIndex, list->model()->index(0, 0)));
+    });
+    menuAction("Find Address")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(script.done() && !QApplication::activeModalWidget(), 15000);
+    QCOMPARE(snippets("addMark(").size(), 1);
+
+    // Later fixes move the own marker only: the found place stays in view.
+    m_log->clear();
+    QTRY_VERIFY_WITH_TIMEOUT(snippets("updateCenter(").size() >= 2, 8000);
+    QVERIFY(snippets("updateCenter(true").isEmpty());
+    QVERIFY(std::fabs(pageState()["center"].toObject()["lat"].toDouble() - 48.85) < 0.5);
+
+    QTest::keyClick(m_window, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(snippets("updateCenter(").last().startsWith("updateCenter(true, 52.52"));
+    m_log->clear();
+    QTRY_VERIFY_WITH_TIMEOUT(!snippets("updateCenter(").isEmpty(), 5000);
+    QVERIFY(snippets("updateCenter(false").isEmpty());
 }
 
 void TestTracking::accuracyCircleFollowsTheSwitch()
