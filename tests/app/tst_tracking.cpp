@@ -237,17 +237,22 @@ void TestTracking::directionRule_data()
     QTest::addColumn<QList<QPointF>>("moves");
     QTest::addColumn<QList<int>>("sent");
     using M = QList<QPointF>;
-    QTest::newRow("north twice: recorded, then sent") << M{{0.001, 0.0001}, {0.002, 0}} << QList<int>{180};
-    QTest::newRow("east with latitude change") << M{{0.0001, 0.001}, {0.0001, 0.002}, {-0.0001, 0.001}}
-                                               << QList<int>{90, 90};
-    QTest::newRow("west") << M{{-0.0001, -0.001}, {0.0001, -0.001}} << QList<int>{270};
-    QTest::newRow("south: 0 is the start angle, sent at once") << M{{-0.001, 0.0001}, {-0.001, -0.0001}} << QList<int>{0, 0};
-    QTest::newRow("pure east counts as 180") << M{{0, 0.001}, {0, 0.001}} << QList<int>{180};
+    // Heading-up: north-bound 0 (the start angle, so sent at once), east-bound 270,
+    // south-bound 180, west-bound 90; a new angle is sent when a second move confirms it.
+    QTest::newRow("north") << M{{0.001, 0.0001}, {0.002, 0}} << QList<int>{0, 0};
+    QTest::newRow("east along a parallel") << M{{0, 0.001}, {0, 0.001}} << QList<int>{270};
+    QTest::newRow("west along a parallel") << M{{0, -0.001}, {0, -0.001}} << QList<int>{90};
+    QTest::newRow("south") << M{{-0.001, 0.0001}, {-0.001, -0.0001}} << QList<int>{180};
+    QTest::newRow("mostly east") << M{{0.0001, 0.001}, {0.0001, 0.002}, {-0.0001, 0.001}}
+                                 << QList<int>{270, 270};
+    // 0.0011 degrees of longitude are shorter on the ground than 0.001 of latitude here.
+    QTest::newRow("north-east by degrees, north by bearing") << M{{0.001, 0.0011}, {0.001, 0.0011}}
+                                                             << QList<int>{0, 0};
     QTest::newRow("direction change needs confirming")
         << M{{0.001, 0}, {0.001, 0}, {0.0001, 0.001}, {-0.0001, -0.001}, {-0.0001, -0.001}}
-        << QList<int>{180, 270};
+        << QList<int>{0, 0, 90};
     QTest::newRow("identical fix keeps the recorded angle")
-        << M{{0.0001, 0.001}, {0, 0}, {0.0001, 0.001}} << QList<int>{90};
+        << M{{0.0001, 0.001}, {0, 0}, {0.0001, 0.001}} << QList<int>{270};
 }
 
 void TestTracking::directionRule()
@@ -282,7 +287,7 @@ void TestTracking::autoRotateShapesTheCanvasAndUndoesIt()
 {
     QVERIFY(startWindow({}));
     auto *view = m_window->findChild<QWebView *>("webView");
-    const int side = qMin(view->width(), view->height());
+    const int side = int(std::ceil(std::hypot(view->width(), view->height())));
     m_log->clear();
     menuAction("Auto Rotate")->trigger();
     QCOMPARE(snippets("document"),
@@ -291,6 +296,13 @@ void TestTracking::autoRotateShapesTheCanvasAndUndoesIt()
     QJsonObject canvas = pageState()["canvas"].toObject();
     QCOMPARE(canvas["width"].toInt(), side);
     QCOMPARE(canvas["height"].toInt(), side);
+    // Centred and clipped: it covers the view, so a turn shows no bars.
+    const QVariantMap box = view->page()->mainFrame()->evaluateJavaScript(
+        "(function(){var r=document.getElementById('map_canvas').getBoundingClientRect();"
+        "return {left:r.left,top:r.top,right:r.right,bottom:r.bottom};})()").toMap();
+    QVERIFY(box["left"].toDouble() <= 0 && box["top"].toDouble() <= 0);
+    QVERIFY(box["right"].toDouble() >= view->width() && box["bottom"].toDouble() >= view->height());
+    QVERIFY(std::fabs(box["left"].toDouble() + box["right"].toDouble() - view->width()) <= 1);
 
     m_log->clear();
     menuAction("Auto Rotate")->trigger();
