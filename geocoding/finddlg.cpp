@@ -55,6 +55,10 @@ void FindDlg::on_listWidget_clicked(QModelIndex index)
 
 void FindDlg::on_pushButton_clicked()
 {
+    if (ui->lineEdit->text().trimmed().isEmpty()) {
+        QMessageBox::information(this, "Find Address", tr("Type a place to search for."), QMessageBox::Ok);
+        return;
+    }
     ui->pushButton->setEnabled(false);
     m_rows.clear();
     ui->listWidget->clear();

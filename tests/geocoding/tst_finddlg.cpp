@@ -74,6 +74,7 @@ private slots:
     void failureShowsWarningAndKeepsListEmpty();
     void chooserOpensOnEarlierResults();
     void languageChangeRestoresTexts();
+    void emptySearchIsNotSent();
     void chosenPlaceIsMarkedOnThePage_data();
     void chosenPlaceIsMarkedOnThePage();
     void leavingWithoutChoiceMarksNothing();
@@ -189,6 +190,20 @@ void TestFindDlg::chooserOpensOnEarlierResults()
     FindDlg none(empty, "nothing yet", nullptr);
     QVERIFY(rows(none).isEmpty());
     QCOMPARE(none.findChild<QLineEdit *>("lineEdit")->text(), QString("nothing yet"));
+}
+
+void TestFindDlg::emptySearchIsNotSent()
+{
+    ModalAnswerer answerer(QMessageBox::Ok);
+    FindDlg dlg(&m_network, nullptr);
+    dlg.show();
+    dlg.findChild<QLineEdit *>("lineEdit")->setText("   ");
+    const int requests = m_geocoder.targets().size();
+    QTest::mouseClick(dlg.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.answered(), 1, 5000);
+    QCOMPARE(answerer.lastText(), QString("Type a place to search for."));
+    QCOMPARE(m_geocoder.targets().size(), requests);
+    QVERIFY(dlg.findChild<QPushButton *>("pushButton")->isEnabled());
 }
 
 void TestFindDlg::languageChangeRestoresTexts()
