@@ -2,8 +2,12 @@
 
 #include "ui_finddlg.h"
 
+#include "geocoding/recentsearches.h"
+
+#include <QCompleter>
 #include <QEvent>
 #include <QMessageBox>
+#include <QStringListModel>
 
 FindDlg::FindDlg(QNetworkAccessManager *network, QWidget *parent)
     : QDialog(parent)
@@ -12,6 +16,7 @@ FindDlg::FindDlg(QNetworkAccessManager *network, QWidget *parent)
 {
     ui->setupUi(this);
     connect(&m_requester, &GeocodeRequester::finish, this, &FindDlg::onFinish);
+    setUpTyping();
 }
 
 FindDlg::FindDlg(GeocodeRequester &requester, QString text, QWidget *parent)
@@ -24,6 +29,17 @@ FindDlg::FindDlg(GeocodeRequester &requester, QString text, QWidget *parent)
     m_rows.clear();
     showResults(requester.m_results);
     ui->lineEdit->setText(text);
+    setUpTyping();
+}
+
+// Typing replaces the text, and earlier searches are offered.
+void FindDlg::setUpTyping()
+{
+    ui->lineEdit->selectAll();
+    m_recent = new QStringListModel(RecentSearches::load(), this);
+    auto *completer = new QCompleter(m_recent, this);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    ui->lineEdit->setCompleter(completer);
 }
 
 FindDlg::~FindDlg()
@@ -59,6 +75,7 @@ void FindDlg::on_pushButton_clicked()
         QMessageBox::information(this, "Find Address", tr("Type a place to search for."), QMessageBox::Ok);
         return;
     }
+    m_recent->setStringList(RecentSearches::add(ui->lineEdit->text()));
     ui->pushButton->setEnabled(false);
     m_rows.clear();
     ui->listWidget->clear();

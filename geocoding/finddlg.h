@@ -10,6 +10,7 @@
 
 class QEvent;
 class QNetworkAccessManager;
+class QStringListModel;
 class Ui_FindDlg;
 
 // The address search window; it doubles as the chooser among the candidates of
@@ -35,10 +36,12 @@ private slots:
 
 private:
     void showResults(QList<GeocodeAddress> &results);
+    void setUpTyping();
 
     Ui_FindDlg *ui;
     GeocodeRequester m_requester;
     QList<GeocodeAddress *> m_rows;
+    QStringListModel *m_recent = nullptr;
 };
 
 #endif

@@ -6,7 +6,10 @@
 
 #include "app/mainwindow.h"
 #include "geocoding/finddlg.h"
+#include "geocoding/recentsearches.h"
 
+#include <QApplication>
+#include <QCompleter>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -74,6 +77,7 @@ private slots:
     void failureShowsWarningAndKeepsListEmpty();
     void chooserOpensOnEarlierResults();
     void languageChangeRestoresTexts();
+    void typingReplacesTextAndEarlierSearchesAreOffered();
     void emptySearchIsNotSent();
     void chosenPlaceIsMarkedOnThePage_data();
     void chosenPlaceIsMarkedOnThePage();
@@ -190,6 +194,32 @@ void TestFindDlg::chooserOpensOnEarlierResults()
     FindDlg none(empty, "nothing yet", nullptr);
     QVERIFY(rows(none).isEmpty());
     QCOMPARE(none.findChild<QLineEdit *>("lineEdit")->text(), QString("nothing yet"));
+}
+
+void TestFindDlg::typingReplacesTextAndEarlierSearchesAreOffered()
+{
+    QSettings().setValue("RecentSearches", QVariantList{42, "  Lyon ", "lyon", ""});
+    m_geocoder.setBody(geocodeReply({{"Elsewhere", 1, 2}}));
+    FindDlg dlg(&m_network, nullptr);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    auto *edit = dlg.findChild<QLineEdit *>("lineEdit");
+    QTest::keyClicks(QApplication::focusWidget(), "Toledo");
+    QCOMPARE(edit->text(), QString("Toledo"));
+    QTest::mouseClick(dlg.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(rows(dlg).size(), 1, 5000);
+
+    FindDlg next(&m_network, nullptr);
+    const auto *completions = next.findChild<QLineEdit *>("lineEdit")->completer()->model();
+    QStringList offered;
+    for (int i = 0; i < completions->rowCount(); ++i)
+        offered << completions->index(i, 0).data().toString();
+    QCOMPARE(offered, (QStringList{"Toledo", "42", "Lyon"}));
+
+    for (int i = 0; i < 12; ++i)
+        RecentSearches::add(QString("place %1").arg(i));
+    QCOMPARE(RecentSearches::load().size(), 10);
+    QCOMPARE(RecentSearches::load().first(), QString("place 11"));
 }
 
 void TestFindDlg::emptySearchIsNotSent()
