@@ -6,6 +6,7 @@
 
 #include <QCompleter>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QStringListModel>
 
@@ -32,7 +33,8 @@ FindDlg::FindDlg(GeocodeRequester &requester, QString text, QWidget *parent)
     setUpTyping();
 }
 
-// Typing replaces the text, and earlier searches are offered.
+// Typing replaces the text, earlier searches are offered, and the arrow keys
+// and Return reach the candidate list.
 void FindDlg::setUpTyping()
 {
     ui->lineEdit->selectAll();
@@ -40,6 +42,33 @@ void FindDlg::setUpTyping()
     auto *completer = new QCompleter(m_recent, this);
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     ui->lineEdit->setCompleter(completer);
+    ui->lineEdit->installEventFilter(this);
+    ui->listWidget->installEventFilter(this);
+}
+
+bool FindDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    QListWidget *list = ui->listWidget;
+    if (watched == ui->lineEdit && (key == Qt::Key_Up || key == Qt::Key_Down) && list->count() > 0) {
+        list->setFocus();
+        if (list->currentRow() < 0)
+            list->setCurrentRow(key == Qt::Key_Down ? 0 : list->count() - 1);
+        else
+            QCoreApplication::sendEvent(list, event);
+        return true;
+    }
+    // In the list Return chooses the selected row; the dialog would search again.
+    if (watched == list && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        const QListWidgetItem *item = list->currentItem();
+        if (item && item->isSelected()) {
+            on_listWidget_doubleClicked(list->currentIndex());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 FindDlg::~FindDlg()

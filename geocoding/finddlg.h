@@ -27,6 +27,7 @@ public:
 
 protected:
     void changeEvent(QEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
     void on_listWidget_doubleClicked(QModelIndex index);

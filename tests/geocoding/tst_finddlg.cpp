@@ -77,6 +77,7 @@ private slots:
     void failureShowsWarningAndKeepsListEmpty();
     void chooserOpensOnEarlierResults();
     void languageChangeRestoresTexts();
+    void arrowsMoveInTheListAndReturnChooses();
     void typingReplacesTextAndEarlierSearchesAreOffered();
     void emptySearchIsNotSent();
     void chosenPlaceIsMarkedOnThePage_data();
@@ -194,6 +195,27 @@ void TestFindDlg::chooserOpensOnEarlierResults()
     FindDlg none(empty, "nothing yet", nullptr);
     QVERIFY(rows(none).isEmpty());
     QCOMPARE(none.findChild<QLineEdit *>("lineEdit")->text(), QString("nothing yet"));
+}
+
+void TestFindDlg::arrowsMoveInTheListAndReturnChooses()
+{
+    m_geocoder.setBody(geocodeReply({{"Paris, France", 48.85, 2.35}, {"Paris, TX, USA", 33.66, -95.55}}));
+    FindDlg dlg(&m_network, nullptr);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QTest::mouseClick(dlg.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(rows(dlg).size(), 2, 5000);
+    const int requests = m_geocoder.targets().size();
+
+    auto *edit = dlg.findChild<QLineEdit *>("lineEdit");
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCOMPARE(dlg.findChild<QListWidget *>("listWidget")->currentRow(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(dlg.m_selectedAddress.description(), QString("Paris, TX, USA"));
+    QCOMPARE(m_geocoder.targets().size(), requests);   // not searched again
 }
 
 void TestFindDlg::typingReplacesTextAndEarlierSearchesAreOffered()
