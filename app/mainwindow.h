@@ -47,6 +47,7 @@ public slots:
     void directions();
     void resetRoute();
     void find();
+    void clearMarks();
     void onPositionUpdated();
     void onRequestfinished(QNetworkReply *reply);
     void onViewChanged(QAction *action);

@@ -28,3 +28,8 @@ void MainWindow::find()
     // The next fix would otherwise centre the map away from the found place.
     m_centerOnPosition = false;
 }
+
+void MainWindow::clearMarks()
+{
+    runJavascript("clearMarks();");
+}

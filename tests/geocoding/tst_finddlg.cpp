@@ -338,6 +338,9 @@ void TestFindDlg::chosenPlaceIsMarkedOnThePage()
     QTEST(mark.value("lng").toDouble(), "shownLng");
     auto *view = w.findChild<QWebView *>("webView");
     QCOMPARE(view->page()->mainFrame()->evaluateJavaScript("typeof pwned").toString(), QString("undefined"));
+
+    QMetaObject::invokeMethod(&w, "clearMarks");
+    QVERIFY(pageState(w).value("marks").toArray().isEmpty());
 }
 
 void TestFindDlg::leavingWithoutChoiceMarksNothing()

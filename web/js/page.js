@@ -21,6 +21,7 @@ var positionMarker = null;
 var marks = [];
 
 var updateCenter, track, addMark, mapState;
+var clearMarks;
 
 (function () {
     'use strict';
@@ -163,6 +164,13 @@ var updateCenter, track, addMark, mapState;
         marks.push(mark);
         // A place the user just looked up is shown, not left off screen.
         map.setCenter(pos);
+        return undefined;
+    };
+
+    // Every mark goes; the own position and a route stay.
+    clearMarks = function () {
+        marks.forEach(function (mark) { mark.setMap(null); });
+        marks = [];
         return undefined;
     };
 
