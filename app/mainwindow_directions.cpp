@@ -31,6 +31,11 @@ void MainWindow::directions()
 
     if (m_directionsDlg->exec() != QDialog::Accepted)
         return;
+    if (m_directionsDlg->destinationAddress().trimmed().isEmpty()) {
+        QMessageBox::warning(this, tr("Directions - Destination"), tr("Type a place to search for."),
+                             QMessageBox::Ok);
+        return;
+    }
 
     m_currentPosition.setDescription(m_directionsDlg->startAddress());
     m_currentPosition.setCoordinates(0, 0);

@@ -265,6 +265,18 @@ void TestDirectionsFlow::routeFailureWarnsAndMakesNoSheet()
     runDirections(unknown);
     QCOMPARE(unknown.seen().value(1), QString("QMessageBox: Directions - Destination"));
     QCOMPARE(text, QString("No results found."));
+
+    // An empty destination is not looked up at all.
+    const int lookups = m_log->lines().filter("/maps/api/geocode/xml").size();
+    ModalScript empty;
+    empty.then(request("Lyon", "  ")).then([&](QWidget *w) {
+        text = qobject_cast<QMessageBox *>(w) ? qobject_cast<QMessageBox *>(w)->text() : QString();
+        w->close();
+    });
+    runDirections(empty);
+    QCOMPARE(empty.seen().value(1), QString("QMessageBox: Directions - Destination"));
+    QCOMPARE(text, QString("Type a place to search for."));
+    QCOMPARE(m_log->lines().filter("/maps/api/geocode/xml").size(), lookups);
 }
 
 void TestDirectionsFlow::alternativeChosenOnSheetIsKept()
