@@ -95,6 +95,7 @@ private:
     QAction *m_bicyclingLayerAction;
     QAction *m_showAccuracyAction;
     bool m_centerOnPosition;
+    bool m_hasFix = false;
     bool m_autoRotate;
     int m_rotation;
     QNetworkAccessManager *m_network;

@@ -65,6 +65,7 @@ void MainWindow::onPositionUpdated()
     const bool validFix = !std::isnan(lat) && !std::isnan(lon);
     if (validFix)
         m_currentPosition.setCoordinates(lat, lon);
+    m_hasFix = m_hasFix || validFix;
     lat = m_currentPosition.latitude();
     lon = m_currentPosition.longitude();
     m_currentPosition.setDescription(QString("%1 %2").arg(number(lat), number(lon)));

@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QWebFrame>
 #include <QWebView>
 
@@ -42,6 +43,7 @@ private slots:
     void alternativeChosenOnSheetIsKept();
     void sheetButtonsClearRecalculateAndNew();
     void ownPositionIsTheStartAndTheTrackIsDrawn();
+    void noFixYetAsksForTheStart();
     void newAnswerClosesAnOpenSheet();
     void okWithoutRoutesGivesAnEmptySheet();
     void unreadableRouteReplyWarns();
@@ -402,6 +404,36 @@ void TestDirectionsFlow::ownPositionIsTheStartAndTheTrackIsDrawn()
     QTRY_VERIFY_WITH_TIMEOUT(snippets("updateCenter(").size() >= 2, 5000);
     QVERIFY(snippets("track(").isEmpty());
     QVERIFY(snippets("updateCenter(true").isEmpty());
+}
+
+void TestDirectionsFlow::noFixYetAsksForTheStart()
+{
+    QTemporaryDir dir;
+    QFile silent(dir.filePath("nofix.nmea"));   // a receiver that has no fix yet
+    QVERIFY(silent.open(QIODevice::WriteOnly));
+    silent.close();
+    qputenv("MARLU_NMEA_FILE", silent.fileName().toLocal8Bit());
+    QSettings().setValue("UpdateMode", 1);
+    startWindow();
+
+    QString note;
+    bool startShown = false;
+    ModalScript script;
+    script
+        .then([&](QWidget *w) {
+            note = qobject_cast<QMessageBox *>(w) ? qobject_cast<QMessageBox *>(w)->text() : QString();
+            w->close();
+        })
+        .then([&](QWidget *w) {
+            startShown = child<QLineEdit>(w, "startEdit")->isVisibleTo(w);
+            request("Lyon", "Paris, France")(w);
+        })
+        .then(closeWindow());
+    runDirections(script);
+    QCOMPARE(note, QString("Your own position is not known yet: type a start address."));
+    QVERIFY(startShown);
+    QCOMPARE(script.seen().value(2), QString("CurrDirectionsDlg: Paris, France"));
+    QVERIFY(m_log->lines().filter("/maps/api/directions/xml").first().contains("origin=Lyon&"));
 }
 
 void TestDirectionsFlow::newAnswerClosesAnOpenSheet()
