@@ -179,7 +179,9 @@ void MainWindow::onLoadFinished(bool ok)
     }
 
     const QMessageBox::StandardButton answer = QMessageBox::question(
-        this, tr("Failed to Load Map"), tr("Would you like to try again?"),
+        this, tr("Failed to Load Map"),
+        tr("The map page %1 could not be loaded.\nWould you like to try again?")
+            .arg(ServerConfig::url(ServerConfig::MapHostKey, "/gps2.html").toDisplayString()),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
     if (answer == QMessageBox::Yes)
         load();

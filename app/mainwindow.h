@@ -48,6 +48,7 @@ public slots:
     void directions();
     void resetRoute();
     void find();
+    void clearMarks();
     void onPositionUpdated();
     void onRequestfinished(QNetworkReply *reply);   // part of the interface, connected nowhere: keep
     void onViewChanged(QAction *action);
@@ -99,6 +100,7 @@ private:
     QAction *m_bicyclingLayerAction = nullptr;
     QAction *m_showAccuracyAction = nullptr;
     bool m_centerOnPosition = true;
+    bool m_hasFix = false;
     bool m_autoRotate = false;
     int m_rotation = 0;
     QNetworkAccessManager *m_network = nullptr;

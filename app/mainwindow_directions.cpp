@@ -26,10 +26,25 @@ void MainWindow::directions()
     }
     m_directionsDlg->setStartAddress(m_currentPosition.description());
     m_directionsDlg->setDestinationAddress(m_destination.description());
-    m_directionsDlg->setStartAddressToCurrentPos(m_geoLocation.isUpdating());
+    // Before the first fix there is no own position to start from.
+    const QString noPosition = tr("Your own position is not known yet: type a start address.");
+    const bool waitingForFix = m_geoLocation.isUpdating() && !m_hasFix;
+    m_directionsDlg->setStartAddressToCurrentPos(m_geoLocation.isUpdating() && !waitingForFix);
+    if (waitingForFix)
+        QMessageBox::information(this, tr("Directions"), noPosition, QMessageBox::Ok);
 
     if (m_directionsDlg->exec() != QDialog::Accepted)
         return;
+    if (m_directionsDlg->startAddress().trimmed().isEmpty()) {
+        QMessageBox::warning(this, tr("Directions"), waitingForFix ? noPosition : tr("Type a start address."),
+                             QMessageBox::Ok);
+        return;
+    }
+    if (m_directionsDlg->destinationAddress().trimmed().isEmpty()) {
+        QMessageBox::warning(this, tr("Directions - Destination"), tr("Type a place to search for."),
+                             QMessageBox::Ok);
+        return;
+    }
 
     m_currentPosition.setDescription(m_directionsDlg->startAddress());
     m_currentPosition.setCoordinates(0, 0);
@@ -85,6 +100,8 @@ void MainWindow::onDirectionsFinished(bool success, QString error)
     }
 
     retireSheet();
+    // Like a pan, a new route ends follow mode so that fixes leave it in view.
+    m_centerOnPosition = false;
     getDirectionsOnMap();
     showCurrentDirections();
 }

@@ -35,6 +35,7 @@ void MainWindow::createMenu()
     menu->addAction(tr("Directions"), this, &MainWindow::directions);
     // Address search has no other way in.
     menu->addAction(tr("Find Address"), this, &MainWindow::find);
+    menu->addAction(tr("Clear Marks"), this, &MainWindow::clearMarks);
 
     const bool traffic = settings.value("TrafficLayer", false).toBool();
     const bool bicycling = settings.value("BicyclingLayer", false).toBool();

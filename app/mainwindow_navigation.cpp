@@ -107,6 +107,17 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     case Qt::Key_F:
         onFullscreen();
         break;
+    // The desktop's ways out of fullscreen; F11 also goes in.
+    case Qt::Key_Escape:
+        if (isFullScreen())
+            showNormal();
+        break;
+    case Qt::Key_F11:
+        if (isFullScreen())
+            showNormal();
+        else
+            onFullscreen();
+        break;
     case Qt::Key_Enter:
         m_centerOnPosition = true;
         onPositionUpdated();

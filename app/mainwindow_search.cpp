@@ -23,4 +23,11 @@ void MainWindow::find()
                                 QString::number(place.longitude(), 'g', 6),
                                 JsString::escape(place.description()));
     ui->webView->page()->mainFrame()->evaluateJavaScript(js);
+    // The next fix would otherwise centre the map away from the found place.
+    m_centerOnPosition = false;
+}
+
+void MainWindow::clearMarks()
+{
+    runJavascript("clearMarks();");
 }

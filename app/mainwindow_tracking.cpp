@@ -25,21 +25,21 @@ QString canvasStyle(const QString &property, const QString &value)
 
 } // namespace
 
-// The canvas angle for a move: mostly east 90, mostly west 270 (both only when
-// the latitude changed too), mostly south 0, anything else 180.
-static int directionAngle(double dLon, double dLat)
+// The canvas angle that puts the direction of travel at the top: the true
+// bearing from one fix to the next, to the nearest quarter, turned back
+// (north-bound 0, east-bound 270, south-bound 180, west-bound 90).
+static int directionAngle(double fromLat, double fromLon, double toLat, double toLon)
 {
-    if (dLon > 0 && dLat > 0 && dLon > dLat)
-        return 90;
-    if (dLon < 0 && dLat < 0 && dLon < dLat)
-        return 270;
-    if (dLon > 0 && dLat < 0 && dLon > -dLat)
-        return 90;
-    if (dLon < 0 && dLat > 0 && dLon < -dLat)
-        return 270;
-    if (dLat < 0)
-        return 0;
-    return 180;
+    const double rad = M_PI / 180.0;
+    const double phi1 = fromLat * rad;
+    const double phi2 = toLat * rad;
+    const double dLambda = (toLon - fromLon) * rad;
+    const double bearing = std::atan2(std::sin(dLambda) * std::cos(phi2),
+                                      std::cos(phi1) * std::sin(phi2)
+                                          - std::sin(phi1) * std::cos(phi2) * std::cos(dLambda))
+                           / rad;
+    const int quarter = int(std::lround(bearing / 90.0)) & 3;
+    return (360 - 90 * quarter) % 360;
 }
 
 void MainWindow::onSourceUpdates(int index)
@@ -65,6 +65,7 @@ void MainWindow::onPositionUpdated()
     const bool validFix = !std::isnan(lat) && !std::isnan(lon);
     if (validFix)
         m_currentPosition.setCoordinates(lat, lon);
+    m_hasFix = m_hasFix || validFix;
     lat = m_currentPosition.latitude();
     lon = m_currentPosition.longitude();
     m_currentPosition.setDescription(QString("%1 %2").arg(number(lat), number(lon)));
@@ -72,7 +73,7 @@ void MainWindow::onPositionUpdated()
     if (m_centerOnPosition && m_autoRotate) {
         const double dLon = lon - previousLon;
         const double dLat = lat - previousLat;
-        const int angle = directionAngle(dLon, dLat);
+        const int angle = directionAngle(previousLat, previousLon, lat, lon);
         if (dLon != 0 || dLat != 0) {
             // A new angle must come from two moves in a row before it turns the map.
             if (angle == m_rotation)
@@ -106,7 +107,9 @@ void MainWindow::onAutoRotate()
     m_autoRotate = m_autoRotateAction && m_autoRotateAction->isChecked();
     if (m_autoRotate) {
         m_rotation = 0;
-        const int side = qMin(ui->webView->width(), ui->webView->height());
+        // A square as large as the view's diagonal covers the view at any
+        // angle; the page centres it and clips the overflow.
+        const int side = int(std::ceil(std::hypot(ui->webView->width(), ui->webView->height())));
         runJavascript(canvasStyle("width", QString("%1px").arg(side)));
         runJavascript(canvasStyle("height", QString("%1px").arg(side)));
     } else {

@@ -2,8 +2,13 @@
 
 #include "ui_finddlg.h"
 
+#include "geocoding/recentsearches.h"
+
+#include <QCompleter>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QStringListModel>
 
 FindDlg::FindDlg(QNetworkAccessManager *network, QWidget *parent)
     : QDialog(parent)
@@ -12,6 +17,7 @@ FindDlg::FindDlg(QNetworkAccessManager *network, QWidget *parent)
 {
     ui->setupUi(this);
     connect(&m_requester, &GeocodeRequester::finish, this, &FindDlg::onFinish);
+    setUpTyping();
 }
 
 FindDlg::FindDlg(GeocodeRequester &requester, QString text, QWidget *parent)
@@ -24,6 +30,45 @@ FindDlg::FindDlg(GeocodeRequester &requester, QString text, QWidget *parent)
     m_rows.clear();
     showResults(requester.m_results);
     ui->lineEdit->setText(text);
+    setUpTyping();
+}
+
+// Typing replaces the text, earlier searches are offered, and the arrow keys
+// and Return reach the candidate list.
+void FindDlg::setUpTyping()
+{
+    ui->lineEdit->selectAll();
+    m_recent = new QStringListModel(RecentSearches::load(), this);
+    auto *completer = new QCompleter(m_recent, this);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    ui->lineEdit->setCompleter(completer);
+    ui->lineEdit->installEventFilter(this);
+    ui->listWidget->installEventFilter(this);
+}
+
+bool FindDlg::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    QListWidget *list = ui->listWidget;
+    if (watched == ui->lineEdit && (key == Qt::Key_Up || key == Qt::Key_Down) && list->count() > 0) {
+        list->setFocus();
+        if (list->currentRow() < 0)
+            list->setCurrentRow(key == Qt::Key_Down ? 0 : list->count() - 1);
+        else
+            QCoreApplication::sendEvent(list, event);
+        return true;
+    }
+    // In the list Return chooses the selected row; the dialog would search again.
+    if (watched == list && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+        const QListWidgetItem *item = list->currentItem();
+        if (item && item->isSelected()) {
+            on_listWidget_doubleClicked(list->currentIndex());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 FindDlg::~FindDlg()
@@ -55,6 +100,11 @@ void FindDlg::on_listWidget_clicked(QModelIndex index)
 
 void FindDlg::on_pushButton_clicked()
 {
+    if (ui->lineEdit->text().trimmed().isEmpty()) {
+        QMessageBox::information(this, "Find Address", tr("Type a place to search for."), QMessageBox::Ok);
+        return;
+    }
+    m_recent->setStringList(RecentSearches::add(ui->lineEdit->text()));
     ui->pushButton->setEnabled(false);
     m_rows.clear();
     ui->listWidget->clear();

@@ -10,6 +10,7 @@
 
 class QEvent;
 class QNetworkAccessManager;
+class QStringListModel;
 class Ui_FindDlg;
 
 // The address search window; it doubles as the chooser among the candidates of
@@ -26,6 +27,7 @@ public:
 
 protected:
     void changeEvent(QEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private slots:
     void on_listWidget_doubleClicked(QModelIndex index);
@@ -35,10 +37,12 @@ private slots:
 
 private:
     void showResults(QList<GeocodeAddress> &results);
+    void setUpTyping();
 
     Ui_FindDlg *ui;
     GeocodeRequester m_requester;
     QList<GeocodeAddress *> m_rows;
+    QStringListModel *m_recent = nullptr;
 };
 
 #endif

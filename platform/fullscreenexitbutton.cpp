@@ -10,7 +10,10 @@ FullScreenExitButton::FullScreenExitButton(QWidget *parent)
     // Desktop themes lack the handheld's icon; a standard one keeps it visible.
     setIcon(QIcon::fromTheme("general_fullsize",
                              style()->standardIcon(QStyle::SP_TitleBarNormalButton)));
-    setFixedSize(sizeHint());
+    // Large enough to find on a desktop screen, and saying what it does.
+    setIconSize(QSize(32, 32));
+    setFixedSize(sizeHint().expandedTo(QSize(48, 48)));
+    setToolTip(tr("Leave fullscreen (Esc)"));
 
     QPalette pal = palette();
     QColor color = pal.color(QPalette::Current, backgroundRole());

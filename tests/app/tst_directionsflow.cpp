@@ -22,6 +22,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QWebFrame>
 #include <QWebView>
 
@@ -42,6 +43,7 @@ private slots:
     void alternativeChosenOnSheetIsKept();
     void sheetButtonsClearRecalculateAndNew();
     void ownPositionIsTheStartAndTheTrackIsDrawn();
+    void noFixYetAsksForTheStart();
     void newAnswerClosesAnOpenSheet();
     void okWithoutRoutesGivesAnEmptySheet();
     void unreadableRouteReplyWarns();
@@ -268,6 +270,18 @@ void TestDirectionsFlow::routeFailureWarnsAndMakesNoSheet()
     runDirections(unknown);
     QCOMPARE(unknown.seen().value(1), QString("QMessageBox: Directions - Destination"));
     QCOMPARE(text, QString("No results found."));
+
+    // An empty destination is not looked up at all.
+    const int lookups = m_log->lines().filter("/maps/api/geocode/xml").size();
+    ModalScript empty;
+    empty.then(request("Lyon", "  ")).then([&](QWidget *w) {
+        text = qobject_cast<QMessageBox *>(w) ? qobject_cast<QMessageBox *>(w)->text() : QString();
+        w->close();
+    });
+    runDirections(empty);
+    QCOMPARE(empty.seen().value(1), QString("QMessageBox: Directions - Destination"));
+    QCOMPARE(text, QString("Type a place to search for."));
+    QCOMPARE(m_log->lines().filter("/maps/api/geocode/xml").size(), lookups);
 }
 
 void TestDirectionsFlow::alternativeChosenOnSheetIsKept()
@@ -388,10 +402,41 @@ void TestDirectionsFlow::ownPositionIsTheStartAndTheTrackIsDrawn()
         "origin=" + QString(QUrl::toPercentEncoding(start))));
     QVERIFY(tracksWhileOpen >= 2);
 
-    // Cleared: fixes go on, the track does not.
+    // Cleared: fixes go on, the track does not, and the new route ended follow mode.
     m_log->clear();
     QTRY_VERIFY_WITH_TIMEOUT(snippets("updateCenter(").size() >= 2, 5000);
     QVERIFY(snippets("track(").isEmpty());
+    QVERIFY(snippets("updateCenter(true").isEmpty());
+}
+
+void TestDirectionsFlow::noFixYetAsksForTheStart()
+{
+    QTemporaryDir dir;
+    QFile silent(dir.filePath("nofix.nmea"));   // a receiver that has no fix yet
+    QVERIFY(silent.open(QIODevice::WriteOnly));
+    silent.close();
+    qputenv("MARLU_NMEA_FILE", silent.fileName().toLocal8Bit());
+    QSettings().setValue("UpdateMode", 1);
+    startWindow();
+
+    QString note;
+    bool startShown = false;
+    ModalScript script;
+    script
+        .then([&](QWidget *w) {
+            note = qobject_cast<QMessageBox *>(w) ? qobject_cast<QMessageBox *>(w)->text() : QString();
+            w->close();
+        })
+        .then([&](QWidget *w) {
+            startShown = child<QLineEdit>(w, "startEdit")->isVisibleTo(w);
+            request("Lyon", "Paris, France")(w);
+        })
+        .then(closeWindow());
+    runDirections(script);
+    QCOMPARE(note, QString("Your own position is not known yet: type a start address."));
+    QVERIFY(startShown);
+    QCOMPARE(script.seen().value(2), QString("CurrDirectionsDlg: Paris, France"));
+    QVERIFY(m_log->lines().filter("/maps/api/directions/xml").first().contains("origin=Lyon&"));
 }
 
 void TestDirectionsFlow::newAnswerClosesAnOpenSheet()

@@ -62,7 +62,8 @@ void TestLoadCycle::retryAfterFailureBuildsMenuOnce()
     QTRY_VERIFY_WITH_TIMEOUT(log.lines().contains("loaded html page"), 20000);
     QCOMPARE(answerer.answered(), 1);
     QCOMPARE(answerer.lastTitle(), QString("Failed to Load Map"));
-    QCOMPARE(answerer.lastText(), QString("Would you like to try again?"));
+    QCOMPARE(answerer.lastText(), QString("The map page http://127.0.0.1:%1/gps2.html could not be loaded.\n"
+                                          "Would you like to try again?").arg(m_port));
     QCOMPARE(answerer.lastDefault(), QMessageBox::No);
     QCOMPARE(log.lines().count("loaded html page"), 1);
     QCOMPARE(directionsEntries(w), 1);

@@ -104,7 +104,7 @@ void TestMenu::firstStartAppliesDefaults()
 {
     startWindow();
     QCOMPARE(texts(), (QStringList{"Hybrid", "Road Map", "Satellite", "Terrain", "Directions", "Find Address",
-                                   "Traffic Layer", "Bicycling Layer", "Show Accuracy", "Auto Rotate",
+                                   "Clear Marks", "Traffic Layer", "Bicycling Layer", "Show Accuracy", "Auto Rotate",
                                    "Fullscreen", "Orientation", "Position Updates"}));
     QVERIFY(action("Road Map")->isChecked());
     QVERIFY(action("Road Map")->actionGroup()->isExclusive());

@@ -36,6 +36,7 @@ private slots:
     void arrowKeyWhileHiddenPansAndEndsFollowMode();
     void keys_data();
     void keys();
+    void escapeAndF11LeaveFullscreen();
     void layoutFollowsOddWindowSizes();
     void keysReachTheWindowWhereverTheFocusIs();
     void doubleClickZoomsThePageIn();
@@ -284,6 +285,24 @@ void TestNavigation::keys()
     QTRY_COMPARE(view->size(), QSize(800, 456));
     QTest::keyClick(m_window, Qt::Key(key));
     QCOMPARE(snippets(), sent);
+}
+
+void TestNavigation::escapeAndF11LeaveFullscreen()
+{
+    startWindow();
+    m_log->clear();
+    const auto fullscreen = [this] { return bool(m_window->windowState() & Qt::WindowFullScreen); };
+    QTest::keyClick(m_window, Qt::Key_F11);
+    QTRY_VERIFY(fullscreen());
+    QTest::keyClick(m_window, Qt::Key_F11);
+    QTRY_VERIFY(!fullscreen());
+    QTest::keyClick(m_window, Qt::Key_Escape);   // not a way in
+    QVERIFY(!fullscreen());
+    QTest::keyClick(m_window, Qt::Key_F);
+    QTRY_VERIFY(fullscreen());
+    QTest::keyClick(m_window, Qt::Key_Escape);
+    QTRY_VERIFY(!fullscreen());
+    QVERIFY(snippets().isEmpty());
 }
 
 void TestNavigation::layoutFollowsOddWindowSizes()

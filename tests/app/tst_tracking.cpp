@@ -1,5 +1,6 @@
 #include "logcapture.h"
 #include "mapwindowtest.h"
+#include "modalscript.h"
 #include "pageserver.h"
 #include "testmain.h"
 
@@ -8,9 +9,13 @@
 
 #include <QGeoCoordinate>
 #include <QGeoPositionInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QWebFrame>
@@ -27,6 +32,7 @@ private slots:
     void init();
     void cleanup();
     void fixReachesPageAndFollowsOnlyInFollowMode();
+    void foundPlaceEndsFollowModeUntilRecentre();
     void accuracyCircleFollowsTheSwitch();
     void directionRule_data();
     void directionRule();
@@ -165,6 +171,41 @@ void TestTracking::fixReachesPageAndFollowsOnlyInFollowMode()
     QVERIFY(state["position"].toObject()["lat"].toDouble() > 52.52);
 }
 
+void TestTracking::foundPlaceEndsFollowModeUntilRecentre()
+{
+    QList<QPointF> fixes;
+    for (int i = 0; i < 60; ++i)
+        fixes << QPointF(52.5200 + i * 0.0001, 13.4050);
+    QSettings().setValue("UpdateMode", 1);
+    QSettings().setValue("Servers/GeocodingHost", m_server.hostPort());
+    QVERIFY(startWindow(fixes));
+    QTRY_VERIFY_WITH_TIMEOUT(!snippets("updateCenter(true").isEmpty(), 10000);
+
+    ModalScript script;
+    script.then([](QWidget *w) {
+        w->findChild<QLineEdit *>("lineEdit")->setText("Paris, France");
+        QTest::mouseClick(w->findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+        auto *list = w->findChild<QListWidget *>("listWidget");
+        QTest::qWaitFor([&] { return list->count() > 0; }, 10000);
+        QMetaObject::invokeMethod(w, "on_listWidget_doubleClicked", Q_ARG(QModelIndex, list->model()->index(0, 0)));
+    });
+    menuAction("Find Address")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(script.done() && !QApplication::activeModalWidget(), 15000);
+    QCOMPARE(pageState()["marks"].toArray().size(), 1);
+
+    // Later fixes move the own marker only: the found place stays in view.
+    m_log->clear();
+    QTRY_VERIFY_WITH_TIMEOUT(snippets("updateCenter(").size() >= 2, 8000);
+    QVERIFY(snippets("updateCenter(true").isEmpty());
+    QVERIFY(std::fabs(pageState()["center"].toObject()["lat"].toDouble() - 48.85) < 0.5);
+
+    QTest::keyClick(m_window, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(snippets("updateCenter(").last().startsWith("updateCenter(true, 52.52"));
+    m_log->clear();
+    QTRY_VERIFY_WITH_TIMEOUT(!snippets("updateCenter(").isEmpty(), 5000);
+    QVERIFY(snippets("updateCenter(false").isEmpty());
+}
+
 void TestTracking::accuracyCircleFollowsTheSwitch()
 {
     QList<QPointF> fixes;
@@ -197,17 +238,22 @@ void TestTracking::directionRule_data()
     QTest::addColumn<QList<QPointF>>("moves");
     QTest::addColumn<QList<int>>("sent");
     using M = QList<QPointF>;
-    QTest::newRow("north twice: recorded, then sent") << M{{0.001, 0.0001}, {0.002, 0}} << QList<int>{180};
-    QTest::newRow("east with latitude change") << M{{0.0001, 0.001}, {0.0001, 0.002}, {-0.0001, 0.001}}
-                                               << QList<int>{90, 90};
-    QTest::newRow("west") << M{{-0.0001, -0.001}, {0.0001, -0.001}} << QList<int>{270};
-    QTest::newRow("south: 0 is the start angle, sent at once") << M{{-0.001, 0.0001}, {-0.001, -0.0001}} << QList<int>{0, 0};
-    QTest::newRow("pure east counts as 180") << M{{0, 0.001}, {0, 0.001}} << QList<int>{180};
+    // Heading-up: north-bound 0 (the start angle, so sent at once), east-bound 270,
+    // south-bound 180, west-bound 90; a new angle is sent when a second move confirms it.
+    QTest::newRow("north") << M{{0.001, 0.0001}, {0.002, 0}} << QList<int>{0, 0};
+    QTest::newRow("east along a parallel") << M{{0, 0.001}, {0, 0.001}} << QList<int>{270};
+    QTest::newRow("west along a parallel") << M{{0, -0.001}, {0, -0.001}} << QList<int>{90};
+    QTest::newRow("south") << M{{-0.001, 0.0001}, {-0.001, -0.0001}} << QList<int>{180};
+    QTest::newRow("mostly east") << M{{0.0001, 0.001}, {0.0001, 0.002}, {-0.0001, 0.001}}
+                                 << QList<int>{270, 270};
+    // 0.0011 degrees of longitude are shorter on the ground than 0.001 of latitude here.
+    QTest::newRow("north-east by degrees, north by bearing") << M{{0.001, 0.0011}, {0.001, 0.0011}}
+                                                             << QList<int>{0, 0};
     QTest::newRow("direction change needs confirming")
         << M{{0.001, 0}, {0.001, 0}, {0.0001, 0.001}, {-0.0001, -0.001}, {-0.0001, -0.001}}
-        << QList<int>{180, 270};
+        << QList<int>{0, 0, 90};
     QTest::newRow("identical fix keeps the recorded angle")
-        << M{{0.0001, 0.001}, {0, 0}, {0.0001, 0.001}} << QList<int>{90};
+        << M{{0.0001, 0.001}, {0, 0}, {0.0001, 0.001}} << QList<int>{270};
 }
 
 void TestTracking::directionRule()
@@ -242,7 +288,7 @@ void TestTracking::autoRotateShapesTheCanvasAndUndoesIt()
 {
     QVERIFY(startWindow({}));
     auto *view = m_window->findChild<QWebView *>("webView");
-    const int side = qMin(view->width(), view->height());
+    const int side = int(std::ceil(std::hypot(view->width(), view->height())));
     m_log->clear();
     menuAction("Auto Rotate")->trigger();
     QCOMPARE(snippets("document"),
@@ -251,6 +297,13 @@ void TestTracking::autoRotateShapesTheCanvasAndUndoesIt()
     QJsonObject canvas = pageState()["canvas"].toObject();
     QCOMPARE(canvas["width"].toInt(), side);
     QCOMPARE(canvas["height"].toInt(), side);
+    // Centred and clipped: it covers the view, so a turn shows no bars.
+    const QVariantMap box = view->page()->mainFrame()->evaluateJavaScript(
+        "(function(){var r=document.getElementById('map_canvas').getBoundingClientRect();"
+        "return {left:r.left,top:r.top,right:r.right,bottom:r.bottom};})()").toMap();
+    QVERIFY(box["left"].toDouble() <= 0 && box["top"].toDouble() <= 0);
+    QVERIFY(box["right"].toDouble() >= view->width() && box["bottom"].toDouble() >= view->height());
+    QVERIFY(std::fabs(box["left"].toDouble() + box["right"].toDouble() - view->width()) <= 1);
 
     m_log->clear();
     menuAction("Auto Rotate")->trigger();

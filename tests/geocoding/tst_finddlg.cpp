@@ -9,7 +9,10 @@
 
 #include "app/mainwindow.h"
 #include "geocoding/finddlg.h"
+#include "geocoding/recentsearches.h"
 
+#include <QApplication>
+#include <QCompleter>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -76,6 +79,9 @@ private slots:
     void failureShowsWarningAndKeepsListEmpty();
     void chooserOpensOnEarlierResults();
     void languageChangeRestoresTexts();
+    void arrowsMoveInTheListAndReturnChooses();
+    void typingReplacesTextAndEarlierSearchesAreOffered();
+    void emptySearchIsNotSent();
     void chosenPlaceIsMarkedOnThePage_data();
     void chosenPlaceIsMarkedOnThePage();
     void leavingWithoutChoiceMarksNothing();
@@ -191,6 +197,67 @@ void TestFindDlg::chooserOpensOnEarlierResults()
     QCOMPARE(none.findChild<QLineEdit *>("lineEdit")->text(), QString("nothing yet"));
 }
 
+void TestFindDlg::arrowsMoveInTheListAndReturnChooses()
+{
+    m_geocoder.setBody(geocodeReply({{"Paris, France", 48.85, 2.35}, {"Paris, TX, USA", 33.66, -95.55}}));
+    FindDlg dlg(&m_network, nullptr);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QTest::mouseClick(dlg.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(rows(dlg).size(), 2, 5000);
+    const int requests = m_geocoder.targets().size();
+
+    auto *edit = dlg.findChild<QLineEdit *>("lineEdit");
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Down);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCOMPARE(dlg.findChild<QListWidget *>("listWidget")->currentRow(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(dlg.m_selectedAddress.description(), QString("Paris, TX, USA"));
+    QCOMPARE(m_geocoder.targets().size(), requests);   // not searched again
+}
+
+void TestFindDlg::typingReplacesTextAndEarlierSearchesAreOffered()
+{
+    QSettings().setValue("RecentSearches", QVariantList{42, "  Lyon ", "lyon", ""});
+    m_geocoder.setBody(geocodeReply({{"Elsewhere", 1, 2}}));
+    FindDlg dlg(&m_network, nullptr);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    auto *edit = dlg.findChild<QLineEdit *>("lineEdit");
+    QTest::keyClicks(QApplication::focusWidget(), "Toledo");
+    QCOMPARE(edit->text(), QString("Toledo"));
+    QTest::mouseClick(dlg.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(rows(dlg).size(), 1, 5000);
+
+    FindDlg next(&m_network, nullptr);
+    const auto *completions = next.findChild<QLineEdit *>("lineEdit")->completer()->model();
+    QStringList offered;
+    for (int i = 0; i < completions->rowCount(); ++i)
+        offered << completions->index(i, 0).data().toString();
+    QCOMPARE(offered, (QStringList{"Toledo", "42", "Lyon"}));
+
+    for (int i = 0; i < 12; ++i)
+        RecentSearches::add(QString("place %1").arg(i));
+    QCOMPARE(RecentSearches::load().size(), 10);
+    QCOMPARE(RecentSearches::load().first(), QString("place 11"));
+}
+
+void TestFindDlg::emptySearchIsNotSent()
+{
+    ModalAnswerer answerer(QMessageBox::Ok);
+    FindDlg dlg(&m_network, nullptr);
+    dlg.show();
+    dlg.findChild<QLineEdit *>("lineEdit")->setText("   ");
+    const int requests = m_geocoder.targets().size();
+    QTest::mouseClick(dlg.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.answered(), 1, 5000);
+    QCOMPARE(answerer.lastText(), QString("Type a place to search for."));
+    QCOMPARE(m_geocoder.targets().size(), requests);
+    QVERIFY(dlg.findChild<QPushButton *>("pushButton")->isEnabled());
+}
+
 void TestFindDlg::languageChangeRestoresTexts()
 {
     FindDlg dlg(&m_network, nullptr);
@@ -254,6 +321,9 @@ void TestFindDlg::chosenPlaceIsMarkedOnThePage()
     QTEST(mark.value("lng").toDouble(), "shownLng");
     auto *view = w->findChild<QWebView *>("webView");
     QCOMPARE(view->page()->mainFrame()->evaluateJavaScript("typeof pwned").toString(), QString("undefined"));
+
+    QMetaObject::invokeMethod(&w, "clearMarks");
+    QVERIFY(pageState(w).value("marks").toArray().isEmpty());
 }
 
 void TestFindDlg::leavingWithoutChoiceMarksNothing()

@@ -131,6 +131,8 @@ void TestWindowMenu::exitButtonFollowsFullscreen()
     QVERIFY(!button->isVisible());
     QCOMPARE(button->palette().color(button->backgroundRole()).alpha(), 128);
     QVERIFY(button->autoFillBackground());
+    QVERIFY(button->width() >= 48 && button->height() >= 48);
+    QVERIFY(!button->toolTip().isEmpty());
 
     // Resizing a normal window leaves the hidden button where it is.
     const QPoint before = button->pos();

@@ -16,7 +16,7 @@ var directionsDisplay = null;
 var positionMarker = null;
 var marks = [];
 
-var updateCenter, track, addMark;
+var updateCenter, track, addMark, clearMarks;
 
 // The page's entry: builds the map and the functions the application calls.
 (function (root, factory) {
@@ -161,6 +161,13 @@ var updateCenter, track, addMark;
         marks.push(mark);
         // A place the user just looked up is shown, not left off screen.
         map.setCenter(pos);
+        return undefined;
+    };
+
+    // Every mark goes; the own position and a route stay.
+    clearMarks = function () {
+        marks.forEach(function (mark) { mark.setMap(null); });
+        marks = [];
         return undefined;
     };
 

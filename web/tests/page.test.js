@@ -168,6 +168,12 @@ test('addMark shows its text literally', (t) => {
     assert.equal(page.window.alerted, undefined);
     page.run('addMark(1, 2);');
     assert.equal(page.state().marks.at(-1).text, '');
+
+    page.run('updateCenter(true, 3, 4, 0);');
+    assert.equal(page.run('clearMarks()'), undefined);
+    assert.deepEqual(page.state().marks, []);
+    assert.equal(doc.querySelectorAll('#map_canvas .marlu-mark').length, 0);
+    assert.notEqual(page.state().position, null);
 });
 
 // Loads the page with the service's sources (`sets` replaced into them) and
