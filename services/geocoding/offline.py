@@ -20,6 +20,20 @@ _COUNTRY_KEYS = {code: {code.casefold(), compact(name)} | {
     compact(a) for a in COUNTRY_ALIASES.get(code, ())} for code, name in COUNTRY_NAMES.items()}
 
 
+def _near(a, b, degrees=0.03):
+    return abs(a[0] - b[0]) < degrees and abs(a[1] - b[1]) < degrees
+
+
+def _not_near_same_name(named, earlier):
+    """The named places of the extract, less those the places list already
+    gave: a quarter like Fontvieille is in both, and one row is enough."""
+    def name(result):
+        return normalise(result["formatted_address"].split(",")[0])
+    return [r for r in named
+            if not any(name(r) == name(e) and _near(r["location"], e["location"])
+                       for e in earlier)]
+
+
 def parse_coordinates(text):
     match = _COORDINATES.fullmatch(text.strip())
     if match is None:
@@ -48,7 +62,8 @@ class Offline:
                 found += results.cities(self.places.search(address))
             except PlacesUnavailable as exc:
                 missing = exc
-            found += self._named_places(normalise(parts[0]), qualifiers)
+            found += _not_near_same_name(self._named_places(normalise(parts[0]), qualifiers),
+                                         found)
         if found:
             return "OK", found[:MAX_RESULTS]
         if missing is not None:

@@ -429,14 +429,14 @@ void TestDirectionsFlow::noFixYetAsksForTheStart()
         })
         .then([&](QWidget *w) {
             startShown = child<QLineEdit>(w, "startEdit")->isVisibleTo(w);
-            request("Lyon", "Paris, France")(w);
+            request("Monte-Carlo", "Fontvieille, Monaco")(w);
         })
         .then(closeWindow());
     runDirections(script);
     QCOMPARE(note, QString("Your own position is not known yet: type a start address."));
     QVERIFY(startShown);
-    QCOMPARE(script.seen().value(2), QString("CurrDirectionsDlg: Paris, France"));
-    QVERIFY(m_log->lines().filter("/maps/api/directions/xml").first().contains("origin=Lyon&"));
+    QCOMPARE(script.seen().value(2), QString("CurrDirectionsDlg: Fontvieille, Monaco"));
+    QVERIFY(m_log->lines().filter("/maps/api/directions/xml").first().contains("origin=Monte-Carlo&"));
 }
 
 void TestDirectionsFlow::newAnswerClosesAnOpenSheet()

@@ -186,7 +186,7 @@ void TestTracking::foundPlaceEndsFollowModeUntilRecentre()
         w->findChild<QLineEdit *>("lineEdit")->setText("Paris, France");
         QTest::mouseClick(w->findChild<QPushButton *>("pushButton"), Qt::LeftButton);
         auto *list = w->findChild<QListWidget *>("listWidget");
-        QTest::qWaitFor([&] { return list->count() > 0; }, 10000);
+        QVERIFY(QTest::qWaitFor([&] { return list->count() > 0; }, 10000));
         QMetaObject::invokeMethod(w, "on_listWidget_doubleClicked", Q_ARG(QModelIndex, list->model()->index(0, 0)));
     });
     menuAction("Find Address")->trigger();

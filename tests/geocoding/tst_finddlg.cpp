@@ -199,7 +199,7 @@ void TestFindDlg::chooserOpensOnEarlierResults()
 
 void TestFindDlg::arrowsMoveInTheListAndReturnChooses()
 {
-    m_geocoder.setBody(geocodeReply({{"Paris, France", 48.85, 2.35}, {"Paris, TX, USA", 33.66, -95.55}}));
+    m_geocoder.setBody(candidates({{"Paris, France", 48.85, 2.35}, {"Paris, TX, USA", 33.66, -95.55}}));
     FindDlg dlg(&m_network, nullptr);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowActive(&dlg));
@@ -221,7 +221,7 @@ void TestFindDlg::arrowsMoveInTheListAndReturnChooses()
 void TestFindDlg::typingReplacesTextAndEarlierSearchesAreOffered()
 {
     QSettings().setValue("RecentSearches", QVariantList{42, "  Lyon ", "lyon", ""});
-    m_geocoder.setBody(geocodeReply({{"Elsewhere", 1, 2}}));
+    m_geocoder.setBody(candidates({{"Elsewhere", 1, 2}}));
     FindDlg dlg(&m_network, nullptr);
     dlg.show();
     QVERIFY(QTest::qWaitForWindowActive(&dlg));
@@ -322,8 +322,8 @@ void TestFindDlg::chosenPlaceIsMarkedOnThePage()
     auto *view = w->findChild<QWebView *>("webView");
     QCOMPARE(view->page()->mainFrame()->evaluateJavaScript("typeof pwned").toString(), QString("undefined"));
 
-    QMetaObject::invokeMethod(&w, "clearMarks");
-    QVERIFY(pageState(w).value("marks").toArray().isEmpty());
+    w->clearMarks();
+    QVERIFY(MapWindowTest::pageState(w.data()).value("marks").toArray().isEmpty());
 }
 
 void TestFindDlg::leavingWithoutChoiceMarksNothing()

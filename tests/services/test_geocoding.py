@@ -99,6 +99,11 @@ class OfflineTest(GeocodeCase):
                          ("5b Boulevard Albert 1er, 98000 Monaco", "ROOFTOP", "street_address"))
         self.assertEqual(self.geocode("Place du Casino, France").findtext("status"),
                          "ZERO_RESULTS")
+        # A quarter that both the places list and the extract name is one candidate,
+        # so the directions form goes straight to the route.
+        self.assertEqual([r.findtext("formatted_address") for r in
+                          self.geocode("Fontvieille, Monaco").findall("result")],
+                         ["Fontvieille, Monaco"])
 
     def test_a_coordinate_pair_answers_with_that_exact_point(self):
         [result] = self.geocode(" +48.85660 , -2.0 ").findall("result")

@@ -1,6 +1,7 @@
 #include "pageserver.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <csignal>
@@ -18,7 +19,10 @@ PageServer::~PageServer()
 bool PageServer::start(int port)
 {
     const QString script = QStringLiteral(MARLU_SOURCE_DIR) + "/services/mapservice.py";
-    m_process.start("python3", {script, "--port", QString::number(port)});
+    // Debian's Python has the renderer's bindings that the tiles need.
+    const QString python = QFileInfo("/usr/bin/python3").isExecutable()
+        ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
+    m_process.start(python, {script, "--port", QString::number(port)});
     if (!m_process.waitForStarted(5000))
         return false;
     const QRegularExpression listening("listening on http://127\\.0\\.0\\.1:(\\d+)");
