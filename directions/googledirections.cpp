@@ -145,6 +145,11 @@ bool GoogleDirections::readReply(QString *error)
 
     if (status == "ZERO_RESULTS") {
         *error = QStringLiteral("No results found.");
+        // The local service says why (no map data there); the user should read it.
+        const QString reason = document.documentElement().firstChildElement("error_message")
+                                   .text().simplified().left(200);
+        if (!reason.isEmpty())
+            *error += ' ' + reason;
         return false;
     }
     if (status != "OK") {

@@ -257,7 +257,7 @@ void TestDirectionsFlow::routeFailureWarnsAndMakesNoSheet()
     });
     runDirections(script);
     QCOMPARE(script.seen(), (QStringList{"DirectionsDlg: Directions", "QMessageBox: Directions"}));
-    QCOMPARE(text, QString("No results found."));
+    QCOMPARE(text, QString("No results found. No route: outside the imported map data."));
     QVERIFY(snippets("var request").isEmpty());
     QVERIFY(!snippets("if ( polyLine ) polyLine.setMap(null); polyLine=null;").isEmpty());
 

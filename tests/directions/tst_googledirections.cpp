@@ -494,7 +494,7 @@ void TestGoogleDirections::localServiceAnswers()
     m_directions->query("Paris", "Toronto", "driving", false, "metric", {});
     QVERIFY(m_directions->m_routes.isEmpty());
     QVERIFY(spy.wait(15000));
-    QCOMPARE(spy.last(), (QList<QVariant>{false, QString("No results found.")}));
+    QCOMPARE(spy.last(), (QList<QVariant>{false, QString("No results found. No route: outside the imported map data.")}));
 
     m_directions->query("Xqzzyville Nowhere", "Paris", "walking", false, "imperial", {});
     QVERIFY(spy.wait(15000));
