@@ -38,18 +38,24 @@ class RoutinoError(Exception):
 # --- Import ------------------------------------------------------------------
 
 
+def _run(command, timeout, error):
+    """The finished process of one of Routino's programs; `error` says why it did not run."""
+    program = command[0]
+    try:
+        return subprocess.run(command, capture_output=True, text=True, errors="replace",
+                              timeout=timeout)
+    except FileNotFoundError:
+        raise error("%s is not installed (Debian package routino)" % program)
+    except subprocess.TimeoutExpired:
+        raise error("%s took more than %d s" % (program, timeout))
+
+
 def import_region(pbf, folder, log):
     target = os.path.join(folder, SUBDIR)
     os.makedirs(target, exist_ok=True)
     command = ["planetsplitter", "--dir=" + target,
                "--tagging=" + os.path.join(SHARE, "tagging.xml"), "--loggable", pbf]
-    try:
-        result = subprocess.run(command, capture_output=True, text=True, errors="replace",
-                                timeout=IMPORT_TIMEOUT)
-    except FileNotFoundError:
-        raise RuntimeError("planetsplitter is not installed (Debian package routino)")
-    except subprocess.TimeoutExpired:
-        raise RuntimeError("planetsplitter took more than %d s" % IMPORT_TIMEOUT)
+    result = _run(command, IMPORT_TIMEOUT, RuntimeError)
     if result.returncode != 0:
         lines = (result.stderr + result.stdout).strip().splitlines() or ["no output"]
         raise RuntimeError("planetsplitter failed: %s" % lines[-1])
@@ -115,13 +121,7 @@ def run_router(database, mode, a, b, optimise="quickest", avoid_highways=False):
                "--output-text-all", "--output-stdout"]
     if avoid_highways:
         command.append(AVOID_MOTORWAY)
-    try:
-        result = subprocess.run(command, capture_output=True, text=True, errors="replace",
-                                timeout=ROUTE_TIMEOUT)
-    except FileNotFoundError:
-        raise RoutinoError("routino-router is not installed (Debian package routino)")
-    except subprocess.TimeoutExpired:
-        raise RoutinoError("routino-router took more than %d s" % ROUTE_TIMEOUT)
+    result = _run(command, ROUTE_TIMEOUT, RoutinoError)
     if result.returncode != 0:
         message = result.stderr.strip()
         # No way near an end, or none that joins them for this profile.
