@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTcpSocket>
@@ -49,7 +50,8 @@ bool MapServiceLauncher::ensureRunning(const QUrl &url, const QString &scriptPat
     // Debian's Python, which has the map renderer's bindings; any other as a last resort.
     const QString python = QFileInfo("/usr/bin/python3").isExecutable()
         ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
-    m_process->start(python, {scriptPath, "--port", QString::number(url.port(80))});
+    m_process->start(python, {scriptPath, "--port", QString::number(url.port(80)),
+                              "--parent-pid", QString::number(QCoreApplication::applicationPid())});
     if (!m_process->waitForStarted(timeoutMs))
         return fail(QString("cannot run %1: %2").arg(python, m_process->errorString()));
     qDebug().noquote() << "started the map service" << scriptPath << "pid"

@@ -14,6 +14,7 @@ import os
 import signal
 import sys
 import threading
+import time
 from http import HTTPStatus
 from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import parse_qs, unquote, urlsplit
@@ -176,12 +177,26 @@ def parse_args(argv):
                         % config.default_config_path())
     parser.add_argument("--data", help="data folder (default: $MARLU_DATA or "
                         "~/.local/share/marlu)")
+    parser.add_argument("--parent-pid", type=int,
+                        help="stop when the process with this pid, the one that started "
+                        "this service, ends")
     args = parser.parse_args(argv)
     if not 0 <= args.port <= 65535:
         parser.error("--port must be between 0 and 65535")
     if not os.path.isdir(args.root):
         parser.error("--root %s is not a directory" % args.root)
     return args
+
+
+def watch_parent(parent, on_gone, interval=1.0):
+    """Calls on_gone once the parent process has ended: an application that
+    was killed cannot stop the service it started, so the service notices.
+    The pid comes from the parent, as it may be gone before this runs."""
+    def watch():
+        while os.getppid() == parent:
+            time.sleep(interval)
+        on_gone()
+    threading.Thread(target=watch, daemon=True).start()
 
 
 def main(argv=None):
@@ -200,6 +215,8 @@ def main(argv=None):
 
     signal.signal(signal.SIGINT, stop)
     signal.signal(signal.SIGTERM, stop)
+    if args.parent_pid:
+        watch_parent(args.parent_pid, lambda: stop(None, None))
 
     print("Marlu map service listening on http://127.0.0.1:%d" % server.port, flush=True)
     try:

@@ -10,6 +10,7 @@ import socket
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 from urllib.parse import quote
 
@@ -229,6 +230,22 @@ class LifecycleTest(unittest.TestCase):
         self.assertEqual(second.returncode, 1)
         self.assertEqual(second.stdout, "")
         self.assertIn(str(first.port), second.stderr)
+
+    def test_exits_when_the_parent_that_started_it_is_killed(self):
+        # A shell that starts the service in the background, says its pid, and waits.
+        parent = subprocess.Popen(
+            ["sh", "-c", '"$0" "$1" --port 0 --parent-pid $$ >/dev/null 2>&1 & echo $!; wait',
+             sys.executable, SERVICE], stdout=subprocess.PIPE, text=True)
+        child = int(parent.stdout.readline())
+        parent.stdout.close()
+        self.addCleanup(lambda: os.path.exists("/proc/%d" % child) and os.kill(child, signal.SIGKILL))
+        parent.kill()
+        parent.wait()
+        deadline = time.monotonic() + 30
+        while os.path.exists("/proc/%d/cmdline" % child) and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertFalse(os.path.exists("/proc/%d/cmdline" % child) and
+                         open("/proc/%d/stat" % child).read().split()[2] != "Z")
 
 
 if __name__ == "__main__":
