@@ -144,11 +144,11 @@ bool GoogleDirections::readReply(QString *error)
     qDebug().nospace() << "-- status: " << status;
 
     if (status == "ZERO_RESULTS") {
-        *error = QStringLiteral("No results found.");
+        *error = tr("No results found.");
         return false;
     }
     if (status != "OK") {
-        *error = "Service returned status: " + status;
+        *error = tr("Service returned status: ") + status;
         return false;
     }
     m_routes = routes;
