@@ -25,6 +25,9 @@ bool Translations::install(const QLocale &locale)
     // The compiled texts live in a resource of the core library, which a
     // static link would otherwise leave out.
     Q_INIT_RESOURCE(translations);
+    if (!installOne(locale, QStringLiteral("marlu"), QStringLiteral(":/translations")))
+        return false;
+    // Only with our own texts: Qt's buttons alone would mix two languages.
     installOne(locale, QStringLiteral("qtbase"), QLibraryInfo::location(QLibraryInfo::TranslationsPath));
-    return installOne(locale, QStringLiteral("marlu"), QStringLiteral(":/translations"));
+    return true;
 }
