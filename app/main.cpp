@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/mapservicelauncher.h"
+#include "app/translations.h"
 #include "webservice/serverconfig.h"
 
 #include <QApplication>
@@ -7,6 +8,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <cstdio>
 
 namespace {
@@ -87,6 +89,7 @@ int main(int argc, char *argv[])
         return done;
 
     QApplication app(argc, argv);
+    Translations::install(QLocale::system());
     // The position plugin built beside the binary, for runs straight from the build.
     QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath() + "/plugins");
 

@@ -4,11 +4,24 @@
 
 #include <QEvent>
 
+namespace {
+
+// What the services read; the item texts are for people and get translated.
+void setWireValues(QComboBox *combo, const QStringList &values)
+{
+    for (int i = 0; i < values.size() && i < combo->count(); ++i)
+        combo->setItemData(i, values.at(i));
+}
+
+} // namespace
+
 DirectionsDlg::DirectionsDlg(QWidget *parent)
     : QDialog(parent)
     , ui(new Ui_DirectionsDlg)
 {
     ui->setupUi(this);
+    setWireValues(ui->travelModelCombo, {"driving", "walking", "bicycling"});
+    setWireValues(ui->unitsCombo, {"metric", "imperial"});
     connect(ui->okBtt, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -50,12 +63,12 @@ bool DirectionsDlg::showAlternatives() const
 
 QString DirectionsDlg::mode() const
 {
-    return ui->travelModelCombo->currentText().toLower();
+    return ui->travelModelCombo->currentData().toString();
 }
 
 QString DirectionsDlg::units() const
 {
-    return ui->unitsCombo->currentText().toLower();
+    return ui->unitsCombo->currentData().toString();
 }
 
 QStringList DirectionsDlg::avoid() const

@@ -144,7 +144,7 @@ bool GoogleDirections::readReply(QString *error)
     qDebug().nospace() << "-- status: " << status;
 
     if (status == "ZERO_RESULTS") {
-        *error = QStringLiteral("No results found.");
+        *error = tr("No results found.");
         // The local service says why (no map data there); the user should read it.
         const QString reason = document.documentElement().firstChildElement("error_message")
                                    .text().simplified().left(200);
@@ -153,7 +153,7 @@ bool GoogleDirections::readReply(QString *error)
         return false;
     }
     if (status != "OK") {
-        *error = "Service returned status: " + status;
+        *error = tr("Service returned status: ") + status;
         return false;
     }
     m_routes = routes;

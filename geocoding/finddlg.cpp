@@ -101,7 +101,7 @@ void FindDlg::on_listWidget_clicked(QModelIndex index)
 void FindDlg::on_pushButton_clicked()
 {
     if (ui->lineEdit->text().trimmed().isEmpty()) {
-        QMessageBox::information(this, "Find Address", tr("Type a place to search for."), QMessageBox::Ok);
+        QMessageBox::information(this, tr("Find Address"), tr("Type a place to search for."), QMessageBox::Ok);
         return;
     }
     m_recent->setStringList(RecentSearches::add(ui->lineEdit->text()));
@@ -115,7 +115,7 @@ void FindDlg::onFinish(bool success, QString error)
 {
     ui->pushButton->setEnabled(true);
     if (!success) {
-        QMessageBox::warning(this, "Find Address", error, QMessageBox::Ok);
+        QMessageBox::warning(this, tr("Find Address"), error, QMessageBox::Ok);
         return;
     }
     showResults(m_requester.m_results);

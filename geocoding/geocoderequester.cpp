@@ -46,14 +46,14 @@ void GeocodeRequester::onFinished()
     qDebug().nospace() << "-- status: " << status;
 
     if (status == "ZERO_RESULTS") {
-        emit finish(false, "No results found.");
+        emit finish(false, tr("No results found."));
     } else if (status == "OK") {
         const QDomNodeList results = document.elementsByTagName("result");
         for (int i = 0; i < results.size(); ++i)
             m_results.append(readResult(results.at(i).toElement()));
         emit finish(true, QString());
     } else {
-        emit finish(false, "Service returned status: " + status);
+        emit finish(false, tr("Service returned status: ") + status);
     }
 }
 

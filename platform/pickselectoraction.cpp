@@ -46,7 +46,9 @@ QWidget *PickSelectorAction::createWidget(QWidget *parent)
     button->setValueLayout(Maemo5ValueButton::ValueUnderTextCentered);
     button->setPickSelector(selector);
 
-    connect(selector, &Maemo5ListPickSelector::selected, this, &PickSelectorAction::optionSelected);
+    // The row says which entry was picked: translated texts need not be unique.
+    connect(selector, &Maemo5ListPickSelector::selected, this,
+            [this, selector]() { choose(selector->currentIndex()); });
     return button;
 }
 
@@ -57,7 +59,14 @@ void PickSelectorAction::optionSelected(const QString &text)
         qDebug() << "Not find item...how?";
         return;
     }
-    qDebug() << "Item Selected: " << text << ", index=" << QString::number(index);
+    choose(index);
+}
+
+void PickSelectorAction::choose(int index)
+{
+    if (index < 0 || index >= m_items.size())
+        return;
+    qDebug() << "Item Selected: " << m_items.at(index) << ", index=" << QString::number(index);
     m_selectedIndex = index;
     emit selectionChanged(index);
 }

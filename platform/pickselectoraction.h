@@ -31,6 +31,8 @@ protected:
     QWidget *createWidget(QWidget *parent) override;
 
 private:
+    void choose(int index);
+
     int m_selectedIndex = 0;
     QStringList m_items;
     QStringListModel *m_model = nullptr;

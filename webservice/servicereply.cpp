@@ -2,6 +2,7 @@
 
 #include "webservice/servicecall.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QLoggingCategory>
 #include <QNetworkReply>
@@ -46,8 +47,8 @@ QString ServiceReply::failure(const ServiceCall &call)
 {
     const QNetworkReply *reply = call.reply();
     if (reply->error() != QNetworkReply::NoError && !call.tooLarge())
-        return QStringLiteral("Network error: ") + reply->errorString();
-    return QStringLiteral("The service's reply could not be read.");
+        return QCoreApplication::translate("ServiceReply", "Network error: ") + reply->errorString();
+    return QCoreApplication::translate("ServiceReply", "The service's reply could not be read.");
 }
 
 bool ServiceReply::parse(const ServiceCall &call, QDomDocument *document, QString *userError,

@@ -15,6 +15,7 @@ marlu_packages=(
   qtbase5-dev qtbase5-dev-tools libqt5webkit5-dev qtpositioning5-dev
   libqt5x11extras5-dev libx11-dev fonts-dejavu-core python3
   python3-mapnik routino osmium-tool marble-qt-data
+  qttools5-dev qttools5-dev-tools qttranslations5-l10n
 )
 # Tools, checked by command: a machine may have them from elsewhere (node from
 # another repository, python from pyenv), and Debian's package would clash.

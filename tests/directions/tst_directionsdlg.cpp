@@ -60,7 +60,7 @@ private slots:
     void formHasItsWidgetsInPlace();
     void avoidListsHighwaysBeforeTolls_data();
     void avoidListsHighwaysBeforeTolls();
-    void modeAndUnitsAreLowerCasedItemTexts();
+    void modeAndUnitsAreWireValuesOfTheItems();
     void onlyCalculateAccepts();
     void hiddenStartStillGivesItsText();
     void languageChangeStartsTheFormOver();
@@ -116,7 +116,7 @@ void TestDirectionsDlg::avoidListsHighwaysBeforeTolls()
     QTEST(dlg.avoid(), "avoid");
 }
 
-void TestDirectionsDlg::modeAndUnitsAreLowerCasedItemTexts()
+void TestDirectionsDlg::modeAndUnitsAreWireValuesOfTheItems()
 {
     DirectionsDlg dlg(nullptr);
     auto *mode = child<QComboBox>(dlg, "travelModelCombo");
@@ -133,11 +133,11 @@ void TestDirectionsDlg::modeAndUnitsAreLowerCasedItemTexts()
     QCOMPARE(modes, (QStringList{"driving", "walking", "bicycling"}));
     QCOMPARE(unitSystems, (QStringList{"metric", "imperial"}));
 
-    // The text decides, not the position.
+    // A translated item still sends what the service understands.
     mode->setItemText(mode->currentIndex(), "Par Route");
     units->setItemText(units->currentIndex(), "Système");
-    QCOMPARE(dlg.mode(), QString("par route"));
-    QCOMPARE(dlg.units(), QString("système"));
+    QCOMPARE(dlg.mode(), QString("bicycling"));
+    QCOMPARE(dlg.units(), QString("imperial"));
 }
 
 void TestDirectionsDlg::onlyCalculateAccepts()

@@ -1,0 +1,280 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>ApplicationMenu</name>
+    <message>
+        <source>Menu</source>
+        <translation>Menü</translation>
+    </message>
+</context>
+<context>
+    <name>CurrDirectionsDlg</name>
+    <message>
+        <source>Dialog</source>
+        <translation>Dialog</translation>
+    </message>
+    <message>
+        <source>Recalculate</source>
+        <translation>Neu berechnen</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>Neu</translation>
+    </message>
+    <message>
+        <source>Copyright...</source>
+        <translation>Copyright...</translation>
+    </message>
+</context>
+<context>
+    <name>DirectionsDlg</name>
+    <message>
+        <source>Directions</source>
+        <translation>Route</translation>
+    </message>
+    <message>
+        <source>Start:</source>
+        <translation>Start:</translation>
+    </message>
+    <message>
+        <source>Destination:</source>
+        <translation>Ziel:</translation>
+    </message>
+    <message>
+        <source>Driving</source>
+        <translation>Auto</translation>
+    </message>
+    <message>
+        <source>Walking</source>
+        <translation>Zu Fuß</translation>
+    </message>
+    <message>
+        <source>Bicycling</source>
+        <translation>Fahrrad</translation>
+    </message>
+    <message>
+        <source>Avoid Tolls</source>
+        <translation>Mautstraßen meiden</translation>
+    </message>
+    <message>
+        <source>Avoid Highways</source>
+        <translation>Autobahnen meiden</translation>
+    </message>
+    <message>
+        <source>Metric</source>
+        <translation>Metrisch</translation>
+    </message>
+    <message>
+        <source>Imperial</source>
+        <translation>Imperial</translation>
+    </message>
+    <message>
+        <source>Multiple Alternatives</source>
+        <translation>Alternative Routen</translation>
+    </message>
+    <message>
+        <source>Calculate Directions</source>
+        <translation>Route berechnen</translation>
+    </message>
+</context>
+<context>
+    <name>FindDlg</name>
+    <message>
+        <source>Find Address</source>
+        <translation>Adresse suchen</translation>
+    </message>
+    <message>
+        <source>Maple Hollows</source>
+        <translation>Berlin</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Type a place to search for.</source>
+        <translation>Bitte einen Ort eingeben.</translation>
+    </message>
+</context>
+<context>
+    <name>FullScreenExitButton</name>
+    <message>
+        <source>Leave fullscreen (Esc)</source>
+        <translation>Vollbild verlassen (Esc)</translation>
+    </message>
+</context>
+<context>
+    <name>GeocodeRequester</name>
+    <message>
+        <source>No results found.</source>
+        <translation>Keine Ergebnisse gefunden.</translation>
+    </message>
+    <message>
+        <source>Service returned status: </source>
+        <translation>Der Dienst meldete den Status: </translation>
+    </message>
+</context>
+<context>
+    <name>GoogleDirections</name>
+    <message>
+        <source>No results found.</source>
+        <translation>Keine Ergebnisse gefunden.</translation>
+    </message>
+    <message>
+        <source>Service returned status: </source>
+        <translation>Der Dienst meldete den Status: </translation>
+    </message>
+</context>
+<context>
+    <name>Maemo5Wnd</name>
+    <message>
+        <source>Orientation</source>
+        <translation>Ausrichtung</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>Automatisch</translation>
+    </message>
+    <message>
+        <source>Landscape</source>
+        <translation>Querformat</translation>
+    </message>
+    <message>
+        <source>Portrait</source>
+        <translation>Hochformat</translation>
+    </message>
+    <message>
+        <source>Fullscreen</source>
+        <translation>Vollbild</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Marlu</source>
+        <translation>Marlu</translation>
+    </message>
+    <message>
+        <source>Failed to Load Map</source>
+        <translation>Karte nicht geladen</translation>
+    </message>
+    <message>
+        <source>The map page %1 could not be loaded.
+Would you like to try again?</source>
+        <translation>Die Kartenseite %1 konnte nicht geladen werden.
+Erneut versuchen?</translation>
+    </message>
+    <message>
+        <source>Your own position is not known yet: type a start address.</source>
+        <translation>Der eigene Standort ist noch nicht bekannt: Startadresse eingeben.</translation>
+    </message>
+    <message>
+        <source>Directions</source>
+        <translation>Route</translation>
+    </message>
+    <message>
+        <source>Type a start address.</source>
+        <translation>Bitte eine Startadresse eingeben.</translation>
+    </message>
+    <message>
+        <source>Directions - Destination</source>
+        <translation>Route - Ziel</translation>
+    </message>
+    <message>
+        <source>Type a place to search for.</source>
+        <translation>Bitte einen Ort eingeben.</translation>
+    </message>
+    <message>
+        <source>Destination Address</source>
+        <translation>Zieladresse</translation>
+    </message>
+    <message>
+        <source>Hybrid</source>
+        <translation>Hybrid</translation>
+    </message>
+    <message>
+        <source>Road Map</source>
+        <translation>Straßenkarte</translation>
+    </message>
+    <message>
+        <source>Satellite</source>
+        <translation>Satellit</translation>
+    </message>
+    <message>
+        <source>Terrain</source>
+        <translation>Gelände</translation>
+    </message>
+    <message>
+        <source>Find Address</source>
+        <translation>Adresse suchen</translation>
+    </message>
+    <message>
+        <source>Clear Marks</source>
+        <translation>Markierungen löschen</translation>
+    </message>
+    <message>
+        <source>Traffic Layer</source>
+        <translation>Verkehr</translation>
+    </message>
+    <message>
+        <source>Bicycling Layer</source>
+        <translation>Radwege</translation>
+    </message>
+    <message>
+        <source>Show Accuracy</source>
+        <translation>Genauigkeit anzeigen</translation>
+    </message>
+    <message>
+        <source>Auto Rotate</source>
+        <translation>Automatisch drehen</translation>
+    </message>
+    <message>
+        <source>Position Updates</source>
+        <translation>Standort aktualisieren</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Aus</translation>
+    </message>
+    <message>
+        <source>every second</source>
+        <translation>jede Sekunde</translation>
+    </message>
+    <message>
+        <source>every 2 seconds</source>
+        <translation>alle 2 Sekunden</translation>
+    </message>
+    <message>
+        <source>every 5 seconds</source>
+        <translation>alle 5 Sekunden</translation>
+    </message>
+    <message>
+        <source>every 10 seconds</source>
+        <translation>alle 10 Sekunden</translation>
+    </message>
+    <message>
+        <source>every 15 seconds</source>
+        <translation>alle 15 Sekunden</translation>
+    </message>
+    <message>
+        <source>every 30 seconds</source>
+        <translation>alle 30 Sekunden</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceReply</name>
+    <message>
+        <source>Network error: </source>
+        <translation>Netzwerkfehler: </translation>
+    </message>
+    <message>
+        <source>The service&apos;s reply could not be read.</source>
+        <translation>Die Antwort des Dienstes konnte nicht gelesen werden.</translation>
+    </message>
+</context>
+</TS>

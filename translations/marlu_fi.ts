@@ -1,0 +1,280 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fi_FI">
+<context>
+    <name>ApplicationMenu</name>
+    <message>
+        <source>Menu</source>
+        <translation>Valikko</translation>
+    </message>
+</context>
+<context>
+    <name>CurrDirectionsDlg</name>
+    <message>
+        <source>Dialog</source>
+        <translation>Ikkuna</translation>
+    </message>
+    <message>
+        <source>Recalculate</source>
+        <translation>Laske uudelleen</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>Poista</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>Uusi</translation>
+    </message>
+    <message>
+        <source>Copyright...</source>
+        <translation>Tekijänoikeudet...</translation>
+    </message>
+</context>
+<context>
+    <name>DirectionsDlg</name>
+    <message>
+        <source>Directions</source>
+        <translation>Reittiohjeet</translation>
+    </message>
+    <message>
+        <source>Start:</source>
+        <translation>Lähtö:</translation>
+    </message>
+    <message>
+        <source>Destination:</source>
+        <translation>Määränpää:</translation>
+    </message>
+    <message>
+        <source>Driving</source>
+        <translation>Autolla</translation>
+    </message>
+    <message>
+        <source>Walking</source>
+        <translation>Kävellen</translation>
+    </message>
+    <message>
+        <source>Bicycling</source>
+        <translation>Pyörällä</translation>
+    </message>
+    <message>
+        <source>Avoid Tolls</source>
+        <translation>Vältä tietulleja</translation>
+    </message>
+    <message>
+        <source>Avoid Highways</source>
+        <translation>Vältä moottoriteitä</translation>
+    </message>
+    <message>
+        <source>Metric</source>
+        <translation>Metrinen</translation>
+    </message>
+    <message>
+        <source>Imperial</source>
+        <translation>Imperiaalinen</translation>
+    </message>
+    <message>
+        <source>Multiple Alternatives</source>
+        <translation>Vaihtoehtoiset reitit</translation>
+    </message>
+    <message>
+        <source>Calculate Directions</source>
+        <translation>Laske reitti</translation>
+    </message>
+</context>
+<context>
+    <name>FindDlg</name>
+    <message>
+        <source>Find Address</source>
+        <translation>Etsi osoite</translation>
+    </message>
+    <message>
+        <source>Maple Hollows</source>
+        <translation>Helsinki</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Hae</translation>
+    </message>
+    <message>
+        <source>Type a place to search for.</source>
+        <translation>Kirjoita haettava paikka.</translation>
+    </message>
+</context>
+<context>
+    <name>FullScreenExitButton</name>
+    <message>
+        <source>Leave fullscreen (Esc)</source>
+        <translation>Poistu koko näytöstä (Esc)</translation>
+    </message>
+</context>
+<context>
+    <name>GeocodeRequester</name>
+    <message>
+        <source>No results found.</source>
+        <translation>Tuloksia ei löytynyt.</translation>
+    </message>
+    <message>
+        <source>Service returned status: </source>
+        <translation>Palvelu palautti tilan: </translation>
+    </message>
+</context>
+<context>
+    <name>GoogleDirections</name>
+    <message>
+        <source>No results found.</source>
+        <translation>Tuloksia ei löytynyt.</translation>
+    </message>
+    <message>
+        <source>Service returned status: </source>
+        <translation>Palvelu palautti tilan: </translation>
+    </message>
+</context>
+<context>
+    <name>Maemo5Wnd</name>
+    <message>
+        <source>Orientation</source>
+        <translation>Suunta</translation>
+    </message>
+    <message>
+        <source>Auto</source>
+        <translation>Automaattinen</translation>
+    </message>
+    <message>
+        <source>Landscape</source>
+        <translation>Vaaka</translation>
+    </message>
+    <message>
+        <source>Portrait</source>
+        <translation>Pysty</translation>
+    </message>
+    <message>
+        <source>Fullscreen</source>
+        <translation>Koko näyttö</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>Marlu</source>
+        <translation>Marlu</translation>
+    </message>
+    <message>
+        <source>Failed to Load Map</source>
+        <translation>Kartan lataus epäonnistui</translation>
+    </message>
+    <message>
+        <source>The map page %1 could not be loaded.
+Would you like to try again?</source>
+        <translation>Karttasivua %1 ei voitu ladata.
+Yritetäänkö uudelleen?</translation>
+    </message>
+    <message>
+        <source>Your own position is not known yet: type a start address.</source>
+        <translation>Omaa sijaintia ei vielä tiedetä: kirjoita lähtöosoite.</translation>
+    </message>
+    <message>
+        <source>Directions</source>
+        <translation>Reittiohjeet</translation>
+    </message>
+    <message>
+        <source>Type a start address.</source>
+        <translation>Kirjoita lähtöosoite.</translation>
+    </message>
+    <message>
+        <source>Directions - Destination</source>
+        <translation>Reittiohjeet - Määränpää</translation>
+    </message>
+    <message>
+        <source>Type a place to search for.</source>
+        <translation>Kirjoita haettava paikka.</translation>
+    </message>
+    <message>
+        <source>Destination Address</source>
+        <translation>Määränpään osoite</translation>
+    </message>
+    <message>
+        <source>Hybrid</source>
+        <translation>Yhdistelmä</translation>
+    </message>
+    <message>
+        <source>Road Map</source>
+        <translation>Tiekartta</translation>
+    </message>
+    <message>
+        <source>Satellite</source>
+        <translation>Satelliitti</translation>
+    </message>
+    <message>
+        <source>Terrain</source>
+        <translation>Maasto</translation>
+    </message>
+    <message>
+        <source>Find Address</source>
+        <translation>Etsi osoite</translation>
+    </message>
+    <message>
+        <source>Clear Marks</source>
+        <translation>Poista merkit</translation>
+    </message>
+    <message>
+        <source>Traffic Layer</source>
+        <translation>Liikenne</translation>
+    </message>
+    <message>
+        <source>Bicycling Layer</source>
+        <translation>Pyöräilyreitit</translation>
+    </message>
+    <message>
+        <source>Show Accuracy</source>
+        <translation>Näytä tarkkuus</translation>
+    </message>
+    <message>
+        <source>Auto Rotate</source>
+        <translation>Automaattinen kierto</translation>
+    </message>
+    <message>
+        <source>Position Updates</source>
+        <translation>Sijainnin päivitys</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Pois</translation>
+    </message>
+    <message>
+        <source>every second</source>
+        <translation>joka sekunti</translation>
+    </message>
+    <message>
+        <source>every 2 seconds</source>
+        <translation>2 sekunnin välein</translation>
+    </message>
+    <message>
+        <source>every 5 seconds</source>
+        <translation>5 sekunnin välein</translation>
+    </message>
+    <message>
+        <source>every 10 seconds</source>
+        <translation>10 sekunnin välein</translation>
+    </message>
+    <message>
+        <source>every 15 seconds</source>
+        <translation>15 sekunnin välein</translation>
+    </message>
+    <message>
+        <source>every 30 seconds</source>
+        <translation>30 sekunnin välein</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceReply</name>
+    <message>
+        <source>Network error: </source>
+        <translation>Verkkovirhe: </translation>
+    </message>
+    <message>
+        <source>The service&apos;s reply could not be read.</source>
+        <translation>Palvelun vastausta ei voitu lukea.</translation>
+    </message>
+</context>
+</TS>
