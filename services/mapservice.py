@@ -19,6 +19,7 @@ from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import parse_qs, unquote, urlsplit
 
 import config
+import seeddata
 
 DEFAULT_PORT = 8717
 DEFAULT_ROOT = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "web")
@@ -186,7 +187,9 @@ def parse_args(argv):
 
 def main(argv=None):
     args = parse_args(sys.argv[1:] if argv is None else argv)
-    configure(config.Config(args.config, args.data))
+    cfg = config.Config(args.config, args.data)
+    seeddata.seed(cfg.data_dir)
+    configure(cfg)
     try:
         server = MapServer(args.root, args.port)
     except OSError as exc:
