@@ -20,7 +20,7 @@ QString mapServiceScript()
     if (!given.isEmpty())
         return given;
     const QString installed = QCoreApplication::applicationDirPath()
-        + "/../share/marlu/services/mapservice.py";
+        + "/" MARLU_INSTALLED_SHARE "/services/mapservice.py";
     if (QFileInfo(installed).isFile())
         return QDir::cleanPath(installed);
     return QStringLiteral(MARLU_SOURCE_SERVICE);
@@ -90,8 +90,11 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     Translations::install(QLocale::system());
-    // The position plugin built beside the binary, for runs straight from the build.
-    QCoreApplication::addLibraryPath(QCoreApplication::applicationDirPath() + "/plugins");
+    // The position plugin: in the application's own folder when installed,
+    // built beside the binary for runs straight from the build.
+    const QString binDir = QCoreApplication::applicationDirPath();
+    QCoreApplication::addLibraryPath(QDir::cleanPath(binDir + "/" MARLU_INSTALLED_PLUGINS));
+    QCoreApplication::addLibraryPath(binDir + "/plugins");
 
     // When the page comes from the local default host and nothing answers there,
     // start the map service; if that fails, the page load fails and asks as usual.

@@ -1,7 +1,8 @@
 // The application menu: map types, layers, accuracy, the base window's
-// entries and the position update rate.
+// entries, the position update rate and About.
 #include "mainwindow.h"
 
+#include "app/aboutbox.h"
 #include "platform/pickselectoraction.h"
 
 #include <QAction>
@@ -74,6 +75,8 @@ void MainWindow::createMenu()
     m_updateModeAction->setSelectedIndex(updateMode);
     connect(m_updateModeAction, &PickSelectorAction::selectionChanged, this, &MainWindow::onSourceUpdates);
     menu->addAction(m_updateModeAction);
+
+    menu->addAction(tr("About"), this, [this] { AboutBox(this).exec(); });
 
     onSourceUpdates(updateMode);
 }

@@ -20,6 +20,7 @@ from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import parse_qs, unquote, urlsplit
 
 import config
+import seeddata
 
 DEFAULT_PORT = 8717
 DEFAULT_ROOT = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "web")
@@ -201,7 +202,9 @@ def watch_parent(parent, on_gone, interval=1.0):
 
 def main(argv=None):
     args = parse_args(sys.argv[1:] if argv is None else argv)
-    configure(config.Config(args.config, args.data))
+    cfg = config.Config(args.config, args.data)
+    seeddata.seed(cfg.data_dir)
+    configure(cfg)
     try:
         server = MapServer(args.root, args.port)
     except OSError as exc:

@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QMenuBar>
 #include <QSettings>
 #include <QToolButton>
@@ -32,6 +33,7 @@ private slots:
     void invalidSavedValues();
     void togglingLayersWritesSettingsAndChangesPage();
     void everyEntryWorksThroughThePanel();
+    void aboutNamesVersionLicenceAndCredits();
 
 private:
     void startWindow();
@@ -105,7 +107,7 @@ void TestMenu::firstStartAppliesDefaults()
     startWindow();
     QCOMPARE(texts(), (QStringList{"Hybrid", "Road Map", "Satellite", "Terrain", "Directions", "Find Address",
                                    "Clear Marks", "Traffic Layer", "Bicycling Layer", "Show Accuracy", "Auto Rotate",
-                                   "Fullscreen", "Orientation", "Position Updates"}));
+                                   "Fullscreen", "Orientation", "Position Updates", "About"}));
     QVERIFY(action("Road Map")->isChecked());
     QVERIFY(action("Road Map")->actionGroup()->isExclusive());
     QCOMPARE(action("Road Map")->actionGroup()->actions().size(), 4);
@@ -269,6 +271,27 @@ void TestMenu::everyEntryWorksThroughThePanel()
 
     click("Fullscreen");
     QTRY_VERIFY(m_window->windowState() & Qt::WindowFullScreen);
+}
+
+void TestMenu::aboutNamesVersionLicenceAndCredits()
+{
+    startWindow();
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        shown = box->text() + "\n" + box->informativeText();
+        box->close();
+    });
+    QAbstractButton *about = panelButton("About");
+    QVERIFY(about);
+    QTest::mouseClick(about, Qt::LeftButton);
+    QVERIFY(shown.startsWith(QString("Marlu ") + MARLU_VERSION + "\n"));
+    for (const char *credit : {"GNU General Public License, version 3 or later",
+                               "OpenStreetMap contributors", "GeoNames", "Natural Earth",
+                               "NASA Blue Marble"})
+        QVERIFY2(shown.contains(credit), credit);
 }
 
 MARLU_TEST_MAIN(TestMenu)

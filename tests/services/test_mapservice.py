@@ -250,3 +250,29 @@ class LifecycleTest(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class DefaultDataTest(unittest.TestCase):
+    """An installed service's first start copies the packaged data the user lacks."""
+
+    def test_copies_only_what_is_missing_once(self):
+        import seeddata
+        with tempfile.TemporaryDirectory() as tmp:
+            source, data = os.path.join(tmp, "default-data"), os.path.join(tmp, "user")
+            os.makedirs(os.path.join(source, "regions", "monaco"))
+            os.makedirs(os.path.join(source, "tiles", "base"))
+            for name, text in (("places.sqlite", "places"), ("regions/monaco/region.json", "{}"),
+                               ("tiles/base/world.sqlite", "world")):
+                with open(os.path.join(source, name), "w") as f:
+                    f.write(text)
+            os.makedirs(os.path.join(data, "regions", "mine"))   # the user's own import
+            logged = []
+
+            self.assertEqual(seeddata.seed(data, source, logged.append), ["places.sqlite", "tiles"])
+            self.assertEqual(sorted(os.listdir(data)), ["places.sqlite", "regions", "tiles"])
+            self.assertEqual(os.listdir(os.path.join(data, "regions")), ["mine"])
+            with open(os.path.join(data, "tiles", "base", "world.sqlite")) as f:
+                self.assertEqual(f.read(), "world")
+            self.assertEqual(len(logged), 1)
+            self.assertEqual(seeddata.seed(data, source, logged.append), [])
+            self.assertEqual(seeddata.seed(data, os.path.join(tmp, "none"), logged.append), [])

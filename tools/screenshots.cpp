@@ -1,0 +1,124 @@
+// Takes the README's screenshots from the real main window: the menu panel,
+// the route sheet of a route in the demo region, and the map showing that
+// route and the position on the replayed track. Run by tools/screenshots.sh, which provides the display, a
+// fresh home and the track.
+//   screenshots OUTPUT_DIR
+#include "app/mainwindow.h"
+#include "app/mapservicelauncher.h"
+#include "directions/currdirectionsdlg.h"
+#include "directions/directionsdlg.h"
+#include "platform/applicationmenu.h"
+#include "webservice/serverconfig.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
+#include <QWebView>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+bool waitFor(const std::function<bool()> &condition, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return true;
+}
+
+// Lets the tiles that were asked for arrive and draw.
+void settle(int ms)
+{
+    waitFor([] { return false; }, ms);
+}
+
+bool save(QWidget *widget, const QString &path)
+{
+    const bool ok = widget->grab().save(path);
+    std::printf("screenshots: %s %s\n", ok ? "saved" : "could not save", qPrintable(path));
+    return ok;
+}
+
+QAction *menuEntry(QWidget *window, const QString &text)
+{
+    for (QAction *action : static_cast<MainWindow *>(window)->menuBar()->actions())
+        if (action->text() == text)
+            return action;
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication::setOrganizationName("Pelmark");
+    QCoreApplication::setApplicationName("Marlu");
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: screenshots OUTPUT_DIR\n");
+        return 2;
+    }
+    const QDir out(QString::fromLocal8Bit(argv[1]));
+
+    MapServiceLauncher launcher;
+    const QUrl page = ServerConfig::url(ServerConfig::MapHostKey, "/gps2.html");
+    if (MapServiceLauncher::isLocalDefault(page)
+        && !launcher.ensureRunning(page, qEnvironmentVariable("MARLU_SERVICE"),
+                                   QDir::temp().filePath("marlu-screenshots-service.log"), 60000))
+        return 1;
+
+    MainWindow window(nullptr);
+    window.resize(800, 480);
+    auto *view = window.findChild<QWebView *>();
+    bool loaded = false;
+    QObject::connect(view, &QWebView::loadFinished, [&](bool ok) { loaded = ok; });
+    window.show();
+    if (!waitFor([&] { return loaded; }, 30000)) {
+        std::fprintf(stderr, "screenshots: the map page did not load\n");
+        return 1;
+    }
+    settle(5000);   // a few fixes of the track, and their tiles
+    auto *menu = qobject_cast<ApplicationMenu *>(window.menuBar());
+    menu->openPanel();
+    settle(500);
+    bool ok = save(&window, out.filePath("menu-panel.png"));
+    menu->closePanel();
+
+    // The request form, answered as a user would, then the route sheet.
+    bool sheetSaved = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *form = qobject_cast<DirectionsDlg *>(modal)) {
+            form->findChild<QLineEdit *>("startEdit")->setText("La Condamine");
+            form->findChild<QLineEdit *>("destinationEdit")->setText("Fontvieille, Monaco");
+            form->findChild<QAbstractButton *>("okBtt")->click();
+        } else if (auto *sheet = qobject_cast<CurrDirectionsDlg *>(modal)) {
+            poll.stop();
+            settle(500);
+            sheetSaved = save(sheet, out.filePath("route-sheet.png"));
+            sheet->close();
+        } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            poll.stop();
+            std::fprintf(stderr, "screenshots: no route: %s\n", qPrintable(box->text()));
+            box->close();
+        }
+    });
+    poll.start(200);
+    menuEntry(&window, "Directions")->trigger();
+    waitFor([&] { return !poll.isActive(); }, 30000);
+
+    // The route on the map, with the own position on the replayed track.
+    settle(3000);
+    ok = save(&window, out.filePath("main-window.png")) && ok;
+    return ok && sheetSaved ? 0 : 1;
+}

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots (docs/*.png) from the running application under
+# Xvfb: a fresh home, the build's map data, the Monaco drive replayed.
+set -euo pipefail
+source "$(dirname "$0")/../scripts/lib/setup.sh"
+marlu_setup screenshots qtposition_nmeareplay
+
+home=$(mktemp -d /tmp/marlu-screenshots.XXXXXX)
+trap 'rm -rf "$home"' EXIT
+mkdir -p "$home/.config/Pelmark" "$home/runtime" "$home/shots"
+chmod 700 "$home/runtime"
+# Position updates every second, so the map follows the track.
+printf '[General]\nUpdateMode=1\n' > "$home/.config/Pelmark/Marlu.conf"
+
+HOME=$home XDG_CONFIG_HOME=$home/.config XDG_RUNTIME_DIR=$home/runtime \
+  QT_PLUGIN_PATH=$MARLU_BUILD/plugins MARLU_SERVICE=$MARLU_ROOT/services/mapservice.py \
+  MARLU_NMEA_FILE=$MARLU_ROOT/data/tracks/monaco-drive.nmea \
+  xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
+  "$MARLU_BUILD/tools/screenshots" "$home/shots"
+
+# Small enough to commit: a 256-colour palette is plenty for map tiles and widgets.
+mkdir -p "$MARLU_ROOT/docs"
+for shot in "$home"/shots/*.png; do
+  convert "$shot" -strip -colors 256 "PNG8:$MARLU_ROOT/docs/$(basename "$shot")"
+done
+ls -l "$MARLU_ROOT"/docs/*.png
