@@ -1,5 +1,6 @@
 #include "servicereply.h"
 
+#include "webservice/networkerrortext.h"
 #include "webservice/servicecall.h"
 
 #include <QDebug>
@@ -46,7 +47,7 @@ QString ServiceReply::failure(const ServiceCall &call)
 {
     const QNetworkReply *reply = call.reply();
     if (reply->error() != QNetworkReply::NoError && !call.tooLarge())
-        return QStringLiteral("Network error: ") + reply->errorString();
+        return NetworkErrorText::of(*reply);
     return QStringLiteral("The service's reply could not be read.");
 }
 
