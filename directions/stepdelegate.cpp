@@ -9,6 +9,7 @@
 #include <QPixmap>
 
 static const int Gap = 12;
+static const int Margin = 4;
 static const QSize IconSize(32, 32);
 
 QString StepDelegate::iconFile(const QString &maneuver)
@@ -68,14 +69,13 @@ void StepDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
                          const QModelIndex &index) const
 {
     const QString text = figures(index.row());
-    const int width = text.isEmpty()
-                          ? 0
-                          : qMin(option.fontMetrics.horizontalAdvance(text) + Gap,
-                                 option.rect.width() / 2);
-    if (width == 0) {
+    if (text.isEmpty()) {
         QStyledItemDelegate::paint(painter, option, index);
         return;
     }
+    // Advances are rounded: a pixel to spare keeps a fitting text whole.
+    const int textWidth = qBound(0, option.fontMetrics.horizontalAdvance(text) + 2,
+                                 option.rect.width() / 2 - Gap - Margin);
 
     // The whole row's background first, so that a selection spans the figures too.
     QStyleOptionViewItem row = option;
@@ -85,13 +85,14 @@ void StepDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
     style->drawPrimitive(QStyle::PE_PanelItemViewItem, &row, painter, widget);
 
     QStyleOptionViewItem instruction = option;
-    instruction.rect.setRight(option.rect.right() - width);
+    instruction.rect.setRight(option.rect.right() - Margin - textWidth - Gap);
     QStyledItemDelegate::paint(painter, instruction, index);
 
-    const QRect area(instruction.rect.right() + Gap, option.rect.top(), width - Gap - 4,
+    const QRect area(option.rect.right() - Margin - textWidth + 1, option.rect.top(), textWidth,
                      option.rect.height());
     const bool selected = option.state & QStyle::State_Selected;
     painter->save();
+    painter->setFont(option.font);
     painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
     painter->drawText(area, Qt::AlignRight | Qt::AlignVCenter,
                       option.fontMetrics.elidedText(text, Qt::ElideRight, area.width()));
@@ -103,6 +104,6 @@ QSize StepDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelInd
     QSize size = QStyledItemDelegate::sizeHint(option, index);
     const QString text = figures(index.row());
     if (!text.isEmpty())
-        size.rwidth() += option.fontMetrics.horizontalAdvance(text) + Gap;
+        size.rwidth() += option.fontMetrics.horizontalAdvance(text) + 2 + Gap + Margin;
     return size;
 }
