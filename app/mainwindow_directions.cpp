@@ -143,6 +143,7 @@ void MainWindow::showCurrentDirections(int routeIndex)
     if (!m_currDirectionsDlg) {
         m_currDirectionsDlg = new CurrDirectionsDlg(m_directions->m_routes, this);
         m_currDirectionsDlg->selectRoute(routeIndex);
+        m_currDirectionsDlg->setImperial(m_directionsDlg && m_directionsDlg->units() == "imperial");
         m_currDirectionsDlg->setWindowTitle(m_destination.description());
         stackWindow(m_currDirectionsDlg);
     }

@@ -92,6 +92,12 @@ bool CurrDirectionsDlg::selectRoute(int index)
     return true;
 }
 
+void CurrDirectionsDlg::setImperial(bool imperial)
+{
+    m_imperial = imperial;
+    showTrips();
+}
+
 // One line per alternative above the steps, the shown one in bold; with a
 // single route, just its line. The texts come from the service: escaped.
 void CurrDirectionsDlg::showTrips()
@@ -99,7 +105,7 @@ void CurrDirectionsDlg::showTrips()
     const int selected = selectedIndex();
     QStringList lines;
     for (int i = 0; i < m_routes.size(); ++i) {
-        QString line = TripFigures::routeLine(m_routes.at(i));
+        QString line = TripFigures::routeLine(m_routes.at(i), m_imperial);
         if (m_routes.size() >= 2)
             line = tr("%1. %2").arg(i + 1).arg(line);
         line = line.toHtmlEscaped();

@@ -22,12 +22,15 @@ public:
     int selectedIndex() const;
     // Shows the alternative at index; false, and nothing changes, when there is none.
     bool selectRoute(int index);
+    // The routes' lengths in miles instead of kilometres.
+    void setImperial(bool imperial);
 
 private:
     void showTrips();
 
     Ui_CurrDirectionsDlg *ui;
     StepDelegate *m_stepDelegate;
+    bool m_imperial = false;
 
 public:
     // What the user chose; None when the sheet was closed without a button.

@@ -4,8 +4,16 @@
 
 #include <QStringList>
 
-QString TripFigures::distance(qint64 metres)
+QString TripFigures::distance(qint64 metres, bool imperial)
 {
+    if (imperial) {
+        const double miles = metres / 1609.344;
+        if (miles < 0.1)
+            return tr("%1 ft").arg(qRound64(metres / 0.3048));
+        if (miles < 10)
+            return tr("%1 mi").arg(QString::number(miles, 'f', 1));
+        return tr("%1 mi").arg(qRound64(miles));
+    }
     if (metres < 1000)
         return tr("%1 m").arg(metres);
     if (metres < 10000)
@@ -24,7 +32,7 @@ QString TripFigures::duration(qint64 seconds)
     return tr("%1 h %2 min").arg(minutes / 60).arg(minutes % 60);
 }
 
-QString TripFigures::routeLine(const Directions &route)
+QString TripFigures::routeLine(const Directions &route, bool imperial)
 {
     // Values that did not convert were read as 0; a negative one is nonsense.
     qint64 metres = 0;
@@ -37,7 +45,7 @@ QString TripFigures::routeLine(const Directions &route)
     if (!route.summary.isEmpty())
         parts << tr("via %1").arg(route.summary);
     if (metres > 0)
-        parts << distance(metres);
+        parts << distance(metres, imperial);
     if (seconds > 0)
         parts << duration(seconds);
     return parts.join(QStringLiteral(", "));

@@ -312,11 +312,14 @@ void TestCurrDirectionsDlg::figuresRoundAsWritten_data()
 {
     QTest::addColumn<int>("metres");
     QTest::addColumn<int>("seconds");
+    QTest::addColumn<bool>("imperial");
     QTest::addColumn<QString>("line");
-    QTest::newRow("short") << 999 << 20 << "via R, 999 m, 1 min";
-    QTest::newRow("kilometres") << 4250 << 3600 << "via R, 4.3 km, 1 h";
-    QTest::newRow("long") << 465499 << 16319 << "via R, 465 km, 4 h 32 min";
-    QTest::newRow("nothing known") << 0 << -5 << "via R";
+    QTest::newRow("short") << 999 << 20 << false << "via R, 999 m, 1 min";
+    QTest::newRow("kilometres") << 4250 << 3600 << false << "via R, 4.3 km, 1 h";
+    QTest::newRow("long") << 465499 << 16319 << false << "via R, 465 km, 4 h 32 min";
+    QTest::newRow("nothing known") << 0 << -5 << false << "via R";
+    QTest::newRow("feet") << 100 << 60 << true << "via R, 328 ft, 1 min";
+    QTest::newRow("miles") << 465499 << 60 << true << "via R, 289 mi, 1 min";
 }
 
 // Two steps of half the figures each: the line gives their sums.
@@ -324,6 +327,7 @@ void TestCurrDirectionsDlg::figuresRoundAsWritten()
 {
     QFETCH(int, metres);
     QFETCH(int, seconds);
+    QFETCH(bool, imperial);
     Directions r = route("R", "", {"a", "b"});
     for (Step &step : r.steps) {
         step.m_distance = metres / 2;
@@ -331,7 +335,7 @@ void TestCurrDirectionsDlg::figuresRoundAsWritten()
     }
     r.steps.first().m_distance += metres % 2;
     r.steps.first().m_duration += seconds % 2;
-    QTEST(TripFigures::routeLine(r), "line");
+    QTEST(TripFigures::routeLine(r, imperial), "line");
 }
 
 MARLU_TEST_MAIN(TestCurrDirectionsDlg)
