@@ -80,9 +80,10 @@ private:
     void createDirectionsClients();
     void setView(int view);
     void incrementTimer();
-    void getDirectionsOnMap();
+    // routeIndex: the alternative drawn, and the one a new sheet opens on.
+    void getDirectionsOnMap(int routeIndex = 0);
     void resetDirections();
-    void showCurrentDirections();
+    void showCurrentDirections(int routeIndex = 0);
     void retireSheet();
     static void stackWindow(QDialog *dialog);
     static void ensureFolder(const QString &path);
@@ -111,6 +112,9 @@ private:
     GoogleDirections *m_directions = nullptr;
     DirectionsDlg *m_directionsDlg = nullptr;
     CurrDirectionsDlg *m_currDirectionsDlg = nullptr;
+    // The alternative chosen when "Recalculate" was pressed, shown again if the
+    // new answer has that many; 0 for a new request.
+    int m_keptRouteIndex = 0;
     int m_lastMouseX = 0;
     int m_lastMouseY = 0;
     QLabel *m_overlay = nullptr;

@@ -46,6 +46,7 @@ void MainWindow::directions()
         return;
     }
 
+    m_keptRouteIndex = 0;
     m_currentPosition.setDescription(m_directionsDlg->startAddress());
     m_currentPosition.setCoordinates(0, 0);
     showProgressIndicator(true);
@@ -94,6 +95,8 @@ void MainWindow::onFindDestinationAddress(bool success, QString error)
 void MainWindow::onDirectionsFinished(bool success, QString error)
 {
     showProgressIndicator(false);
+    const int kept = m_keptRouteIndex < m_directions->m_routes.size() ? m_keptRouteIndex : 0;
+    m_keptRouteIndex = 0;
     if (!success) {
         QMessageBox::warning(this, tr("Directions"), error, QMessageBox::Ok);
         return;
@@ -102,11 +105,11 @@ void MainWindow::onDirectionsFinished(bool success, QString error)
     retireSheet();
     // Like a pan, a new route ends follow mode so that fixes leave it in view.
     m_centerOnPosition = false;
-    getDirectionsOnMap();
-    showCurrentDirections();
+    getDirectionsOnMap(kept);
+    showCurrentDirections(kept);
 }
 
-void MainWindow::getDirectionsOnMap()
+void MainWindow::getDirectionsOnMap(int routeIndex)
 {
     QString js = "var request = {";
     js += "travelMode: google.maps.DirectionsTravelMode.";
@@ -129,14 +132,18 @@ void MainWindow::getDirectionsOnMap()
     js += JsString::escape(m_destination.description());
     js += "\"};directionsService.route(request,function(result, status) {if (status == "
           "google.maps.DirectionsStatus.OK) {directionsDisplay.setMap(map);directionsDisplay."
-          "setDirections(result);directionsDisplay.setRouteIndex(0);}});";
+          "setDirections(result);directionsDisplay.setRouteIndex(";
+    js += QString::number(routeIndex);
+    js += ");}});";
     runJavascript(js);
 }
 
-void MainWindow::showCurrentDirections()
+void MainWindow::showCurrentDirections(int routeIndex)
 {
     if (!m_currDirectionsDlg) {
         m_currDirectionsDlg = new CurrDirectionsDlg(m_directions->m_routes, this);
+        m_currDirectionsDlg->selectRoute(routeIndex);
+        m_currDirectionsDlg->setImperial(m_directionsDlg && m_directionsDlg->units() == "imperial");
         m_currDirectionsDlg->setWindowTitle(m_destination.description());
         stackWindow(m_currDirectionsDlg);
     }
@@ -154,6 +161,7 @@ void MainWindow::showCurrentDirections()
 
     switch (sheet->m_action) {
     case CurrDirectionsDlg::Recalculate:
+        m_keptRouteIndex = qMax(0, sheet->selectedIndex());
         resetDirections();
         showProgressIndicator(true);
         m_geocoder->query(m_directionsDlg ? m_directionsDlg->destinationAddress() : m_destination.description());

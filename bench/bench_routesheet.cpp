@@ -43,6 +43,7 @@ static Directions longRoute(int steps)
         step.m_distanceText = "0.1 mi";
         step.m_duration = 30;
         step.m_durationText = "1 min";
+        step.m_maneuver = i % 4 == 1 ? "turn-left" : "";
         route.steps << step;
     }
     return route;

@@ -1,5 +1,7 @@
 #include "currdirectionsdlg.h"
 
+#include "directions/stepdelegate.h"
+#include "directions/tripfigures.h"
 #include "ui_currdirectionsdlg.h"
 
 #include <QStringList>
@@ -61,9 +63,14 @@ CurrDirectionsDlg::CurrDirectionsDlg(QList<Directions> routes, QWidget *parent)
     ui->setupUi(this);
     // The copyright notice comes from the web service: show it, never interpret it.
     ui->copyrightLbl->setTextFormat(Qt::PlainText);
+    ui->tripLbl->setTextFormat(Qt::RichText);
+    Q_INIT_RESOURCE(res);
+    m_stepDelegate = new StepDelegate(ui->directionsList);
+    ui->directionsList->setItemDelegate(m_stepDelegate);
     for (const Directions &route : qAsConst(m_routes))
         ui->routesCombo->addItem(route.summary);
     ui->routesCombo->setVisible(m_routes.size() >= 2);
+    showTrips();
     ui->copyrightLbl->setStyleSheet(QStringLiteral("QLabel{font: 'Nokia Sans'; font-size: 8pt;}"));
 }
 
@@ -75,6 +82,37 @@ CurrDirectionsDlg::~CurrDirectionsDlg()
 int CurrDirectionsDlg::selectedIndex() const
 {
     return ui->routesCombo->currentIndex();
+}
+
+bool CurrDirectionsDlg::selectRoute(int index)
+{
+    if (index < 0 || index >= m_routes.size())
+        return false;
+    ui->routesCombo->setCurrentIndex(index);
+    return true;
+}
+
+void CurrDirectionsDlg::setImperial(bool imperial)
+{
+    m_imperial = imperial;
+    showTrips();
+}
+
+// One line per alternative above the steps, the shown one in bold; with a
+// single route, just its line. The texts come from the service: escaped.
+void CurrDirectionsDlg::showTrips()
+{
+    const int selected = selectedIndex();
+    QStringList lines;
+    for (int i = 0; i < m_routes.size(); ++i) {
+        QString line = TripFigures::routeLine(m_routes.at(i), m_imperial);
+        if (m_routes.size() >= 2)
+            line = tr("%1. %2").arg(i + 1).arg(line);
+        line = line.toHtmlEscaped();
+        lines << (i == selected ? "<b>" + line + "</b>" : line);
+    }
+    ui->tripLbl->setText(lines.join(QStringLiteral("<br>")));
+    ui->tripLbl->setVisible(!lines.join(QString()).isEmpty());
 }
 
 void CurrDirectionsDlg::on_clearBtt_clicked()
@@ -98,6 +136,8 @@ void CurrDirectionsDlg::on_recalculateBtt_clicked()
 void CurrDirectionsDlg::on_routesCombo_currentIndexChanged(int index)
 {
     ui->directionsList->clear();
+    m_stepDelegate->setSteps({});
+    showTrips();
     if (index < 0 || index >= m_routes.size())
         return;
     const Directions &route = m_routes.at(index);
@@ -105,6 +145,7 @@ void CurrDirectionsDlg::on_routesCombo_currentIndexChanged(int index)
     lines.reserve(route.steps.size());
     for (const Step &step : route.steps)
         lines << plainInstruction(step.description());
+    m_stepDelegate->setSteps(route.steps);
     ui->directionsList->addItems(lines);
 
     if (!route.copyrights.isEmpty()) {

@@ -6,9 +6,11 @@
 #include <QDialog>
 #include <QList>
 
+class StepDelegate;
 class Ui_CurrDirectionsDlg;
 
-// The route sheet: the steps of the selected route alternative, and the user's
+// The route sheet: each alternative's summary with its length and duration, the
+// steps of the selected one with their figures and turn icons, and the user's
 // choice of what to do with the route, left in m_action for the main window.
 class CurrDirectionsDlg : public QDialog
 {
@@ -18,9 +20,17 @@ public:
     ~CurrDirectionsDlg();
 
     int selectedIndex() const;
+    // Shows the alternative at index; false, and nothing changes, when there is none.
+    bool selectRoute(int index);
+    // The routes' lengths in miles instead of kilometres.
+    void setImperial(bool imperial);
 
 private:
+    void showTrips();
+
     Ui_CurrDirectionsDlg *ui;
+    StepDelegate *m_stepDelegate;
+    bool m_imperial = false;
 
 public:
     // What the user chose; None when the sheet was closed without a button.

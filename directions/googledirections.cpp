@@ -40,6 +40,7 @@ Step stepOf(const QDomElement &element)
     const QDomElement distance = element.firstChildElement(QStringLiteral("distance"));
     step.m_distance = text(distance, QStringLiteral("value")).toInt(nullptr, 10);
     step.m_distanceText = text(distance, QStringLiteral("text"));
+    step.m_maneuver = text(element, QStringLiteral("maneuver"));
     return step;
 }
 

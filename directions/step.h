@@ -6,7 +6,8 @@
 #include <QString>
 
 // One step of a route: where it starts, its instruction (HTML as the service
-// sent it) and how long and far it goes, as numbers and as display texts.
+// sent it), how long and far it goes, as numbers and as display texts, and the
+// service's maneuver word ("turn-left", ...; empty when it sent none).
 class Step : public Location
 {
 public:
@@ -16,6 +17,7 @@ public:
     QString m_durationText;
     int m_distance = 0;
     QString m_distanceText;
+    QString m_maneuver;
 };
 
 #endif

@@ -2,6 +2,8 @@
 
 #include "webservice/serverconfig.h"
 
+static int timeoutMs = 30000;
+
 QUrl ServiceQuery::url(const char *hostKey, const QString &path, const Items &items)
 {
     QUrl url = ServerConfig::url(hostKey, path);
@@ -18,6 +20,16 @@ QUrl ServiceQuery::url(const char *hostKey, const QString &path, const Items &it
 QNetworkRequest ServiceQuery::request(const QUrl &url)
 {
     QNetworkRequest request(url);
-    request.setTransferTimeout(TransferTimeoutMs);
+    request.setTransferTimeout(timeoutMs);
     return request;
+}
+
+int ServiceQuery::transferTimeout()
+{
+    return timeoutMs;
+}
+
+void ServiceQuery::setTransferTimeout(int ms)
+{
+    timeoutMs = ms;
 }

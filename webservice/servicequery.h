@@ -17,10 +17,12 @@ public:
     // each value percent-encoded as UTF-8 so that a space is %20 and "&", "=",
     // "+" inside a value stay data.
     static QUrl url(const char *hostKey, const QString &path, const Items &items);
-    // A plain GET that gives up after 30 s without an answer.
+    // A plain GET that gives up after transferTimeout() ms without an answer.
     static QNetworkRequest request(const QUrl &url);
 
-    static const int TransferTimeoutMs = 30000;
+    // 30 s unless set otherwise (a test that must not wait that long).
+    static int transferTimeout();
+    static void setTransferTimeout(int ms);
 };
 
 #endif

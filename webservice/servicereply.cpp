@@ -1,5 +1,6 @@
 #include "servicereply.h"
 
+#include "webservice/networkerrortext.h"
 #include "webservice/servicecall.h"
 
 #include <QCoreApplication>
@@ -47,7 +48,7 @@ QString ServiceReply::failure(const ServiceCall &call)
 {
     const QNetworkReply *reply = call.reply();
     if (reply->error() != QNetworkReply::NoError && !call.tooLarge())
-        return QCoreApplication::translate("ServiceReply", "Network error: ") + reply->errorString();
+        return NetworkErrorText::of(*reply);
     return QCoreApplication::translate("ServiceReply", "The service's reply could not be read.");
 }
 

@@ -21,6 +21,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QTextDocumentFragment>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QWebFrame>
@@ -42,6 +44,7 @@ private slots:
     void routeFailureWarnsAndMakesNoSheet();
     void alternativeChosenOnSheetIsKept();
     void sheetButtonsClearRecalculateAndNew();
+    void recalculateKeepsTheChosenAlternative();
     void ownPositionIsTheStartAndTheTrackIsDrawn();
     void noFixYetAsksForTheStart();
     void newAnswerClosesAnOpenSheet();
@@ -356,6 +359,47 @@ void TestDirectionsFlow::sheetButtonsClearRecalculateAndNew()
     afterClear.then(closeWindow());
     runDirections(afterClear);
     QCOMPARE(afterClear.seen(), QStringList{"DirectionsDlg: Directions"});
+}
+
+// The new answer has as many alternatives: the sheet and the map show the one
+// chosen before, and the sheet lists every alternative's figures.
+void TestDirectionsFlow::recalculateKeepsTheChosenAlternative()
+{
+    startWindow();
+    int routes = 0;
+    int reopenedOn = -1;
+    int drawn = -1;
+    QStringList trips;
+    ModalScript script;
+    script.then(request("La Condamine", "Fontvieille, Monaco", true))
+        .then([&](QWidget *w) {
+            auto *combo = child<QComboBox>(w, "routesCombo");
+            if (!combo) {
+                w->close();
+                return;
+            }
+            routes = combo->count();
+            // The page draws its first answer before the route is asked again.
+            QTest::qWaitFor([&] { return routeShown(); }, 10000);
+            combo->setCurrentIndex(1);
+            click("recalculateBtt")(w);
+        })
+        .then([&](QWidget *w) {
+            reopenedOn = child<QComboBox>(w, "routesCombo")->currentIndex();
+            trips = QTextDocumentFragment::fromHtml(child<QLabel>(w, "tripLbl")->text())
+                        .toPlainText().split('\n');
+            QTest::qWaitFor([&] { return routeShown(); }, 10000);
+            drawn = routeState()["routeIndex"].toInt();
+            w->close();
+        });
+    runDirections(script);
+    QVERIFY(routes >= 2);
+    QCOMPARE(reopenedOn, 1);
+    QCOMPARE(drawn, 1);
+    QCOMPARE(trips.size(), routes);
+    const QRegularExpression line("^\\d\\. via .+, [\\d.]+ k?m, \\d+ (h|min)");
+    for (const QString &trip : qAsConst(trips))
+        QVERIFY2(line.match(trip).hasMatch(), qPrintable(trip));
 }
 
 void TestDirectionsFlow::ownPositionIsTheStartAndTheTrackIsDrawn()

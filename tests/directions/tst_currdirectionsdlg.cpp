@@ -1,11 +1,20 @@
 #include "testmain.h"
 
+#include "cannedhttpserver.h"
+#include "replyfixtures.h"
+
 #include "directions/currdirectionsdlg.h"
+#include "directions/googledirections.h"
+#include "directions/stepdelegate.h"
+#include "directions/tripfigures.h"
 
 #include <QComboBox>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
+#include <QNetworkAccessManager>
+#include <QSettings>
+#include <QTextDocumentFragment>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -64,6 +73,9 @@ private slots:
     void copyrightFollowsTheSelectedRoute();
     void buttonsLeaveTheirChoice_data();
     void buttonsLeaveTheirChoice();
+    void publishedRouteTellsTheTrip();
+    void figuresRoundAsWritten_data();
+    void figuresRoundAsWritten();
 };
 
 void TestCurrDirectionsDlg::formAndInitialState()
@@ -77,7 +89,8 @@ void TestCurrDirectionsDlg::formAndInitialState()
     QCOMPARE(describe(dlg.layout()),
              QString("QVBoxLayout verticalLayout [QHBoxLayout horizontalLayout [QComboBox routesCombo '', "
                      "QPushButton recalculateBtt 'Recalculate', QPushButton clearBtt 'Clear', "
-                     "QPushButton newBtt 'New'], QListWidget directionsList '', QLabel copyrightLbl 'Copyright...']"));
+                     "QPushButton newBtt 'New'], QLabel tripLbl '<b>via A1</b>', QListWidget directionsList '', "
+                     "QLabel copyrightLbl 'Copyright...']"));
     QCOMPARE(copyright(dlg)->styleSheet(), QString("QLabel{font: 'Nokia Sans'; font-size: 8pt;}"));
 
     const QMetaObject *mo = dlg.metaObject();
@@ -250,6 +263,79 @@ void TestCurrDirectionsDlg::buttonsLeaveTheirChoice()
     QTEST(dlg.exec(), "result");
     QTEST(int(dlg.m_action), "action");
     QCOMPARE(dlg.selectedIndex(), 1);
+}
+
+// The published Toronto-Montreal reply read by the real client: its leg gives
+// 541 km and 5 hours 40 mins, which its 17 steps add up to.
+void TestCurrDirectionsDlg::publishedRouteTellsTheTrip()
+{
+    CannedHttpServer server;
+    server.setBody(publishedReply("directions-ok-1route-17steps-google-toronto-montreal.xml"));
+    QSettings().setValue("Servers/DirectionsHost", server.hostPort());
+    QNetworkAccessManager network;
+    GoogleDirections client(&network, nullptr);
+    QSignalSpy spy(&client, &GoogleDirections::finish);
+    client.query("Toronto", "Montreal", "driving", false, "metric", {});
+    QVERIFY(spy.wait(5000));
+    QCOMPARE(client.m_routes.size(), 1);
+
+    CurrDirectionsDlg dlg(client.m_routes, nullptr);
+    dlg.show();
+    auto *trip = dlg.findChild<QLabel *>("tripLbl");
+    QVERIFY(trip->isVisible());
+    QCOMPARE(QTextDocumentFragment::fromHtml(trip->text()).toPlainText(),
+             QString("via ON-401 E, 541 km, 5 h 40 min"));
+
+    // Beside each instruction its figures; a turn icon where the step names one.
+    auto *list = dlg.findChild<QListWidget *>("directionsList");
+    auto *steps = qobject_cast<StepDelegate *>(list->itemDelegate());
+    QVERIFY(steps);
+    QCOMPARE(rows(dlg).at(9), QString("Keep left to continue on ON-401 E "));
+    QCOMPARE(steps->figures(0), QString("0.3 km · 1 min"));
+    QCOMPARE(steps->figures(9), QString("180 km · 1 hour 46 mins"));
+    QCOMPARE(steps->figures(17), QString());
+    const QList<Step> read = client.m_routes.first().steps;
+    QStringList words;
+    for (const Step &step : read) {
+        words << step.m_maneuver;
+        const QString file = StepDelegate::iconFile(step.m_maneuver);
+        QCOMPARE(file.isEmpty(), step.m_maneuver.isEmpty());
+        if (!file.isEmpty())
+            QVERIFY2(!QIcon(file).pixmap(32).isNull(), qPrintable(file));
+    }
+    QCOMPARE(words.mid(0, 5), (QStringList{"", "turn-right", "ramp-left", "merge", "ramp-right"}));
+    QCOMPARE(words.count("keep-left"), 5);
+    QCOMPARE(StepDelegate::iconFile("ferry"), QString());
+}
+
+void TestCurrDirectionsDlg::figuresRoundAsWritten_data()
+{
+    QTest::addColumn<int>("metres");
+    QTest::addColumn<int>("seconds");
+    QTest::addColumn<bool>("imperial");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("short") << 999 << 20 << false << "via R, 999 m, 1 min";
+    QTest::newRow("kilometres") << 4250 << 3600 << false << "via R, 4.3 km, 1 h";
+    QTest::newRow("long") << 465499 << 16319 << false << "via R, 465 km, 4 h 32 min";
+    QTest::newRow("nothing known") << 0 << -5 << false << "via R";
+    QTest::newRow("feet") << 100 << 60 << true << "via R, 328 ft, 1 min";
+    QTest::newRow("miles") << 465499 << 60 << true << "via R, 289 mi, 1 min";
+}
+
+// Two steps of half the figures each: the line gives their sums.
+void TestCurrDirectionsDlg::figuresRoundAsWritten()
+{
+    QFETCH(int, metres);
+    QFETCH(int, seconds);
+    QFETCH(bool, imperial);
+    Directions r = route("R", "", {"a", "b"});
+    for (Step &step : r.steps) {
+        step.m_distance = metres / 2;
+        step.m_duration = seconds / 2;
+    }
+    r.steps.first().m_distance += metres % 2;
+    r.steps.first().m_duration += seconds % 2;
+    QTEST(TripFigures::routeLine(r, imperial), "line");
 }
 
 MARLU_TEST_MAIN(TestCurrDirectionsDlg)

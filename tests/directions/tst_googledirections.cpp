@@ -7,11 +7,14 @@
 
 #include "directions/googledirections.h"
 #include "webservice/servicecall.h"
+#include "webservice/servicequery.h"
 
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QScopeGuard>
+#include <QTcpServer>
 #include <QSettings>
 #include <QSignalSpy>
 
@@ -51,6 +54,7 @@ private slots:
     void unreadableRepliesReportFailure_data();
     void unreadableRepliesReportFailure();
     void droppedConnectionIsANetworkError();
+    void unansweredAndRefusedRequestsSayWhy();
     void everyQueryEmptiesTheRoutes();
     void onlyTheNewestOfTwoQueriesReports();
     void askingAgainFromANestedLoopOfTheReceiverIsSafe();
@@ -331,6 +335,30 @@ void TestGoogleDirections::droppedConnectionIsANetworkError()
     LogCapture log;
     QScopedPointer<QSignalSpy> spy(run());
     verifyFailureReport(*spy, log, "Network error: ", "DOM error: ");
+}
+
+// No answer in time, and nobody listening: said in words, the host named as
+// configured. The time-out is shortened, the text follows it.
+void TestGoogleDirections::unansweredAndRefusedRequestsSayWhy()
+{
+    const int configured = ServiceQuery::transferTimeout();
+    const auto restore = qScopeGuard([=] { ServiceQuery::setTransferTimeout(configured); });
+    ServiceQuery::setTransferTimeout(2000);
+    m_server->setMode(CannedHttpServer::Silent);
+    QSignalSpy spy(m_directions, &GoogleDirections::finish);
+    m_directions->query("Toronto", "Montreal", "driving", false, "metric", {});
+    QVERIFY(spy.wait(20000));
+    QCOMPARE(spy.last(), (QList<QVariant>{false, QString("The service did not answer within 2 seconds.")}));
+
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const QString host = QString("127.0.0.1:%1").arg(closed.serverPort());
+    closed.close();
+    QSettings().setValue("Servers/DirectionsHost", host);
+    m_directions->query("Toronto", "Montreal", "driving", false, "metric", {});
+    QVERIFY(spy.wait(20000));
+    QCOMPARE(spy.last().at(1).toString(),
+             QString("Cannot reach the map service at %1 (connection refused).").arg(host));
 }
 
 void TestGoogleDirections::everyQueryEmptiesTheRoutes()

@@ -1,0 +1,109 @@
+#include "stepdelegate.h"
+
+#include "directions/tripfigures.h"
+
+#include <QApplication>
+#include <QHash>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+
+static const int Gap = 12;
+static const int Margin = 4;
+static const QSize IconSize(32, 32);
+
+QString StepDelegate::iconFile(const QString &maneuver)
+{
+    static const QStringList drawn{
+        "straight", "merge",
+        "turn-left", "turn-right", "turn-slight-left", "turn-slight-right",
+        "turn-sharp-left", "turn-sharp-right", "uturn-left", "uturn-right",
+        "roundabout-left", "roundabout-right", "ramp-left", "ramp-right"};
+    // Keeping to a side and taking a fork read as a slight turn; other words
+    // (a ferry) have no icon.
+    static const QHash<QString, QString> alike{
+        {"keep-left", "turn-slight-left"}, {"fork-left", "turn-slight-left"},
+        {"keep-right", "turn-slight-right"}, {"fork-right", "turn-slight-right"}};
+    const QString name = alike.value(maneuver, maneuver);
+    return drawn.contains(name) ? ":/images/" + name + ".png" : QString();
+}
+
+static QIcon iconFor(const QString &maneuver)
+{
+    static QHash<QString, QIcon> icons;
+    const auto found = icons.constFind(maneuver);
+    if (found != icons.constEnd())
+        return *found;
+    const QString file = StepDelegate::iconFile(maneuver);
+    QIcon icon;
+    if (file.isEmpty()) {
+        // A step without a turn keeps its text in line with the others.
+        QPixmap blank(IconSize);
+        blank.fill(Qt::transparent);
+        icon = QIcon(blank);
+    } else {
+        icon = QIcon(file);
+    }
+    // The words come from the service: only known ones are kept.
+    if (!file.isEmpty() || maneuver.isEmpty())
+        icons.insert(maneuver, icon);
+    return icon;
+}
+
+QString StepDelegate::figures(int row) const
+{
+    return row >= 0 && row < m_steps.size() ? TripFigures::stepLine(m_steps.at(row)) : QString();
+}
+
+void StepDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
+{
+    QStyledItemDelegate::initStyleOption(option, index);
+    if (index.row() < 0 || index.row() >= m_steps.size())
+        return;
+    option->icon = iconFor(m_steps.at(index.row()).m_maneuver);
+    option->decorationSize = IconSize;
+    option->features |= QStyleOptionViewItem::HasDecoration;
+}
+
+void StepDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                         const QModelIndex &index) const
+{
+    const QString text = figures(index.row());
+    if (text.isEmpty()) {
+        QStyledItemDelegate::paint(painter, option, index);
+        return;
+    }
+    // Advances are rounded: a pixel to spare keeps a fitting text whole.
+    const int textWidth = qBound(0, option.fontMetrics.horizontalAdvance(text) + 2,
+                                 option.rect.width() / 2 - Gap - Margin);
+
+    // The whole row's background first, so that a selection spans the figures too.
+    QStyleOptionViewItem row = option;
+    initStyleOption(&row, index);
+    const QWidget *widget = option.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &row, painter, widget);
+
+    QStyleOptionViewItem instruction = option;
+    instruction.rect.setRight(option.rect.right() - Margin - textWidth - Gap);
+    QStyledItemDelegate::paint(painter, instruction, index);
+
+    const QRect area(option.rect.right() - Margin - textWidth + 1, option.rect.top(), textWidth,
+                     option.rect.height());
+    const bool selected = option.state & QStyle::State_Selected;
+    painter->save();
+    painter->setFont(option.font);
+    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->drawText(area, Qt::AlignRight | Qt::AlignVCenter,
+                      option.fontMetrics.elidedText(text, Qt::ElideRight, area.width()));
+    painter->restore();
+}
+
+QSize StepDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    const QString text = figures(index.row());
+    if (!text.isEmpty())
+        size.rwidth() += option.fontMetrics.horizontalAdvance(text) + 2 + Gap + Margin;
+    return size;
+}

@@ -1,0 +1,36 @@
+#ifndef STEPDELEGATE_H
+#define STEPDELEGATE_H
+
+#include "directions/step.h"
+
+#include <QList>
+#include <QStyledItemDelegate>
+
+// Draws the route sheet's steps: row n is step n of the route given last, its
+// instruction text as the list holds it, its turn icon before it and its
+// distance and duration right-aligned beside it. Icons and figures are made
+// for the rows drawn, not for the whole route at once.
+class StepDelegate : public QStyledItemDelegate
+{
+    Q_OBJECT
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void setSteps(const QList<Step> &steps) { m_steps = steps; }
+    // The figures shown beside row n: empty when there are none.
+    QString figures(int row) const;
+    // The icon for a maneuver word of the service; empty when it has none.
+    static QString iconFile(const QString &maneuver);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
+
+private:
+    QList<Step> m_steps;
+};
+
+#endif
