@@ -39,6 +39,8 @@ LINES = {
 ROAD_LABEL_MINZOOM = {"motorway": 13, "trunk": 13, "primary": 13, "secondary": 14,
                       "tertiary": 15, "minor": 15, "service": 17, "path": 16, "cycleway": 16}
 MAX_ZOOM = 18
+# The styles that draw text: what a tile's label listing reads.
+LABEL_STYLES = {"places", "road-labels", "area-labels", "point-labels"}
 
 
 def scale(z):

@@ -98,6 +98,7 @@ class TileService(unittest.TestCase):
                      "/tiles/satellite/4/0/0.png", "/tiles/bicycling/9/0/0.png",
                      "/tiles/roadmap/2/4/0.png", "/tiles/roadmap/2/0/-1.png",
                      "/tiles/roadmap/a/0/0.png", "/tiles/roadmap/1/0/0.jpg",
+                     "/tiles/roadmap/1/0/0.json", "/tiles/roadmap/1/0/0.labels.json.png",
                      "/tiles/roadmap/1/0/0.png/../../../../etc/passwd",
                      "/tiles/../../../../etc/passwd", "/tiles/%2e%2e/%2e%2e/etc/passwd",
                      "/tiles/roadmap/1/0/../../../../region.json", "/tiles/"):
