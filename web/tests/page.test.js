@@ -221,7 +221,7 @@ test('tile sets', async (t) => {
         assert.deepEqual(page.state().layers, { traffic: true, bicycling: true });
         assert.deepEqual(shown(), ['roadmap', [], `${OSM} · No traffic data`], 'no cycle paths at zoom 2');
         r('map.setZoom(12);');
-        assert.deepEqual(shown(), ['roadmap', ['bicycling'], `${OSM} · © OpenStreetMap contributors · No traffic data`]);
+        assert.deepEqual(shown(), ['roadmap', ['bicycling'], `${OSM} · No traffic data`]);
         assert.ok(tileImages(page, 'bicycling').length > 0);
         off('trafficLayer');
         assert.deepEqual(page.state().layers, { traffic: false, bicycling: true });

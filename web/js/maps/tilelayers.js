@@ -68,7 +68,8 @@
             var shown = S.shownAt(self.sets, name, z);
             if (shown.set) {
                 wanted.push(self.layer(shown.set, zIndex));
-                add(credits, self.sets[shown.set].attribution);
+                // Named once, however many of the sets shown draw on their data.
+                self.sets[shown.set].attribution.split(', ').forEach(function (credit) { add(credits, credit); });
             }
             add(notes, shown.note);
             return shown.set;
@@ -87,7 +88,7 @@
         wanted.forEach(function (layer) {
             if (!self.lmap.hasLayer(layer)) { self.lmap.addLayer(layer); }
         });
-        this.shown = { base: base, overlays: overlays, attribution: credits.concat(notes).join(' · ') };
+        this.shown = { base: base, overlays: overlays, attribution: [credits.join(', ')].concat(notes).filter(Boolean).join(' · ') };
         this.line.setText(this.shown.attribution);
     };
 
