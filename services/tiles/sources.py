@@ -2,6 +2,8 @@
 tiles come from, their zoom range and attribution, and what to show where
 there is no data. A source configured in the service's file replaces ours."""
 
+import re
+
 OSM = "\u00a9 OpenStreetMap contributors"
 NO_IMAGERY = "No imagery at this zoom"
 
@@ -21,14 +23,26 @@ OFFLINE = {
 OVERLAYS = ("traffic", "bicycling")
 
 
+# What the page can fill in a tile template; it takes https templates only.
+PLACEHOLDERS = ("{z}", "{x}", "{y}", "{-y}", "{s}", "{r}")
+
+
 def usable(source):
-    """Why a configured source cannot be used, or None when it can."""
+    """Why a configured source cannot be used, or None when it can. The page
+    refuses what this refuses; a source it refused would leave its map blank,
+    so such a source is replaced by the offline one here, with a log line."""
     url = source["url"]
-    if not url.startswith(("http://", "https://")):
-        return "its url %r is not an absolute http(s) URL" % url
-    missing = [p for p in ("{z}", "{x}", "{y}") if p not in url]
+    if not re.match(r"https://[^/?#]+/", url) or re.search(r"[\s\"'<>\\]", url):
+        return "its url %r is not an https URL" % url
+    names = re.findall(r"\{[^}]*\}", url)
+    missing = [p for p in ("{z}", "{x}") if p not in names]
+    if "{y}" not in names and "{-y}" not in names:
+        missing.append("{y}")
     if missing:
         return "its url %r lacks %s" % (url, ", ".join(missing))
+    unknown = sorted(set(names) - set(PLACEHOLDERS))
+    if unknown:
+        return "its url %r has placeholders the page cannot fill: %s" % (url, ", ".join(unknown))
     if source["minzoom"] > source["maxzoom"]:
         return "its minzoom is above its maxzoom"
     return None

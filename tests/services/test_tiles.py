@@ -64,7 +64,8 @@ class TileService(unittest.TestCase):
         with open(self.ini, "w", encoding="utf-8") as f:
             f.write("[tiles:roadmap]\nurl = https://tile.example.org/{z}/{x}/{y}.png\n"
                     "maxzoom = 19\nattribution = Example\n"
-                    "[tiles:satellite]\nurl = file:///etc/passwd\n")
+                    "[tiles:satellite]\nurl = file:///etc/passwd\n"
+                    "[tiles:hybrid]\nurl = http://tile.example.org/{z}/{x}/{y}.png\n")
         tiles.configure(config.Config(self.ini, self.data))
         try:
             status, resp, body = self.service.get("/tiles/sources.json")
