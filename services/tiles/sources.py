@@ -2,7 +2,11 @@
 tiles come from, their zoom range and attribution, and what to show where
 there is no data. A source configured in the service's file replaces ours."""
 
+import json
+import os
 import re
+
+from . import osmimport
 
 OSM = "\u00a9 OpenStreetMap contributors"
 NO_IMAGERY = "No imagery at this zoom"
@@ -57,12 +61,31 @@ def document(cfg, log=lambda text: None):
             log("tile source %s ignored: %s; using the offline one" % (name, problem))
         if online is None or problem:
             sets[name] = dict(offline)
+            if name == "roadmap":
+                sets[name]["streets"] = street_coverage(cfg)
             continue
         entry = dict(online)
         if name in OVERLAYS:
             entry["overlay"] = True
         sets[name] = entry
     return {"sets": sets}
+
+
+def street_coverage(cfg):
+    """[west, south, east, north] of each region whose streets the offline map
+    draws, for the page to say where it has none; None when an extent is
+    unknown (the streets may be anywhere)."""
+    boxes = []
+    for folder in cfg.regions():
+        if not os.path.isfile(os.path.join(folder, osmimport.SUBFOLDER, osmimport.DATABASE)):
+            continue
+        try:
+            with open(os.path.join(folder, "region.json"), encoding="utf-8") as f:
+                west, south, east, north = (float(v) for v in json.load(f)["bbox"])
+        except (OSError, ValueError, TypeError, KeyError):
+            return None
+        boxes.append([west, south, east, north])
+    return boxes
 
 
 def served_zooms(tile_set):

@@ -85,6 +85,10 @@ class TileService(unittest.TestCase):
         self.assertIsNone(sets["terrain"]["url"])
         self.assertEqual(sets["hybrid"]["note"], "No imagery at this zoom")
 
+    def test_the_offline_street_map_says_where_its_streets_are(self):
+        [box] = json.loads(self.service.get("/tiles/sources.json")[2])["sets"]["roadmap"]["streets"]
+        self.assertTrue(box[0] < 7.4246 < box[2] and box[1] < 43.7384 < box[3], box)
+
     def test_tiles_where_there_is_data_and_where_there_is_none(self):
         self.assertFalse(self.tile("roadmap", *MONACO_Z16).is_solid(), "Monaco has streets")
         self.assertTrue(self.tile("roadmap", *ATLANTIC_Z12).is_solid(), "open sea is plain sea")

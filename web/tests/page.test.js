@@ -238,6 +238,18 @@ test('tile sets', async (t) => {
     });
 });
 
+test('the street map says where it has no streets, from town zooms on', async (t) => {
+    const roadmap = { ...SOURCES.sets.roadmap, streets: [[7.349, 43.715, 7.491, 43.77]] };
+    const page = await tiledPage(t, { sets: { roadmap } });
+    const at = (lat, lng, zoom) => {
+        page.run(`map.setZoom(${zoom}); map.setCenter(new google.maps.LatLng(${lat}, ${lng}));`);
+        return page.state().tiles.attribution;
+    };
+    assert.equal(at(43.7384, 7.4246, 16), roadmap.attribution);
+    assert.equal(at(48.8534, 2.3488, 16), `${roadmap.attribution} · No street data here`);
+    assert.equal(at(48.8534, 2.3488, 9), roadmap.attribution);
+});
+
 test('tile sources the page cannot use', async (t) => {
     await t.test('no service: the offline sets, and the log says why', async (t) => {
         const page = await tiledPage(t, { sources: { status: 404, body: 'not found' } });
