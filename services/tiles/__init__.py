@@ -1,5 +1,7 @@
 """Map tiles of the local service: /tiles/sources.json tells the page which
-tile sets exist, /tiles/<set>/{z}/{x}/{y}.png serves the offline ones."""
+tile sets exist, /tiles/<set>/{z}/{x}/{y}.png serves the offline ones, and
+/tiles/<set>/{z}/{x}/{y}.labels.json names the labels that tile shows (for
+checking what a rendered map holds; rendered anew on each request)."""
 
 import json
 import os
@@ -12,7 +14,7 @@ import config
 
 from . import sources
 
-TILE_PATH = re.compile(r"^/tiles/([a-z]+)/(\d{1,2})/(\d{1,7})/(\d{1,7})\.png$")
+TILE_PATH = re.compile(r"^/tiles/([a-z]+)/(\d{1,2})/(\d{1,7})/(\d{1,7})\.(png|labels\.json)$")
 
 _cfg = None
 _lock = threading.Lock()
@@ -55,8 +57,8 @@ def serve_tile(handler, path, query):
     if not match:
         handler.send_text(HTTPStatus.NOT_FOUND, "no such tile\n")
         return
-    tile_set = match.group(1)
-    z, x, y = (int(v) for v in match.groups()[1:])
+    tile_set, kind = match.group(1), match.group(5)
+    z, x, y = (int(v) for v in match.groups()[1:4])
     served = sources.served_zooms(tile_set)
     if served is None or not served[0] <= z <= served[1] or x >= 1 << z or y >= 1 << z:
         handler.send_text(HTTPStatus.NOT_FOUND, "no such tile\n")
@@ -66,6 +68,10 @@ def serve_tile(handler, path, query):
     except ImportError as exc:
         handler.send_text(HTTPStatus.SERVICE_UNAVAILABLE,
                           "no map renderer (Debian package python3-mapnik): %s\n" % exc)
+        return
+    if kind == "labels.json":
+        body = json.dumps({"labels": generation.labels(tile_set, z, x, y)}, ensure_ascii=False)
+        handler.send_body(HTTPStatus.OK, "application/json; charset=utf-8", body.encode("utf-8"))
         return
     if tile_set == "bicycling" and not generation.has_streets(z, x, y):
         data = _current["empty"]

@@ -129,14 +129,42 @@ class Generation:
                 del self._inflight[key]
             event.set()
 
+    def labels(self, tile_set, z, x, y):
+        """The sorted names whose labels Mapnik places in tile z/x/y: the label
+        layers of its meta-tile, same extent, size and buffer as the image,
+        drawn into a hit grid that records which feature painted each pixel.
+        Each layer is placed on its own here, so a name the image hid only
+        behind another layer's label (a place name) may be listed too."""
+        m = meta_size(z)
+        mx, my = x - x % m, y - y % m
+        names = set()
+        m_map = self._take(tile_set)
+        try:
+            self._frame(m_map, z, mx, my, m)
+            for i, layer in enumerate(m_map.layers):
+                if not style.LABEL_STYLES.intersection(layer.styles):
+                    continue
+                grid = mapnik.Grid(m_map.width, m_map.height)
+                mapnik.render_layer(m_map, grid, i, ["name"])
+                view = grid.view((x - mx) * 256, (y - my) * 256, 256, 256)
+                names.update(str(f["name"]) for f in view.encode("utf", True, 4)["data"].values()
+                             if f.get("name"))
+        finally:
+            self._give(tile_set, m_map)
+        return sorted(names)
+
+    @staticmethod
+    def _frame(m_map, z, mx, my, m):
+        m_map.resize(256 * m, 256 * m)
+        m_map.buffer_size = BUFFER
+        m_map.zoom_to_box(mapnik.Box2d(*geo.tile_bounds(z, mx, my, m)))
+
     def _render_meta(self, tile_set, z, mx, my, m):
         size = 256 * m
         tiles = {}
         m_map = self._take(tile_set)
         try:
-            m_map.resize(size, size)
-            m_map.buffer_size = BUFFER
-            m_map.zoom_to_box(mapnik.Box2d(*geo.tile_bounds(z, mx, my, m)))
+            self._frame(m_map, z, mx, my, m)
             image = mapnik.Image(size, size)
             mapnik.render(m_map, image)
         finally:

@@ -2,6 +2,12 @@
 tiles come from, their zoom range and attribution, and what to show where
 there is no data. A source configured in the service's file replaces ours."""
 
+import json
+import os
+import re
+
+from . import osmimport
+
 OSM = "\u00a9 OpenStreetMap contributors"
 NO_IMAGERY = "No imagery at this zoom"
 
@@ -21,14 +27,26 @@ OFFLINE = {
 OVERLAYS = ("traffic", "bicycling")
 
 
+# What the page can fill in a tile template; it takes http(s) templates only.
+PLACEHOLDERS = ("{z}", "{x}", "{y}", "{-y}", "{s}", "{r}")
+
+
 def usable(source):
-    """Why a configured source cannot be used, or None when it can."""
+    """Why a configured source cannot be used, or None when it can. The page
+    refuses what this refuses; a source it refused would leave its map blank,
+    so such a source is replaced by the offline one here, with a log line."""
     url = source["url"]
-    if not url.startswith(("http://", "https://")):
-        return "its url %r is not an absolute http(s) URL" % url
-    missing = [p for p in ("{z}", "{x}", "{y}") if p not in url]
+    if not re.match(r"https?://[^/?#]+/", url) or re.search(r"[\s\"'<>\\]", url):
+        return "its url %r is not an http(s) URL" % url
+    names = re.findall(r"\{[^}]*\}", url)
+    missing = [p for p in ("{z}", "{x}") if p not in names]
+    if "{y}" not in names and "{-y}" not in names:
+        missing.append("{y}")
     if missing:
         return "its url %r lacks %s" % (url, ", ".join(missing))
+    unknown = sorted(set(names) - set(PLACEHOLDERS))
+    if unknown:
+        return "its url %r has placeholders the page cannot fill: %s" % (url, ", ".join(unknown))
     if source["minzoom"] > source["maxzoom"]:
         return "its minzoom is above its maxzoom"
     return None
@@ -43,12 +61,31 @@ def document(cfg, log=lambda text: None):
             log("tile source %s ignored: %s; using the offline one" % (name, problem))
         if online is None or problem:
             sets[name] = dict(offline)
+            if name == "roadmap":
+                sets[name]["streets"] = street_coverage(cfg)
             continue
         entry = dict(online)
         if name in OVERLAYS:
             entry["overlay"] = True
         sets[name] = entry
     return {"sets": sets}
+
+
+def street_coverage(cfg):
+    """[west, south, east, north] of each region whose streets the offline map
+    draws, for the page to say where it has none; None when an extent is
+    unknown (the streets may be anywhere)."""
+    boxes = []
+    for folder in cfg.regions():
+        if not os.path.isfile(os.path.join(folder, osmimport.SUBFOLDER, osmimport.DATABASE)):
+            continue
+        try:
+            with open(os.path.join(folder, "region.json"), encoding="utf-8") as f:
+                west, south, east, north = (float(v) for v in json.load(f)["bbox"])
+        except (OSError, ValueError, TypeError, KeyError):
+            return None
+        boxes.append([west, south, east, north])
+    return boxes
 
 
 def served_zooms(tile_set):

@@ -10,7 +10,7 @@ from xml.sax.saxutils import quoteattr
 from . import geo
 
 # Bump when the drawing changes: part of the tile cache's key.
-VERSION = 5
+VERSION = 6
 FONT = "DejaVu Sans Book"
 BOLD = "DejaVu Sans Bold"
 FONT_DIR = "/usr/share/fonts/truetype/dejavu"
@@ -39,6 +39,11 @@ LINES = {
 ROAD_LABEL_MINZOOM = {"motorway": 13, "trunk": 13, "primary": 13, "secondary": 14,
                       "tertiary": 15, "minor": 15, "service": 17, "path": 16, "cycleway": 16}
 MAX_ZOOM = 18
+# A place named by both the gazetteer and an imported region is labelled once,
+# and place names keep clear of each other.
+PLACE_SPACING = "repeat-distance=\"250\" margin=\"6\""
+# The styles that draw text: what a tile's label listing reads.
+LABEL_STYLES = {"places", "road-labels", "area-labels", "point-labels"}
 
 
 def scale(z):
@@ -108,9 +113,9 @@ def place_layers(places, fill="#2b2b2b", halo="#ffffff"):
     rules = []
     for z in range(2, MAX_ZOOM + 1):
         size = 11 if z < 8 else 13
-        rules.append(rule(text("[name]", size + 1, fill, halo, BOLD),
+        rules.append(rule(text("[name]", size + 1, fill, halo, BOLD, extra=PLACE_SPACING),
                           "[minzoom] <= %d and [capital] = 1" % z, z, z))
-        rules.append(rule(text("[name]", size, fill, halo),
+        rules.append(rule(text("[name]", size, fill, halo, extra=PLACE_SPACING),
                           "[minzoom] <= %d and [capital] = 0" % z, z, z))
     return [style("places", rules)], [sqlite_layer("places", places, "places", ["places"])]
 
@@ -157,7 +162,7 @@ def region_layers(regions):
         rule(text("[housenumber]", 9, "#6f6259"), "[housenumber] != ''", 17),
     ]
     point_labels = [
-        rule(text("[name]", 12, "#4a4a4a", face=BOLD), "[kind] = 'place'", 13, 16),
+        rule(text("[name]", 12, "#4a4a4a", face=BOLD, extra=PLACE_SPACING), "[kind] = 'place'", 13, 16),
         rule(text("[name]", 9, "#6f6259"), "[kind] = 'housenumber'", 17),
     ]
     styles = [style("areas", area_rules), style("casing", _line_rules("casing")),

@@ -111,8 +111,19 @@ def _split_antimeridian(polygons):
 
 # --- Places -------------------------------------------------------------------
 
+# Parts of a city (GeoNames gives a section the whole city's population) are
+# named at neighbourhood zooms; places that are gone are not named at all.
+SECTIONS = {"PPLX", "PPLA5"}
+SECTION_ZOOM = 12
+GONE = {"PPLH", "PPLQ", "PPLW"}
+# Bump when the choice of places or their zooms changes: part of the stamp.
+PLACES_RULES = 2
+
+
 def min_zoom(population, feature):
     """The zoom from which a place is named: capitals and big cities first."""
+    if feature in SECTIONS:
+        return SECTION_ZOOM
     if feature == "PPLC" or population >= 2000000:
         return 3
     for threshold, zoom in ((1000000, 4), (500000, 5), (200000, 6), (100000, 7),
@@ -129,7 +140,7 @@ def ensure_places(cfg, log):
     path = places_path(cfg)
     try:
         st = os.stat(cfg.places_path)
-        stamp = "%d %d" % (st.st_size, st.st_mtime_ns)
+        stamp = "%d %d %d" % (PLACES_RULES, st.st_size, st.st_mtime_ns)
     except OSError:
         stamp = "none"
     if _stamp_of(path) == stamp and os.path.isfile(path):
@@ -140,7 +151,8 @@ def ensure_places(cfg, log):
     if stamp == "none":
         log("no gazetteer at %s: the map has no place names" % cfg.places_path)
     else:
-        rows = list(_place_rows(cfg.places_path, log))
+        rows = sorted(_place_rows(cfg.places_path, log),
+                      key=lambda row: (row[0][1], -row[0][2], -row[0][3]))
     writer = geo.SpatialWriter(path + ".part", {
         "places": ["name TEXT", "minzoom INTEGER", "capital INTEGER", "population INTEGER"]})
     writer.add_all("places", rows)
@@ -154,13 +166,14 @@ def _place_rows(source, log):
     try:
         db = sqlite3.connect("file:%s?mode=ro" % source, uri=True)
         found = db.execute("SELECT name, lat, lng, population, feature FROM places "
-                           "WHERE name IS NOT NULL AND name != '' "
-                           "ORDER BY feature = 'PPLC' DESC, population DESC").fetchall()
+                           "WHERE name IS NOT NULL AND name != ''").fetchall()
         db.close()
     except sqlite3.Error as exc:
         log("gazetteer %s unreadable (%s): the map has no place names" % (source, exc))
         return
     for name, lat, lng, population, feature in found:
+        if feature in GONE:
+            continue
         try:
             lat, lng, population = float(lat), float(lng), int(population or 0)
         except (TypeError, ValueError):

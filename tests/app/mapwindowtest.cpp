@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QMenuBar>
 #include <QTest>
+#include <QWebDatabase>
 #include <QWebFrame>
 #include <QWebView>
 
@@ -14,6 +15,10 @@ namespace MapWindowTest {
 
 MainWindow *start(LogCapture &log)
 {
+    // The page keeps its last view in a web database, which lives as long as
+    // the test's home: without this, each window would open where the
+    // previous test's window was left.
+    QWebDatabase::removeAllDatabases();
     auto *window = new MainWindow;
     window->resize(800, 480);
     window->show();

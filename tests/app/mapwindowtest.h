@@ -14,7 +14,8 @@ class QAction;
 // snippets it sent, the page's own account of what it shows, the menu entries.
 namespace MapWindowTest {
 
-// A shown 800 x 480 window whose page has loaded (false after 20 s without).
+// A shown 800 x 480 window whose page has loaded (null after 20 s without),
+// starting from empty web storage.
 MainWindow *start(LogCapture &log);
 // The snippets in the log that start with `prefix`, as they were sent.
 QStringList snippets(const LogCapture &log, const QString &prefix = QString());

@@ -64,7 +64,8 @@ class TileService(unittest.TestCase):
         with open(self.ini, "w", encoding="utf-8") as f:
             f.write("[tiles:roadmap]\nurl = https://tile.example.org/{z}/{x}/{y}.png\n"
                     "maxzoom = 19\nattribution = Example\n"
-                    "[tiles:satellite]\nurl = file:///etc/passwd\n")
+                    "[tiles:satellite]\nurl = file:///etc/passwd\n"
+                    "[tiles:hybrid]\nurl = ftp://tile.example.org/{z}/{x}/{y}.png\n")
         tiles.configure(config.Config(self.ini, self.data))
         try:
             status, resp, body = self.service.get("/tiles/sources.json")
@@ -84,6 +85,10 @@ class TileService(unittest.TestCase):
         self.assertIsNone(sets["terrain"]["url"])
         self.assertEqual(sets["hybrid"]["note"], "No imagery at this zoom")
 
+    def test_the_offline_street_map_says_where_its_streets_are(self):
+        [box] = json.loads(self.service.get("/tiles/sources.json")[2])["sets"]["roadmap"]["streets"]
+        self.assertTrue(box[0] < 7.4246 < box[2] and box[1] < 43.7384 < box[3], box)
+
     def test_tiles_where_there_is_data_and_where_there_is_none(self):
         self.assertFalse(self.tile("roadmap", *MONACO_Z16).is_solid(), "Monaco has streets")
         self.assertTrue(self.tile("roadmap", *ATLANTIC_Z12).is_solid(), "open sea is plain sea")
@@ -98,6 +103,7 @@ class TileService(unittest.TestCase):
                      "/tiles/satellite/4/0/0.png", "/tiles/bicycling/9/0/0.png",
                      "/tiles/roadmap/2/4/0.png", "/tiles/roadmap/2/0/-1.png",
                      "/tiles/roadmap/a/0/0.png", "/tiles/roadmap/1/0/0.jpg",
+                     "/tiles/roadmap/1/0/0.json", "/tiles/roadmap/1/0/0.labels.json.png",
                      "/tiles/roadmap/1/0/0.png/../../../../etc/passwd",
                      "/tiles/../../../../etc/passwd", "/tiles/%2e%2e/%2e%2e/etc/passwd",
                      "/tiles/roadmap/1/0/../../../../region.json", "/tiles/"):

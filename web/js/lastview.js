@@ -4,8 +4,9 @@
  * only after the page has loaded, so when they are on, the first followed fix
  * moves the map on from there as it always does.
  *
- * localStorage where the browser offers it; the application's web view has
- * it switched off but offers the Web SQL database, so that serves otherwise.
+ * The Web SQL database where the browser offers it: the application's web view
+ * keeps it on disk, while its localStorage, though present, lives only as long
+ * as the page. localStorage serves other browsers.
  */
 (function (root, factory) {
     if (typeof module === 'object' && module.exports) {
@@ -54,10 +55,10 @@
     // The page's storage, or null where the browser keeps none.
     function openStore() {
         try {
-            if (root.localStorage) { return localStore(root.localStorage); }
             if (typeof root.openDatabase === 'function') {
                 return sqlStore(root.openDatabase('marlu', '', 'Marlu map page', 64 * 1024));
             }
+            if (root.localStorage) { return localStore(root.localStorage); }
         } catch (e) {
             // Refused for this page: nothing is kept.
         }

@@ -18,6 +18,9 @@
     var MAX_ZOOM = 18;
     var MAP_TYPES = ['roadmap', 'satellite', 'hybrid', 'terrain'];
     var OVERLAYS = ['traffic', 'bicycling'];
+    // From this zoom on, a street map that lacks streets in view says so.
+    var STREET_ZOOM = 10;
+    var NO_STREETS = 'No street data here';
 
     // The service's offline sets: what the page uses when it cannot ask.
     var OFFLINE = {
@@ -41,20 +44,30 @@
         return typeof value === 'number' && Math.floor(value) === value && value >= 0 && value <= MAX_ZOOM ? value : fallback;
     }
 
-    // A tile template on the page's own host ("/...") or on an https host,
+    // A tile template on the page's own host ("/...") or on an http(s) host
+    // (a tile server of one's own often has no certificate),
     // with {z}, {x} and {y} and no placeholder Leaflet cannot fill.
     function usableUrl(url) {
-        if (typeof url !== 'string' || !/^(\/(?!\/)|https:\/\/[^\/?#]+\/)/.test(url)) { return false; }
+        if (typeof url !== 'string' || !/^(\/(?!\/)|https?:\/\/[^\/?#]+\/)/.test(url)) { return false; }
         var names = url.match(/\{[^}]*\}/g) || [];
         return ['{z}', '{x}', '{y}'].every(function (n) { return names.indexOf(n) >= 0 || (n === '{y}' && names.indexOf('{-y}') >= 0); }) &&
             names.every(function (n) { return /^\{(z|x|-?y|s|r)\}$/.test(n); }) && !/[\s"'<>\\]/.test(url);
+    }
+
+    // Where a set draws streets, as [west, south, east, north] boxes; null
+    // (anywhere) unless every box is four numbers.
+    function streetBoxes(value) {
+        var boxes = Array.isArray(value) ? value.filter(function (box) {
+            return Array.isArray(box) && box.length === 4 && box.every(function (v) { return typeof v === 'number' && isFinite(v); });
+        }) : [];
+        return Array.isArray(value) && boxes.length === value.length ? boxes : null;
     }
 
     function readSet(name, entry, problems) {
         var set = {
             url: null, minzoom: 0, maxzoom: MAX_ZOOM, attribution: text(entry.attribution), note: text(entry.note),
             fallback: MAP_TYPES.indexOf(entry.fallback) >= 0 && entry.fallback !== name ? entry.fallback : null,
-            overlay: OVERLAYS.indexOf(name) >= 0
+            overlay: OVERLAYS.indexOf(name) >= 0, streets: streetBoxes(entry.streets)
         };
         if (entry.url !== null && entry.url !== undefined) {
             if (usableUrl(entry.url)) {
@@ -108,6 +121,14 @@
         return { set: fallback && covers(sets[fallback], z) ? fallback : null, note: set ? set.note : '' };
     }
 
+    // Whether `set`, shown at zoom z over view [west, south, east, north],
+    // has no streets there that it knows of.
+    function lacksStreets(set, view, z) {
+        return !!set && set.streets !== null && z >= STREET_ZOOM && !set.streets.some(function (b) {
+            return b[0] < view[2] && view[0] < b[2] && b[1] < view[3] && view[1] < b[3];
+        });
+    }
+
     // Asks the service; done(sets, problem) once: problem is null when the
     // service answered, else why the offline sets are used.
     function load(done) {
@@ -151,5 +172,5 @@
     }
 
     return { URL: URL, MAP_TYPES: MAP_TYPES, OVERLAYS: OVERLAYS, readSets: readSets, offlineSets: offlineSets,
-             shownAt: shownAt, load: load };
+             shownAt: shownAt, lacksStreets: lacksStreets, STREET_ZOOM: STREET_ZOOM, NO_STREETS: NO_STREETS, load: load };
 }));

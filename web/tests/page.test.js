@@ -221,7 +221,7 @@ test('tile sets', async (t) => {
         assert.deepEqual(page.state().layers, { traffic: true, bicycling: true });
         assert.deepEqual(shown(), ['roadmap', [], `${OSM} · No traffic data`], 'no cycle paths at zoom 2');
         r('map.setZoom(12);');
-        assert.deepEqual(shown(), ['roadmap', ['bicycling'], `${OSM} · © OpenStreetMap contributors · No traffic data`]);
+        assert.deepEqual(shown(), ['roadmap', ['bicycling'], `${OSM} · No traffic data`]);
         assert.ok(tileImages(page, 'bicycling').length > 0);
         off('trafficLayer');
         assert.deepEqual(page.state().layers, { traffic: false, bicycling: true });
@@ -236,6 +236,18 @@ test('tile sets', async (t) => {
         const line = doc.querySelector('#map_canvas .leaflet-bottom.leaflet-left .marlu-attribution');
         assert.equal(line.textContent, OSM);
     });
+});
+
+test('the street map says where it has no streets, from town zooms on', async (t) => {
+    const roadmap = { ...SOURCES.sets.roadmap, streets: [[7.349, 43.715, 7.491, 43.77]] };
+    const page = await tiledPage(t, { sets: { roadmap } });
+    const at = (lat, lng, zoom) => {
+        page.run(`map.setZoom(${zoom}); map.setCenter(new google.maps.LatLng(${lat}, ${lng}));`);
+        return page.state().tiles.attribution;
+    };
+    assert.equal(at(43.7384, 7.4246, 16), roadmap.attribution);
+    assert.equal(at(48.8534, 2.3488, 16), `${roadmap.attribution} · No street data here`);
+    assert.equal(at(48.8534, 2.3488, 9), roadmap.attribution);
 });
 
 test('tile sources the page cannot use', async (t) => {

@@ -21,6 +21,7 @@
             return this._box;
         },
         setText: function (text) {
+            if (text === this._box.textContent) { return this; }   // a followed fix changes nothing here
             this._box.textContent = text;
             this._box.style.display = text ? '' : 'none';
             return this;

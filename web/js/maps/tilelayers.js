@@ -25,6 +25,11 @@
         this.line = new root.MarluMaps.AttributionLine({ position: 'bottomleft' }).addTo(lmap);
         var self = this;
         lmap.on('zoomend', function () { self.update(); });
+        // A followed fix moves the map every second: only a change of whether
+        // streets are in view is worth redoing the rest for.
+        lmap.on('moveend', function () {
+            if (self.sets && self.lacksStreets(self.shown.base) !== self.shown.noStreets) { self.update(); }
+        });
     }
 
     TileLayers.prototype.setSets = function (sets) {
@@ -45,6 +50,14 @@
 
     TileLayers.prototype.isOverlayOn = function (kind) {
         return this.overlaysOn[kind] > 0;
+    };
+
+    // Whether set `name`, if shown, lacks streets in view (as far as it knows).
+    TileLayers.prototype.lacksStreets = function (name) {
+        var set = name ? this.sets[name] : null, z = this.lmap.getZoom(), view;
+        if (!set || set.streets === null || z < S.STREET_ZOOM) { return false; }
+        view = this.lmap.wrapLatLngBounds(this.lmap.getBounds());
+        return S.lacksStreets(set, [view.getWest(), view.getSouth(), view.getEast(), view.getNorth()], z);
     };
 
     TileLayers.prototype.layer = function (name, zIndex) {
@@ -68,18 +81,20 @@
             var shown = S.shownAt(self.sets, name, z);
             if (shown.set) {
                 wanted.push(self.layer(shown.set, zIndex));
-                add(credits, self.sets[shown.set].attribution);
+                // Named once, however many of the sets shown draw on their data.
+                self.sets[shown.set].attribution.split(', ').forEach(function (credit) { add(credits, credit); });
             }
             add(notes, shown.note);
             return shown.set;
         }
-        var base = show(this.mapTypeId, 1), overlays = [];
+        var base = show(this.mapTypeId, 1), overlays = [], noStreets = this.lacksStreets(base);
         S.OVERLAYS.forEach(function (kind) {
             if (self.isOverlayOn(kind)) {
                 var set = show(kind, Z_INDEX[kind]);
                 if (set) { overlays.push(set); }
             }
         });
+        if (noStreets) { add(notes, S.NO_STREETS); }
         Object.keys(this.layers).forEach(function (name) {
             var layer = self.layers[name];
             if (wanted.indexOf(layer) < 0 && self.lmap.hasLayer(layer)) { self.lmap.removeLayer(layer); }
@@ -87,7 +102,8 @@
         wanted.forEach(function (layer) {
             if (!self.lmap.hasLayer(layer)) { self.lmap.addLayer(layer); }
         });
-        this.shown = { base: base, overlays: overlays, attribution: credits.concat(notes).join(' · ') };
+        this.shown = { base: base, overlays: overlays, noStreets: noStreets,
+                       attribution: [credits.join(', ')].concat(notes).filter(Boolean).join(' · ') };
         this.line.setText(this.shown.attribution);
     };
 
