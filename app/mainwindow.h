@@ -81,6 +81,7 @@ private:
     void setView(int view);
     void incrementTimer();
     void getDirectionsOnMap();
+    bool cancelDirectionsRequest();   // false when none is running
     void resetDirections();
     void showCurrentDirections();
     void retireSheet();

@@ -9,7 +9,9 @@
 #include "geocoding/geocoderequester.h"
 #include "platform/maemo5attributes.h"
 #include "webservice/jsstring.h"
+#include "webservice/plainmessage.h"
 
+#include <QDebug>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -56,7 +58,7 @@ void MainWindow::onFindDestinationAddress(bool success, QString error)
 {
     showProgressIndicator(false);
     if (!success) {
-        QMessageBox::warning(this, tr("Directions - Destination"), error, QMessageBox::Ok);
+        PlainMessage::warning(this, tr("Directions - Destination"), error);
         return;
     }
 
@@ -95,7 +97,7 @@ void MainWindow::onDirectionsFinished(bool success, QString error)
 {
     showProgressIndicator(false);
     if (!success) {
-        QMessageBox::warning(this, tr("Directions"), error, QMessageBox::Ok);
+        PlainMessage::warning(this, tr("Directions"), error);
         return;
     }
 
@@ -104,6 +106,17 @@ void MainWindow::onDirectionsFinished(bool success, QString error)
     m_centerOnPosition = false;
     getDirectionsOnMap();
     showCurrentDirections();
+}
+
+bool MainWindow::cancelDirectionsRequest()
+{
+    if (!Maemo5Attributes::testAttribute(this, Maemo5Attributes::ShowProgressIndicator))
+        return false;
+    m_geocoder->cancel();
+    m_directions->cancel();
+    showProgressIndicator(false);
+    qDebug() << "Directions request cancelled";
+    return true;
 }
 
 void MainWindow::getDirectionsOnMap()

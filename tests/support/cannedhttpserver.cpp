@@ -45,6 +45,17 @@ void CannedHttpServer::onReadable(QTcpSocket *socket)
     case Drop:
         socket->abort();
         return;
+    case Endless:
+        socket->write("HTTP/1.1 200 Canned\r\nContent-Type: text/xml; charset=UTF-8\r\n"
+                      "Transfer-Encoding: chunked\r\n\r\n");
+        connect(socket, &QTcpSocket::bytesWritten, socket, [this, socket] { stream(socket); });
+        stream(socket);
+        return;
+    case Drip:
+        socket->write("HTTP/1.1 200 Canned\r\nContent-Type: text/xml; charset=UTF-8\r\n"
+                      "Content-Length: " + QByteArray::number(m_body.size()) + "\r\n\r\n");
+        drip(socket);
+        return;
     case Answer:
         break;
     }
@@ -56,4 +67,23 @@ void CannedHttpServer::onReadable(QTcpSocket *socket)
         socket->write(response);
         socket->disconnectFromHost();
     });
+}
+
+// Keeps about a megabyte queued, so that the client reads as fast as it can.
+void CannedHttpServer::stream(QTcpSocket *socket)
+{
+    while (socket->bytesToWrite() < 1024 * 1024 && !m_body.isEmpty()) {
+        const QByteArray chunk = m_body.repeated(qMax(1, 65536 / m_body.size()));
+        socket->write(QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n");
+    }
+}
+
+void CannedHttpServer::drip(QTcpSocket *socket)
+{
+    const int sent = socket->property("dripped").toInt();
+    if (socket->state() != QAbstractSocket::ConnectedState || sent >= m_body.size())
+        return;
+    socket->write(m_body.mid(sent, 1));
+    socket->setProperty("dripped", sent + 1);
+    QTimer::singleShot(50, socket, [this, socket] { drip(socket); });
 }
