@@ -46,15 +46,10 @@ void CannedHttpServer::onReadable(QTcpSocket *socket)
         socket->abort();
         return;
     case Endless:
-        socket->write("HTTP/1.1 200 Canned\r\nContent-Type: text/xml; charset=UTF-8\r\n"
-                      "Transfer-Encoding: chunked\r\n\r\n");
-        connect(socket, &QTcpSocket::bytesWritten, socket, [this, socket] { stream(socket); });
-        stream(socket);
-        return;
     case Drip:
         socket->write("HTTP/1.1 200 Canned\r\nContent-Type: text/xml; charset=UTF-8\r\n"
-                      "Content-Length: " + QByteArray::number(m_body.size()) + "\r\n\r\n");
-        drip(socket);
+                      "Transfer-Encoding: chunked\r\n\r\n");
+        stream(socket);
         return;
     case Answer:
         break;
@@ -69,21 +64,16 @@ void CannedHttpServer::onReadable(QTcpSocket *socket)
     });
 }
 
-// Keeps about a megabyte queued, so that the client reads as fast as it can.
+// Endless: the body over and over, about a megabyte queued at all times, so that
+// the client reads as fast as it can; Drip: its first byte over and over, one
+// every 50 ms.
 void CannedHttpServer::stream(QTcpSocket *socket)
 {
-    while (socket->bytesToWrite() < 1024 * 1024 && !m_body.isEmpty()) {
-        const QByteArray chunk = m_body.repeated(qMax(1, 65536 / m_body.size()));
-        socket->write(QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n");
-    }
-}
-
-void CannedHttpServer::drip(QTcpSocket *socket)
-{
-    const int sent = socket->property("dripped").toInt();
-    if (socket->state() != QAbstractSocket::ConnectedState || sent >= m_body.size())
+    if (socket->state() != QAbstractSocket::ConnectedState || m_body.isEmpty())
         return;
-    socket->write(m_body.mid(sent, 1));
-    socket->setProperty("dripped", sent + 1);
-    QTimer::singleShot(50, socket, [this, socket] { drip(socket); });
+    const bool drip = m_mode == Drip;
+    const QByteArray chunk = drip ? m_body.left(1) : m_body.repeated(qMax(1, 65536 / m_body.size()));
+    while (socket->bytesToWrite() < (drip ? 1 : 1024 * 1024))
+        socket->write(QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n");
+    QTimer::singleShot(drip ? 50 : 1, socket, [this, socket] { stream(socket); });
 }

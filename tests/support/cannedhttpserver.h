@@ -9,8 +9,8 @@
 class QTcpSocket;
 
 // A loopback HTTP server that answers every request with what the test set:
-// a body, a dropped connection, silence, the body repeated without end (chunked),
-// or the body dripping out one byte at a time. Records each request target.
+// a body, a dropped connection, silence, or a chunked body without end (see
+// stream()). Records each request target.
 class CannedHttpServer : public QTcpServer
 {
     Q_OBJECT
@@ -30,7 +30,6 @@ private:
     void onConnection();
     void onReadable(QTcpSocket *socket);
     void stream(QTcpSocket *socket);
-    void drip(QTcpSocket *socket);
 
     QByteArray m_body;
     int m_status = 200;

@@ -60,7 +60,6 @@ void TestHostileReplies::replyEndsInAnAnswer_data()
     const QByteArray ok = "<status>OK</status>";
     row("nesting behind '/>' in attributes", true, geocodeReply(nested("<x a='/>'>", "</x>")), deep);
     row("nesting in UTF-16", true, encoded("UTF-16", geocodeReply(nested("<x>", "</x>")).replace("UTF-8", "UTF-16")), deep);
-    row("nesting, 1.4 MB", false, directionsReply(nested("<x>", "</x>", 200000)), deep);
     row("DTD, UTF-16", false, laughs("UTF-16", "UTF-16"), dtd);
     row("DTD, ISO-8859-1", true, laughs("ISO-8859-1", "ISO-8859-1"), dtd);
     row("DTD, UTF-32", false, laughs("UTF-32", "UTF-32"), "DOM error: \"reply declares the encoding UTF-32\"");
@@ -72,7 +71,7 @@ void TestHostileReplies::replyEndsInAnAnswer_data()
         "Service returned status: <img src=\"/dev/zero\">");
     row("endless body", true, "<GeocodeResponse>" + ok.repeated(100), "DOM error: \"reply larger than",
         "The service's reply could not be read.", CannedHttpServer::Endless);
-    row("dripping body", false, directionsReply(QByteArray(1000, ' ')), "DOM error: \"no complete reply within 3000 ms\"",
+    row("dripping body", false, directionsReply(""), "DOM error: \"no complete reply within 3000 ms\"",
         "The service took too long to answer.", CannedHttpServer::Drip);
     row("1001 results", true, geocodeReply(ok + QByteArray("<result/>").repeated(1001)), "Refused 1 results beyond the first 1000", QString());
     row("5001 steps", false, directionsReply(ok + "<route>" + QByteArray("<step/>").repeated(5001) + "</route>"),
