@@ -23,6 +23,7 @@ ServiceCall::ServiceCall(QNetworkReply *reply)
     connect(deadline, &QTimer::timeout, this, &ServiceCall::onDeadline);
     connect(reply, &QNetworkReply::finished, deadline, &QTimer::stop);
     deadline->start(s_deadlineMs);
+    onReadyRead();   // a reply may come with bytes already
 }
 
 void ServiceCall::onReadyRead()
