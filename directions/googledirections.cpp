@@ -83,7 +83,7 @@ void readStatus(const QDomElement &status, Reading *reading)
 
 // Legs and every other element only hold what is read below them. The depth
 // of the recursion is bounded: replies nested deeper than
-// GuardedDom::MaxDepth are refused before they are parsed.
+// GuardedDom::MaxDepth never become a document.
 void readChildren(const QDomNode &parent, Reading *reading)
 {
     for (QDomElement element = parent.firstChildElement(); !element.isNull();

@@ -65,6 +65,8 @@ void ServiceCall::deliver(const std::function<void()> &onFinished)
     onFinished();
     if (!alive)
         return;
+    // Read once, as the reply's own buffer was: the call may outlive its use.
+    m_body = QByteArray();
     m_delivering = false;
     if (m_discarded)
         m_reply->deleteLater();

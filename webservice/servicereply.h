@@ -8,9 +8,9 @@
 class ServiceCall;
 
 // Reads a web service's XML reply, which travels over plain HTTP and so is
-// treated as hostile: a body that is too large, or that GuardedDom refuses, does
-// not become a document. Every failure is logged at critical level and comes back as a sentence for
-// the user.
+// treated as hostile: a body that is too large, that did not end in time, or
+// that GuardedDom refuses, does not become a document. Every failure is logged
+// at critical level and comes back as a sentence for the user.
 class ServiceReply
 {
 public:
