@@ -22,8 +22,8 @@ class GoogleDirections : public QObject
 public:
     GoogleDirections(QNetworkAccessManager *manager, QObject *parent);
 
-    static const int MaxRoutes = 20;
-    static const int MaxSteps = 5000;   // of one route
+    static constexpr int MaxRoutes = 20;
+    static constexpr int MaxSteps = 5000;   // of one route
 
     bool query(QString origin, QString destination, QString mode, bool alternatives,
                QString units, QStringList avoid);

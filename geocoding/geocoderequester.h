@@ -20,7 +20,7 @@ class GeocodeRequester : public QObject
 public:
     GeocodeRequester(QNetworkAccessManager *network, QObject *parent);
 
-    static const int MaxResults = 1000;
+    static constexpr int MaxResults = 1000;
 
     bool query(QString address);
     // Drops the running request: it reports nothing.

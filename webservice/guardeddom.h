@@ -15,9 +15,9 @@ class QDomDocument;
 class GuardedDom
 {
 public:
-    static const int MaxDepth = 256;
-    static const int MaxTextLength = 64 * 1024;
-    static const int MaxNodes = 500000;
+    static constexpr int MaxDepth = 256;
+    static constexpr int MaxTextLength = 64 * 1024;
+    static constexpr int MaxNodes = 500000;
 
     // On failure, `why` says what was refused or malformed, and where.
     static bool build(const QByteArray &body, QDomDocument *document, QString *why,

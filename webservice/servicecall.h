@@ -26,8 +26,8 @@ public:
     static int deadlineMs() { return s_deadlineMs; }
     // For calls made after it; tests shorten it.
     static void setDeadlineMs(int ms) { s_deadlineMs = ms; }
-    static const int DefaultDeadlineMs = 60000;
-    static const int ReadChunkBytes = 1024 * 1024;
+    static constexpr int DefaultDeadlineMs = 60000;
+    static constexpr int ReadChunkBytes = 1024 * 1024;
 
     // Starts a GET of `url` (see ServiceQuery::request) and runs onFinished
     // when the reply has finished. A receiver that is destroyed discards the call.
