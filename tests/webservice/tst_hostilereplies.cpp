@@ -27,10 +27,14 @@ private slots:
 };
 
 namespace {
-#if !defined(__has_feature)
-#define __has_feature(x) 0
+#if defined(__SANITIZE_ADDRESS__)
+#define UNDER_ASAN
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define UNDER_ASAN
 #endif
-#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
+#endif
+#ifdef UNDER_ASAN
 const long PeakBoundKb = 1024 * 1024;   // the sanitizer keeps freed memory in quarantine
 #else
 const long PeakBoundKb = 300 * 1024;
