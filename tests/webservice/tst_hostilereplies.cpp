@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTextCodec>
 
+#include <dlfcn.h>
 #include <sys/resource.h>
 
 // Replies written to hurt, through both real clients over loopback HTTP: each
@@ -27,18 +28,8 @@ private slots:
 };
 
 namespace {
-#if defined(__SANITIZE_ADDRESS__)
-#define UNDER_ASAN
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define UNDER_ASAN
-#endif
-#endif
-#ifdef UNDER_ASAN
-const long PeakBoundKb = 1024 * 1024;   // the sanitizer keeps freed memory in quarantine
-#else
-const long PeakBoundKb = 300 * 1024;
-#endif
+// AddressSanitizer keeps freed memory in quarantine.
+const long PeakBoundKb = (dlsym(RTLD_DEFAULT, "__asan_init") ? 1024 : 300) * 1024;
 QByteArray nested(const QByteArray &open, const QByteArray &close, int levels = 100000)
 {
     return "<status>OK</status>" + open.repeated(levels) + close.repeated(levels);
