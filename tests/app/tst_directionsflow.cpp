@@ -530,7 +530,6 @@ void TestDirectionsFlow::unreadableRouteReplyWarns()
     QVERIFY(snippets("var request").isEmpty());
 }
 
-// The destination lookup never answers: Escape ends the wait, and nothing follows.
 void TestDirectionsFlow::escapeCancelsARunningRequest()
 {
     CannedHttpServer geocoding;

@@ -64,9 +64,8 @@ void CannedHttpServer::onReadable(QTcpSocket *socket)
     });
 }
 
-// Endless: the body over and over, about a megabyte queued at all times, so that
-// the client reads as fast as it can; Drip: its first byte over and over, one
-// every 50 ms.
+// Endless: the body over and over, a megabyte queued so that the client reads as
+// fast as it can; Drip: its first byte over and over, one every 50 ms.
 void CannedHttpServer::stream(QTcpSocket *socket)
 {
     if (socket->state() != QAbstractSocket::ConnectedState || m_body.isEmpty())

@@ -28,8 +28,7 @@ private slots:
 };
 
 namespace {
-// AddressSanitizer keeps freed memory in quarantine.
-const long PeakBoundKb = (dlsym(RTLD_DEFAULT, "__asan_init") ? 1024 : 300) * 1024;
+const long PeakBoundKb = (dlsym(RTLD_DEFAULT, "__asan_init") ? 1024 : 300) * 1024;   // ASan: quarantine
 QByteArray nested(const QByteArray &open, const QByteArray &close, int levels = 100000)
 {
     return "<status>OK</status>" + open.repeated(levels) + close.repeated(levels);
