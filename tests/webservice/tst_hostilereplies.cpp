@@ -50,8 +50,7 @@ void TestHostileReplies::replyEndsInAnAnswer_data()
     QTest::addColumn<QString>("answer");     // the text for the user; empty: success
     QTest::addColumn<int>("mode");
     auto row = [](const char *name, bool geocoding, const QByteArray &body, const QString &critical,
-                  const QString &answer = "The service's reply could not be read.",
-                  int mode = CannedHttpServer::Answer) {
+                  const QString &answer = "The service's reply could not be read.", int mode = 0) {
         QTest::newRow(name) << geocoding << body << critical << answer << mode;
     };
     const QString deep = "DOM error: \"reply nests elements deeper than 256 levels\"";
