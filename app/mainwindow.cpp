@@ -11,6 +11,7 @@
 #include "geocoding/geocoderequester.h"
 #include "platform/maemo5attributes.h"
 #include "platform/pickselectoraction.h"
+#include "webservice/plainmessage.h"
 #include "webservice/serverconfig.h"
 
 #include <QCoreApplication>
@@ -178,7 +179,7 @@ void MainWindow::onLoadFinished(bool ok)
         return;
     }
 
-    const QMessageBox::StandardButton answer = QMessageBox::question(
+    const QMessageBox::StandardButton answer = PlainMessage::question(
         this, tr("Failed to Load Map"),
         tr("The map page %1 could not be loaded.\nWould you like to try again?")
             .arg(ServerConfig::url(ServerConfig::MapHostKey, "/gps2.html").toDisplayString()),

@@ -82,6 +82,7 @@ private:
     void incrementTimer();
     // routeIndex: the alternative drawn, and the one a new sheet opens on.
     void getDirectionsOnMap(int routeIndex = 0);
+    bool cancelDirectionsRequest();   // false when none is running
     void resetDirections();
     void showCurrentDirections(int routeIndex = 0);
     void retireSheet();

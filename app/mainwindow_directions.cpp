@@ -9,7 +9,9 @@
 #include "geocoding/geocoderequester.h"
 #include "platform/maemo5attributes.h"
 #include "webservice/jsstring.h"
+#include "webservice/plainmessage.h"
 
+#include <QDebug>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -57,7 +59,7 @@ void MainWindow::onFindDestinationAddress(bool success, QString error)
 {
     showProgressIndicator(false);
     if (!success) {
-        QMessageBox::warning(this, tr("Directions - Destination"), error, QMessageBox::Ok);
+        PlainMessage::warning(this, tr("Directions - Destination"), error);
         return;
     }
 
@@ -98,7 +100,7 @@ void MainWindow::onDirectionsFinished(bool success, QString error)
     const int kept = m_keptRouteIndex < m_directions->m_routes.size() ? m_keptRouteIndex : 0;
     m_keptRouteIndex = 0;
     if (!success) {
-        QMessageBox::warning(this, tr("Directions"), error, QMessageBox::Ok);
+        PlainMessage::warning(this, tr("Directions"), error);
         return;
     }
 
@@ -107,6 +109,17 @@ void MainWindow::onDirectionsFinished(bool success, QString error)
     m_centerOnPosition = false;
     getDirectionsOnMap(kept);
     showCurrentDirections(kept);
+}
+
+bool MainWindow::cancelDirectionsRequest()
+{
+    if (!Maemo5Attributes::testAttribute(this, Maemo5Attributes::ShowProgressIndicator))
+        return false;
+    m_geocoder->cancel();
+    m_directions->cancel();
+    showProgressIndicator(false);
+    qDebug() << "Directions request cancelled";
+    return true;
 }
 
 void MainWindow::getDirectionsOnMap(int routeIndex)

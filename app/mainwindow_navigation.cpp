@@ -107,8 +107,11 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
     case Qt::Key_F:
         onFullscreen();
         break;
-    // The desktop's ways out of fullscreen; F11 also goes in.
+    // The desktop's ways out of fullscreen; F11 also goes in. Escape first cancels
+    // a directions request that the busy bar shows running.
     case Qt::Key_Escape:
+        if (cancelDirectionsRequest())
+            break;
         if (isFullScreen())
             showNormal();
         break;

@@ -19,6 +19,8 @@ struct Reading
     QList<Directions> routes;
     QList<QDomElement> statuses;
     QVector<int> open;   // the routes around the element being read
+    int refusedRoutes = 0;
+    int refusedSteps = 0;
 };
 
 void readChildren(const QDomNode &parent, Reading *reading);
@@ -46,6 +48,11 @@ Step stepOf(const QDomElement &element)
 
 void readRoute(const QDomElement &route, Reading *reading)
 {
+    if (reading->routes.size() >= GoogleDirections::MaxRoutes) {
+        ++reading->refusedRoutes;
+        readChildren(route, reading);
+        return;
+    }
     Directions directions;
     directions.summary = ServiceReply::text(route.firstChildElement(QStringLiteral("summary")));
     directions.copyrights =
@@ -59,8 +66,13 @@ void readRoute(const QDomElement &route, Reading *reading)
 void readStep(const QDomElement &element, Reading *reading)
 {
     const Step step = stepOf(element);
-    for (const int route : qAsConst(reading->open))
-        reading->routes[route].steps.append(step);
+    for (const int route : qAsConst(reading->open)) {
+        QList<Step> &steps = reading->routes[route].steps;
+        if (steps.size() < GoogleDirections::MaxSteps)
+            steps.append(step);
+        else
+            ++reading->refusedSteps;
+    }
     readChildren(element, reading);
 }
 
@@ -72,7 +84,7 @@ void readStatus(const QDomElement &status, Reading *reading)
 
 // Legs and every other element only hold what is read below them. The depth
 // of the recursion is bounded: replies nested deeper than
-// ServiceReply::MaxDepth are refused before they are parsed.
+// GuardedDom::MaxDepth never become a document.
 void readChildren(const QDomNode &parent, Reading *reading)
 {
     for (QDomElement element = parent.firstChildElement(); !element.isNull();
@@ -118,6 +130,12 @@ bool GoogleDirections::query(QString origin, QString destination, QString mode,
     m_call = ServiceCall::fetch(m_network, url, this, [this] { onFinished(); });
     qDebug() << "Directions Requested";
     return true;
+}
+
+void GoogleDirections::cancel()
+{
+    if (m_call)
+        m_call->discard();
 }
 
 void GoogleDirections::onFinished()
@@ -176,6 +194,12 @@ QList<Directions> GoogleDirections::readElements(const QDomDocument &document,
 {
     Reading reading;
     readChildren(document, &reading);
+    if (reading.refusedRoutes > 0)
+        qCritical().nospace() << "Refused " << reading.refusedRoutes << " routes beyond the first "
+                              << MaxRoutes;
+    if (reading.refusedSteps > 0)
+        qCritical().nospace() << "Refused " << reading.refusedSteps << " steps beyond the first "
+                              << MaxSteps << " of a route";
     *statuses = reading.statuses;
     return reading.routes;
 }

@@ -22,8 +22,13 @@ class GoogleDirections : public QObject
 public:
     GoogleDirections(QNetworkAccessManager *manager, QObject *parent);
 
+    static constexpr int MaxRoutes = 20;
+    static constexpr int MaxSteps = 5000;   // of one route
+
     bool query(QString origin, QString destination, QString mode, bool alternatives,
                QString units, QStringList avoid);
+    // Drops the running request: it reports nothing.
+    void cancel();
 
     QPointer<ServiceCall> m_call;   // the latest request
     QNetworkAccessManager *m_network;

@@ -3,6 +3,7 @@
 #include "ui_finddlg.h"
 
 #include "geocoding/recentsearches.h"
+#include "webservice/plainmessage.h"
 
 #include <QCompleter>
 #include <QEvent>
@@ -115,7 +116,7 @@ void FindDlg::onFinish(bool success, QString error)
 {
     ui->pushButton->setEnabled(true);
     if (!success) {
-        QMessageBox::warning(this, tr("Find Address"), error, QMessageBox::Ok);
+        PlainMessage::warning(this, tr("Find Address"), error);
         return;
     }
     showResults(m_requester.m_results);

@@ -30,6 +30,12 @@ bool GeocodeRequester::query(QString address)
     return true;
 }
 
+void GeocodeRequester::cancel()
+{
+    if (m_call)
+        m_call->discard();
+}
+
 void GeocodeRequester::onFinished()
 {
     if (!m_call)
@@ -49,7 +55,11 @@ void GeocodeRequester::onFinished()
         emit finish(false, tr("No results found."));
     } else if (status == "OK") {
         const QDomNodeList results = document.elementsByTagName("result");
-        for (int i = 0; i < results.size(); ++i)
+        const int read = qMin(results.size(), MaxResults);
+        if (read < results.size())
+            qCritical().nospace() << "Refused " << results.size() - read << " results beyond the first "
+                                  << MaxResults;
+        for (int i = 0; i < read; ++i)
             m_results.append(readResult(results.at(i).toElement()));
         emit finish(true, QString());
     } else {

@@ -20,7 +20,11 @@ class GeocodeRequester : public QObject
 public:
     GeocodeRequester(QNetworkAccessManager *network, QObject *parent);
 
+    static constexpr int MaxResults = 1000;
+
     bool query(QString address);
+    // Drops the running request: it reports nothing.
+    void cancel();
 
     // Each element keeps its address while the list grows: the find dialog
     // holds pointers to them until the next query.

@@ -6,17 +6,44 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPointer>
+#include <QTimer>
+
+int ServiceCall::s_deadlineMs = ServiceCall::DefaultDeadlineMs;
 
 ServiceCall::ServiceCall(QNetworkReply *reply)
     : QObject(reply)
     , m_reply(reply)
 {
-    connect(reply, &QNetworkReply::downloadProgress, this, [this](qint64 received, qint64) {
-        if (received > ServiceReply::MaxBytes && !m_tooLarge) {
-            m_tooLarge = true;
-            m_reply->abort();
-        }
-    });
+    // The bytes move to the call as they arrive, so the limit holds where they
+    // come in; the reply itself buffers no more than a chunk of them.
+    reply->setReadBufferSize(ReadChunkBytes);
+    connect(reply, &QNetworkReply::readyRead, this, &ServiceCall::onReadyRead);
+    auto *deadline = new QTimer(this);
+    deadline->setSingleShot(true);
+    connect(deadline, &QTimer::timeout, this, &ServiceCall::onDeadline);
+    connect(reply, &QNetworkReply::finished, deadline, &QTimer::stop);
+    deadline->start(s_deadlineMs);
+    onReadyRead();   // a reply may come with bytes already
+}
+
+void ServiceCall::onReadyRead()
+{
+    if (m_tooLarge || m_timedOut)
+        return;
+    m_body += m_reply->readAll();
+    if (m_body.size() > ServiceReply::MaxBytes) {
+        m_tooLarge = true;
+        m_body = QByteArray();
+        m_reply->abort();
+    }
+}
+
+void ServiceCall::onDeadline()
+{
+    if (m_reply->isFinished() || m_tooLarge)
+        return;
+    m_timedOut = true;
+    m_reply->abort();
 }
 
 ServiceCall *ServiceCall::fetch(QNetworkAccessManager *network, const QUrl &url, QObject *receiver,
@@ -34,9 +61,12 @@ void ServiceCall::deliver(const std::function<void()> &onFinished)
     // The manager may delete the reply, and with it this call, in a nested loop.
     const QPointer<ServiceCall> alive(this);
     m_delivering = true;
+    onReadyRead();   // what came with the end
     onFinished();
     if (!alive)
         return;
+    // Read once, as the reply's own buffer was: the call may outlive its use.
+    m_body = QByteArray();
     m_delivering = false;
     if (m_discarded)
         m_reply->deleteLater();

@@ -1,6 +1,7 @@
 #ifndef SERVICECALL_H
 #define SERVICECALL_H
 
+#include <QByteArray>
 #include <QObject>
 
 #include <functional>
@@ -18,8 +19,15 @@ class ServiceCall : public QObject
     Q_OBJECT
 public:
     // Takes charge of a reply and aborts its download once it grows past
-    // ServiceReply::MaxBytes.
+    // ServiceReply::MaxBytes, or once deadlineMs() have passed without its end:
+    // the transfer time-out alone restarts on every byte that drips in.
     explicit ServiceCall(QNetworkReply *reply);
+
+    static int deadlineMs() { return s_deadlineMs; }
+    // For calls made after it; tests shorten it.
+    static void setDeadlineMs(int ms) { s_deadlineMs = ms; }
+    static constexpr int DefaultDeadlineMs = 60000;
+    static constexpr int ReadChunkBytes = 1024 * 1024;
 
     // Starts a GET of `url` (see ServiceQuery::request) and runs onFinished
     // when the reply has finished. A receiver that is destroyed discards the call.
@@ -27,7 +35,10 @@ public:
                               std::function<void()> onFinished);
 
     QNetworkReply *reply() const { return m_reply; }
+    // What has arrived of the body (empty once it grew too large).
+    const QByteArray &body() const { return m_body; }
     bool tooLarge() const { return m_tooLarge; }
+    bool timedOut() const { return m_timedOut; }
 
     // Cuts the reply loose from its receiver, stops it and deletes it later. A
     // receiver that is still running onFinished may discard the call (ask again,
@@ -38,9 +49,15 @@ public:
 
 private:
     void deliver(const std::function<void()> &onFinished);
+    void onReadyRead();
+    void onDeadline();
+
+    static int s_deadlineMs;
 
     QNetworkReply *const m_reply;
+    QByteArray m_body;
     bool m_tooLarge = false;
+    bool m_timedOut = false;
     bool m_delivering = false;
     bool m_discarded = false;
 };

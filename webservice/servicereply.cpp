@@ -1,6 +1,7 @@
 #include "servicereply.h"
 
 #include "webservice/networkerrortext.h"
+#include "webservice/guardeddom.h"
 #include "webservice/servicecall.h"
 
 #include <QCoreApplication>
@@ -8,45 +9,11 @@
 #include <QLoggingCategory>
 #include <QNetworkReply>
 
-namespace {
-// The deepest nesting of elements, found by scanning the tags without parsing.
-// Comments, CDATA sections and processing instructions are skipped. A ">"
-// inside an attribute value can make an empty-element tag count as an opening
-// one, which only overstates the depth. The body holds no NUL byte.
-int nestingDepth(const QByteArray &body)
-{
-    const char *const data = body.constData();
-    int depth = 0;
-    int deepest = 0;
-    int at = 0;
-    while ((at = body.indexOf('<', at)) >= 0) {
-        const char *const tag = data + at;
-        int end;
-        if (tag[1] == '/') {
-            --depth;
-            end = body.indexOf('>', at);
-        } else if (tag[1] == '?') {
-            end = body.indexOf("?>", at);
-        } else if (qstrncmp(tag, "<!--", 4) == 0) {
-            end = body.indexOf("-->", at + 4);
-        } else if (qstrncmp(tag, "<![CDATA[", 9) == 0) {
-            end = body.indexOf("]]>", at + 9);
-        } else {
-            end = body.indexOf('>', at);
-            if (tag[1] != '!' && end > 0 && data[end - 1] != '/')
-                deepest = qMax(deepest, ++depth);
-        }
-        if (end < 0)
-            break;
-        at = end + 1;
-    }
-    return deepest;
-}
-}
-
 QString ServiceReply::failure(const ServiceCall &call)
 {
     const QNetworkReply *reply = call.reply();
+    if (call.timedOut())
+        return QCoreApplication::translate("ServiceReply", "The service took too long to answer.");
     if (reply->error() != QNetworkReply::NoError && !call.tooLarge())
         return NetworkErrorText::of(*reply);
     return QCoreApplication::translate("ServiceReply", "The service's reply could not be read.");
@@ -56,29 +23,19 @@ bool ServiceReply::parse(const ServiceCall &call, QDomDocument *document, QStrin
                          const char *heading)
 {
     QString why;
-    int line = 0;
-    int column = 0;
-    QNetworkReply *reply = call.reply();
-    if (call.tooLarge() || reply->bytesAvailable() > MaxBytes) {
+    qint64 line = 0;
+    qint64 column = 0;
+    if (call.timedOut()) {
+        why = QStringLiteral("no complete reply within %1 ms").arg(ServiceCall::deadlineMs());
+    } else if (call.tooLarge()) {
         why = QStringLiteral("reply larger than %1 bytes").arg(MaxBytes);
-    } else {
-        const QByteArray body = reply->readAll();
-        // A NUL byte means a wide encoding, in which the byte search below
-        // would not see a declaration.
-        if (body.contains('\0'))
-            why = QStringLiteral("reply is not 8-bit text");
-        else if (body.contains("<!DOCTYPE") || body.contains("<!ENTITY"))
-            why = QStringLiteral("reply declares a DOCTYPE or an entity");
-        else if (nestingDepth(body) > MaxDepth)
-            why = QStringLiteral("reply nests elements deeper than %1 levels").arg(MaxDepth);
-        else if (document->setContent(body, false, &why, &line, &column)) {
-            if (QLoggingCategory::defaultCategory()->isDebugEnabled()) {
-                if (heading)
-                    qDebug() << heading;
-                qDebug() << document->toString(1);
-            }
-            return true;
+    } else if (GuardedDom::build(call.body(), document, &why, &line, &column)) {
+        if (QLoggingCategory::defaultCategory()->isDebugEnabled()) {
+            if (heading)
+                qDebug() << heading;
+            qDebug() << document->toString(1);
         }
+        return true;
     }
     qCritical().nospace() << "DOM error: " << why << " " << line << " " << column;
     *userError = failure(call);

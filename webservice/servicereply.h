@@ -8,17 +8,13 @@
 class ServiceCall;
 
 // Reads a web service's XML reply, which travels over plain HTTP and so is
-// treated as hostile: a body that is too large, nested too deep, or that
-// declares a DOCTYPE or an entity (the services never send one), is not parsed.
-// Every failure is logged at critical level and comes back as a sentence for
-// the user.
+// treated as hostile: a body that is too large, that did not end in time, or
+// that GuardedDom refuses, does not become a document. Every failure is logged
+// at critical level and comes back as a sentence for the user.
 class ServiceReply
 {
 public:
     static const qint64 MaxBytes = 32 * 1024 * 1024;
-    // QDomDocument overflows the stack on a body nested a few tens of thousands
-    // of levels deep; the services nest fewer than ten.
-    static const int MaxDepth = 256;
 
     // Parses the body. On success logs the heading, unless it is null, and the
     // document (at debug level, only when debug output is on); on failure logs

@@ -50,6 +50,7 @@ private slots:
     void newAnswerClosesAnOpenSheet();
     void okWithoutRoutesGivesAnEmptySheet();
     void unreadableRouteReplyWarns();
+    void escapeCancelsARunningRequest();
 
 private:
     void startWindow();
@@ -558,16 +559,35 @@ void TestDirectionsFlow::unreadableRouteReplyWarns()
     startWindow();
 
     QString text;
+    Qt::TextFormat format = Qt::AutoText;
     ModalScript script;
     script.then(request("La Condamine", "Fontvieille, Monaco")).then([&](QWidget *w) {
         text = qobject_cast<QMessageBox *>(w) ? qobject_cast<QMessageBox *>(w)->text() : QString();
+        format = qobject_cast<QMessageBox *>(w) ? qobject_cast<QMessageBox *>(w)->textFormat() : format;
         w->close();
     });
     runDirections(script);   // also checks that the progress indicator went off
     QCOMPARE(script.seen().value(1), QString("QMessageBox: Directions"));
     QCOMPARE(text, QString("The service's reply could not be read."));
+    QCOMPARE(format, Qt::PlainText);
     QVERIFY(m_window->findChildren<CurrDirectionsDlg *>().isEmpty());
     QVERIFY(snippets("var request").isEmpty());
+}
+
+void TestDirectionsFlow::escapeCancelsARunningRequest()
+{
+    CannedHttpServer geocoding;
+    geocoding.setMode(CannedHttpServer::Silent);
+    QSettings().setValue("Servers/GeocodingHost", geocoding.hostPort());
+    startWindow();
+    ModalScript script;
+    script.then(request("La Condamine", "Fontvieille, Monaco"));
+    MapWindowTest::menuEntry(m_window, "Directions")->trigger();
+    QTRY_COMPARE(geocoding.targets().size(), 1);
+    QVERIFY(Maemo5Attributes::testAttribute(m_window, Maemo5Attributes::ShowProgressIndicator));
+    // Where a user's key goes: the focused map, which leaves Escape to the window.
+    QTest::keyClick(m_window->focusWidget() ? m_window->focusWidget() : m_window, Qt::Key_Escape);
+    QVERIFY(!Maemo5Attributes::testAttribute(m_window, Maemo5Attributes::ShowProgressIndicator));
 }
 
 MARLU_TEST_MAIN(TestDirectionsFlow)

@@ -163,6 +163,7 @@ void TestFindDlg::failureShowsWarningAndKeepsListEmpty()
     QTRY_COMPARE_WITH_TIMEOUT(answerer.answered(), 1, 5000);
     QCOMPARE(answerer.lastTitle(), QString("Find Address"));
     QCOMPARE(answerer.lastText(), QString("No results found."));
+    QCOMPARE(answerer.lastTextFormat(), Qt::PlainText);
     QVERIFY(button->isEnabled());
     QVERIFY(rows(dlg).isEmpty());
 }

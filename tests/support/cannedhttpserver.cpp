@@ -45,6 +45,12 @@ void CannedHttpServer::onReadable(QTcpSocket *socket)
     case Drop:
         socket->abort();
         return;
+    case Endless:
+    case Drip:
+        socket->write("HTTP/1.1 200 Canned\r\nContent-Type: text/xml; charset=UTF-8\r\n"
+                      "Transfer-Encoding: chunked\r\n\r\n");
+        stream(socket);
+        return;
     case Answer:
         break;
     }
@@ -56,4 +62,17 @@ void CannedHttpServer::onReadable(QTcpSocket *socket)
         socket->write(response);
         socket->disconnectFromHost();
     });
+}
+
+// Endless: the body over and over, a megabyte queued so that the client reads as
+// fast as it can; Drip: its first byte over and over, one every 50 ms.
+void CannedHttpServer::stream(QTcpSocket *socket)
+{
+    if (socket->state() != QAbstractSocket::ConnectedState || m_body.isEmpty())
+        return;
+    const bool drip = m_mode == Drip;
+    const QByteArray chunk = drip ? m_body.left(1) : m_body.repeated(qMax(1, 65536 / m_body.size()));
+    while (socket->bytesToWrite() < (drip ? 1 : 1024 * 1024))
+        socket->write(QByteArray::number(chunk.size(), 16) + "\r\n" + chunk + "\r\n");
+    QTimer::singleShot(drip ? 50 : 1, socket, [this, socket] { stream(socket); });
 }

@@ -9,12 +9,13 @@
 class QTcpSocket;
 
 // A loopback HTTP server that answers every request with what the test set:
-// a body, a dropped connection, or silence. Records each request target.
+// a body, a dropped connection, silence, or a chunked body without end (see
+// stream()). Records each request target.
 class CannedHttpServer : public QTcpServer
 {
     Q_OBJECT
 public:
-    enum Mode { Answer, Drop, Silent };
+    enum Mode { Answer, Drop, Silent, Endless, Drip };
 
     explicit CannedHttpServer(QObject *parent = nullptr);
 
@@ -28,6 +29,7 @@ public:
 private:
     void onConnection();
     void onReadable(QTcpSocket *socket);
+    void stream(QTcpSocket *socket);
 
     QByteArray m_body;
     int m_status = 200;

@@ -21,6 +21,7 @@ void ModalAnswerer::poll()
     ++m_answered;
     m_lastTitle = box->windowTitle();
     m_lastText = box->text();
+    m_lastTextFormat = box->textFormat();
     QPushButton *def = box->defaultButton();
     m_lastDefault = def ? box->standardButton(def) : QMessageBox::NoButton;
     if (m_beforeAnswer)

@@ -22,6 +22,7 @@ public:
     int answered() const { return m_answered; }
     QString lastTitle() const { return m_lastTitle; }
     QString lastText() const { return m_lastText; }
+    Qt::TextFormat lastTextFormat() const { return m_lastTextFormat; }
     QMessageBox::StandardButton lastDefault() const { return m_lastDefault; }
 
 private:
@@ -34,6 +35,7 @@ private:
     int m_answered = 0;
     QString m_lastTitle;
     QString m_lastText;
+    Qt::TextFormat m_lastTextFormat = Qt::AutoText;
 };
 
 #endif
