@@ -2,6 +2,35 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>AboutBox</name>
+    <message>
+        <source>About Marlu</source>
+        <translation>Über Marlu</translation>
+    </message>
+    <message>
+        <source>Marlu %1
+Map and navigation</source>
+        <translation>Marlu %1
+Karte und Navigation</translation>
+    </message>
+    <message>
+        <source>Licensed under the GNU General Public License, version 3 or later.
+
+Map data © OpenStreetMap contributors (ODbL).
+Places from GeoNames (CC BY 4.0).
+Country shapes from Natural Earth.
+Satellite imagery: NASA Blue Marble.
+Routes by Routino; the map page uses Leaflet.</source>
+        <translation>Lizenziert unter der GNU General Public License, Version 3 oder später.
+
+Kartendaten © OpenStreetMap-Mitwirkende (ODbL).
+Orte von GeoNames (CC BY 4.0).
+Ländergrenzen von Natural Earth.
+Satellitenbilder: NASA Blue Marble.
+Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
+    </message>
+</context>
+<context>
     <name>ApplicationMenu</name>
     <message>
         <source>Menu</source>
@@ -29,6 +58,10 @@
     <message>
         <source>Copyright...</source>
         <translation>Copyright...</translation>
+    </message>
+    <message>
+        <source>%1. %2</source>
+        <translation>%1. %2</translation>
     </message>
 </context>
 <context>
@@ -265,16 +298,74 @@ Erneut versuchen?</translation>
         <source>every 30 seconds</source>
         <translation>alle 30 Sekunden</translation>
     </message>
+    <message>
+        <source>About</source>
+        <translation>Über</translation>
+    </message>
 </context>
 <context>
-    <name>ServiceReply</name>
+    <name>NetworkErrorText</name>
+    <message>
+        <source>The service did not answer within 1 second.</source>
+        <translation>Der Dienst hat nicht innerhalb von 1 Sekunde geantwortet.</translation>
+    </message>
+    <message>
+        <source>The service did not answer within %1 seconds.</source>
+        <translation>Der Dienst hat nicht innerhalb von %1 Sekunden geantwortet.</translation>
+    </message>
+    <message>
+        <source>Cannot reach the map service at %1 (connection refused).</source>
+        <translation>Der Kartendienst unter %1 ist nicht erreichbar (Verbindung abgelehnt).</translation>
+    </message>
     <message>
         <source>Network error: </source>
         <translation>Netzwerkfehler: </translation>
     </message>
+</context>
+<context>
+    <name>ServiceReply</name>
     <message>
         <source>The service&apos;s reply could not be read.</source>
         <translation>Die Antwort des Dienstes konnte nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The service took too long to answer.</source>
+        <translation>Der Dienst hat zu lange für die Antwort gebraucht.</translation>
+    </message>
+</context>
+<context>
+    <name>TripFigures</name>
+    <message>
+        <source>%1 ft</source>
+        <translation>%1 ft</translation>
+    </message>
+    <message>
+        <source>%1 mi</source>
+        <translation>%1 mi</translation>
+    </message>
+    <message>
+        <source>%1 m</source>
+        <translation>%1 m</translation>
+    </message>
+    <message>
+        <source>%1 km</source>
+        <translation>%1 km</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 Min.</translation>
+    </message>
+    <message>
+        <source>%1 h</source>
+        <translation>%1 Std.</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 Std. %2 Min.</translation>
+    </message>
+    <message>
+        <source>via %1</source>
+        <translation>über %1</translation>
     </message>
 </context>
 </TS>

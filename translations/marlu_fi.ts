@@ -2,6 +2,35 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="fi_FI">
 <context>
+    <name>AboutBox</name>
+    <message>
+        <source>About Marlu</source>
+        <translation>Tietoja Marlusta</translation>
+    </message>
+    <message>
+        <source>Marlu %1
+Map and navigation</source>
+        <translation>Marlu %1
+Kartta ja navigointi</translation>
+    </message>
+    <message>
+        <source>Licensed under the GNU General Public License, version 3 or later.
+
+Map data © OpenStreetMap contributors (ODbL).
+Places from GeoNames (CC BY 4.0).
+Country shapes from Natural Earth.
+Satellite imagery: NASA Blue Marble.
+Routes by Routino; the map page uses Leaflet.</source>
+        <translation>Lisensoitu GNU General Public License -lisenssillä, versio 3 tai myöhempi.
+
+Karttatiedot © OpenStreetMapin tekijät (ODbL).
+Paikat: GeoNames (CC BY 4.0).
+Maiden rajat: Natural Earth.
+Satelliittikuvat: NASA Blue Marble.
+Reitit: Routino; karttasivu käyttää Leafletia.</translation>
+    </message>
+</context>
+<context>
     <name>ApplicationMenu</name>
     <message>
         <source>Menu</source>
@@ -29,6 +58,10 @@
     <message>
         <source>Copyright...</source>
         <translation>Tekijänoikeudet...</translation>
+    </message>
+    <message>
+        <source>%1. %2</source>
+        <translation>%1. %2</translation>
     </message>
 </context>
 <context>
@@ -265,16 +298,74 @@ Yritetäänkö uudelleen?</translation>
         <source>every 30 seconds</source>
         <translation>30 sekunnin välein</translation>
     </message>
+    <message>
+        <source>About</source>
+        <translation>Tietoja</translation>
+    </message>
 </context>
 <context>
-    <name>ServiceReply</name>
+    <name>NetworkErrorText</name>
+    <message>
+        <source>The service did not answer within 1 second.</source>
+        <translation>Palvelu ei vastannut sekunnin kuluessa.</translation>
+    </message>
+    <message>
+        <source>The service did not answer within %1 seconds.</source>
+        <translation>Palvelu ei vastannut %1 sekunnin kuluessa.</translation>
+    </message>
+    <message>
+        <source>Cannot reach the map service at %1 (connection refused).</source>
+        <translation>Karttapalveluun osoitteessa %1 ei saada yhteyttä (yhteys evätty).</translation>
+    </message>
     <message>
         <source>Network error: </source>
         <translation>Verkkovirhe: </translation>
     </message>
+</context>
+<context>
+    <name>ServiceReply</name>
     <message>
         <source>The service&apos;s reply could not be read.</source>
         <translation>Palvelun vastausta ei voitu lukea.</translation>
+    </message>
+    <message>
+        <source>The service took too long to answer.</source>
+        <translation>Palvelu vastasi liian hitaasti.</translation>
+    </message>
+</context>
+<context>
+    <name>TripFigures</name>
+    <message>
+        <source>%1 ft</source>
+        <translation>%1 ft</translation>
+    </message>
+    <message>
+        <source>%1 mi</source>
+        <translation>%1 mi</translation>
+    </message>
+    <message>
+        <source>%1 m</source>
+        <translation>%1 m</translation>
+    </message>
+    <message>
+        <source>%1 km</source>
+        <translation>%1 km</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1 h</source>
+        <translation>%1 h</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>via %1</source>
+        <translation>kautta %1</translation>
     </message>
 </context>
 </TS>
