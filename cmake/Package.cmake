@@ -22,4 +22,6 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "python3 (>= 3.9), python3-mapnik, routino, osmium-tool, nodejs, marble-qt-data, \
 fonts-dejavu-core")
+# Qt's own texts (dialog buttons) in the user's language; Marlu's are built in.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qttranslations5-l10n")
 include(CPack)
