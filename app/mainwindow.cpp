@@ -11,6 +11,7 @@
 #include "geocoding/geocoderequester.h"
 #include "platform/maemo5attributes.h"
 #include "platform/pickselectoraction.h"
+#include "positioning/positionbridge.h"
 #include "webservice/plainmessage.h"
 #include "webservice/serverconfig.h"
 
@@ -192,7 +193,13 @@ void MainWindow::onLoadFinished(bool ok)
 
 void MainWindow::javaScriptWindowObjectCleared()
 {
-    ui->webView->page()->mainFrame()->addToJavaScriptWindowObject("pelmark", &m_geoLocation);
+    // A fresh bridge per load: the old page's handlers go with the old one,
+    // and whatever a page did to its bridge stays with that page.
+    if (m_pageBridge)
+        m_pageBridge->deleteLater();
+    QWebFrame *frame = ui->webView->page()->mainFrame();
+    m_pageBridge = new PositionBridge(&m_geoLocation, frame);
+    frame->addToJavaScriptWindowObject("pelmark", m_pageBridge);
 }
 
 void MainWindow::runJavascript(QString js)

@@ -6,6 +6,7 @@
 #include "positioning/geolocation.h"
 
 #include <QMouseEvent>
+#include <QPointer>
 #include <QString>
 
 class CurrDirectionsDlg;
@@ -13,6 +14,7 @@ class DirectionsDlg;
 class GeocodeRequester;
 class GoogleDirections;
 class PickSelectorAction;
+class PositionBridge;
 class QAction;
 class QActionGroup;
 class QDialog;
@@ -120,6 +122,7 @@ private:
     int m_lastMouseY = 0;
     QLabel *m_overlay = nullptr;
     GeoLocation m_geoLocation;
+    QPointer<PositionBridge> m_pageBridge;   // the page may delete it
     PickSelectorAction *m_updateModeAction = nullptr;
 };
 

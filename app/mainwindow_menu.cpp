@@ -66,12 +66,14 @@ void MainWindow::createMenu()
     addFullscreenToMenu();
     addOrientationToMenu();
 
-    const int updateMode = settings.value("UpdateMode", 0).toInt();
     m_updateModeAction = new PickSelectorAction(this);
     m_updateModeAction->setText(tr("Position Updates"));
     m_updateModeAction->items() << tr("Off") << tr("every second") << tr("every 2 seconds")
                                 << tr("every 5 seconds") << tr("every 10 seconds")
                                 << tr("every 15 seconds") << tr("every 30 seconds");
+    // A saved rate the picker cannot show would run unseen and unchangeable.
+    const int updateMode = qBound(0, settings.value("UpdateMode", 0).toInt(),
+                                  m_updateModeAction->items().size() - 1);
     m_updateModeAction->setSelectedIndex(updateMode);
     connect(m_updateModeAction, &PickSelectorAction::selectionChanged, this, &MainWindow::onSourceUpdates);
     menu->addAction(m_updateModeAction);

@@ -9,7 +9,7 @@ class QGeoPositionInfoSource;
 class QGeoSatelliteInfoSource;
 
 // The platform's position service at a rate given in updates per hour. The map
-// page sees this object as "pelmark": its three properties and updated().
+// page reads it through a PositionBridge, never this object itself.
 class GeoLocation : public QObject
 {
     Q_OBJECT

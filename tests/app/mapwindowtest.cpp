@@ -3,6 +3,7 @@
 #include "logcapture.h"
 
 #include "app/mainwindow.h"
+#include "positioning/positionbridge.h"
 
 #include <QJsonDocument>
 #include <QMenuBar>
@@ -70,7 +71,8 @@ QAction *menuEntry(MainWindow *window, const QString &text)
 
 GeoLocation *pageSource(MainWindow *window)
 {
-    return qobject_cast<GeoLocation *>(frame(window)->evaluateJavaScript("pelmark").value<QObject *>());
+    auto *bridge = qobject_cast<PositionBridge *>(frame(window)->evaluateJavaScript("pelmark").value<QObject *>());
+    return bridge ? bridge->source() : nullptr;
 }
 
 }

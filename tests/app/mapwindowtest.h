@@ -21,7 +21,7 @@ MainWindow *start(LogCapture &log);
 QStringList snippets(const LogCapture &log, const QString &prefix = QString());
 QJsonObject pageState(MainWindow *window);
 QAction *menuEntry(MainWindow *window, const QString &text);
-// The position source as the page sees it ("pelmark"); fixes go in at its slot.
+// The position source behind the page's "pelmark"; fixes go in at its slot.
 GeoLocation *pageSource(MainWindow *window);
 
 }

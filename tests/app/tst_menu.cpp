@@ -30,6 +30,7 @@ private slots:
     void cleanup();
     void firstStartAppliesDefaults();
     void savedChoicesAreAppliedInOrder();
+    void invalidSavedValues_data();
     void invalidSavedValues();
     void togglingLayersWritesSettingsAndChangesPage();
     void everyEntryWorksThroughThePanel();
@@ -167,21 +168,33 @@ void TestMenu::savedChoicesAreAppliedInOrder()
     QCOMPARE(state["layers"].toObject()["bicycling"].toBool(), true);
 }
 
+void TestMenu::invalidSavedValues_data()
+{
+    QTest::addColumn<int>("saved");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<QString>("rate");
+    QTest::newRow("ten minutes: slowest entry") << 9 << 6 << "GeoLocation::setUpdatesPerHour: 120";
+    QTest::newRow("negative: off") << -3 << 0 << "GeoLocation::setUpdatesPerHour: 0";
+}
+
 void TestMenu::invalidSavedValues()
 {
+    QFETCH(int, saved);
+    QFETCH(int, shown);
+    QFETCH(QString, rate);
     QSettings settings;
     settings.setValue("Mode", 7);
-    settings.setValue("UpdateMode", 9);   // ten minutes: no picker entry
+    settings.setValue("UpdateMode", saved);
     startWindow();
 
     for (QAction *a : action("Hybrid")->actionGroup()->actions())
         QVERIFY(!a->isChecked());
     QVERIFY(m_log->lines().filter("setMapTypeId").isEmpty());
     QCOMPARE(settings.value("Mode").toInt(), 7);
-    // The picker shows "Off" while the source runs at the saved rate.
-    QCOMPARE(qobject_cast<PickSelectorAction *>(action("Position Updates"))->selectedIndex(), 0);
-    QVERIFY(m_log->lines().contains("GeoLocation::setUpdatesPerHour: 6"));
-    QCOMPARE(settings.value("UpdateMode").toInt(), 9);
+    // A rate the picker cannot show is brought to its nearest entry.
+    QCOMPARE(qobject_cast<PickSelectorAction *>(action("Position Updates"))->selectedIndex(), shown);
+    QVERIFY2(m_log->lines().contains(rate), qPrintable(m_log->lines().join('\n')));
+    QCOMPARE(settings.value("UpdateMode").toInt(), shown);
 }
 
 void TestMenu::togglingLayersWritesSettingsAndChangesPage()

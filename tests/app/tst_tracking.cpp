@@ -17,6 +17,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWebFrame>
 #include <QWebView>
@@ -38,6 +39,7 @@ private slots:
     void directionRule();
     void autoRotateShapesTheCanvasAndUndoesIt();
     void recentreBeforeAnyFixSendsNoNan();
+    void pageThatDeletesItsSourceCannotHarmTheWindow();
     void updateModeIndexSetsRateAndIsSaved_data();
     void updateModeIndexSetsRateAndIsSaved();
 
@@ -335,6 +337,31 @@ void TestTracking::recentreBeforeAnyFixSendsNoNan()
     m_log->clear();
     QTest::keyClick(m_window, Qt::Key_Return);   // not the re-centre key
     QVERIFY(snippets("updateCenter(").isEmpty());
+}
+
+void TestTracking::pageThatDeletesItsSourceCannotHarmTheWindow()
+{
+    QList<QPointF> fixes;
+    for (int i = 0; i < 600; ++i)
+        fixes << QPointF(52.5200 + i * 0.0001, 13.4050);
+    QSettings().setValue("UpdateMode", 1);
+    QVERIFY(startWindow(fixes));
+    QWebFrame *frame = m_window->findChild<QWebView *>("webView")->page()->mainFrame();
+    QTRY_VERIFY_WITH_TIMEOUT(!snippets("updateCenter(").isEmpty(), 10000);
+
+    // Everything a page script can do to what it was given.
+    frame->evaluateJavaScript("var p = pelmark; p.deleteLater(); p.objectName = 'gone';"
+                              "delete window.pelmark; window.pelmark = null;");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    m_log->clear();
+    QTRY_VERIFY_WITH_TIMEOUT(snippets("updateCenter(").size() >= 2, 10000);
+
+    QSignalSpy loaded(m_window->findChild<QWebView *>("webView"), &QWebView::loadFinished);
+    QMetaObject::invokeMethod(m_window, "reload");
+    QVERIFY(loaded.wait(15000));
+    frame->evaluateJavaScript("window.seenLat = 0;"
+                              "pelmark.updated.connect(function () { window.seenLat = pelmark.latitude; });");
+    QTRY_VERIFY_WITH_TIMEOUT(frame->evaluateJavaScript("seenLat").toDouble() > 52.5, 10000);
 }
 
 void TestTracking::updateModeIndexSetsRateAndIsSaved_data()
