@@ -30,7 +30,8 @@ run() {
   local log=$home/$1.log start pid ms rss
   shift
   start=$(date +%s%N)
-  HOME=$home XDG_CONFIG_HOME=$home/.config "$@" >"$log" 2>&1 &
+  # From the scratch home: a bare web view writes its databases to the current folder.
+  (cd "$home" && HOME=$home XDG_CONFIG_HOME=$home/.config exec "$@") >"$log" 2>&1 &
   pid=$!
   until grep -q 'loaded html page' "$log"; do
     kill -0 $pid 2>/dev/null || { echo "$* exited early; see $log" >&2; return 1; }
