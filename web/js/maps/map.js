@@ -142,7 +142,7 @@
                 if (whole) {
                     if (seen.indexOf(whole) < 0) {
                         seen.push(whole);
-                        lines.push({ points: whole.getPath().length, route: false });
+                        lines.push({ points: whole.pointCount(), route: false });
                     }
                     return;
                 }

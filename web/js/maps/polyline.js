@@ -6,7 +6,8 @@
  * So the line is drawn as pieces of at most PIECE points, each a Leaflet line
  * of its own: a new point redraws the last piece only, and on a pan the
  * pieces outside the view are dropped by their bounds before any point is
- * looked at. Every point is kept; each piece simplifies itself per zoom.
+ * looked at. Every point is kept, once, in the pieces; each piece simplifies
+ * itself per zoom.
  */
 (function (root, factory) {
     if (typeof module === 'object' && module.exports) {
@@ -39,23 +40,31 @@
             marluLine: this
         });
         Overlay.call(this, L.layerGroup());
-        M.hide(this, '_path', []);
-        M.hide(this, '_tail', null);
+        M.hide(this, '_pieces', []);
+        M.hide(this, '_count', 0);
         this.setPath(options.path);
         if (options.map) { this.setMap(options.map); }
     }
     M.inherit(Polyline, Overlay);
     M.methods(Polyline, {
         // A copy: changing it does not change the line.
-        getPath: function () { return this._path.slice(); },
+        getPath: function () {
+            var path = [];
+            this._pieces.forEach(function (piece, i) {
+                piece.getLatLngs().forEach(function (p, k) {
+                    // A piece's first point is the last of the one before.
+                    if (i === 0 || k > 0) { path.push(new LatLng(p.lat, p.lng)); }
+                });
+            });
+            return path;
+        },
         setPath: function (path) {
-            this._path = points(path);
+            path = points(path);
             this._layer.clearLayers();
-            this._tail = null;
-            for (var start = 0; start === 0 || start < this._path.length - 1; start += PIECE - 1) {
-                var piece = this._path.slice(start, start + PIECE).map(function (p) { return p.toLeaflet(); });
-                this._tail = L.polyline(piece, this._style);
-                this._layer.addLayer(this._tail);
+            this._pieces = [];
+            this._count = path.length;
+            for (var start = 0; start === 0 || start < path.length - 1; start += PIECE - 1) {
+                this._addPiece(path.slice(start, start + PIECE).map(function (p) { return p.toLeaflet(); }));
             }
             return undefined;
         },
@@ -63,19 +72,24 @@
         extend: function (latLng) {
             latLng = LatLng.from(latLng);
             if (!LatLng.isValid(latLng)) { return undefined; }
-            this._path.push(latLng);
-            var tail = this._tail.getLatLngs();
-            if (tail.length >= PIECE) {
+            this._count++;
+            var tail = this._pieces[this._pieces.length - 1], last = tail.getLatLngs();
+            if (last.length >= PIECE) {
                 // The new piece starts where the last one ends, so the line stays joined.
-                this._tail = L.polyline([tail[tail.length - 1], latLng.toLeaflet()], this._style);
-                this._layer.addLayer(this._tail);
+                this._addPiece([last[last.length - 1], latLng.toLeaflet()]);
             } else {
-                this._tail.addLatLng(latLng.toLeaflet());
+                tail.addLatLng(latLng.toLeaflet());
             }
             return undefined;
         },
-        // The page's own: how many Leaflet lines draw it.
-        pieceCount: function () { return this._layer.getLayers().length; }
+        // The page's own: how many points, and how many Leaflet lines draw them.
+        pointCount: function () { return this._count; },
+        pieceCount: function () { return this._pieces.length; },
+        _addPiece: function (latLngs) {
+            var piece = L.polyline(latLngs, this._style);
+            this._pieces.push(piece);
+            this._layer.addLayer(piece);
+        }
     });
     Polyline.PIECE = PIECE;
 
