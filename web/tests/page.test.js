@@ -169,6 +169,13 @@ test('a long track keeps every point, joined, and a new point redraws only the l
         assert.deepEqual(pieces[i][0], pieces[i - 1][pieces[i - 1].length - 1]);
     }
     assert.equal(pieces.reduce((n, p) => n + p.length, 0) - (pieces.length - 1), 1200);
+    // A pan far from the track rewrites none of its pieces once they are out of view.
+    r('map.setZoom(16); map.setCenter({lat: 10, lng: 10}); var drawn = 0, updatePoly = L.SVG.prototype._updatePoly;' +
+      'L.SVG.prototype._updatePoly = function () { drawn++; return updatePoly.apply(this, arguments); };' +
+      'map.setCenter({lat: 10.01, lng: 10.01});');
+    assert.equal(r('drawn'), 0);
+    r('map.setCenter({lat: 43.75, lng: 7.4}); map.setZoom(3);');
+    assert.ok(r('drawn') > 0, 'pieces back in view are drawn again');
     // The points looked at for one more point: the last piece's, not the line's.
     r('var projected = 0, project = L.Map.prototype.latLngToLayerPoint;' +
       'L.Map.prototype.latLngToLayerPoint = function () { projected++; return project.apply(this, arguments); };' +

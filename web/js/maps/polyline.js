@@ -24,6 +24,21 @@
     // large enough that the pieces of a day stay few (60 for 30,000 points).
     var PIECE = 512;
 
+    // A piece out of view draws nothing; telling the renderer so again on
+    // every pan of a long drive would rewrite dozens of empty SVG paths.
+    var Piece = L.Polyline.extend({
+        onAdd: function (map) {
+            this._drawnEmpty = false;
+            L.Polyline.prototype.onAdd.call(this, map);
+        },
+        _updatePath: function () {
+            var empty = this._parts.length === 0;
+            if (empty && this._drawnEmpty) { return; }
+            this._drawnEmpty = empty;
+            L.Polyline.prototype._updatePath.call(this);
+        }
+    });
+
     function points(path) {
         return (path || []).map(LatLng.from).filter(LatLng.isValid);
     }
@@ -86,7 +101,7 @@
         pointCount: function () { return this._count; },
         pieceCount: function () { return this._pieces.length; },
         _addPiece: function (latLngs) {
-            var piece = L.polyline(latLngs, this._style);
+            var piece = new Piece(latLngs, this._style);
             this._pieces.push(piece);
             this._layer.addLayer(piece);
         }
