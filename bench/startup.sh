@@ -3,7 +3,8 @@
 # load the same page from the same map service, in alternate rounds. Figures:
 # process start to "loaded html page" (the page's scripts have run and the
 # map is laid out; tiles follow), and peak RSS (VmHWM) 3 s later, once the
-# first tiles are drawn. Medians; "#bench" lines for scripts/bench.
+# first tiles are drawn. Medians, and a pair of "#bench" lines per round for
+# scripts/bench.
 #   bench/startup.sh [rounds]     (default 7; MARLU_BUILD names the build folder)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,11 +30,13 @@ printf '[Servers]\nMapHost=127.0.0.1:%s\n' "$port" >"$home/.config/Pelmark/Marlu
 run() {
   local log=$home/$1.log start pid ms rss
   shift
+  # A log left by the round before would be read before the new one truncates it.
+  rm -f "$log"
   start=$(date +%s%N)
   # From the scratch home: a bare web view writes its databases to the current folder.
   (cd "$home" && HOME=$home XDG_CONFIG_HOME=$home/.config exec "$@") >"$log" 2>&1 &
   pid=$!
-  until grep -q 'loaded html page' "$log"; do
+  until grep -qs 'loaded html page' "$log"; do
     kill -0 $pid 2>/dev/null || { echo "$* exited early; see $log" >&2; return 1; }
     sleep 0.002
   done
@@ -58,10 +61,10 @@ for i in $(seq 1 "$rounds"); do
   fi
   echo "$ours" >>"$home/ours"; echo "$naive" >>"$home/naive"
   echo "round $i: Marlu ${ours% *} ms, $(( ${ours#* } / 1024 )) MiB; bare QWebView ${naive% *} ms, $(( ${naive#* } / 1024 )) MiB"
+  printf '#bench\tstart-up to the loaded page (ms)\t%s\t%s\tratio<=0.6\n' "${ours% *}" "${naive% *}"
+  printf '#bench\tpeak memory at start (MiB)\t%s\t%s\tratio<=0.6\n' \
+    "$(awk -v k="${ours#* }" 'BEGIN {printf "%.1f", k / 1024}')" "$(awk -v k="${naive#* }" 'BEGIN {printf "%.1f", k / 1024}')"
 done
 ms_ours=$(cut -d' ' -f1 "$home/ours" | median); ms_naive=$(cut -d' ' -f1 "$home/naive" | median)
 kb_ours=$(cut -d' ' -f2 "$home/ours" | median); kb_naive=$(cut -d' ' -f2 "$home/naive" | median)
 echo "median of $rounds: Marlu $ms_ours ms, $((kb_ours / 1024)) MiB; bare QWebView $ms_naive ms, $((kb_naive / 1024)) MiB"
-printf '#bench\tstart-up to the loaded page (ms)\t%s\t%s\tratio<=0.6\n' "$ms_ours" "$ms_naive"
-printf '#bench\tpeak memory at start (MiB)\t%s\t%s\tratio<=0.6\n' \
-  "$(awk -v k="$kb_ours" 'BEGIN {printf "%.1f", k / 1024}')" "$(awk -v k="$kb_naive" 'BEGIN {printf "%.1f", k / 1024}')"
