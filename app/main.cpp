@@ -88,6 +88,9 @@ int main(int argc, char *argv[])
     if (done >= 0)
         return done;
 
+    // The page paints in software; without this the first window to show
+    // loads the GL stack (about 50 MiB) only to probe for a surface it never uses.
+    QApplication::setAttribute(Qt::AA_ForceRasterWidgets);
     QApplication app(argc, argv);
     Translations::install(QLocale::system());
     // The position plugin: in the application's own folder when installed,

@@ -55,5 +55,6 @@ int main(int argc, char *argv[])
     std::printf("  ratio                         %8.2f\n", c / d);
     // The client cannot avoid freeing its document; this is the floor it is held to.
     std::printf("  setContent + freeing the DOM  %8.2f ms (ratio %.2f)\n", f, c / f);
+    std::printf("#bench\tgeocoding reply, 1,000 results vs the DOM parse (ms)\t%.2f\t%.2f\tratio<=1.5\n", c, d);
     return 0;
 }

@@ -56,6 +56,7 @@ def main():
     median = statistics.median(timings)
     print("geocode + XML, 1000 mixed queries: median %.2f ms, 95th %.2f ms, max %.2f ms"
           % (median, timings[949], timings[-1]))
+    print("#bench\toffline geocoding, median of 1,000 queries (ms)\t%.2f\t-\t<=%g" % (median, TARGET_MS))
     print("target: median at most %.0f ms: %s" % (TARGET_MS,
                                                   "met" if median <= TARGET_MS else "MISSED"))
     return 0 if median <= TARGET_MS else 1

@@ -87,6 +87,7 @@ def bench_offline(runs):
         root.cleanup()
     print("offline route in Monaco over HTTP: median %.1f ms over %d requests (target <= 50 ms)"
           % (median_ms(samples), runs))
+    print("#bench\toffline route in Monaco over HTTP (ms)\t%.1f\t-\t<=50" % median_ms(samples))
 
 
 def child_cpu_seconds():
@@ -114,6 +115,7 @@ def bench_osrm(runs):
     print("OSRM adapter on the recorded 422-step answer: median %.1f ms over %d runs "
           "(target <= 100 ms); CPU %.1f ms a run (Python and node)"
           % (median_ms(samples), runs, cpu * 1000.0))
+    print("#bench\tOSRM adapter, recorded 422-step answer (ms)\t%.1f\t-\t<=100" % median_ms(samples))
 
 
 def main():

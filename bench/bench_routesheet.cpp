@@ -90,5 +90,6 @@ int main(int argc, char *argv[])
     std::printf("route sheet, %d steps:     %8.2f ms (median of %d)\n", steps, s, runs);
     std::printf("plain list widget, %d rows: %8.2f ms (median of %d)\n", steps, l, runs);
     std::printf("ratio: %.2f (target <= 2)\n", s / l);
+    std::printf("#bench\troute sheet, 2,000 steps vs a plain list (ms)\t%.2f\t%.2f\tratio<=2\n", s, l);
     return 0;
 }

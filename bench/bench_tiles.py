@@ -100,6 +100,9 @@ def main():
               % (len(rendered), statistics.median(rendered), RENDER_TARGET_MS))
         print("cached tile (%d requests): median %.2f ms, target <= %d ms"
               % (len(cached), statistics.median(cached), CACHED_TARGET_MS))
+        print("#bench\ttile rendered on request, zoom 16-18 (ms)\t%.1f\t-\t<=%d"
+              % (statistics.median(rendered), RENDER_TARGET_MS))
+        print("#bench\tcached tile over HTTP (ms)\t%.2f\t-\t<=%d" % (statistics.median(cached), CACHED_TARGET_MS))
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
 

@@ -155,6 +155,40 @@ test('track and polyLine', (t) => {
     assert.deepEqual(page.state().trackLinesShown, [2]);
 });
 
+test('a long track keeps every point, joined, and a new point redraws only the last piece', (t) => {
+    const page = loadPage();
+    t.after(page.close);
+    const r = page.run;
+    r('for (var i = 0; i < 1200; i++) { track(43.7 + i * 1e-4, 7.4 + (i % 7) * 1e-4); }');
+    assert.deepEqual(page.state().trackLinesShown, [1200]);
+    assert.equal(r('polyLine.getPath().length'), 1200);
+    // Each piece starts where the one before ends.
+    const pieces = page.json('polyLine._pieces.map(function (l) { return l.getLatLngs().map(function (p) { return [p.lat, p.lng]; }); })');
+    assert.ok(pieces.length > 1);
+    for (let i = 1; i < pieces.length; i++) {
+        assert.deepEqual(pieces[i][0], pieces[i - 1][pieces[i - 1].length - 1]);
+    }
+    assert.equal(pieces.reduce((n, p) => n + p.length, 0) - (pieces.length - 1), 1200);
+    // A pan far from the track rewrites none of its pieces once they are out of view.
+    r('map.setZoom(16); map.setCenter({lat: 10, lng: 10}); var drawn = 0, updatePoly = L.SVG.prototype._updatePoly;' +
+      'L.SVG.prototype._updatePoly = function () { drawn++; return updatePoly.apply(this, arguments); };' +
+      'map.setCenter({lat: 10.01, lng: 10.01});');
+    assert.equal(r('drawn'), 0);
+    r('map.setCenter({lat: 43.75, lng: 7.4}); map.setZoom(3);');
+    assert.ok(r('drawn') > 0, 'pieces back in view are drawn again');
+    // The points looked at for one more point: the last piece's, not the line's.
+    r('var projected = 0, project = L.Map.prototype.latLngToLayerPoint;' +
+      'L.Map.prototype.latLngToLayerPoint = function () { projected++; return project.apply(this, arguments); };' +
+      'track(43.83, 7.41);');
+    assert.ok(r('projected') <= r('google.maps.Polyline.PIECE'), `projected ${r('projected')} points`);
+    assert.equal(r('polyLine.getPath()[1200].lat()'), 43.83);
+    r('polyLine.setPath([{lat: 1, lng: 1}, {lat: 2, lng: 2}]);');
+    assert.deepEqual([page.state().trackLinesShown, r('polyLine.pieceCount()')], [[2], 1]);
+    r('polyLine.setMap(null); polyLine=null;');
+    assert.deepEqual(page.state().trackLinesShown, []);
+    assert.equal(page.window.document.querySelectorAll('path.leaflet-interactive, svg path').length, 0);
+});
+
 test('addMark shows its text literally', (t) => {
     const page = loadPage({ before: (w) => { w.alert = () => { w.alerted = true; }; } });
     t.after(page.close);

@@ -134,11 +134,19 @@
         // Every line drawn on the map, as {points, route}: its number of
         // points and whether it belongs to a route.
         getDrawnLines: function () {
-            var lines = [];
+            var lines = [], seen = [];
             this._leaflet.eachLayer(function (layer) {
-                if (layer instanceof L.Polyline && !(layer instanceof L.Polygon) && layer.getLatLngs().length) {
-                    lines.push({ points: layer.getLatLngs().length, route: !!layer.options.marluRoute });
+                if (!(layer instanceof L.Polyline) || layer instanceof L.Polygon || !layer.getLatLngs().length) { return; }
+                // A long line is drawn in pieces; it counts once, with all its points.
+                var whole = layer.options.marluLine;
+                if (whole) {
+                    if (seen.indexOf(whole) < 0) {
+                        seen.push(whole);
+                        lines.push({ points: whole.pointCount(), route: false });
+                    }
+                    return;
                 }
+                lines.push({ points: layer.getLatLngs().length, route: !!layer.options.marluRoute });
             });
             return lines;
         }
