@@ -7,12 +7,12 @@ Each row knows its town (the municipal boundary around it) and postcode.
 StreetIndex searches the indexes of every imported region.
 """
 
-import json
 import os
 import sqlite3
-import subprocess
 import threading
 from collections import Counter, defaultdict, namedtuple
+
+import osmexport
 
 from .text import normalise
 
@@ -34,30 +34,10 @@ Feature = namedtuple("Feature", "kind name housenumber street postcode town lat 
 def import_region(pbf, folder, log):
     target = os.path.join(folder, SUBFOLDER)
     os.makedirs(target, exist_ok=True)
-    exported = os.path.join(target, "export.geojsonseq")
-    try:
-        result = subprocess.run(["osmium", "export", "--overwrite", "-f", "geojsonseq",
-                                 "-o", exported, pbf], capture_output=True, text=True)
-    except FileNotFoundError:
-        raise RuntimeError("osmium is not installed (Debian package osmium-tool)")
-    if result.returncode != 0:
-        lines = result.stderr.strip().splitlines() or ["failed"]
-        raise RuntimeError("osmium export: %s" % lines[-1])
-    try:
-        features = list(_features(_read(exported)))
-    finally:
-        os.remove(exported)
+    features = list(_features(osmexport.features(pbf)))
     _write(os.path.join(target, FILENAME), features)
     log("street index: %d streets, %d addresses, %d places" % tuple(
         sum(1 for f in features if f.kind == k) for k in ("street", "address", "place")))
-
-
-def _read(path):
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            line = line.lstrip("\x1e").strip()
-            if line:
-                yield json.loads(line)
 
 
 def _points(geometry):

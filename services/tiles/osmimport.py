@@ -5,10 +5,9 @@ areas and points the street style draws, classified and already projected
 (see geo.py), in drawing order. osmium-tool assembles the geometries.
 """
 
-import json
 import os
-import subprocess
-import tempfile
+
+import osmexport
 
 from . import geo
 
@@ -56,21 +55,11 @@ AREA_KINDS = [
 ]
 
 
-class ExportError(Exception):
-    pass
-
-
 def import_region(pbf, folder, log):
     out = os.path.join(folder, SUBFOLDER)
     os.makedirs(out, exist_ok=True)
     route_ways = bicycle_route_ways(pbf)
-    with tempfile.TemporaryDirectory(prefix="marlu-tiles-") as tmp:
-        config_path = os.path.join(tmp, "export.json")
-        with open(config_path, "w", encoding="utf-8") as f:
-            json.dump(EXPORT_CONFIG, f)
-        features = os.path.join(tmp, "features.geojsonseq")
-        _osmium(["export", "-f", "geojsonseq", "-c", config_path, "-O", "-o", features, pbf])
-        lines, areas, points = classify(_read_features(features), route_ways)
+    lines, areas, points = classify(osmexport.features(pbf, EXPORT_CONFIG), route_ways)
     target = os.path.join(out, DATABASE)
     writer = geo.SpatialWriter(target + ".part", {
         "lines": ["kind TEXT", "name TEXT", "tunnel INTEGER", "bike INTEGER", "route INTEGER"],
@@ -86,19 +75,9 @@ def import_region(pbf, folder, log):
         % (len(lines), len(areas), len(points), len(route_ways)))
 
 
-def _osmium(args):
-    try:
-        result = subprocess.run(["osmium"] + args, capture_output=True, text=True, timeout=3600)
-    except FileNotFoundError:
-        raise ExportError("osmium is not installed (Debian package osmium-tool)")
-    if result.returncode != 0:
-        raise ExportError("osmium %s failed: %s" % (args[0], result.stderr.strip()[-300:]))
-    return result.stdout
-
-
 def bicycle_route_ways(pbf):
     """Ids of the ways that are members of bicycle route relations."""
-    opl = _osmium(["tags-filter", "-R", "-f", "opl", "-o", "-", pbf, "r/route=bicycle"])
+    opl = osmexport.osmium(["tags-filter", "-R", "-f", "opl", "-o", "-", pbf, "r/route=bicycle"])
     ways = set()
     for line in opl.splitlines():
         for field in line.split(" "):
@@ -107,14 +86,6 @@ def bicycle_route_ways(pbf):
                     if member.startswith("w"):
                         ways.add(int(member[1:].split("@", 1)[0]))
     return ways
-
-
-def _read_features(path):
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            line = line.strip("\x1e \n")
-            if line:
-                yield json.loads(line)
 
 
 def classify(features, route_ways):
