@@ -28,15 +28,6 @@ static double medianUs(std::vector<qint64> ns)
     return ns[ns.size() / 2] / 1e3;
 }
 
-static bool waitFor(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return done();
-}
-
 int main(int argc, char **argv)
 {
     TestHome home;

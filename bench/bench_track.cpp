@@ -30,15 +30,6 @@
 
 namespace {
 
-bool waitFor(const std::function<bool()> &done, int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    return done();
-}
-
 double residentMiB()
 {
     QFile status("/proc/self/status");

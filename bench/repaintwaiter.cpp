@@ -1,6 +1,8 @@
 #include "repaintwaiter.h"
 
 #include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QWidget>
 
@@ -34,4 +36,13 @@ qint64 processCpuNs()
     timespec ts{};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+bool waitFor(const std::function<bool()> &done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    return done();
 }

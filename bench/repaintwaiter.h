@@ -3,6 +3,8 @@
 
 #include <QObject>
 
+#include <functional>
+
 class QWidget;
 
 // Lets a benchmark include the repaint in what it measures: after a script
@@ -26,5 +28,8 @@ private:
 
 // CPU time of the whole process so far, in nanoseconds.
 qint64 processCpuNs();
+
+// Runs the event loop until done() holds or ms have passed; says whether it holds.
+bool waitFor(const std::function<bool()> &done, int ms);
 
 #endif
