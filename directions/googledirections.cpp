@@ -123,8 +123,7 @@ bool GoogleDirections::query(QString origin, QString destination, QString mode,
                                        "/maps/api/directions/xml", items);
     qDebug() << QString::fromLatin1(url.toEncoded());
 
-    if (m_call)
-        m_call->discard();
+    cancel();
     m_routes.clear();
 
     m_call = ServiceCall::fetch(m_network, url, this, [this] { onFinished(); });

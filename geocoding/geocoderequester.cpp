@@ -21,8 +21,7 @@ bool GeocodeRequester::query(QString address)
                                        {{"sensor", "false"}, {"address", address}});
     qDebug() << QString::fromLatin1(url.toEncoded());
 
-    if (m_call)
-        m_call->discard();
+    cancel();
     m_results.clear();
 
     m_call = ServiceCall::fetch(m_network, url, this, [this] { onFinished(); });
