@@ -63,7 +63,7 @@
             mapTypeId: map.getMapTypeId(),
             position: onMap(positionMarker) ? pointOf(positionMarker.getPosition()) : null,
             accuracy: onMap(accuracyCircle) ? accuracyCircle.getRadius() : null,
-            trackPoints: polyLine instanceof gm.Polyline ? polyLine.getPath().length : 0,
+            trackPoints: polyLine instanceof gm.Polyline ? polyLine.pointCount() : 0,
             trackLinesShown: map.getDrawnLines().filter(function (line) { return !line.route; })
                 .map(function (line) { return line.points; }),
             directions: routeState(),
