@@ -50,7 +50,8 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
     server_version = "MarluMapService/1.0"
     extensions_map = CONTENT_TYPES
 
-    # path -> handler(request_handler, query), query being the parse_qs() dict.
+    # path -> handler(request_handler, query), query being the parse_qs() dict;
+    # blank values are kept, so "address=&address=Paris" is a blank address.
     ROUTES = {}
     # prefix -> handler(request_handler, path, query), for whole trees of paths.
     PREFIX_ROUTES = {}
@@ -70,11 +71,11 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
         try:
             route = self.ROUTES.get(parts.path)
             if route is not None:
-                route(self, parse_qs(parts.query))
+                route(self, parse_qs(parts.query, keep_blank_values=True))
                 return
             for prefix, prefix_route in self.PREFIX_ROUTES.items():
                 if parts.path.startswith(prefix):
-                    prefix_route(self, parts.path, parse_qs(parts.query))
+                    prefix_route(self, parts.path, parse_qs(parts.query, keep_blank_values=True))
                     return
             refusal = self._refusal(parts.path)
             if refusal is not None:

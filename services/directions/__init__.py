@@ -12,7 +12,6 @@ mode, alternatives, units, avoid, language; the rest is ignored.
 
 import sys
 from collections import namedtuple
-from urllib.parse import parse_qs, urlsplit
 
 import config
 import geocoding
@@ -51,11 +50,6 @@ def register(routes):
 
 
 def handle_directions(handler, query):
-    # The dispatcher's parse_qs() drops blank values; read them again so that
-    # "origin=&origin=Paris" is a missing origin, as for the geocoder.
-    path = getattr(handler, "path", None)
-    if path is not None:
-        query = parse_qs(urlsplit(path).query, keep_blank_values=True)
     handler.send_body(200, xmlreply.CONTENT_TYPE, render(*directions(query)))
 
 

@@ -9,7 +9,6 @@ cached on disk. Other parameters (sensor, key, ...) are ignored.
 import os
 import sys
 import threading
-from urllib.parse import parse_qs, urlsplit
 
 import config
 import xmlreply
@@ -93,10 +92,6 @@ def lookup(address):
 
 
 def handle_geocode(handler, query):
-    # The dispatcher's parse_qs() drops blank values, which would make
-    # "address=&address=Paris" look like a request for Paris. Read the
-    # request line again keeping them; the first address counts.
-    query = parse_qs(urlsplit(handler.path).query, keep_blank_values=True)
     address = (query.get("address") or [""])[0].translate(_CONTROLS).strip()
     if not address:
         body = render("INVALID_REQUEST", error_message=(
