@@ -31,28 +31,19 @@ Unavailable = PlacesUnavailable
 _lock = threading.Lock()
 _cfg = None
 _offline = None
-# The world's places; the directions module reads it too.
-GAZETTEER = None
 
 
 def configure(cfg):
-    global _cfg, _offline, GAZETTEER
+    global _cfg, _offline
     with _lock:
         _cfg = cfg
-        GAZETTEER = PlacesIndex(cfg.places_path)
-        _offline = Offline(GAZETTEER, osmindex.StreetIndex(cfg.regions()))
+        _offline = Offline(PlacesIndex(cfg.places_path), osmindex.StreetIndex(cfg.regions()))
 
 
 def _backend():
     if _cfg is None:
         configure(config.Config())
     return _cfg, _offline
-
-
-def places_index():
-    """The world's places, as the offline back-end uses them."""
-    _backend()
-    return GAZETTEER
 
 
 def register(routes):
@@ -74,7 +65,6 @@ def lookup(address):
     backend = cfg.geocoding_backend
     try:
         if backend == "offline":
-            offline.places = GAZETTEER  # tests and the directions module may swap it
             return offline.geocode(address) + (None,)
         provider = PROVIDERS[backend]
         url = cfg.provider_url(backend, provider.DEFAULT_URL)

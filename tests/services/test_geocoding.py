@@ -15,7 +15,7 @@ import support
 import config  # noqa: E402  (support puts services/ on the path)
 import geocoding  # noqa: E402
 import upstream  # noqa: E402
-from geocoding import online, places  # noqa: E402
+from geocoding import online  # noqa: E402
 
 
 def setUpModule():
@@ -128,15 +128,14 @@ class BadInputTest(GeocodeCase):
         self.assertEqual(self.addresses(self.geocode("Paris, TX")), ["Paris, TX, USA"])
 
     def test_missing_places_index_is_reported_not_hidden(self):
-        saved = geocoding.GAZETTEER
-        geocoding.GAZETTEER = places.PlacesIndex(os.path.join(tempfile.gettempdir(), "none"))
-        try:
-            root = self.geocode("Paris")
-            self.assertEqual(root.findtext("status"), "UNKNOWN_ERROR")
-            self.assertIn("set-up", root.findtext("error_message"))
-            self.assertEqual(self.geocode("48,2").findtext("status"), "OK")
-        finally:
-            geocoding.GAZETTEER = saved
+        empty = tempfile.TemporaryDirectory(prefix="marlu-no-places-")
+        self.addCleanup(empty.cleanup)
+        geocoding.configure(config.Config(os.path.join(empty.name, "none.ini"), empty.name))
+        self.addCleanup(geocoding.configure, config.Config())
+        root = self.geocode("Paris")
+        self.assertEqual(root.findtext("status"), "UNKNOWN_ERROR")
+        self.assertIn("set-up", root.findtext("error_message"))
+        self.assertEqual(self.geocode("48,2").findtext("status"), "OK")
 
 
 class OnlineTest(GeocodeCase):
