@@ -29,16 +29,12 @@ marlu_setup_sanitized() {
   marlu_install_packages
   marlu_install_npm
   marlu_data
-  cmake -S "$MARLU_ROOT" -B "$MARLU_SANITIZE_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DMARLU_SANITIZE=ON -DMARLU_DATA_DIR="$MARLU_DATA" >/dev/null
-  cmake --build "$MARLU_SANITIZE_BUILD" -j"$(nproc)"
+  marlu_build_in "$MARLU_SANITIZE_BUILD" -DMARLU_SANITIZE=ON -DMARLU_DATA_DIR="$MARLU_DATA"
 }
 
 marlu_setup_fuzz() {
   marlu_install_clang
-  CC=clang CXX=clang++ cmake -S "$MARLU_ROOT" -B "$MARLU_FUZZ_BUILD" \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMARLU_FUZZ=ON >/dev/null
   # The fuzz targets only: the application is built and tested by the other builds.
-  cmake --build "$MARLU_FUZZ_BUILD" -j"$(nproc)" \
-    --target fuzz_geocode fuzz_directions fuzz_steps fuzz_nmea
+  CC=clang CXX=clang++ marlu_build_in "$MARLU_FUZZ_BUILD" -DMARLU_FUZZ=ON -- \
+    fuzz_geocode fuzz_directions fuzz_steps fuzz_nmea
 }

@@ -55,12 +55,22 @@ marlu_install_npm() {
   done
 }
 
-# marlu_build [TARGET...]: everything, or only the targets named.
-marlu_build() {
-  cmake -S "$MARLU_ROOT" -B "$MARLU_BUILD" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-  local targets=()
+# marlu_build_in DIR [CMAKE_OPTION...] [-- TARGET...]: configures and builds one
+# build folder (RelWithDebInfo unless an option says otherwise): everything, or
+# only the targets named.
+marlu_build_in() {
+  local dir=$1 options=() targets=()
+  shift
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do options+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
   [ $# -gt 0 ] && targets=(--target "$@")
-  cmake --build "$MARLU_BUILD" -j"$(nproc)" "${targets[@]}"
+  cmake -S "$MARLU_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
+  cmake --build "$dir" -j"$(nproc)" "${targets[@]}"
+}
+
+# marlu_build [TARGET...]: the everyday build folder.
+marlu_build() {
+  marlu_build_in "$MARLU_BUILD" -- "$@"
 }
 
 # Places, the demo region and the low-zoom tiles; each step skips itself
