@@ -21,6 +21,7 @@ by default $MARLU_DATA or $XDG_DATA_HOME/marlu:
 
 import configparser
 import os
+import shutil
 import sys
 
 GEOCODING_BACKENDS = ("offline", "nominatim", "photon")
@@ -130,3 +131,38 @@ class Config:
     @property
     def cache_dir(self):
         return os.path.join(self.data_dir, "cache")
+
+
+def remove_region_folder(regions_dir, path):
+    """Removes a folder only when it sits directly in regions/: a name that
+    slipped through as a path must never delete anything else."""
+    regions = os.path.realpath(regions_dir)
+    target = os.path.realpath(path)
+    if os.path.dirname(target) != regions or target == regions:
+        raise ValueError("refusing to remove %s: it is not a region folder of %s"
+                         % (path, regions_dir))
+    shutil.rmtree(target, ignore_errors=True)
+
+
+def finish_interrupted_swaps(regions_dir):
+    """An import killed between its two renames leaves NAME missing beside
+    .NAME.old (the earlier region) and .NAME.partial (the new one). Finish the
+    swap when the new one is complete, else put the earlier one back."""
+    try:
+        names = os.listdir(regions_dir)
+    except OSError:
+        return
+    for entry in names:
+        if not (entry.startswith(".") and entry.endswith(".old")):
+            continue
+        name = entry[1:-len(".old")]
+        final = os.path.join(regions_dir, name)
+        old = os.path.join(regions_dir, entry)
+        partial = os.path.join(regions_dir, "." + name + ".partial")
+        if not os.path.exists(final):
+            if os.path.isfile(os.path.join(partial, "region.json")):
+                os.rename(partial, final)
+            else:
+                os.rename(old, final)
+                continue
+        remove_region_folder(regions_dir, old)

@@ -48,6 +48,21 @@ def region_name(path):
     return name or "region"
 
 
+NAME_LIMIT = 64
+
+
+def checked_name(name):
+    """A region name is a folder name under regions/, never a path: letters,
+    digits, '-' and '_', runs of spaces folded to one '-', at most 64
+    characters. Anything else is refused before anything is touched."""
+    folded = re.sub(r"\s+", "-", name.strip())
+    if not folded or len(folded) > NAME_LIMIT or not re.fullmatch(r"[\w-]+", folded) \
+            or not folded.strip("-"):
+        raise ImportError_("%r is not a region name: use letters, digits, '-' and '_' "
+                           "(at most %d characters)" % (name, NAME_LIMIT))
+    return folded
+
+
 def sha256(path):
     digest = hashlib.sha256()
     with open(path, "rb") as f:
@@ -83,8 +98,9 @@ def import_region(pbf, data_dir=None, name=None, log=None, importers=IMPORTERS):
     log = log or (lambda text: sys.stderr.write("import: %s\n" % text))
     cfg = config.Config(data_dir=data_dir)
     pbf = os.path.abspath(pbf)
+    name = checked_name(name) if name is not None else region_name(pbf)
     bbox = check_extract(pbf)
-    name = name or region_name(pbf)
+    config.finish_interrupted_swaps(cfg.regions_dir)
     final = os.path.join(cfg.regions_dir, name)
     digest = sha256(pbf)
     try:
@@ -96,7 +112,7 @@ def import_region(pbf, data_dir=None, name=None, log=None, importers=IMPORTERS):
     except (OSError, ValueError):
         pass
     partial = os.path.join(cfg.regions_dir, "." + name + ".partial")
-    shutil.rmtree(partial, ignore_errors=True)
+    config.remove_region_folder(cfg.regions_dir, partial)
     os.makedirs(partial)
     started = time.monotonic()
     try:
@@ -111,16 +127,16 @@ def import_region(pbf, data_dir=None, name=None, log=None, importers=IMPORTERS):
                        "imported": datetime.datetime.now(datetime.timezone.utc).isoformat()},
                       f, indent=1)
         old = os.path.join(cfg.regions_dir, "." + name + ".old")
-        shutil.rmtree(old, ignore_errors=True)
+        config.remove_region_folder(cfg.regions_dir, old)
         if os.path.exists(final):
             os.rename(final, old)
         os.rename(partial, final)
-        shutil.rmtree(old, ignore_errors=True)
+        config.remove_region_folder(cfg.regions_dir, old)
     except ImportError_:
-        shutil.rmtree(partial, ignore_errors=True)
+        config.remove_region_folder(cfg.regions_dir, partial)
         raise
     except Exception as exc:
-        shutil.rmtree(partial, ignore_errors=True)
+        config.remove_region_folder(cfg.regions_dir, partial)
         raise ImportError_("%s: import failed: %s" % (name, exc)) from exc
     log("%s imported in %.1f s into %s" % (name, time.monotonic() - started, final))
     return final

@@ -205,6 +205,7 @@ def main(argv=None):
     args = parse_args(sys.argv[1:] if argv is None else argv)
     cfg = config.Config(args.config, args.data)
     seeddata.seed(cfg.data_dir)
+    config.finish_interrupted_swaps(cfg.regions_dir)
     configure(cfg)
     try:
         server = MapServer(args.root, args.port)

@@ -2,13 +2,15 @@
 earlier import of its region working."""
 
 import os
+import shutil
 import subprocess
 import tempfile
 import unittest
 
 import support
 
-import importregion  # noqa: E402  (support puts services/ on the path)
+import config  # noqa: E402  (support puts services/ on the path)
+import importregion  # noqa: E402
 
 SCRIPT = os.path.join(support.REPO, "scripts", "import-region")
 MONACO = support.fixture("osm", "monaco.osm.pbf")
@@ -53,6 +55,50 @@ class BadExtracts(unittest.TestCase):
                     self.assertIn(reason, lines[0])
                     self.assertEqual(snapshot(data), before)
             self.assertTrue(os.path.isfile(os.path.join(region, "region.json")))
+
+
+class RegionNames(unittest.TestCase):
+    def test_a_name_that_is_a_path_is_refused_before_anything_is_touched(self):
+        with tempfile.TemporaryDirectory(prefix="marlu-import-") as work:
+            data = os.path.join(work, "data")
+            importregion.import_region(MONACO, data, log=lambda text: None,
+                                       importers=("directions.routino",))
+            victim = os.path.join(work, "victim")
+            os.mkdir(victim)
+            with open(os.path.join(victim, "keep.txt"), "w") as f:
+                f.write("mine\n")
+            before = snapshot(work)
+            for name in (victim, "../places.sqlite", "../x", ".", "..", "a/b", "",
+                         "x" * 65, ".monaco.old"):
+                with self.subTest(name=name):
+                    result = subprocess.run([SCRIPT, MONACO, "--name", name],
+                                            capture_output=True, text=True,
+                                            env=dict(os.environ, MARLU_DATA=data), timeout=600)
+                    self.assertEqual(result.returncode, 1)
+                    self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
+                    self.assertIn("is not a region name", result.stderr)
+                    self.assertEqual(snapshot(work), before)
+            self.assertEqual(importregion.checked_name("  Côte d Azur_2 "), "Côte-d-Azur_2")
+
+    def test_an_import_killed_between_its_renames_is_finished_or_undone(self):
+        with tempfile.TemporaryDirectory(prefix="marlu-import-") as work:
+            data = os.path.join(work, "data")
+            final = importregion.import_region(MONACO, data, log=lambda text: None,
+                                               importers=("directions.routino",))
+            regions = os.path.dirname(final)
+            old, partial = (os.path.join(regions, ".monaco" + s) for s in (".old", ".partial"))
+            for complete in (True, False):
+                with self.subTest(complete=complete):
+                    # The state right after the first rename: the earlier region
+                    # moved aside, the new one not yet in its place.
+                    os.rename(final, old)
+                    shutil.copytree(old, partial)
+                    if not complete:
+                        os.remove(os.path.join(partial, "region.json"))
+                    config.finish_interrupted_swaps(regions)
+                    self.assertEqual(config.Config(data_dir=data).regions(), [final])
+                    self.assertFalse(os.path.exists(old))
+                    shutil.rmtree(partial, ignore_errors=True)
 
 
 if __name__ == "__main__":
