@@ -19,8 +19,8 @@ if HERE not in sys.path:
 import config  # noqa: E402
 import importregion  # noqa: E402
 
-DEFAULT_DEMO = os.path.join(os.path.dirname(HERE), "..", "shared", "fixtures", "osm",
-                            "monaco.osm.pbf")
+# The demo region ships with the project, so that a plain clone has streets.
+DEFAULT_DEMO = os.path.join(os.path.dirname(HERE), "data", "regions", "monaco.osm.pbf")
 
 # Modules with a build(cfg, log) function that runs before the demo import
 # (the places) and after it (tiles that draw the regions).
