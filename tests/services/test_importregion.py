@@ -11,6 +11,7 @@ import support
 
 import config  # noqa: E402  (support puts services/ on the path)
 import importregion  # noqa: E402
+import setupdata  # noqa: E402
 
 SCRIPT = os.path.join(support.REPO, "scripts", "import-region")
 MONACO = support.fixture("osm", "monaco.osm.pbf")
@@ -55,6 +56,14 @@ class BadExtracts(unittest.TestCase):
                     self.assertIn(reason, lines[0])
                     self.assertEqual(snapshot(data), before)
             self.assertTrue(os.path.isfile(os.path.join(region, "region.json")))
+
+
+class DemoRegion(unittest.TestCase):
+    def test_the_demo_extract_comes_with_the_project(self):
+        # A plain clone has nothing beside it: the set-up must not read outside.
+        demo = os.path.realpath(setupdata.DEFAULT_DEMO)
+        self.assertTrue(demo.startswith(os.path.realpath(support.REPO) + os.sep), demo)
+        self.assertIsNotNone(importregion.check_extract(demo))
 
 
 class RegionNames(unittest.TestCase):
