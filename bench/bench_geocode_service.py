@@ -17,8 +17,7 @@ import time
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(REPO, "services"))
 
-import config  # noqa: E402
-import geocoding  # noqa: E402
+from marlu_service import config, geocoding  # noqa: E402
 
 TARGET_MS = 20.0
 QUERIES = [
@@ -41,8 +40,8 @@ def main():
     if not os.path.isfile(cfg.places_path):
         sys.exit("no places index in %s: run the set-up first" % args.data)
     started = time.perf_counter()
-    geocoding.configure(cfg)
-    geocoding.render(*geocoding.geocode("Paris"))
+    geocoder = geocoding.Geocoder(cfg)
+    geocoding.render(*geocoder.geocode("Paris"))
     print("index open: %.1f ms (%d regions)" % ((time.perf_counter() - started) * 1000,
                                                 len(cfg.regions())))
     rng = random.Random(1)
@@ -50,7 +49,7 @@ def main():
     for _ in range(1000):
         query = rng.choice(QUERIES)
         t0 = time.perf_counter()
-        geocoding.render(*geocoding.geocode(query))
+        geocoding.render(*geocoder.geocode(query))
         timings.append((time.perf_counter() - t0) * 1000)
     timings.sort()
     median = statistics.median(timings)

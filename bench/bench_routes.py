@@ -20,11 +20,9 @@ from urllib.parse import urlencode
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(REPO, "services"))
 
-import config  # noqa: E402
-import directions  # noqa: E402
-import mapservice  # noqa: E402
-from directions import osrm, routino  # noqa: E402
-from directions.nodehelper import HELPER  # noqa: E402
+from marlu_service import config, directions, server as mapservice  # noqa: E402
+from marlu_service.directions import osrm, routino  # noqa: E402
+from marlu_service.directions.nodehelper import HELPER  # noqa: E402
 
 FIXTURES = os.environ.get("MARLU_FIXTURES") or os.path.join(REPO, "..", "shared", "fixtures")
 MONACO = os.path.join(FIXTURES, "osm", "monaco.osm.pbf")
@@ -61,9 +59,10 @@ def bench_offline(runs):
     with tempfile.TemporaryDirectory(prefix="bench-routes-") as data:
         seconds, size = import_monaco(data)
         print("Monaco routing database: import %.1f s, %d kB on disk" % (seconds, size // 1024))
-        directions.configure(config.Config(path=os.path.join(data, "none.ini"), data_dir=data))
+        # The geocoder finds the ends (coordinates) without the places.
+        cfg = config.Config(path=os.path.join(data, "none.ini"), data_dir=data)
         root = tempfile.TemporaryDirectory()
-        server = mapservice.MapServer(root.name, port=0)
+        server = mapservice.MapServer(cfg, root.name, port=0)
         server.RequestHandlerClass = Quiet
         threading.Thread(target=server.serve_forever, daemon=True).start()
         requests = [(a, b, m) for a in PLACES for b in PLACES if a != b for m in MODES]

@@ -22,10 +22,8 @@ import time
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(REPO, "services"))
 
-import config  # noqa: E402
-import mapservice  # noqa: E402
-import tiles  # noqa: E402
-from tiles import renderer  # noqa: E402
+from marlu_service import config, server as mapservice  # noqa: E402
+from marlu_service.tiles import renderer  # noqa: E402
 
 CACHED_TARGET_MS, RENDER_TARGET_MS = 5, 300
 
@@ -86,8 +84,7 @@ def main():
         if os.path.isdir(base):
             shutil.copytree(base, os.path.join(scratch, "tiles", "base"))
         cfg = config.Config(os.path.join(scratch, "none.ini"), scratch)
-        tiles.configure(cfg)
-        server = mapservice.MapServer(os.path.join(REPO, "web"), port=0)
+        server = mapservice.MapServer(cfg, os.path.join(REPO, "web"), port=0)
         server.RequestHandlerClass = QuietHandler
         threading.Thread(target=server.serve_forever, daemon=True).start()
         path = "/tiles/roadmap/%d/%d/%d.png"

@@ -23,7 +23,7 @@ REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path[:0] = [os.path.join(REPO, "services"), os.path.join(REPO, "data", "tracks")]
 
 import make_track  # noqa: E402
-from directions import routino  # noqa: E402
+from marlu_service.directions import routino  # noqa: E402
 
 EXTRACT = os.path.join(REPO, "..", "shared", "fixtures", "osm", "monaco.osm.pbf")
 OUTPUT = os.path.join(REPO, "data", "tracks", "monaco-drive.nmea")

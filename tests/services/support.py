@@ -16,7 +16,8 @@ SERVICES = os.path.join(REPO, "services")
 if SERVICES not in sys.path:
     sys.path.insert(0, SERVICES)
 
-import mapservice  # noqa: E402
+from marlu_service import server as mapservice  # noqa: E402
+from marlu_service import config  # noqa: E402
 
 FIXTURES = os.environ.get("MARLU_FIXTURES") or os.path.join(REPO, "..", "shared", "fixtures")
 XML_DECLARATION = b'<?xml version="1.0" encoding="UTF-8"?>\n'
@@ -32,11 +33,12 @@ class QuietHandler(mapservice.MapRequestHandler):
 
 
 class InProcessService:
-    """The map service in this process, on a free port, serving an empty web root."""
+    """The map service in this process on a configuration (by default the one
+    of the environment's data folder), on a free port, serving an empty web root."""
 
-    def __init__(self):
+    def __init__(self, cfg=None):
         self.root = tempfile.TemporaryDirectory(prefix="marlu-service-root-")
-        self.server = mapservice.MapServer(self.root.name, port=0)
+        self.server = mapservice.MapServer(cfg or config.Config(), self.root.name, port=0)
         self.server.RequestHandlerClass = QuietHandler
         threading.Thread(target=self.server.serve_forever, kwargs={"poll_interval": 0.1},
                          daemon=True).start()

@@ -14,12 +14,9 @@ from urllib.parse import urlencode
 
 import support
 
-import config  # noqa: E402  (support puts services/ on the path)
-import directions  # noqa: E402
-import importregion  # noqa: E402
-import upstream  # noqa: E402
-from directions import osrm  # noqa: E402
-from directions.nodehelper import HELPER  # noqa: E402
+from marlu_service import config, directions, importregion, upstream
+from marlu_service.directions import osrm
+from marlu_service.directions.nodehelper import HELPER
 
 PUBLISHED_OK = support.fixture("google", "directions-ok-1route-17steps-google-toronto-montreal.xml")
 PUBLISHED_ZERO = support.fixture("google", "directions-zero-results-google.xml")
@@ -32,6 +29,7 @@ CASINO = "43.7393,7.4276"
 FONTVIEILLE = "43.7285,7.4150"
 # Rue Grimaldi is one-way, downhill from Sainte-Dévote towards Place d'Armes.
 GRIMALDI_UPPER, GRIMALDI_LOWER = "43.7354,7.4196", "43.7337,7.4186"
+INI = "%s/mapservice.ini"
 
 
 def setUpModule():
@@ -39,23 +37,22 @@ def setUpModule():
     DATA = tempfile.TemporaryDirectory(prefix="marlu-directions-data-")
     importregion.import_region(MONACO, DATA.name, log=lambda text: None,
                                importers=("directions.routino",))
-    SERVICE = support.InProcessService()
+    os.symlink(config.Config().places_path, os.path.join(DATA.name, "places.sqlite"))
+    SERVICE = support.InProcessService(config.Config(INI % DATA.name, DATA.name))
 
 
 def tearDownModule():
     SERVICE.close()
     DATA.cleanup()
-    directions.configure(None)
 
 
 class DirectionsCase(support.ReplyChecks, unittest.TestCase):
     ini = ""
 
     def setUp(self):
-        path = os.path.join(DATA.name, "mapservice.ini")
-        with open(path, "w", encoding="utf-8") as f:
+        with open(INI % DATA.name, "w", encoding="utf-8") as f:
             f.write(self.ini)
-        directions.configure(config.Config(path=path, data_dir=DATA.name))
+        SERVICE.server.reload()
 
     def ask(self, **params):
         status, resp, body = SERVICE.get(directions.PATH + "?" + urlencode(params))

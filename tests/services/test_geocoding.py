@@ -12,10 +12,8 @@ from urllib.parse import parse_qs, quote, urlencode, urlsplit
 
 import support
 
-import config  # noqa: E402  (support puts services/ on the path)
-import geocoding  # noqa: E402
-import upstream  # noqa: E402
-from geocoding import online  # noqa: E402
+from marlu_service import config, geocoding, upstream
+from marlu_service.geocoding import online
 
 
 def setUpModule():
@@ -28,8 +26,13 @@ def tearDownModule():
 
 
 class GeocodeCase(unittest.TestCase, support.ReplyChecks):
+    def serve(self, data, ini="none.ini"):
+        """This test's own service, on the data folder and configuration file given."""
+        self.service = support.InProcessService(config.Config(os.path.join(data, ini), data))
+        self.addCleanup(self.service.close)
+
     def raw(self, query):
-        status, resp, body = SERVICE.get(geocoding.PATH + "?" + query)
+        status, resp, body = getattr(self, "service", SERVICE).get(geocoding.PATH + "?" + query)
         return self.check_xml_reply(status, resp, body, "GeocodeResponse")
 
     def geocode(self, address):
@@ -130,8 +133,7 @@ class BadInputTest(GeocodeCase):
     def test_missing_places_index_is_reported_not_hidden(self):
         empty = tempfile.TemporaryDirectory(prefix="marlu-no-places-")
         self.addCleanup(empty.cleanup)
-        geocoding.configure(config.Config(os.path.join(empty.name, "none.ini"), empty.name))
-        self.addCleanup(geocoding.configure, config.Config())
+        self.serve(empty.name)
         root = self.geocode("Paris")
         self.assertEqual(root.findtext("status"), "UNKNOWN_ERROR")
         self.assertIn("set-up", root.findtext("error_message"))
@@ -149,8 +151,7 @@ class OnlineTest(GeocodeCase):
         ini = os.path.join(data.name, "mapservice.ini")
         with open(ini, "w") as f:
             f.write("[geocoding]\nbackend = %s\n[%s]\nurl = %s\n" % (backend, backend, stub.url))
-        geocoding.configure(config.Config(ini, data.name))
-        self.addCleanup(geocoding.configure, config.Config())
+        self.serve(data.name, ini)
         return stub
 
     def recorded(self, *parts):

@@ -9,9 +9,7 @@ import unittest
 
 import support
 
-import config  # noqa: E402  (support puts services/ on the path)
-import importregion  # noqa: E402
-import setupdata  # noqa: E402
+from marlu_service import config, importregion, setupdata
 
 SCRIPT = os.path.join(support.REPO, "scripts", "import-region")
 MONACO = support.fixture("osm", "monaco.osm.pbf")

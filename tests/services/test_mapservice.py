@@ -175,11 +175,9 @@ class PrefixRouteTest(unittest.TestCase):
             seen.append((path, query))
             handler.send_body(200, "image/png", b"png")
 
-        routes = support.mapservice.MapRequestHandler.PREFIX_ROUTES
-        routes["/test-tiles/"] = tiles
-        self.addCleanup(routes.pop, "/test-tiles/")
         service = support.InProcessService()
         self.addCleanup(service.close)
+        service.server.prefix_routes["/test-tiles/"] = tiles
         status, resp, body = service.get("/test-tiles/roadmap/3/4/2.png?v=1")
         self.assertEqual((status, body), (200, b"png"))
         self.assertEqual(resp.getheader("Cache-Control"), "no-cache")
@@ -256,7 +254,7 @@ class DefaultDataTest(unittest.TestCase):
     """An installed service's first start copies the packaged data the user lacks."""
 
     def test_copies_only_what_is_missing_once(self):
-        import seeddata
+        from marlu_service import seeddata
         with tempfile.TemporaryDirectory() as tmp:
             source, data = os.path.join(tmp, "default-data"), os.path.join(tmp, "user")
             os.makedirs(os.path.join(source, "regions", "monaco"))

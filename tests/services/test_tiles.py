@@ -11,10 +11,8 @@ import unittest
 
 import support
 
-import config
-import importregion
-import tiles
-from tiles import prerender, renderer
+from marlu_service import config, importregion
+from marlu_service.tiles import prerender, renderer
 
 MONACO_Z16 = (16, 34119, 23896)
 ATLANTIC_Z12 = (12, 1500, 1600)
@@ -45,13 +43,12 @@ class TileService(unittest.TestCase):
         importregion.import_region(support.fixture("osm", "monaco.osm.pbf"), cls.data,
                                    log=lambda text: None, importers=("tiles.osmimport",))
         cls.ini = os.path.join(cls.data, "mapservice.ini")
-        tiles.configure(config.Config(cls.ini, cls.data))
-        cls.service = support.InProcessService()
+        cls.service = support.InProcessService(config.Config(cls.ini, cls.data))
+        cls.tiles = cls.service.server.tiles
 
     @classmethod
     def tearDownClass(cls):
         cls.service.close()
-        tiles.configure(None)
         shutil.rmtree(cls.data, ignore_errors=True)
 
     def tile(self, tile_set, z, x, y):
@@ -65,21 +62,26 @@ class TileService(unittest.TestCase):
             f.write("[tiles:roadmap]\nurl = https://tile.example.org/{z}/{x}/{y}.png\n"
                     "maxzoom = 19\nattribution = Example\n"
                     "[tiles:satellite]\nurl = file:///etc/passwd\n"
-                    "[tiles:hybrid]\nurl = ftp://tile.example.org/{z}/{x}/{y}.png\n")
-        tiles.configure(config.Config(self.ini, self.data))
+                    "[tiles:hybrid]\nurl = ftp://tile.example.org/{z}/{x}/{y}.png\n"
+                    "[tiles:terrain]\nurl = https://t.example.org/{z}/{x}/{y}.png?key={apikey}\n"
+                    "[tiles:traffic]\nurl = https://t.example.org/{z}/{x}.png\n"
+                    "[tiles:bicycling]\nurl = https://t.example.org/{z}/{x}/{y}.png\n"
+                    "minzoom = 5\nmaxzoom = 2\n")
+        self.service.server.reload()
         try:
             status, resp, body = self.service.get("/tiles/sources.json")
         finally:
             os.remove(self.ini)
-            tiles.configure(config.Config(self.ini, self.data))
+            self.service.server.reload()
         self.assertEqual(status, 200)
         self.assertTrue(resp.getheader("Content-Type").startswith("application/json"))
         sets = json.loads(body)["sets"]
         self.assertEqual(set(sets), set(config.TILE_SETS))
         self.assertEqual(sets["roadmap"], {"url": "https://tile.example.org/{z}/{x}/{y}.png",
                                            "minzoom": 0, "maxzoom": 19, "attribution": "Example"})
-        # A source that is not a tile URL is ignored, never handed to the page.
+        # A source the page cannot draw is ignored, never handed to it.
         self.assertEqual(sets["satellite"]["url"], "/tiles/satellite/{z}/{x}/{y}.png")
+        self.assertEqual(sets["bicycling"]["url"], "/tiles/bicycling/{z}/{x}/{y}.png")
         self.assertEqual(sets["traffic"], {"url": None, "overlay": True, "attribution": "",
                                            "note": "No traffic data"})
         self.assertIsNone(sets["terrain"]["url"])
@@ -113,7 +115,7 @@ class TileService(unittest.TestCase):
                 self.assertNotIn(b"root:", body)
 
     def test_one_render_for_simultaneous_requests(self):
-        generation = tiles.current_generation()
+        generation = self.tiles.current_generation()
         renders = []
         real = generation._render_meta
         generation._render_meta = lambda *args: renders.append(args) or real(*args)
@@ -135,17 +137,17 @@ class TileService(unittest.TestCase):
         self.assertEqual(len(set(results)), 1)
 
     def test_cache_follows_the_regions(self):
-        before = tiles.current_generation()
+        before = self.tiles.current_generation()
         region = os.path.join(self.data, "regions", "monaco")
         away = os.path.join(self.data, "regions", ".monaco.away")
         os.rename(region, away)
         try:
-            after = tiles.current_generation()
+            after = self.tiles.current_generation()
             self.assertNotEqual(before.key, after.key)
             self.assertFalse(after.has_streets(*MONACO_Z16))
         finally:
             os.rename(away, region)
-        self.assertEqual(tiles.current_generation().key, before.key)
+        self.assertEqual(self.tiles.current_generation().key, before.key)
 
     def test_ahead_of_time_rendering_is_skipped_when_done(self):
         lines = []
@@ -157,7 +159,7 @@ class TileService(unittest.TestCase):
             prerender.build(cfg, lines.append)
         finally:
             prerender.AHEAD = saved
-        self.assertTrue(os.path.isfile(tiles.current_generation().path("roadmap", 1, 1, 1)))
+        self.assertTrue(os.path.isfile(self.tiles.current_generation().path("roadmap", 1, 1, 1)))
         self.assertIn("tiles of the low zooms are up to date", lines[-1])
 
 

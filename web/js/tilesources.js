@@ -1,8 +1,8 @@
 /*
  * Where the map's tiles come from: the sets the map service describes at
- * /tiles/sources.json, one per map type and overlay, read defensively (the
- * file holds what the user configured), and which set a map type shows at a
- * zoom.
+ * /tiles/sources.json, one per map type and overlay, and which set a map
+ * type shows at a zoom. The service publishes only templates it found
+ * usable; the page still reads the file defensively, as data.
  */
 (function (root, factory) {
     if (typeof module === 'object' && module.exports) {
@@ -44,14 +44,10 @@
         return typeof value === 'number' && Math.floor(value) === value && value >= 0 && value <= MAX_ZOOM ? value : fallback;
     }
 
-    // A tile template on the page's own host ("/...") or on an http(s) host
-    // (a tile server of one's own often has no certificate),
-    // with {z}, {x} and {y} and no placeholder Leaflet cannot fill.
-    function usableUrl(url) {
-        if (typeof url !== 'string' || !/^(\/(?!\/)|https?:\/\/[^\/?#]+\/)/.test(url)) { return false; }
-        var names = url.match(/\{[^}]*\}/g) || [];
-        return ['{z}', '{x}', '{y}'].every(function (n) { return names.indexOf(n) >= 0 || (n === '{y}' && names.indexOf('{-y}') >= 0); }) &&
-            names.every(function (n) { return /^\{(z|x|-?y|s|r)\}$/.test(n); }) && !/[\s"'<>\\]/.test(url);
+    // The page loads tiles from its own host ("/...") or an http(s) one,
+    // never from another scheme (javascript:, file:, data:).
+    function httpUrl(url) {
+        return typeof url === 'string' && /^(\/(?!\/)|https?:\/\/[^\/?#]+\/)/.test(url);
     }
 
     // Where a set draws streets, as [west, south, east, north] boxes; null
@@ -70,7 +66,7 @@
             overlay: OVERLAYS.indexOf(name) >= 0, streets: streetBoxes(entry.streets)
         };
         if (entry.url !== null && entry.url !== undefined) {
-            if (usableUrl(entry.url)) {
+            if (httpUrl(entry.url)) {
                 set.url = entry.url;
             } else {
                 problems.push(name + ': unusable url');
@@ -78,10 +74,6 @@
         }
         set.minzoom = zoom(entry.minzoom, 0);
         set.maxzoom = zoom(entry.maxzoom, MAX_ZOOM);
-        if (set.minzoom > set.maxzoom) {
-            problems.push(name + ': no zoom between minzoom and maxzoom');
-            set.url = null;
-        }
         return set;
     }
 

@@ -12,14 +12,9 @@ import hashlib
 import json
 import os
 import queue
-import sys
 import threading
 
-try:
-    import mapnik
-except ImportError:  # an interpreter other than Debian's (pyenv) still finds its binding
-    sys.path.append("/usr/lib/python3/dist-packages")
-    import mapnik
+import mapnik  # Debian's python3-mapnik: the service runs on /usr/bin/python3
 
 from . import geo, osmimport, style, world
 

@@ -19,7 +19,7 @@ console.log = console.error;
 
 const path = require('path');
 
-const library = path.join(__dirname, '..', 'node_modules', 'osrm-text-instructions');
+const library = path.join(__dirname, '..', '..', 'node_modules', 'osrm-text-instructions');
 const compiler = require(library)('v5');
 const languages = require(path.join(library, 'languages')).supportedCodes;
 

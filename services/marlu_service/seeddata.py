@@ -12,8 +12,9 @@ import os
 import shutil
 import sys
 
-DEFAULT_DATA = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
-                            "default-data")
+from . import SERVICES_DIR
+
+DEFAULT_DATA = os.path.join(os.path.dirname(SERVICES_DIR), "default-data")
 
 
 def seed(data_dir, source=DEFAULT_DATA, log=None):

@@ -27,14 +27,14 @@ OFFLINE = {
 OVERLAYS = ("traffic", "bicycling")
 
 
-# What the page can fill in a tile template; it takes http(s) templates only.
+# What the page's map (Leaflet) can fill in a tile template.
 PLACEHOLDERS = ("{z}", "{x}", "{y}", "{-y}", "{s}", "{r}")
 
 
 def usable(source):
-    """Why a configured source cannot be used, or None when it can. The page
-    refuses what this refuses; a source it refused would leave its map blank,
-    so such a source is replaced by the offline one here, with a log line."""
+    """Why a configured source cannot be used, or None when it can. This is
+    the one place that decides: the page draws what sources.json gives, so an
+    unusable source is replaced by the offline one here, with a log line."""
     url = source["url"]
     if not re.match(r"https?://[^/?#]+/", url) or re.search(r"[\s\"'<>\\]", url):
         return "its url %r is not an http(s) URL" % url

@@ -7,7 +7,7 @@ areas and points the street style draws, classified and already projected
 
 import os
 
-import osmexport
+from .. import osmexport
 
 from . import geo
 

@@ -4,7 +4,7 @@ the service's status words, and the parts of a result."""
 import json
 import sys
 
-import upstream
+from .. import upstream
 
 from . import results
 

@@ -12,7 +12,7 @@ import sqlite3
 import threading
 from collections import Counter, defaultdict, namedtuple
 
-import osmexport
+from .. import osmexport
 
 from .text import normalise
 

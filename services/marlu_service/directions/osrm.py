@@ -8,7 +8,7 @@ import http.client
 import sys
 from urllib.parse import urlencode
 
-import upstream
+from .. import upstream
 
 from . import texts
 from .nodehelper import HELPER, HelperError

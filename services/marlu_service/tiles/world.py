@@ -7,10 +7,10 @@ import os
 import sqlite3
 import subprocess
 
+from .. import SERVICES_DIR
 from . import geo
 
-SERVICES = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-NODE_MODULES = os.path.join(SERVICES, "node_modules")
+NODE_MODULES = os.path.join(SERVICES_DIR, "node_modules")
 ATLAS = os.path.join(NODE_MODULES, "world-atlas")
 TOPO2GEO = os.path.join(NODE_MODULES, "topojson-client", "bin", "topo2geo")
 # Coarse shapes for the world view, fine ones from zoom 5 on.
@@ -55,7 +55,7 @@ def ensure_world(cfg, log):
             stamp = "world-atlas %s" % json.load(f)["version"]
     except (OSError, ValueError, KeyError):
         raise WorldError("npm package world-atlas is missing in %s (run npm ci in services/)"
-                         % SERVICES)
+                         % SERVICES_DIR)
     if _stamp_of(path) == stamp and os.path.isfile(path):
         return False
     os.makedirs(base_dir(cfg), exist_ok=True)

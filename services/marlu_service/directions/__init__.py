@@ -1,0 +1,146 @@
+"""The directions endpoint, /maps/api/directions/xml, in the Google web service's XML format.
+
+Ends are found by the geocoder; the route comes from the configured back-end:
+offline (Routino on the imported extracts, routino.py) or OSRM (osrm.py).
+No data, no route: ends outside every imported extract get ZERO_RESULTS.
+
+Statuses: OK, NOT_FOUND (an end the geocoder cannot find, or one OSRM
+cannot place on a road), ZERO_RESULTS, INVALID_REQUEST, OVER_QUERY_LIMIT,
+REQUEST_DENIED and UNKNOWN_ERROR. Parameters read: origin, destination,
+mode, alternatives, units, avoid, language; the rest is ignored.
+"""
+
+import sys
+from collections import namedtuple
+
+from .. import geocoding
+from .. import xmlreply
+
+from . import routino
+
+PATH = "/maps/api/directions/xml"
+COPYRIGHTS = "Map data © OpenStreetMap contributors"
+MODES = {"driving": "DRIVING", "walking": "WALKING", "bicycling": "BICYCLING"}
+OUTSIDE_DATA = "No route: outside the imported map data."
+NO_WAY = "No route between these places in the imported map data."
+TOLLS_WARNING = ("Tolls cannot be avoided: the offline map data does not tell which roads "
+                 "have tolls.")
+
+Request = namedtuple("Request", "origin destination mode alternatives metric avoid language")
+Waypoint = namedtuple("Waypoint", "lat lng address types place_id")
+
+
+def parse_request(query):
+    """A Request from a parse_qs() dict, or an INVALID_REQUEST error message."""
+    def first(name, default=None):
+        values = query.get(name)
+        return values[0].strip() if values else default
+
+    origin, destination = first("origin"), first("destination")
+    for name, value in (("origin", origin), ("destination", destination)):
+        if not value:
+            return "Invalid request. Missing the '%s' parameter." % name
+    mode = first("mode", "").lower() or "driving"
+    if mode not in MODES and mode != "transit":
+        return "Invalid request. Invalid 'mode' parameter."
+    avoid = frozenset(a.strip().lower() for value in query.get("avoid", ())
+                      for a in value.split("|") if a.strip())
+    return Request(origin=origin, destination=destination, mode=mode,
+                   alternatives=first("alternatives", "").lower() == "true",
+                   metric=first("units", "").lower() != "imperial",
+                   avoid=avoid, language=first("language", "") or "en")
+
+
+class Directions:
+    """The endpoint on one configuration, finding ends with the server's geocoder."""
+
+    def __init__(self, cfg, geocoder):
+        self.geocoder = geocoder
+        self.reload(cfg)
+
+    def reload(self, cfg):
+        self._cfg = cfg
+
+    def routes(self):
+        return {PATH: self.handle}
+
+    def handle(self, handler, query):
+        handler.send_body(200, xmlreply.CONTENT_TYPE, render(*self.directions(query)))
+
+    def resolve(self, text):
+        """The Waypoint the geocoder finds for a text (its best candidate), or None."""
+        status, results = self.geocoder.geocode(text)
+        if status == "UNKNOWN_ERROR":
+            raise geocoding.Unavailable(text)
+        if status != "OK" or not results:
+            return None
+        best = results[0]
+        lat, lng = best["location"]
+        return Waypoint(lat=lat, lng=lng, address=best["formatted_address"], types=best["types"],
+                        place_id=best["place_id"])
+
+    def directions(self, query):
+        """(status, routes, waypoints, error message) for a parse_qs() dict; see render()."""
+        request = parse_request(query)
+        if isinstance(request, str):
+            return "INVALID_REQUEST", [], [], request
+        try:
+            ends = [self.resolve(request.origin), self.resolve(request.destination)]
+        except Exception as exc:  # the geocoder's data missing or broken
+            sys.stderr.write("directions: geocoder failed: %r\n" % exc)
+            return "UNKNOWN_ERROR", [], [], "The geocoder is not available."
+        if None in ends:
+            return "NOT_FOUND", [], ends, None
+        if request.mode == "transit":
+            return "ZERO_RESULTS", [], [None, None], "No transit data."
+        a, b = ends
+        cfg = self._cfg
+        if cfg.directions_backend == "osrm":
+            from . import osrm
+            status, routes, message = osrm.find_routes(cfg, request, a, b)
+        else:
+            status, routes, message = self.offline_routes(cfg, request, a, b)
+        if status != "OK":
+            return status, [], [None, None] if status == "ZERO_RESULTS" else ends, message
+        for route in routes:
+            route.update(travel_mode=MODES[request.mode], copyrights=COPYRIGHTS,
+                         start_address=a.address, end_address=b.address)
+        return "OK", routes, ends, None
+
+    def offline_routes(self, cfg, request, a, b):
+        """(status, routes, error message) from Routino."""
+        ends = [(a.lat, a.lng), (b.lat, b.lng)]
+        database = routino.database_for(cfg.regions(), ends)
+        if database is None:
+            return "ZERO_RESULTS", [], OUTSIDE_DATA
+        routes, paths = [], []
+        for optimise in ("quickest", "shortest") if request.alternatives else ("quickest",):
+            try:
+                points = routino.run_router(database, request.mode, ends[0], ends[1], optimise,
+                                            "highways" in request.avoid)
+            except routino.RoutinoError as exc:
+                sys.stderr.write("directions: %s\n" % exc)
+                return "UNKNOWN_ERROR", [], "The offline router failed."
+            if points is None:
+                break
+            route = routino.build_route(points, ends[1], request.metric)
+            # The shortest way is only an alternative where it differs.
+            if route["path"] not in paths:
+                paths.append(route.pop("path"))
+                route["warnings"] = [TOLLS_WARNING] if "tolls" in request.avoid else []
+                routes.append(route)
+        if not routes:
+            return "ZERO_RESULTS", [], NO_WAY
+        return "OK", routes, None
+
+
+def render(status, routes=(), waypoints=(), error_message=None):
+    """The reply document as UTF-8 bytes.
+
+    waypoints: a Waypoint, None for an end the geocoder did not find (NOT_FOUND),
+    or, when no route was found, None for both (written empty, as the service does).
+    """
+    return xmlreply.directions_document(
+        status, routes,
+        [None if w is None else {"types": w.types, "place_id": w.place_id} for w in waypoints],
+        error_message)

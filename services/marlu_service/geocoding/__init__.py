@@ -1,0 +1,91 @@
+"""The geocoding endpoint, /maps/api/geocode/xml, in the Google web service's XML format.
+
+Answers ?address=... through the back-end of the configuration: offline (the
+default: coordinate pairs, the imported regions' streets and addresses, the
+world's places) or an online provider (Nominatim, Photon) whose answers are
+cached on disk. Other parameters (sensor, key, ...) are ignored.
+"""
+
+import os
+import sys
+
+from .. import xmlreply
+
+from . import nominatim, online, osmindex, photon
+from .cache import Cache
+from .offline import Offline
+from .places import PlacesIndex, PlacesUnavailable
+
+PATH = "/maps/api/geocode/xml"
+CONTENT_TYPE = xmlreply.CONTENT_TYPE
+# Longer than any real address; a longer one is refused unread.
+MAX_ADDRESS = 500
+PROVIDERS = {"nominatim": nominatim, "photon": photon}
+# Tabs, line breaks and other control characters read as spaces.
+_CONTROLS = dict.fromkeys(list(range(0x20)) + list(range(0x7f, 0xa0)), " ")
+
+Unavailable = PlacesUnavailable
+
+
+
+class Geocoder:
+    """The endpoint on one configuration: its back-end and, offline, the
+    places and street indexes of its data folder."""
+
+    def __init__(self, cfg):
+        self.reload(cfg)
+
+    def reload(self, cfg):
+        """Takes a configuration and opens its indexes; requests under way
+        finish on the earlier ones."""
+        self._state = (cfg, Offline(PlacesIndex(cfg.places_path),
+                                    osmindex.StreetIndex(cfg.regions())))
+
+    def routes(self):
+        return {PATH: self.handle}
+
+    def geocode(self, address):
+        """(status, results) for an address, best first; results are xmlreply's dicts.
+
+        Failures are statuses too: UNKNOWN_ERROR (no places index, provider
+        unreachable), OVER_QUERY_LIMIT, REQUEST_DENIED.
+        """
+        return self.lookup(address)[:2]
+
+    def lookup(self, address):
+        """(status, results, error message or None) for an address."""
+        cfg, offline = self._state
+        backend = cfg.geocoding_backend
+        try:
+            if backend == "offline":
+                return offline.geocode(address) + (None,)
+            provider = PROVIDERS[backend]
+            url = cfg.provider_url(backend, provider.DEFAULT_URL)
+            cache = Cache(os.path.join(cfg.cache_dir, "geocoding"))
+            answer = cache.get(backend, url, address)
+            if answer is None:
+                answer = provider.geocode(url, address)
+                cache.put(backend, url, address, *answer)
+            return answer + (None,)
+        except PlacesUnavailable as exc:
+            sys.stderr.write("geocoding: %s\n" % exc)
+            return "UNKNOWN_ERROR", [], "The places index is not built; run the set-up."
+        except online.ProviderFailure as exc:
+            return exc.status, [], str(exc)
+
+    def handle(self, handler, query):
+        address = (query.get("address") or [""])[0].translate(_CONTROLS).strip()
+        if not address:
+            body = render("INVALID_REQUEST", error_message=(
+                "Invalid request. Missing the 'address' parameter."))
+        elif len(address) > MAX_ADDRESS:
+            body = render("INVALID_REQUEST", error_message=(
+                "Invalid request. The address is longer than %d characters." % MAX_ADDRESS))
+        else:
+            body = render(*self.lookup(address))
+        handler.send_body(200, CONTENT_TYPE, body)
+
+
+def render(status, results=(), error_message=None):
+    """The reply document as UTF-8 bytes, laid out like the service's own."""
+    return xmlreply.geocode_document(status, results, error_message)
