@@ -148,7 +148,7 @@ void TestPageContract::zoomKeepsTheCentreGiven_data()
     QTest::addColumn<QPoint>("zoom");
     for (const QPointF p : {QPointF(43.7384, 7.4246), QPointF(-16.5, 179.9999), QPointF(-16.5, -179.9999), QPointF(80, 15.5)})
         for (const QPoint z : {QPoint(2, 16), QPoint(3, 18), QPoint(0, 12)})
-            QTest::addRow("%g,%g %d-%d", p.x(), p.y(), z.x(), z.y()) << p << z;
+            QTest::addRow("%.7g,%.7g %d-%d", p.x(), p.y(), z.x(), z.y()) << p << z;
 }
 
 // Centred on a place from a fraction of a pixel off, the map zooms (by key, then F7) about the place however it
