@@ -183,7 +183,7 @@
             return lines;
         }
     });
-    // Internal; _setOverlay is for the traffic and cycling layers.
+    // Internal.
     M.methods(GMap, {
         // Runs move(), a view change that keeps the centre given.
         _keepingCenter: function (move) {
@@ -194,6 +194,7 @@
                 this._ownMoves -= 1;
             }
         },
+        // For the traffic and cycling layers.
         _setOverlay: function (kind, on) {
             this._tiles.setOverlay(kind, on);
         }
