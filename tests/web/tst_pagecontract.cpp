@@ -37,6 +37,8 @@ private slots:
     void entitiesExist();
     void snippetsEvaluateToNothing();
     void zoomAndPan();
+    void zoomKeepsTheCentreGiven_data();
+    void zoomKeepsTheCentreGiven();
     void mapTypes();
     void ownPositionAndAccuracy();
     void trackGrowsAndIsRemoved();
@@ -138,6 +140,32 @@ void TestPageContract::zoomAndPan()
     QVERIFY(qAbs(south.value("lng").toDouble() - before.value("lng").toDouble()) < 1e-3);
     eval("map.panBy(-391,0);");
     QVERIFY(state().value("center").toObject().value("lng").toDouble() < before.value("lng").toDouble());
+}
+
+void TestPageContract::zoomKeepsTheCentreGiven_data()
+{
+    QTest::addColumn<QString>("view");   // lat, lng, zoom before, zoom after
+    for (const char *place : {"43.7384, 7.4246", "-16.5, 179.9999", "-16.5, -179.9999", "80, 15.5"})
+        for (const char *zooms : {"2, 16", "3, 18", "0, 12"})
+            QTest::newRow(qPrintable(QString("%1, %2").arg(place, zooms))) << QString("%1, %2").arg(place, zooms);
+}
+
+// Centred on a place from a fraction of a pixel off, the map zooms (by key, then F7) about the place however it
+// was centred; a drag ends that. Two marks at one place print their labels apart.
+void TestPageContract::zoomKeepsTheCentreGiven()
+{
+    QFETCH(QString, view);
+    eval("var v = [" + view + "], px = 360 / 256 / Math.pow(2, v[2]), near = [v[0] + 0.2 * px, v[1] - Math.sign(v[1]) * 0.7 * px];"
+         " function off(lat, lng) { var c = map.getCenter(), r = Math.PI / 180;"
+         " return 6371e3 * r * Math.hypot(((c.lng() - lng + 540) % 360 - 180) * Math.cos(lat * r), c.lat() - lat); }");
+    for (const QString &centre : {"map.setCenter(new google.maps.LatLng(p[0], p[1]));", "map.panTo({lat: p[0], lng: p[1]});",
+                           "updateCenter(true, p[0], p[1], 0);", "addMark(p[0], p[1], \"x\");"})
+        QVERIFY2(eval("map.setZoom(v[2]); p = near; " + centre + " p = v; " + centre + " map.setZoom(v[3] - 1);"
+                      " map.setZoom(map.getZoom()+1); off(v[0], v[1]) < 1 && map.getZoom() === v[3]").toBool(), qPrintable(centre));
+    eval("map.setZoom(v[2]); map.panBy(0,50); var panned = map.getCenter(), r = [].map.call(document.querySelectorAll("
+         "'.marlu-mark-label'), function (e) { return e.getBoundingClientRect(); }); map.setZoom(v[3]);");
+    QVERIFY(eval("off(panned.lat(), panned.lng()) < 1 && off(v[0], v[1]) > 1000 && r.length === 2 && r[0].width &&"
+                 " (r[0].bottom <= r[1].top || r[1].bottom <= r[0].top || r[0].right <= r[1].left)").toBool());
 }
 
 void TestPageContract::mapTypes()

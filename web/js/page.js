@@ -161,6 +161,7 @@ var updateCenter, track, addMark, clearMarks;
         marks.push(mark);
         // A place the user just looked up is shown, not left off screen.
         map.setCenter(pos);
+        arrangeLabels();
         return undefined;
     };
 
@@ -170,6 +171,45 @@ var updateCenter, track, addMark, clearMarks;
         marks = [];
         return undefined;
     };
+
+    // Labels of marks at one place or close by would print over each other.
+    // Each label in turn, earliest first, keeps its place beside its pin if
+    // that covers no label placed before it; else it goes just below or above
+    // one of those, the nearest such place that covers none. Pans keep the
+    // marks' distances in pixels, so only zooms and new marks arrange anew.
+    var LABEL_LEFT = 12, LABEL_TOP = -30, LABEL_GAP = 2;   // as in gps2.css
+    var labelsZoom = null;
+
+    function arrangeLabels() {
+        labelsZoom = map.getZoom();
+        // All sizes are read before any label moves: one layout, not one per mark.
+        var labels = marks.map(function (mark) {
+            var el = mark.getElement(), label = el && el.querySelector('.marlu-mark-label');
+            return label && { label: label, at: map.toContainerPoint(mark.getPosition()),
+                              width: label.offsetWidth, height: label.offsetHeight };
+        }).filter(Boolean);
+        var placed = [];
+        labels.forEach(function (item) {
+            var x = Math.round(item.at.x) + LABEL_LEFT, y = Math.round(item.at.y), home = y + LABEL_TOP;
+            var box = function (top) { return { left: x, right: x + item.width, top: top, bottom: top + item.height }; };
+            var free = function (top) {
+                var b = box(top);
+                return !placed.some(function (p) { return b.left < p.right && p.left < b.right && b.top < p.bottom && p.top < b.bottom; });
+            };
+            // Below the lowest placed label is always free, so one is found.
+            var tops = [home];
+            placed.forEach(function (p) { tops.push(p.bottom + LABEL_GAP, p.top - LABEL_GAP - item.height); });
+            var best = null;
+            tops.forEach(function (top) {
+                if ((best === null || Math.abs(top - home) < Math.abs(best - home)) && free(top)) { best = top; }
+            });
+            placed.push(box(best));
+            item.label.style.top = best === home ? '' : (best - y) + 'px';
+        });
+    }
+    map.addViewListener(function () {
+        if (marks.length && map.getZoom() !== labelsZoom) { arrangeLabels(); }
+    });
 
     // ---- last known fix from the application ----------------------------------
 

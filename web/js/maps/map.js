@@ -36,7 +36,10 @@
             doubleClickZoom: false,
             // The application's overlay takes the clicks that the +/- buttons
             // would need; zooming is by keys, double click and wheel.
-            zoomControl: false
+            zoomControl: false,
+            // page.js resizes the map on window resizes itself, as one of
+            // the view changes that keep the centre given.
+            trackResize: false
         });
         // The application keeps presses, moves and releases away from the page
         // and passes on double clicks only, which then arrive as a second press
@@ -48,6 +51,17 @@
             }
         });
         M.hide(this, '_leaflet', lmap);
+        // Leaflet centres to whole pixels (a near centre becomes a pan by the
+        // truncated offset), which at zoom 2 is kilometres, and zooms about
+        // that. So the centre given is kept here and zoomed about until
+        // anything else moves the view: a drag, a pan, a double click or
+        // wheel zoom at a point, a route shown whole.
+        M.hide(this, '_exactCenter', center);
+        M.hide(this, '_ownMoves', 0);
+        var self = this;
+        lmap.on('move', function () {
+            if (self._ownMoves === 0) { self._exactCenter = null; }
+        });
         M.hide(this, '_div', div);
         M.hide(this, '_mapTypeId', maps.MapTypeId.ROADMAP);
         M.hide(this, '_tiles', new M.TileLayers(lmap, this._mapTypeId));
@@ -60,21 +74,33 @@
         setZoom: function (zoom) {
             zoom = Number(zoom);
             if (!isFinite(zoom)) { return undefined; }
-            this._leaflet.setZoom(Math.max(M.MIN_ZOOM, Math.min(M.MAX_ZOOM, Math.round(zoom))), { animate: false });
+            zoom = Math.max(M.MIN_ZOOM, Math.min(M.MAX_ZOOM, Math.round(zoom)));
+            var lmap = this._leaflet, exact = this._exactCenter;
+            this._keepingCenter(function () {
+                if (exact) {
+                    lmap.setView(exact.toLeaflet(), zoom, { animate: false });
+                } else {
+                    lmap.setZoom(zoom, { animate: false });
+                }
+            });
             return undefined;
         },
-        getCenter: function () { return LatLng.from(this._leaflet.getCenter()); },
+        getCenter: function () {
+            var exact = this._exactCenter;
+            return exact ? new LatLng(exact.lat(), exact.lng()) : LatLng.from(this._leaflet.getCenter());
+        },
         setCenter: function (latLng) {
             latLng = LatLng.from(latLng);
             if (!LatLng.isValid(latLng)) { return undefined; }
             var lmap = this._leaflet, target = latLng.toLeaflet();
+            this._exactCenter = latLng;
             // A centre within half a pixel of the current one would not move the
             // map, yet every layer would redraw for it: a fix at a far zoom.
             if (lmap._loaded) {
                 var offset = lmap.latLngToContainerPoint(target).subtract(lmap.getSize().divideBy(2));
                 if (Math.abs(offset.x) < 0.5 && Math.abs(offset.y) < 0.5) { return undefined; }
             }
-            lmap.setView(target, lmap.getZoom(), { animate: false });
+            this._keepingCenter(function () { lmap.setView(target, lmap.getZoom(), { animate: false }); });
             return undefined;
         },
         panTo: function (latLng) { return this.setCenter(latLng); },
@@ -108,9 +134,15 @@
             var size = this._leaflet.getSize();
             return { x: size.x, y: size.y };
         },
+        // Where latLng is drawn, in pixels from the map's top left: {x, y}.
+        toContainerPoint: function (latLng) {
+            var point = this._leaflet.latLngToContainerPoint(LatLng.from(latLng).toLeaflet());
+            return { x: point.x, y: point.y };
+        },
         // After the canvas changed size without a window resize.
         invalidateSize: function () {
-            this._leaflet.invalidateSize({ animate: false, pan: true });
+            var lmap = this._leaflet;
+            this._keepingCenter(function () { lmap.invalidateSize({ animate: false, pan: true }); });
         },
         // Takes the tile sets (MarluTileSources); no tiles are drawn before.
         setTileSources: function (sets) {
@@ -151,8 +183,18 @@
             return lines;
         }
     });
-    // For the traffic and cycling layers.
+    // Internal.
     M.methods(GMap, {
+        // Runs move(), a view change that keeps the centre given.
+        _keepingCenter: function (move) {
+            this._ownMoves += 1;
+            try {
+                move();
+            } finally {
+                this._ownMoves -= 1;
+            }
+        },
+        // For the traffic and cycling layers.
         _setOverlay: function (kind, on) {
             this._tiles.setOverlay(kind, on);
         }
