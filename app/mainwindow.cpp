@@ -12,7 +12,7 @@
 #include "platform/maemo5attributes.h"
 #include "platform/pickselectoraction.h"
 #include "positioning/positionbridge.h"
-#include "webservice/plainmessage.h"
+#include "text/plainmessage.h"
 #include "webservice/serverconfig.h"
 
 #include <QCoreApplication>

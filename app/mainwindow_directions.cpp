@@ -8,8 +8,8 @@
 #include "geocoding/finddlg.h"
 #include "geocoding/geocoderequester.h"
 #include "platform/maemo5attributes.h"
-#include "webservice/jsstring.h"
-#include "webservice/plainmessage.h"
+#include "text/jsstring.h"
+#include "text/plainmessage.h"
 
 #include <QDebug>
 #include <QMessageBox>

@@ -4,7 +4,7 @@
 #include "ui_mainwindow.h"
 
 #include "geocoding/finddlg.h"
-#include "webservice/jsstring.h"
+#include "text/jsstring.h"
 
 #include <QWebFrame>
 #include <QWebPage>

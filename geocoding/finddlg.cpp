@@ -3,7 +3,7 @@
 #include "ui_finddlg.h"
 
 #include "geocoding/recentsearches.h"
-#include "webservice/plainmessage.h"
+#include "text/plainmessage.h"
 
 #include <QCompleter>
 #include <QEvent>

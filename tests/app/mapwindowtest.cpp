@@ -7,12 +7,47 @@
 
 #include <QJsonDocument>
 #include <QMenuBar>
+#include <QSettings>
 #include <QTest>
 #include <QWebDatabase>
 #include <QWebFrame>
 #include <QWebView>
 
 namespace MapWindowTest {
+
+Suite::Suite(const QStringList &hostKeys)
+    : m_hostKeys(hostKeys)
+{
+}
+
+void Suite::initTestCase()
+{
+    QVERIFY(m_server.start());
+}
+
+void Suite::init()
+{
+    QSettings settings;
+    settings.clear();
+    for (const QString &key : m_hostKeys)
+        settings.setValue(key, m_server.hostPort());
+    m_log = new LogCapture;
+}
+
+void Suite::cleanup()
+{
+    delete m_window;
+    m_window = nullptr;
+    delete m_log;
+    m_log = nullptr;
+    qunsetenv("MARLU_NMEA_FILE");
+}
+
+void Suite::startWindow()
+{
+    m_window = start(*m_log);
+    QVERIFY(m_window);
+}
 
 MainWindow *start(LogCapture &log)
 {

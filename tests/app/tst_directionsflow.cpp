@@ -31,13 +31,13 @@
 // The directions flow end to end: the menu entry, the request form, the
 // destination lookup and chooser, the route on the real page from the local
 // service, the route sheet and its buttons.
-class TestDirectionsFlow : public QObject
+class TestDirectionsFlow : public MapWindowTest::Suite
 {
     Q_OBJECT
+public:
+    TestDirectionsFlow() : Suite({"Servers/MapHost", "Servers/GeocodingHost", "Servers/DirectionsHost"}) {}
+
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
     void singleCandidateGoesStraightToRoute();
     void severalCandidatesOpenTheChooser();
     void leavingTheChooserDoesNothing();
@@ -53,15 +53,10 @@ private slots:
     void escapeCancelsARunningRequest();
 
 private:
-    void startWindow();
     void runDirections(ModalScript &script, int timeoutMs = 20000);
     QJsonObject routeState() const { return MapWindowTest::pageState(m_window)["directions"].toObject(); }
     bool routeShown() const { return routeState()["shown"].toBool(); }
     QStringList snippets(const QString &prefix) const { return MapWindowTest::snippets(*m_log, prefix); }
-
-    PageServer m_server;
-    MainWindow *m_window = nullptr;
-    LogCapture *m_log = nullptr;
 };
 
 namespace {
@@ -121,35 +116,6 @@ ModalScript::Step click(const char *button)
 }
 
 } // namespace
-
-void TestDirectionsFlow::initTestCase()
-{
-    QVERIFY(m_server.start());
-}
-
-void TestDirectionsFlow::init()
-{
-    QSettings settings;
-    settings.clear();
-    for (const char *key : {"Servers/MapHost", "Servers/GeocodingHost", "Servers/DirectionsHost"})
-        settings.setValue(key, m_server.hostPort());
-    m_log = new LogCapture;
-}
-
-void TestDirectionsFlow::cleanup()
-{
-    delete m_window;
-    m_window = nullptr;
-    delete m_log;
-    m_log = nullptr;
-    qunsetenv("MARLU_NMEA_FILE");
-}
-
-void TestDirectionsFlow::startWindow()
-{
-    m_window = MapWindowTest::start(*m_log);
-    QVERIFY(m_window);
-}
 
 void TestDirectionsFlow::runDirections(ModalScript &script, int timeoutMs)
 {

@@ -21,13 +21,10 @@
 
 // The application menu: built once after the first load with the saved
 // choices applied in order, and every entry usable by mouse.
-class TestMenu : public QObject
+class TestMenu : public MapWindowTest::Suite
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
     void firstStartAppliesDefaults();
     void savedChoicesAreAppliedInOrder();
     void invalidSavedValues_data();
@@ -37,44 +34,12 @@ private slots:
     void aboutNamesVersionLicenceAndCredits();
 
 private:
-    void startWindow();
     QStringList texts() const;
     QAction *action(const QString &text) const { return MapWindowTest::menuEntry(m_window, text); }
     QJsonObject pageState() const { return MapWindowTest::pageState(m_window); }
     QAbstractButton *panelButton(const QString &text);
     void openPanel();
-
-    PageServer m_server;
-    MainWindow *m_window = nullptr;
-    LogCapture *m_log = nullptr;
 };
-
-void TestMenu::initTestCase()
-{
-    QVERIFY(m_server.start());
-}
-
-void TestMenu::init()
-{
-    QSettings settings;
-    settings.clear();
-    settings.setValue("Servers/MapHost", m_server.hostPort());
-    m_log = new LogCapture;
-}
-
-void TestMenu::cleanup()
-{
-    delete m_window;
-    m_window = nullptr;
-    delete m_log;
-    m_log = nullptr;
-}
-
-void TestMenu::startWindow()
-{
-    m_window = MapWindowTest::start(*m_log);
-    QVERIFY(m_window);
-}
 
 QStringList TestMenu::texts() const
 {

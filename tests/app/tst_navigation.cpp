@@ -25,13 +25,11 @@ const int HideDelayMs = 1500;
 
 // Moving the map without the menu: arrows that come and go, keys, drags, and
 // the layout, driven through the window as a user would.
-class TestNavigation : public QObject
+class TestNavigation : public MapWindowTest::Suite
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
     void init();
-    void cleanup();
     void suppressorTurnsLeftPressReleaseIntoOneClick();
     void toolButtonShowsOnlyItsIcon();
     void tapShowsArrowsAndArrowClickPans();
@@ -59,32 +57,12 @@ private:
         bool visible = false;
     };
     const ArrowProbe *probeArrows();
-
-    PageServer m_server;
-    MainWindow *m_window = nullptr;
-    LogCapture *m_log = nullptr;
 };
-
-void TestNavigation::initTestCase()
-{
-    QVERIFY(m_server.start());
-}
 
 void TestNavigation::init()
 {
-    QSettings settings;
-    settings.clear();
-    settings.setValue("Servers/MapHost", m_server.hostPort());
+    MapWindowTest::Suite::init();
     MainWindow::setHideButtonsDelay(HideDelayMs);
-    m_log = new LogCapture;
-}
-
-void TestNavigation::cleanup()
-{
-    delete m_window;
-    m_window = nullptr;
-    delete m_log;
-    m_log = nullptr;
 }
 
 void TestNavigation::startWindow()

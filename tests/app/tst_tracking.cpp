@@ -25,13 +25,11 @@
 #include <cmath>
 
 // Fixes replayed through the position plugin, from the source to the real page.
-class TestTracking : public QObject
+class TestTracking : public MapWindowTest::Suite
 {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void init();
-    void cleanup();
     void fixReachesPageAndFollowsOnlyInFollowMode();
     void foundPlaceEndsFollowModeUntilRecentre();
     void accuracyCircleFollowsTheSwitch();
@@ -49,10 +47,7 @@ private:
     QStringList snippets(const QString &prefix) const { return MapWindowTest::snippets(*m_log, prefix); }
     QAction *menuAction(const QString &text) { return MapWindowTest::menuEntry(m_window, text); }
 
-    PageServer m_server;
     QTemporaryDir m_dir;
-    MainWindow *m_window = nullptr;
-    LogCapture *m_log = nullptr;
 };
 
 namespace {
@@ -102,24 +97,7 @@ QByteArray track(const QList<QPointF> &fixes, double hdop)
 void TestTracking::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QVERIFY(m_server.start());
-}
-
-void TestTracking::init()
-{
-    QSettings settings;
-    settings.clear();
-    settings.setValue("Servers/MapHost", m_server.hostPort());
-    m_log = new LogCapture;
-}
-
-void TestTracking::cleanup()
-{
-    delete m_window;
-    m_window = nullptr;
-    delete m_log;
-    m_log = nullptr;
-    qunsetenv("MARLU_NMEA_FILE");
+    MapWindowTest::Suite::initTestCase();
 }
 
 MainWindow *TestTracking::startWindow(const QList<QPointF> &fixes, double hdop)

@@ -1,6 +1,6 @@
 #include "testmain.h"
 
-#include "webservice/jsstring.h"
+#include "text/jsstring.h"
 
 // The escaping that keeps texts from the network inside a snippet's string literal.
 class TestJsString : public QObject
