@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
 #include <QWebFrame>
 #include <QWebView>
@@ -26,6 +27,7 @@ private slots:
     void titleSurvivesLanguageChange();
     void secondStartFindsFoldersInPlace();
     void unmakeableFolderIsReportedAndStartContinues();
+    void unknownOptionEndsCleanlyWithoutDisplay();
 
 private:
     QWebView *webView(MainWindow &w) { return w.findChild<QWebView *>("webView"); }
@@ -147,6 +149,22 @@ void TestStartup::unmakeableFolderIsReportedAndStartContinues()
     QCOMPARE(log.lines(QtCriticalMsg), QStringList{QString("error creating app folder: \"%1\"").arg(local)});
     QTRY_VERIFY_WITH_TIMEOUT(log.lines().contains("loaded html page"), 15000);
     QFile::remove(local);
+}
+
+// The program itself, with no display to open: the option is refused and
+// nothing that needs a display is made.
+void TestStartup::unknownOptionEndsCleanlyWithoutDisplay()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    QProcess marlu;
+    marlu.setProcessEnvironment(env);
+    marlu.start(MARLU_BINARY, {"--bogus"});
+    QVERIFY(marlu.waitForFinished(30000));
+    QCOMPARE(marlu.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(marlu.exitCode(), 2);
+    QCOMPARE(QString(marlu.readAllStandardError()), QString("marlu: unknown option 'bogus' (see marlu --help)\n"));
 }
 
 MARLU_TEST_MAIN(TestStartup)

@@ -1,6 +1,7 @@
 #include "testmain.h"
 
 #include "cannedhttpserver.h"
+#include "handheldscreen.h"
 #include "replyfixtures.h"
 
 #include "directions/currdirectionsdlg.h"
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -76,6 +78,8 @@ private slots:
     void publishedRouteTellsTheTrip();
     void figuresRoundAsWritten_data();
     void figuresRoundAsWritten();
+    void sheetFitsTheHandheldScreen();
+    void roundaboutIconIsNoMaleSign();
 };
 
 void TestCurrDirectionsDlg::formAndInitialState()
@@ -336,6 +340,70 @@ void TestCurrDirectionsDlg::figuresRoundAsWritten()
     r.steps.first().m_distance += metres % 2;
     r.steps.first().m_duration += seconds % 2;
     QTEST(TripFigures::routeLine(r, imperial), "line");
+}
+
+// At 800x480 less the status panel: the whole sheet on the screen, every step's
+// figures in view without sideways scrolling, alternatives that share a summary
+// told apart, the mode and both ends named.
+void TestCurrDirectionsDlg::sheetFitsTheHandheldScreen()
+{
+    MARLU_REQUIRE_HANDHELD_SCREEN();
+    QList<Directions> routes;
+    for (int metres : {3700, 3200}) {
+        Directions r = route("Avenue Princesse Grace", "", {});
+        for (int i = 0; i < 6; ++i) {
+            Step step;
+            step.setDescription(QString("Turn <b>left</b> onto <b>Boulevard du Larvotto</b> and keep going "
+                                        "past the <b>Grimaldi Forum</b> and the Japanese Garden, then along the harbour of "
+                                        "Port Hercule towards the Rock and Fontvieille, step %1").arg(i));
+            step.m_distance = metres / 6;
+            step.m_distanceText = "0.5 km";
+            step.m_durationText = "1 hour 46 mins";
+            step.m_maneuver = "roundabout-left";
+            r.steps << step;
+        }
+        routes << r;
+    }
+    QWidget window;
+    window.setGeometry(QRect(0, 56, 800, 424));
+    window.show();
+    CurrDirectionsDlg dlg(routes, &window);
+    dlg.setWindowFlags(Qt::Window);
+    dlg.setTrip("walking", "La Condamine", "Fontvieille, Monaco");
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTRY_VERIFY2(QRect(0, 56, 800, 424).contains(dlg.frameGeometry()),
+                 qPrintable(QString("%1,%2 %3x%4").arg(dlg.frameGeometry().x()).arg(dlg.frameGeometry().y())
+                                .arg(dlg.frameGeometry().width()).arg(dlg.frameGeometry().height())));
+
+    QCOMPARE(combo(dlg)->itemText(0), QString("Avenue Princesse Grace, 3.7 km"));
+    QCOMPARE(combo(dlg)->itemText(1), QString("Avenue Princesse Grace, 3.2 km"));
+    QVERIFY(QTextDocumentFragment::fromHtml(dlg.findChild<QLabel *>("tripLbl")->text())
+                .toPlainText().startsWith("Walking from La Condamine to Fontvieille, Monaco\n"));
+
+    auto *list = dlg.findChild<QListWidget *>("directionsList");
+    QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+    const int figures = list->fontMetrics().horizontalAdvance("0.5 km · 1 hour 46 mins");
+    for (int row = 0; row < list->count(); ++row) {
+        const QRect rect = list->visualItemRect(list->item(row));
+        QVERIFY(rect.left() >= 0 && rect.right() < list->viewport()->width());
+        // The instruction wraps in what the figures leave of the row.
+        QVERIFY(rect.width() - figures > list->fontMetrics().horizontalAdvance(list->item(row)->text()) / 3);
+        QVERIFY2(rect.height() >= 3 * list->fontMetrics().lineSpacing(), qPrintable(list->item(row)->text()));
+    }
+}
+
+// The male sign is a ring with an arrow leaving it towards the top right corner.
+void TestCurrDirectionsDlg::roundaboutIconIsNoMaleSign()
+{
+    for (const QString side : {"left", "right"}) {
+        const QImage icon = QImage(StepDelegate::iconFile("roundabout-" + side)).convertToFormat(QImage::Format_ARGB32);
+        QCOMPARE(icon.size(), QSize(48, 48));
+        for (int y = 4; y < 13; ++y)
+            for (int x = 33; x < 44; ++x)
+                QVERIFY2(qGray(icon.pixel(x, y)) > 200 || qAlpha(icon.pixel(x, y)) < 100,
+                         qPrintable(QString("%1 %2,%3").arg(side).arg(x).arg(y)));
+    }
 }
 
 MARLU_TEST_MAIN(TestCurrDirectionsDlg)

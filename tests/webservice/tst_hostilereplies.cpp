@@ -1,15 +1,19 @@
 #include "cannedhttpserver.h"
+#include "handheldscreen.h"
 #include "logcapture.h"
+#include "modalanswerer.h"
 #include "replyfixtures.h"
 #include "testmain.h"
 
 #include "directions/googledirections.h"
 #include "geocoding/geocoderequester.h"
+#include "webservice/plainmessage.h"
 #include "webservice/servicecall.h"
 
 #include <QNetworkAccessManager>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTextCodec>
 
 #include <dlfcn.h>
@@ -25,6 +29,7 @@ private slots:
     void initTestCase() { ServiceCall::setDeadlineMs(3000); }
     void replyEndsInAnAnswer_data();
     void replyEndsInAnAnswer();
+    void warningKeepsItsTitleWhole();
 };
 
 namespace {
@@ -101,6 +106,27 @@ void TestHostileReplies::replyEndsInAnAnswer()
     rusage usage;
     getrusage(RUSAGE_SELF, &usage);
     QVERIFY2(usage.ru_maxrss < PeakBoundKb, qPrintable(QString::number(usage.ru_maxrss)));
+}
+
+// The box that shows a reply's error, on the handheld's screen: wide enough
+// for its title in bold beside the frame's icon and buttons.
+void TestHostileReplies::warningKeepsItsTitleWhole()
+{
+    MARLU_REQUIRE_HANDHELD_SCREEN();
+    ModalAnswerer answerer(QMessageBox::Ok);
+    int width = 0;
+    int room = 0;
+    answerer.setBeforeAnswer([&] {
+        QWidget *box = QApplication::activeModalWidget();
+        QFont bold = box->font();
+        bold.setBold(true);
+        width = box->frameGeometry().width();
+        room = QFontMetrics(bold).horizontalAdvance("Find Address")
+               + 3 * box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box);
+    });
+    PlainMessage::warning(nullptr, "Find Address", "No match.");
+    QCOMPARE(answerer.answered(), 1);
+    QVERIFY2(width >= room, qPrintable(QString("%1 < %2").arg(width).arg(room)));
 }
 
 MARLU_TEST_MAIN(TestHostileReplies)
