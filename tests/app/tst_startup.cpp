@@ -155,15 +155,12 @@ void TestStartup::unmakeableFolderIsReportedAndStartContinues()
 // nothing that needs a display is made.
 void TestStartup::unknownOptionEndsCleanlyWithoutDisplay()
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(name);
     QProcess marlu;
-    marlu.setProcessEnvironment(env);
-    marlu.start(MARLU_BINARY, {"--bogus"});
+    marlu.setProgram("env");
+    marlu.setArguments({"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", MARLU_BINARY, "--bogus"});
+    marlu.start();
     QVERIFY(marlu.waitForFinished(30000));
-    QCOMPARE(marlu.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(marlu.exitCode(), 2);
+    QCOMPARE(marlu.exitCode(), 2);   // not a crash, nor 0
     QCOMPARE(QString(marlu.readAllStandardError()), QString("marlu: unknown option 'bogus' (see marlu --help)\n"));
 }
 

@@ -1,4 +1,3 @@
-#include "handheldscreen.h"
 #include "logcapture.h"
 #include "testmain.h"
 

