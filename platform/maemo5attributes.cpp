@@ -99,11 +99,14 @@ void Maemo5Attributes::reshape(QWidget *widget, bool landscape)
 {
     if (!widget->isWindow())
         return;
-    QSize size = widget->property(kIntendedSizeProperty).toSize();
-    if (!size.isValid())
-        size = widget->size();
+    const QSize intended = widget->property(kIntendedSizeProperty).toSize();
+    QSize size = intended.isValid() ? intended : widget->size();
     const bool wide = size.width() > size.height();
-    if (landscape != wide && size.width() != size.height())
+    const bool turn = landscape != wide && size.width() != size.height();
+    // A window already of the shape asked for is left as the user sized it.
+    if (!turn && !intended.isValid())
+        return;
+    if (turn)
         size.transpose();
 
     // The shape kept, the size cut down to what the screen can show.
