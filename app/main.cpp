@@ -54,13 +54,19 @@ int parseCommandLine(int argc, char *argv[])
         return 0;
     }
     if (!parsed && !parser.unknownOptionNames().isEmpty()) {
-        // Unknown options may be Qt's own; only a malformed known one is an error here.
+        // Unknown options may be Qt's own, which QApplication reads; any other
+        // ends the run here, before anything needs a display.
+        bool unknown = false;
         for (const QString &name : parser.unknownOptionNames()) {
             if (name != "platform" && name != "style" && name != "display" && name != "geometry"
-                && !name.startsWith("qwindow") && name != "reverse" && name != "stylesheet")
+                && !name.startsWith("qwindow") && name != "reverse" && name != "stylesheet") {
                 std::fprintf(stderr, "marlu: unknown option '%s' (see marlu --help)\n",
                              qPrintable(name));
+                unknown = true;
+            }
         }
+        if (unknown)
+            return 2;
     } else if (!parsed) {
         std::fprintf(stderr, "marlu: %s\n", qPrintable(parser.errorText()));
         return 2;

@@ -157,6 +157,8 @@ void MainWindow::showCurrentDirections(int routeIndex)
         m_currDirectionsDlg = new CurrDirectionsDlg(m_directions->m_routes, this);
         m_currDirectionsDlg->selectRoute(routeIndex);
         m_currDirectionsDlg->setImperial(m_directionsDlg && m_directionsDlg->units() == "imperial");
+        m_currDirectionsDlg->setTrip(m_directionsDlg ? m_directionsDlg->mode() : QString("driving"),
+                                     m_currentPosition.description(), m_destination.description());
         m_currDirectionsDlg->setWindowTitle(m_destination.description());
         stackWindow(m_currDirectionsDlg);
     }

@@ -2,8 +2,10 @@
 
 #include "directions/stepdelegate.h"
 #include "directions/tripfigures.h"
+#include "platform/screenfit.h"
 #include "ui_currdirectionsdlg.h"
 
+#include <QHash>
 #include <QStringList>
 
 static bool opensTag(QChar c)
@@ -67,8 +69,21 @@ CurrDirectionsDlg::CurrDirectionsDlg(QList<Directions> routes, QWidget *parent)
     Q_INIT_RESOURCE(res);
     m_stepDelegate = new StepDelegate(ui->directionsList);
     ui->directionsList->setItemDelegate(m_stepDelegate);
+    // Long instructions wrap beside their icon; the figures keep their column
+    // at the right edge, with no sideways scrolling that would hide the icons.
+    ui->directionsList->setWordWrap(true);
+    ui->directionsList->setResizeMode(QListView::Adjust);
+    ui->directionsList->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ui->directionsList->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Long texts wrap or shorten rather than widen the sheet past the screen.
+    ui->tripLbl->setWordWrap(true);
+    ui->copyrightLbl->setWordWrap(true);
+    ui->routesCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    ui->routesCombo->setMinimumContentsLength(12);
+    ui->routesCombo->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     for (const Directions &route : qAsConst(m_routes))
         ui->routesCombo->addItem(route.summary);
+    nameRoutes();
     ui->routesCombo->setVisible(m_routes.size() >= 2);
     showTrips();
     ui->copyrightLbl->setStyleSheet(QStringLiteral("QLabel{font: 'Nokia Sans'; font-size: 8pt;}"));
@@ -95,7 +110,46 @@ bool CurrDirectionsDlg::selectRoute(int index)
 void CurrDirectionsDlg::setImperial(bool imperial)
 {
     m_imperial = imperial;
+    nameRoutes();
     showTrips();
+}
+
+void CurrDirectionsDlg::setTrip(const QString &mode, const QString &start, const QString &destination)
+{
+    QString how;
+    if (mode == QLatin1String("walking"))
+        how = tr("Walking");
+    else if (mode == QLatin1String("bicycling"))
+        how = tr("Cycling");
+    else
+        how = tr("Driving");
+    m_tripEnds = tr("%1 from %2 to %3").arg(how, start, destination);
+    showTrips();
+}
+
+// Alternatives with the same summary are told apart by their lengths.
+void CurrDirectionsDlg::nameRoutes()
+{
+    QHash<QString, int> uses;
+    for (const Directions &route : qAsConst(m_routes))
+        ++uses[route.summary];
+    for (int i = 0; i < m_routes.size() && i < ui->routesCombo->count(); ++i) {
+        const Directions &route = m_routes.at(i);
+        QString name = route.summary;
+        if (uses.value(route.summary) > 1) {
+            qint64 metres = 0;
+            for (const Step &step : route.steps)
+                metres += qMax(0, step.m_distance);
+            name = tr("%1, %2").arg(route.summary, TripFigures::distance(metres, m_imperial));
+        }
+        ui->routesCombo->setItemText(i, name);
+    }
+}
+
+void CurrDirectionsDlg::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    ScreenFit::fit(this);
 }
 
 // One line per alternative above the steps, the shown one in bold; with a
@@ -111,6 +165,8 @@ void CurrDirectionsDlg::showTrips()
         line = line.toHtmlEscaped();
         lines << (i == selected ? "<b>" + line + "</b>" : line);
     }
+    if (!m_tripEnds.isEmpty())
+        lines.prepend(m_tripEnds.toHtmlEscaped());
     ui->tripLbl->setText(lines.join(QStringLiteral("<br>")));
     ui->tripLbl->setVisible(!lines.join(QString()).isEmpty());
 }

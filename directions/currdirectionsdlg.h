@@ -24,13 +24,21 @@ public:
     bool selectRoute(int index);
     // The routes' lengths in miles instead of kilometres.
     void setImperial(bool imperial);
+    // The travel mode ("driving", "walking", "bicycling") and the two ends, shown
+    // above the alternatives.
+    void setTrip(const QString &mode, const QString &start, const QString &destination);
+
+protected:
+    void showEvent(QShowEvent *event) override;
 
 private:
     void showTrips();
+    void nameRoutes();
 
     Ui_CurrDirectionsDlg *ui;
     StepDelegate *m_stepDelegate;
     bool m_imperial = false;
+    QString m_tripEnds;
 
 public:
     // What the user chose; None when the sheet was closed without a button.

@@ -2,6 +2,7 @@
 
 #include "directions/tripfigures.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QHash>
 #include <QIcon>
@@ -62,7 +63,24 @@ void StepDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelInd
         return;
     option->icon = iconFor(m_steps.at(index.row()).m_maneuver);
     option->decorationSize = IconSize;
-    option->features |= QStyleOptionViewItem::HasDecoration;
+    option->features |= QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::WrapText;
+}
+
+// The figures' column: their whole text, unless that would leave the
+// instruction less than half of the row.
+int StepDelegate::figuresWidth(const QStyleOptionViewItem &option, int rowWidth, int row) const
+{
+    const QString text = figures(row);
+    if (text.isEmpty())
+        return 0;
+    return qBound(0, option.fontMetrics.horizontalAdvance(text) + 2, rowWidth / 2 - Gap - Margin);
+}
+
+// The width the list gives a row: its viewport's, as it has no sideways scrolling.
+int StepDelegate::rowWidth(const QStyleOptionViewItem &option) const
+{
+    const auto *view = qobject_cast<const QAbstractItemView *>(option.widget);
+    return view ? view->viewport()->width() : option.rect.width();
 }
 
 void StepDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
@@ -74,8 +92,7 @@ void StepDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
         return;
     }
     // Advances are rounded: a pixel to spare keeps a fitting text whole.
-    const int textWidth = qBound(0, option.fontMetrics.horizontalAdvance(text) + 2,
-                                 option.rect.width() / 2 - Gap - Margin);
+    const int textWidth = figuresWidth(option, option.rect.width(), index.row());
 
     // The whole row's background first, so that a selection spans the figures too.
     QStyleOptionViewItem row = option;
@@ -101,9 +118,15 @@ void StepDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
 
 QSize StepDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    QSize size = QStyledItemDelegate::sizeHint(option, index);
-    const QString text = figures(index.row());
-    if (!text.isEmpty())
-        size.rwidth() += option.fontMetrics.horizontalAdvance(text) + 2 + Gap + Margin;
+    const int width = rowWidth(option);
+    const int figures = figuresWidth(option, width, index.row());
+    // The instruction wraps in what the figures leave of the row.
+    QStyleOptionViewItem instruction = option;
+    instruction.rect = QRect(0, 0, qMax(1, width - (figures ? figures + Gap + Margin : 0)), 1);
+    QSize size = QStyledItemDelegate::sizeHint(instruction, index);
+    if (figures)
+        size.rwidth() += figures + Gap + Margin;
+    size.setWidth(qMin(size.width(), width));
+    size.setHeight(qMax(size.height(), option.fontMetrics.height()));
     return size;
 }

@@ -8,7 +8,8 @@
 
 // Draws the route sheet's steps: row n is step n of the route given last, its
 // instruction text as the list holds it, its turn icon before it and its
-// distance and duration right-aligned beside it. Icons and figures are made
+// distance and duration right-aligned beside it, the instruction wrapping
+// in what they leave of the row. Icons and figures are made
 // for the rows drawn, not for the whole route at once.
 class StepDelegate : public QStyledItemDelegate
 {
@@ -30,6 +31,9 @@ protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
 
 private:
+    int figuresWidth(const QStyleOptionViewItem &option, int rowWidth, int row) const;
+    int rowWidth(const QStyleOptionViewItem &option) const;
+
     QList<Step> m_steps;
 };
 

@@ -1,12 +1,19 @@
 #include "maemo5attributes.h"
 
+#include "platform/screenfit.h"
+
+#include <QGuiApplication>
 #include <QProgressBar>
+#include <QScreen>
 #include <QVariant>
 #include <QWidget>
 
 namespace {
 const char *const kFlagsProperty = "_marlu_maemo5_attributes";
 const char *const kBusyName = "maemo5ProgressIndicator";
+// The size a window would have had if the screen had room for it: a window
+// squeezed into portrait on a landscape screen gets its size back on turning.
+const char *const kIntendedSizeProperty = "_marlu_intended_size";
 const int kOrientationMask = Maemo5Attributes::PortraitOrientation
                              | Maemo5Attributes::LandscapeOrientation
                              | Maemo5Attributes::AutoOrientation;
@@ -52,7 +59,16 @@ void Maemo5Attributes::render(QWidget *widget, Attribute attribute, bool on)
             reshape(widget, attribute == LandscapeOrientation);
         break;
     case AutoOrientation:
-        // No orientation sensor on a desktop: the window keeps its shape.
+        // No orientation sensor on a desktop: the screen's own shape says
+        // which way the device is held.
+        if (on) {
+            QScreen *screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
+            if (screen) {
+                const QSize area = screen->availableGeometry().size();
+                if (area.width() != area.height())
+                    reshape(widget, area.width() > area.height());
+            }
+        }
         break;
     }
 }
@@ -83,8 +99,23 @@ void Maemo5Attributes::reshape(QWidget *widget, bool landscape)
 {
     if (!widget->isWindow())
         return;
-    const QSize size = widget->size();
+    const QSize intended = widget->property(kIntendedSizeProperty).toSize();
+    QSize size = intended.isValid() ? intended : widget->size();
     const bool wide = size.width() > size.height();
-    if (landscape != wide && size.width() != size.height())
-        widget->resize(size.height(), size.width());
+    const bool turn = landscape != wide && size.width() != size.height();
+    // A window already of the shape asked for is left as the user sized it.
+    if (!turn && !intended.isValid())
+        return;
+    if (turn)
+        size.transpose();
+
+    // The shape kept, the size cut down to what the screen can show.
+    const QSize room = ScreenFit::room(widget);
+    const QSize shown = size.width() <= room.width() && size.height() <= room.height()
+                            ? size
+                            : size.scaled(room, Qt::KeepAspectRatio);
+    widget->setProperty(kIntendedSizeProperty, shown == size ? QVariant() : QVariant(size));
+    widget->setMinimumSize(widget->minimumSize().boundedTo(shown));
+    widget->resize(shown);
+    ScreenFit::fit(widget);
 }

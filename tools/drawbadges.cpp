@@ -134,13 +134,21 @@ static QImage turnIcon(Turn turn, bool left)
         way.lineTo(33, 29);
         break;
     case Roundabout: {
-        p.setPen(QPen(QColor(40, 40, 40), 4));
-        p.drawEllipse(QPointF(22, 24), 8, 8);
-        QPainterPath in(QPointF(22, 46));
-        in.lineTo(22, 32);
+        // The ring and the road in, grey; the way taken goes round the ring
+        // anticlockwise, as traffic on the right does, and leaves at the
+        // exit's side. Not mirrored: a left exit is three quarters round.
+        p.setTransform(QTransform());
+        const QRectF ring(15, 13, 18, 18);
+        QPainterPath island;
+        island.addEllipse(ring);
+        drawRoad(p, island);
+        QPainterPath in(QPointF(24, 46));
+        in.lineTo(24, 31);
         drawRoad(p, in);
-        way = QPainterPath(QPointF(28, 18));
-        way.lineTo(33, 13);
+        way = QPainterPath(QPointF(24, 42));
+        way.lineTo(24, 31);
+        way.arcTo(ring, 270, left ? 270 : 90);
+        way.lineTo(left ? 13 : 35, 22);
         break;
     }
     case Merge: {

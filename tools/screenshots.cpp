@@ -1,8 +1,9 @@
 // Takes the README's screenshots from the real main window: the menu panel,
 // the route sheet of a route in the demo region, and the map showing that
 // route and the position on the replayed track. Run by tools/screenshots.sh, which provides the display, a
-// fresh home and the track.
-//   screenshots OUTPUT_DIR
+// fresh home and the track. With --handheld, on the handheld's 800x480 display,
+// only the route sheet, as the whole screen shows it.
+//   screenshots OUTPUT_DIR [--handheld]
 #include "app/mainwindow.h"
 #include "app/mapservicelauncher.h"
 #include "directions/currdirectionsdlg.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QTimer>
 #include <QWebView>
 #include <cstdio>
@@ -63,8 +65,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName("Pelmark");
     QCoreApplication::setApplicationName("Marlu");
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: screenshots OUTPUT_DIR\n");
+    const bool handheld = argc == 3 && QByteArray(argv[2]) == "--handheld";
+    if (argc != 2 && !handheld) {
+        std::fprintf(stderr, "usage: screenshots OUTPUT_DIR [--handheld]\n");
         return 2;
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
@@ -77,7 +80,10 @@ int main(int argc, char *argv[])
         return 1;
 
     MainWindow window(nullptr);
-    window.resize(800, 480);
+    if (handheld)
+        window.setGeometry(QGuiApplication::primaryScreen()->availableGeometry());
+    else
+        window.resize(800, 480);
     auto *view = window.findChild<QWebView *>();
     bool loaded = false;
     QObject::connect(view, &QWebView::loadFinished, [&](bool ok) { loaded = ok; });
@@ -87,11 +93,14 @@ int main(int argc, char *argv[])
         return 1;
     }
     settle(5000);   // a few fixes of the track, and their tiles
-    auto *menu = qobject_cast<ApplicationMenu *>(window.menuBar());
-    menu->openPanel();
-    settle(500);
-    bool ok = save(&window, out.filePath("menu-panel.png"));
-    menu->closePanel();
+    bool ok = true;
+    if (!handheld) {
+        auto *menu = qobject_cast<ApplicationMenu *>(window.menuBar());
+        menu->openPanel();
+        settle(500);
+        ok = save(&window, out.filePath("menu-panel.png"));
+        menu->closePanel();
+    }
 
     // The request form, answered as a user would, then the route sheet.
     bool sheetSaved = false;
@@ -105,7 +114,13 @@ int main(int argc, char *argv[])
         } else if (auto *sheet = qobject_cast<CurrDirectionsDlg *>(modal)) {
             poll.stop();
             settle(500);
-            sheetSaved = save(sheet, out.filePath("route-sheet.png"));
+            if (handheld) {
+                const QString path = out.filePath("route-sheet-800x480.png");
+                sheetSaved = sheet->screen()->grabWindow(0).save(path);
+                std::printf("screenshots: %s %s\n", sheetSaved ? "saved" : "could not save", qPrintable(path));
+            } else {
+                sheetSaved = save(sheet, out.filePath("route-sheet.png"));
+            }
             sheet->close();
         } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             poll.stop();
@@ -118,7 +133,9 @@ int main(int argc, char *argv[])
     waitFor([&] { return !poll.isActive(); }, 30000);
 
     // The route on the map, with the own position on the replayed track.
-    settle(3000);
-    ok = save(&window, out.filePath("main-window.png")) && ok;
+    if (!handheld) {
+        settle(3000);
+        ok = save(&window, out.filePath("main-window.png")) && ok;
+    }
     return ok && sheetSaved ? 0 : 1;
 }

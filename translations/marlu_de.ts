@@ -40,6 +40,26 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
 <context>
     <name>CurrDirectionsDlg</name>
     <message>
+        <source>Driving</source>
+        <translation>Mit dem Auto</translation>
+    </message>
+    <message>
+        <source>Walking</source>
+        <translation>Zu Fuß</translation>
+    </message>
+    <message>
+        <source>Cycling</source>
+        <translation>Mit dem Fahrrad</translation>
+    </message>
+    <message>
+        <source>%1 from %2 to %3</source>
+        <translation>%1 von %2 nach %3</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
         <source>Dialog</source>
         <translation>Dialog</translation>
     </message>

@@ -40,6 +40,26 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
 <context>
     <name>CurrDirectionsDlg</name>
     <message>
+        <source>Driving</source>
+        <translation>Autolla</translation>
+    </message>
+    <message>
+        <source>Walking</source>
+        <translation>Kävellen</translation>
+    </message>
+    <message>
+        <source>Cycling</source>
+        <translation>Pyörällä</translation>
+    </message>
+    <message>
+        <source>%1 from %2 to %3</source>
+        <translation>%1: %2 – %3</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+    <message>
         <source>Dialog</source>
         <translation>Ikkuna</translation>
     </message>

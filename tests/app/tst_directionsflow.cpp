@@ -363,6 +363,7 @@ void TestDirectionsFlow::recalculateKeepsTheChosenAlternative()
     QVERIFY(routes >= 2);
     QCOMPARE(reopenedOn, 1);
     QCOMPARE(drawn, 1);
+    QVERIFY(!trips.isEmpty() && trips.takeFirst().startsWith("Driving from "));
     QCOMPARE(trips.size(), routes);
     const QRegularExpression line("^\\d\\. via .+, [\\d.]+ k?m, \\d+ (h|min)");
     for (const QString &trip : qAsConst(trips))

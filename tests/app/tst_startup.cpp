@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
 #include <QWebFrame>
 #include <QWebView>
@@ -26,6 +27,7 @@ private slots:
     void titleSurvivesLanguageChange();
     void secondStartFindsFoldersInPlace();
     void unmakeableFolderIsReportedAndStartContinues();
+    void unknownOptionEndsCleanlyWithoutDisplay();
 
 private:
     QWebView *webView(MainWindow &w) { return w.findChild<QWebView *>("webView"); }
@@ -147,6 +149,19 @@ void TestStartup::unmakeableFolderIsReportedAndStartContinues()
     QCOMPARE(log.lines(QtCriticalMsg), QStringList{QString("error creating app folder: \"%1\"").arg(local)});
     QTRY_VERIFY_WITH_TIMEOUT(log.lines().contains("loaded html page"), 15000);
     QFile::remove(local);
+}
+
+// The program itself, with no display to open: the option is refused and
+// nothing that needs a display is made.
+void TestStartup::unknownOptionEndsCleanlyWithoutDisplay()
+{
+    QProcess marlu;
+    marlu.setProgram("env");
+    marlu.setArguments({"-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", "-u", "QT_QPA_PLATFORM", MARLU_BINARY, "--bogus"});
+    marlu.start();
+    QVERIFY(marlu.waitForFinished(30000));
+    QCOMPARE(marlu.exitCode(), 2);   // not a crash, nor 0
+    QCOMPARE(QString(marlu.readAllStandardError()), QString("marlu: unknown option 'bogus' (see marlu --help)\n"));
 }
 
 MARLU_TEST_MAIN(TestStartup)

@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -76,6 +77,8 @@ private slots:
     void publishedRouteTellsTheTrip();
     void figuresRoundAsWritten_data();
     void figuresRoundAsWritten();
+    void sheetFitsTheHandheldScreen();
+    void roundaboutIconIsNoMaleSign();
 };
 
 void TestCurrDirectionsDlg::formAndInitialState()
@@ -336,6 +339,46 @@ void TestCurrDirectionsDlg::figuresRoundAsWritten()
     r.steps.first().m_distance += metres % 2;
     r.steps.first().m_duration += seconds % 2;
     QTEST(TripFigures::routeLine(r, imperial), "line");
+}
+
+// At 800x480 less the status panel: the whole sheet on the screen, every step's
+// figures in view without sideways scrolling, equal summaries told apart, the
+// mode and both ends named.
+void TestCurrDirectionsDlg::sheetFitsTheHandheldScreen()
+{
+    MARLU_REQUIRE_HANDHELD_SCREEN();
+    const QString text("Turn <b>left</b> onto <b>Boulevard du Larvotto</b>, past the Grimaldi Forum and the "
+                       "Japanese Garden, then along Port Hercule towards the Rock and Fontvieille");
+    QList<Directions> routes{route("Avenue Princesse Grace", "", {text, text}), route("Avenue Princesse Grace", "", {text})};
+    routes[0].steps[0].m_distance = 3700;
+    routes[1].steps[0].m_distance = 3200;
+    routes[0].steps[0].m_durationText = "1 hour 46 mins";
+    QWidget window;
+    window.setGeometry(0, 56, 800, 424);
+    window.show();
+    CurrDirectionsDlg dlg(routes, &window);
+    dlg.setTrip("walking", "La Condamine", "Fontvieille, Monaco");
+    dlg.show();
+    QTRY_VERIFY(QRect(0, 56, 800, 424).contains(dlg.frameGeometry()));
+    QCOMPARE(combo(dlg)->itemText(1), QString("Avenue Princesse Grace, 3.2 km"));
+    QVERIFY(dlg.findChild<QLabel *>("tripLbl")->text().startsWith("Walking from La Condamine to Fontvieille, Monaco<br>"));
+
+    auto *list = dlg.findChild<QListWidget *>("directionsList");
+    QCOMPARE(list->horizontalScrollBar()->maximum(), 0);
+    const QRect row = list->visualItemRect(list->item(0));
+    QVERIFY(row.right() < list->viewport()->width());
+    QVERIFY(row.height() >= 3 * list->fontMetrics().lineSpacing());   // wrapped
+}
+
+// The male sign is a ring with an arrow leaving it towards the top right corner.
+void TestCurrDirectionsDlg::roundaboutIconIsNoMaleSign()
+{
+    for (const QString side : {"left", "right"}) {
+        const QImage icon(StepDelegate::iconFile("roundabout-" + side));
+        for (int y = 4; y < 13; ++y)
+            for (int x = 33; x < 44; ++x)
+                QVERIFY2(qGray(icon.pixel(x, y)) > 200 || qAlpha(icon.pixel(x, y)) < 100, qPrintable(side));
+    }
 }
 
 MARLU_TEST_MAIN(TestCurrDirectionsDlg)

@@ -4,6 +4,7 @@
 #include "testhome.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QtTest>
 
 // Like QTEST_MAIN, but the home folders are private to the run before the
@@ -21,5 +22,12 @@
         QTEST_SET_MAIN_SOURCE_PATH                                    \
         return QTest::qExec(&tc, argc, argv);                         \
     }
+
+// Opens the cases registered as HANDHELD, which run on the 800x480 display with its
+// 56-pixel status panel and skip in the suite's ordinary run.
+#define MARLU_REQUIRE_HANDHELD_SCREEN()                                                   \
+    if (!qEnvironmentVariableIsSet("MARLU_HANDHELD_SCREEN"))                              \
+        QSKIP("runs on the handheld's display (the _800x480 test)");                      \
+    QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 56, 800, 424))
 
 #endif
