@@ -17,6 +17,9 @@ public:
 
     static QString host(const char *key);
     static QUrl url(const char *key, const QString &path);
+    // Where the local default host is served in this session, when its port is
+    // taken by another program; not saved.
+    static void setSessionHost(const QString &host);
 };
 
 #endif
