@@ -75,6 +75,7 @@ bool MapServiceLauncher::retry()
     QTcpServer probe;
     if (!probe.listen(QHostAddress::LocalHost))
         return fail(QString("no free port on 127.0.0.1: %1").arg(probe.errorString()));
+    const QUrl taken = m_url;
     QUrl url = m_url;
     url.setHost("127.0.0.1");
     url.setPort(probe.serverPort());
@@ -83,8 +84,8 @@ bool MapServiceLauncher::retry()
     if (!launch(url) || !waitUntilAnswering(m_timeoutMs))
         return false;
     m_stranger = false;
-    ServerConfig::setSessionHost(url.authority());
-    qDebug().noquote() << "map service: port" << DefaultPort << "is taken; this session uses"
+    ServerConfig::setSessionHost(taken.authority(), url.authority());
+    qDebug().noquote() << "map service:" << taken.authority() << "is taken; this session uses"
                        << url.authority();
     return true;
 }
@@ -99,12 +100,12 @@ bool MapServiceLauncher::isOurs(const QUrl &url)
     m_stranger = true;
     QString what;
     if (answer.status == 0)
-        what = tr("it accepts connections but gave no answer (%1)").arg(answer.error);
-    else if (answer.status != 200)
-        what = tr("it answered HTTP %1%2").arg(answer.status)
-                   .arg(answer.server.isEmpty() ? QString() : tr(" as \"%1\"").arg(answer.server));
+        what = tr("it accepts connections but gave no answer");
+    else if (answer.body.value("name").toString() == "Marlu map service")
+        what = answer.error.left(1).toLower() + answer.error.mid(1);
     else
-        what = answer.error;
+        what = tr("it answered HTTP %1%2 instead of naming itself").arg(answer.status)
+                   .arg(answer.server.isEmpty() ? QString() : tr(" as \"%1\"").arg(answer.server));
     return fail(tr("Port %1 on this computer is taken by another program, not Marlu's map "
                    "service: %2").arg(url.port(80)).arg(what));
 }

@@ -7,11 +7,25 @@ const char *const ServerConfig::GeocodingHostKey = "Servers/GeocodingHost";
 const char *const ServerConfig::DirectionsHostKey = "Servers/DirectionsHost";
 const char *const ServerConfig::DefaultHost = "localhost:8717";
 
-static QString sessionHost;
+static QString takenHost, sessionHost;
 
-void ServerConfig::setSessionHost(const QString &host)
+// "http://localhost:8717/" and "127.0.0.1:8717" name the same host.
+static QString sameHost(QString host)
 {
-    sessionHost = host;
+    host = host.trimmed().toLower();
+    if (host.startsWith("http://"))
+        host.remove(0, 7);
+    while (host.endsWith('/'))
+        host.chop(1);
+    if (host.startsWith("localhost:"))
+        host.replace(0, 9, "127.0.0.1");
+    return host;
+}
+
+void ServerConfig::setSessionHost(const QString &taken, const QString &instead)
+{
+    takenHost = sameHost(taken);
+    sessionHost = instead;
 }
 
 QString ServerConfig::host(const char *key)
@@ -19,9 +33,7 @@ QString ServerConfig::host(const char *key)
     QSettings settings;
     const QString value = settings.value(key, DefaultHost).toString().trimmed();
     const QString chosen = value.isEmpty() ? QString(DefaultHost) : value;
-    if (!sessionHost.isEmpty()
-        && (chosen == DefaultHost || chosen == "127.0.0.1:8717" || chosen == "http://localhost:8717"
-            || chosen == "http://127.0.0.1:8717"))
+    if (!sessionHost.isEmpty() && sameHost(chosen) == takenHost)
         return sessionHost;
     return chosen;
 }
