@@ -108,7 +108,7 @@ void MainWindow::reloadTileSources()
 void MainWindow::updateNoStreetsNotice()
 {
     const bool lacking = ui->webView->page()->mainFrame()
-        ->evaluateJavaScript("!!(window.map && map.getTiles && map.getTiles().noStreets)").toBool();
+        ->evaluateJavaScript("!!(window.map && map.lacksStreets && map.lacksStreets())").toBool();
     if (lacking == m_noStreetsNotice->isVisible())
         return;
     if (lacking) {

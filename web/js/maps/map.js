@@ -120,8 +120,11 @@
         // overlays as set names.
         getTiles: function () {
             var shown = this._tiles.shown;
-            return { base: shown.base, overlays: shown.overlays.slice(), attribution: shown.attribution,
-                     noStreets: !!shown.noStreets };
+            return { base: shown.base, overlays: shown.overlays.slice(), attribution: shown.attribution };
+        },
+        // Whether the street map shown lacks streets in view at a street zoom.
+        lacksStreets: function () {
+            return !!this._tiles.shown.noStreets;
         },
         // Outlines of [west, south, east, north] boxes, drawn over the tiles and
         // not clickable; an empty list removes them.
