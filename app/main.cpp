@@ -115,7 +115,7 @@ int main(int argc, char *argv[])
         launcher.ensureRunning(page, mapServiceScript(), logDir + "/mapservice.log");
     }
 
-    MainWindow window(nullptr);
+    MainWindow window(nullptr, MapServiceLauncher::isLocalDefault(page) ? &launcher : nullptr);
     window.show();
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "ui_mainwindow.h"
 
+#include "app/mapservicelauncher.h"
 #include "app/mousesuppressor.h"
 #include "app/overlaytaprelay.h"
 #include "app/toolbutton.h"
@@ -38,10 +39,11 @@ static void registerResources()
     }
 }
 
-MainWindow::MainWindow(QWidget *parent)
+MainWindow::MainWindow(QWidget *parent, MapServiceLauncher *launcher)
     : Maemo5Wnd(parent)
     , ui(new Ui_MainWindow)
     , m_geoLocation(nullptr)
+    , m_launcher(launcher)
 {
     registerResources();
 
@@ -157,6 +159,11 @@ void MainWindow::ensureFolder(const QString &path)
 
 void MainWindow::load()
 {
+    // Another program on the service's port must not have its page shown as the map.
+    if (m_launcher && m_launcher->strangerOnPort()) {
+        QMetaObject::invokeMethod(this, [this] { onLoadFinished(false); }, Qt::QueuedConnection);
+        return;
+    }
     ui->webView->setUrl(ServerConfig::url(ServerConfig::MapHostKey, "/gps2.html"));
 }
 
@@ -180,15 +187,24 @@ void MainWindow::onLoadFinished(bool ok)
         return;
     }
 
+    QString why = tr("The map page %1 could not be loaded.")
+        .arg(ServerConfig::url(ServerConfig::MapHostKey, "/gps2.html").toDisplayString());
+    if (m_launcher && m_launcher->strangerOnPort())
+        why = m_launcher->failure() + ".\n"
+            + tr("Trying again starts Marlu's map service on another port for this session.");
+    else if (m_launcher && !m_launcher->failure().isEmpty())
+        why += "\n" + tr("The map service could not start: %1.").arg(m_launcher->failure());
     const QMessageBox::StandardButton answer = PlainMessage::question(
-        this, tr("Failed to Load Map"),
-        tr("The map page %1 could not be loaded.\nWould you like to try again?")
-            .arg(ServerConfig::url(ServerConfig::MapHostKey, "/gps2.html").toDisplayString()),
+        this, tr("Failed to Load Map"), why + "\n" + tr("Would you like to try again?"),
         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer == QMessageBox::Yes)
-        load();
-    else
+    if (answer != QMessageBox::Yes) {
         close();
+        return;
+    }
+    // The service may have stopped, or never started: it is started now.
+    if (m_launcher)
+        m_launcher->retry();
+    load();
 }
 
 void MainWindow::javaScriptWindowObjectCleared()

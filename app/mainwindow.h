@@ -13,6 +13,10 @@ class CurrDirectionsDlg;
 class DirectionsDlg;
 class GeocodeRequester;
 class GoogleDirections;
+class MapServiceLauncher;
+class MapRegionsWindow;
+class QFrame;
+class QTimer;
 class PickSelectorAction;
 class PositionBridge;
 class QAction;
@@ -33,7 +37,9 @@ class MainWindow : public Maemo5Wnd
 {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget *parent = nullptr);
+    // launcher: the one that started or found the local map service, asked
+    // again when the page cannot be loaded; null when the map host is elsewhere.
+    explicit MainWindow(QWidget *parent = nullptr, MapServiceLauncher *launcher = nullptr);
     ~MainWindow();
 
     void init();
@@ -68,6 +74,8 @@ public slots:
     void onShowAccuracy();
     void onBicyclingLayer();
     void onLoadFinished(bool ok);
+    void mapRegions();
+    void mapServices();
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
@@ -78,6 +86,10 @@ protected:
 
 private:
     void createMenu();
+    void createRegionsMenu();
+    void reloadTileSources();
+    void updateNoStreetsNotice();
+    void openMapRegions(bool atView);
     void createPanButtons();
     void createDirectionsClients();
     void setView(int view);
@@ -124,6 +136,10 @@ private:
     GeoLocation m_geoLocation;
     QPointer<PositionBridge> m_pageBridge;   // the page may delete it
     PickSelectorAction *m_updateModeAction = nullptr;
+    MapServiceLauncher *m_launcher = nullptr;
+    QPointer<MapRegionsWindow> m_regionsWindow;
+    QFrame *m_noStreetsNotice = nullptr;
+    QTimer *m_noStreetsTimer = nullptr;
 };
 
 #endif

@@ -3,13 +3,16 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QUrl>
 
 class QProcess;
 
 // Starts the local map service as a child process when the map host is the
 // local default and nothing answers there, and stops it again on exit. A
-// second instance finds the first one's service answering and uses it.
+// service found answering is used only once it proved to be Marlu's own (it
+// knows this user's key); a second instance using the first one's service
+// starts its own should that one stop.
 class MapServiceLauncher : public QObject
 {
     Q_OBJECT
@@ -22,20 +25,41 @@ public:
     static bool isLocalDefault(const QUrl &url);
     static bool answers(const QUrl &url, int timeoutMs = 300);
 
-    // True when the service answers at url within timeoutMs, started from
+    // True when Marlu's service answers at url within timeoutMs, started from
     // scriptPath (its log to logPath) if need be; otherwise failure() says why.
     bool ensureRunning(const QUrl &url, const QString &scriptPath, const QString &logPath,
                        int timeoutMs = 10000);
+    // ensureRunning() again with the same arguments; when another program holds
+    // the port, the service starts on a free port, which then is the map host
+    // of this session (ServerConfig::setSessionHost).
+    bool retry();
     QString failure() const { return m_failure; }
+    bool strangerOnPort() const { return m_stranger; }
     bool startedService() const { return m_process != nullptr; }
+    QUrl url() const { return m_url; }
 
     void stop();
 
+signals:
+    // A service this instance started in place of one that went away answers.
+    void restarted();
+
 private:
+    bool launch(const QUrl &url);
+    bool waitUntilAnswering(int timeoutMs);
+    bool isOurs(const QUrl &url);
+    void watch();
     bool fail(const QString &why);
 
     QProcess *m_process = nullptr;
+    QUrl m_url;
+    QString m_script;
+    QString m_log;
+    int m_timeoutMs = 10000;
     QString m_failure;
+    bool m_stranger = false;
+    bool m_restarting = false;
+    QTimer m_watch;
 };
 
 #endif

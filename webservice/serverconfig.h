@@ -17,6 +17,9 @@ public:
 
     static QString host(const char *key);
     static QUrl url(const char *key, const QString &path);
+    // Where host `taken` is served in this session instead, when another program
+    // holds its port; not saved. Applies to every key configured with that host.
+    static void setSessionHost(const QString &taken, const QString &instead);
 };
 
 #endif

@@ -1,5 +1,12 @@
+#include "app/mainwindow.h"
 #include "app/mapservicelauncher.h"
+#include "logcapture.h"
+#include "modalanswerer.h"
+#include "servicestandin.h"
 #include "testmain.h"
+
+#include <QSettings>
+#include <QWebView>
 
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -12,6 +19,8 @@ private slots:
     void onlyTheLocalDefaultHostIsStarted();
     void startsTheServiceAndStopsItOnExit();
     void aServiceThatCannotStartIsReportedWithItsReason();
+    void onlyMarlusOwnServiceIsShared();
+    void aStrangerOnThePortIsReportedAndYesStartsTheService();
 };
 
 static QUrl freePortUrl()
@@ -41,11 +50,6 @@ void TestMapServiceLauncher::startsTheServiceAndStopsItOnExit()
                  qPrintable(launcher.failure()));
         QVERIFY(launcher.startedService());
         QVERIFY(MapServiceLauncher::answers(url));
-
-        // A second instance shares it instead of starting another.
-        MapServiceLauncher second;
-        QVERIFY(second.ensureRunning(url, "/nonexistent/mapservice.py", dir.filePath("2.log")));
-        QVERIFY(!second.startedService());
     }
     QVERIFY(!MapServiceLauncher::answers(url));
 }
@@ -67,6 +71,60 @@ void TestMapServiceLauncher::aServiceThatCannotStartIsReportedWithItsReason()
     QCOMPARE(launcher.failure(),
              QString("the map service exited with code 1: cannot listen: address in use"));
     QVERIFY(!launcher.startedService());
+}
+
+void TestMapServiceLauncher::onlyMarlusOwnServiceIsShared()
+{
+    // A service that knows this user's key is used instead of starting another.
+    ServiceStandIn own;
+    MapServiceLauncher second;
+    QVERIFY2(second.ensureRunning(own.url(), "/nonexistent/mapservice.py", "/dev/null"),
+             qPrintable(second.failure()));
+    QVERIFY(!second.startedService());
+    QVERIFY(!second.strangerOnPort());
+
+    CannedHttpServer stranger;
+    stranger.setBody("<html>someone else's page</html>");
+    MapServiceLauncher third;
+    QVERIFY(!third.ensureRunning(QUrl("http://" + stranger.hostPort() + "/gps2.html"),
+                                 "/nonexistent/mapservice.py", "/dev/null"));
+    QVERIFY(third.strangerOnPort());
+    QCOMPARE(third.failure(), QString("Port %1 on this computer is taken by another program, not "
+                                      "Marlu's map service: it answered HTTP 200 instead of naming itself")
+                                  .arg(stranger.serverPort()));
+}
+
+void TestMapServiceLauncher::aStrangerOnThePortIsReportedAndYesStartsTheService()
+{
+    CannedHttpServer stranger;
+    stranger.setBody("<html>someone else's page</html>");
+    QSettings().setValue("Servers/MapHost", stranger.hostPort());
+    QTemporaryDir dir;
+    MapServiceLauncher launcher;
+    const QUrl page = QUrl("http://" + stranger.hostPort() + "/gps2.html");
+    QVERIFY(!launcher.ensureRunning(page, MARLU_SOURCE_DIR "/services/mapservice.py",
+                                    dir.filePath("service.log"), 60000));
+
+    ModalAnswerer answerer(QMessageBox::Yes);
+    LogCapture log;
+    MainWindow window(nullptr, &launcher);
+    window.show();
+    QTRY_VERIFY_WITH_TIMEOUT(log.lines().contains("loaded html page"), 90000);
+    QCOMPARE(answerer.answered(), 1);
+    QCOMPARE(answerer.lastTitle(), QString("Failed to Load Map"));
+    QCOMPARE(answerer.lastText(), launcher.failure().isEmpty()
+             ? QString("Port %1 on this computer is taken by another program, not Marlu's map "
+                       "service: it answered HTTP 200 instead of naming itself.\n"
+                       "Trying again starts Marlu's map service on another port for this session.\n"
+                       "Would you like to try again?").arg(stranger.serverPort())
+             : launcher.failure());
+    // The stranger's page was never shown; ours came from the port of this session.
+    QVERIFY(!stranger.targets().contains("/gps2.html"));
+    QVERIFY(launcher.startedService());
+    const QUrl shown = window.findChild<QWebView *>("webView")->url();
+    QCOMPARE(shown.port(), launcher.url().port());
+    QVERIFY(shown.port() != stranger.serverPort());
+    QSettings().remove("Servers/MapHost");
 }
 
 MARLU_TEST_MAIN(TestMapServiceLauncher)

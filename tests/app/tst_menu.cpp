@@ -73,7 +73,8 @@ void TestMenu::firstStartAppliesDefaults()
     startWindow();
     QCOMPARE(texts(), (QStringList{"Hybrid", "Road Map", "Satellite", "Terrain", "Directions", "Find Address",
                                    "Clear Marks", "Traffic Layer", "Bicycling Layer", "Show Accuracy", "Auto Rotate",
-                                   "Fullscreen", "Orientation", "Position Updates", "About"}));
+                                   "Fullscreen", "Orientation", "Position Updates", "About", "Map Regions",
+                                   "Map Services"}));
     QVERIFY(action("Road Map")->isChecked());
     QVERIFY(action("Road Map")->actionGroup()->isExclusive());
     QCOMPARE(action("Road Map")->actionGroup()->actions().size(), 4);

@@ -33,11 +33,26 @@ void CannedHttpServer::onReadable(QTcpSocket *socket)
 {
     const QByteArray seen = socket->property("seen").toByteArray() + socket->readAll();
     socket->setProperty("seen", seen);
-    if (!seen.contains("\r\n\r\n") || socket->property("answered").toBool())
+    const int headEnd = seen.indexOf("\r\n\r\n");
+    if (headEnd < 0 || socket->property("answered").toBool())
         return;
+    Request request;
+    const QList<QByteArray> lines = seen.left(headEnd).split('\n');
+    for (const QByteArray &line : lines.mid(1)) {
+        const int colon = line.indexOf(':');
+        if (colon > 0)
+            request.headers.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
+    }
+    const int length = request.headers.value("content-length").toInt();
+    if (seen.size() < headEnd + 4 + length)
+        return;   // the body is still on its way
     socket->setProperty("answered", true);
-    const QList<QByteArray> requestLine = seen.left(seen.indexOf("\r\n")).split(' ');
-    m_targets << QString::fromLatin1(requestLine.value(1));
+    const QList<QByteArray> requestLine = lines.value(0).trimmed().split(' ');
+    request.method = requestLine.value(0);
+    request.target = QString::fromLatin1(requestLine.value(1));
+    request.body = seen.mid(headEnd + 4, length);
+    m_targets << request.target;
+    m_requests << request;
 
     switch (m_mode) {
     case Silent:
@@ -54,10 +69,16 @@ void CannedHttpServer::onReadable(QTcpSocket *socket)
     case Answer:
         break;
     }
-    const QByteArray response = "HTTP/1.1 " + QByteArray::number(m_status) + " Canned\r\n"
-                                "Content-Type: text/xml; charset=UTF-8\r\n"
-                                "Content-Length: " + QByteArray::number(m_body.size()) + "\r\n"
-                                "Connection: close\r\n\r\n" + m_body;
+    Response canned;
+    canned.status = m_status;
+    canned.body = m_body;
+    canned.contentType = "text/xml; charset=UTF-8";
+    if (m_handler)
+        canned = m_handler(request);
+    const QByteArray response = "HTTP/1.1 " + QByteArray::number(canned.status) + " Canned\r\n"
+                                "Content-Type: " + canned.contentType + "\r\n"
+                                "Content-Length: " + QByteArray::number(canned.body.size()) + "\r\n"
+                                "Connection: close\r\n\r\n" + canned.body;
     QTimer::singleShot(m_delayMs, socket, [socket, response] {
         socket->write(response);
         socket->disconnectFromHost();

@@ -4,7 +4,10 @@
 #include <QByteArray>
 #include <QList>
 #include <QStringList>
+#include <QMap>
 #include <QTcpServer>
+
+#include <functional>
 
 class QTcpSocket;
 
@@ -16,6 +19,21 @@ class CannedHttpServer : public QTcpServer
     Q_OBJECT
 public:
     enum Mode { Answer, Drop, Silent, Endless, Drip };
+
+    struct Request {
+        QByteArray method;
+        QString target;                       // "/path?query", encoded
+        QMap<QByteArray, QByteArray> headers; // names in lower case
+        QByteArray body;
+    };
+    struct Response {
+        int status = 200;
+        QByteArray body;
+        QByteArray contentType = "application/json; charset=utf-8";
+    };
+    // In Answer mode, each request is answered with what the handler returns.
+    void setHandler(std::function<Response(const Request &)> handler) { m_handler = std::move(handler); }
+    QList<Request> requests() const { return m_requests; }
 
     explicit CannedHttpServer(QObject *parent = nullptr);
 
@@ -36,6 +54,8 @@ private:
     Mode m_mode = Answer;
     int m_delayMs = 0;
     QStringList m_targets;
+    QList<Request> m_requests;
+    std::function<Response(const Request &)> m_handler;
 };
 
 #endif

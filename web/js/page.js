@@ -16,7 +16,7 @@ var directionsDisplay = null;
 var positionMarker = null;
 var marks = [];
 
-var updateCenter, track, addMark, clearMarks;
+var updateCenter, track, addMark, clearMarks, reloadTileSources, regionOutlines;
 
 // The page's entry: builds the map and the functions the application calls.
 (function (root, factory) {
@@ -228,12 +228,30 @@ var updateCenter, track, addMark, clearMarks;
 
     // ---- tiles --------------------------------------------------------------
 
-    var sourcesStatus = 'loading';
-    MarluTileSources.load(function (sets, problem) {
-        if (problem) { console.log('Map tile sources (' + MarluTileSources.URL + '): ' + problem); }
-        sourcesStatus = problem || 'ok';
-        map.setTileSources(sets);
-    });
+    var sourcesStatus = 'loading', generation = 0;
+    function loadTileSources() {
+        var asked = ++generation;
+        MarluTileSources.load(function (sets, problem) {
+            if (asked !== generation) { return; }   // a newer question is under way
+            if (problem) { console.log('Map tile sources (' + MarluTileSources.URL + '): ' + problem); }
+            sourcesStatus = problem || 'ok';
+            map.setTileSources(sets, asked > 1 ? new Date().getTime() : undefined);
+        });
+    }
+    loadTileSources();
+
+    // The application's, after the service's regions or services changed:
+    // asks the service again and redraws every tile, keeping view, marks and route.
+    reloadTileSources = function () {
+        loadTileSources();
+        return undefined;
+    };
+
+    // The application's: the areas of the regions, as [west, south, east, north] boxes.
+    regionOutlines = function (boxes) {
+        map.setOutlines(boxes);
+        return undefined;
+    };
 
     return {
         syncSize: syncSize,

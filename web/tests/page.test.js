@@ -383,3 +383,22 @@ test('pelmark is recorded and its fix shown without centring or connecting', (t)
     assert.deepEqual(s.center, { lat: 35.8185, lng: -78.8641 });
     assert.equal(connects.length, 0);
 });
+
+test('regions imported while the page is shown: new sources redraw the tiles, no page reload', async (t) => {
+    const roadmap = { ...SOURCES.sets.roadmap, streets: [[7.349, 43.715, 7.491, 43.77]] };
+    const page = await tiledPage(t, { sets: { roadmap } });
+    page.run('map.setZoom(16); map.setCenter(new google.maps.LatLng(48.8534, 2.3488)); addMark(48.8534, 2.3488, "Paris");');
+    assert.equal(page.json('map.lacksStreets()'), true);
+
+    page.server.sources = { status: 200, body: JSON.stringify({ sets: { roadmap: { ...roadmap, streets: [[2.2, 48.8, 2.5, 48.9]] } } }) };
+    assert.equal(page.run('reloadTileSources();'), undefined);
+    await waitFor(() => page.json('map.lacksStreets()') === false);
+    // Fresh tiles, not the cached ones; the mark stays.
+    await waitFor(() => tileImages(page, 'roadmap').length > 0 && /[?&]g=\d+$/.test(tileImages(page, 'roadmap')[0].src));
+    assert.equal(page.state().marks.length, 1);
+
+    assert.equal(page.run('regionOutlines([[7.4, 43.72, 7.44, 43.76], [1, 2, "x", 4]]);'), undefined);
+    assert.equal(page.run('map.getOutlineCount()'), 1);
+    page.run('regionOutlines([]);');
+    assert.equal(page.run('map.getOutlineCount()'), 0);
+});

@@ -145,14 +145,37 @@
             this._keepingCenter(function () { lmap.invalidateSize({ animate: false, pan: true }); });
         },
         // Takes the tile sets (MarluTileSources); no tiles are drawn before.
-        setTileSources: function (sets) {
-            this._tiles.setSets(sets);
+        setTileSources: function (sets, generation) {
+            this._tiles.setSets(sets, generation);
         },
         // What the tiles show now: {base, overlays, attribution}, base and
         // overlays as set names.
         getTiles: function () {
             var shown = this._tiles.shown;
             return { base: shown.base, overlays: shown.overlays.slice(), attribution: shown.attribution };
+        },
+        // Whether the street map shown lacks streets in view at a street zoom.
+        lacksStreets: function () {
+            return !!this._tiles.shown.noStreets;
+        },
+        // Outlines of [west, south, east, north] boxes, drawn over the tiles and
+        // not clickable; an empty list removes them.
+        setOutlines: function (boxes) {
+            var lmap = this._leaflet;
+            (this._outlines || []).forEach(function (layer) { lmap.removeLayer(layer); });
+            this._outlines = (Array.isArray(boxes) ? boxes : []).filter(function (b) {
+                return Array.isArray(b) && b.length === 4 && b.every(function (v) { return typeof v === 'number' && isFinite(v); });
+            }).slice(0, 500).map(function (b) {
+                return L.rectangle([[b[1], b[0]], [b[3], b[2]]], {
+                    interactive: false, fill: false, weight: 2, color: '#d6336c', dashArray: '6 4'
+                }).addTo(lmap);
+            });
+        },
+        getOutlineCount: function () { return (this._outlines || []).length; },
+        // [west, south, east, north] of what is in view.
+        getViewBox: function () {
+            var b = this._leaflet.wrapLatLngBounds(this._leaflet.getBounds());
+            return [b.getWest(), b.getSouth(), b.getEast(), b.getNorth()];
         },
         // Kinds of the traffic and cycling layers that are on.
         getOverlayKinds: function () {

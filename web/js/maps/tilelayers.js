@@ -32,7 +32,23 @@
         });
     }
 
-    TileLayers.prototype.setSets = function (sets) {
+    // New sets replace the old ones' layers, so that a changed template or
+    // newly imported streets are drawn at once; `generation` (a number) is
+    // added to the service's own templates so that no cached tile is reused.
+    TileLayers.prototype.setSets = function (sets, generation) {
+        var self = this;
+        Object.keys(this.layers).forEach(function (name) {
+            if (self.lmap.hasLayer(self.layers[name])) { self.lmap.removeLayer(self.layers[name]); }
+        });
+        this.layers = {};
+        if (typeof generation === 'number' && isFinite(generation)) {
+            Object.keys(sets).forEach(function (name) {
+                var url = sets[name].url;
+                if (url && url.charAt(0) === '/') {
+                    sets[name].url = url + (url.indexOf('?') < 0 ? '?' : '&') + 'g=' + Math.floor(generation);
+                }
+            });
+        }
         this.sets = sets;
         this.update();
     };

@@ -1,0 +1,223 @@
+#include "serviceapi.h"
+
+#include "webservice/networkerrortext.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QJsonDocument>
+#include <QMessageAuthenticationCode>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTimer>
+
+namespace {
+
+const int TimeoutMs = 30000;
+
+// A sentence from the service is shown as it is, but on one line and not a page long.
+QString oneLine(const QString &text)
+{
+    QString line = text.simplified();
+    if (line.size() > 300)
+        line = line.left(300) + QChar(0x2026);
+    return line;
+}
+
+}
+
+ServiceApi::ServiceApi(QNetworkAccessManager *network, const QUrl &base, QObject *parent)
+    : QObject(parent)
+    , m_network(network)
+    , m_base(base)
+{
+}
+
+QString ServiceApi::secretPath()
+{
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime))
+        return runtime + "/marlu/mapservice.secret";
+    return QDir::homePath() + "/.marlu/mapservice.secret";
+}
+
+QByteArray ServiceApi::readSecret(QString *why)
+{
+    QFile file(secretPath());
+    if (!file.open(QIODevice::ReadOnly)) {
+        *why = tr("The map service's key %1 cannot be read: %2.").arg(file.fileName(), file.errorString());
+        return QByteArray();
+    }
+    const QByteArray secret = file.read(1024).trimmed();
+    static const QRegularExpression hex("^[0-9a-f]{64}$");
+    if (!hex.match(QString::fromLatin1(secret)).hasMatch()) {
+        *why = tr("The map service's key %1 is not 64 hexadecimal characters.").arg(file.fileName());
+        return QByteArray();
+    }
+    return secret;
+}
+
+bool ServiceApi::isLoopback(const QUrl &base)
+{
+    const QString host = base.host().toLower();
+    return base.scheme() == "http" && (host == "localhost" || host == "127.0.0.1");
+}
+
+void ServiceApi::get(const QString &path, Done done)
+{
+    send("GET", path, nullptr, true, std::move(done));
+}
+
+void ServiceApi::post(const QString &path, const QJsonObject &body, Done done)
+{
+    send("POST", path, &body, true, std::move(done));
+}
+
+void ServiceApi::put(const QString &path, const QJsonObject &body, Done done)
+{
+    send("PUT", path, &body, true, std::move(done));
+}
+
+void ServiceApi::remove(const QString &path, Done done)
+{
+    send("DELETE", path, nullptr, true, std::move(done));
+}
+
+void ServiceApi::verifyIdentity(Done done)
+{
+    QString why;
+    const QByteArray secret = readSecret(&why);
+    const QByteArray nonce = [] {
+        QByteArray bytes(16, Qt::Uninitialized);
+        QRandomGenerator::system()->fillRange(reinterpret_cast<quint32 *>(bytes.data()), 4);
+        return bytes.toHex();
+    }();
+    send("GET", "/marlu/identity?nonce=" + QString::fromLatin1(nonce), nullptr, false,
+         [secret, why, nonce, done](const Answer &answer) {
+        Answer checked = answer;
+        const QString name = answer.body.value("name").toString();
+        if (!answer.ok || name != "Marlu map service") {
+            checked.ok = false;
+            if (answer.ok)
+                checked.error = tr("It is not Marlu's map service.");
+        } else if (secret.isEmpty()) {
+            checked.ok = false;
+            checked.error = why;
+        } else {
+            const QByteArray expected =
+                QMessageAuthenticationCode::hash(nonce, secret, QCryptographicHash::Sha256).toHex();
+            const QByteArray proof = answer.body.value("proof").toString().toLatin1().toLower();
+            if (proof != expected) {
+                checked.ok = false;
+                checked.error = tr("It calls itself Marlu's map service but does not know this user's key.");
+            }
+        }
+        done(checked);
+    });
+}
+
+void ServiceApi::send(const QByteArray &verb, const QString &path, const QJsonObject *body,
+                      bool secret, Done done)
+{
+    auto fail = [this, done](const QString &why) {
+        Answer answer;
+        answer.error = why;
+        // Later, as an answer from the network would come: callers may still be setting up.
+        QMetaObject::invokeMethod(this, [done, answer] { done(answer); }, Qt::QueuedConnection);
+    };
+    if (!isLoopback(m_base)) {
+        fail(tr("The map host %1 is not the map service on this computer.").arg(m_base.authority()));
+        return;
+    }
+    QNetworkRequest request(QUrl(m_base.toString(QUrl::RemovePath | QUrl::RemoveQuery) + path));
+    request.setTransferTimeout(TimeoutMs);
+    // Ours, never a cached copy: the state changes under us.
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    if (secret) {
+        QString why;
+        const QByteArray key = readSecret(&why);
+        if (key.isEmpty()) {
+            fail(why);
+            return;
+        }
+        request.setRawHeader("X-Marlu-Secret", key);
+    }
+    QByteArray data;
+    if (body) {
+        data = QJsonDocument(*body).toJson(QJsonDocument::Compact);
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json; charset=utf-8");
+    }
+    QNetworkReply *reply = body ? m_network->sendCustomRequest(request, verb, data)
+                                : m_network->sendCustomRequest(request, verb);
+    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
+        if (received > MaxAnswerBytes) {
+            reply->setProperty("oversize", true);
+            reply->abort();
+        }
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply, done] {
+        reply->deleteLater();
+        finish(reply, done);
+    });
+}
+
+void ServiceApi::finish(QNetworkReply *reply, const Done &done)
+{
+    Answer answer;
+    answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    answer.server = QString::fromLatin1(reply->rawHeader("Server")).simplified().left(80);
+    const QByteArray data = reply->read(MaxAnswerBytes + 1);
+    if (data.size() > MaxAnswerBytes || reply->property("oversize").toBool()) {
+        answer.error = tr("The map service's answer is larger than %1 MiB.").arg(MaxAnswerBytes >> 20);
+        done(answer);
+        return;
+    }
+    if (answer.status == 0) {
+        answer.error = tr("The map service did not answer: %1.").arg(NetworkErrorText::of(*reply));
+        done(answer);
+        return;
+    }
+    QJsonParseError parsed;
+    const QJsonDocument json = QJsonDocument::fromJson(data, &parsed);
+    const bool isObject = parsed.error == QJsonParseError::NoError && json.isObject();
+    if (isObject)
+        answer.body = json.object();
+    const QString said = oneLine(answer.body.value("error").toString());
+    if (answer.status == 403) {
+        answer.error = tr("The map service refused the request: %1")
+                           .arg(said.isEmpty() ? tr("it does not accept this user's key.") : said);
+    } else if (answer.status < 200 || answer.status > 299) {
+        answer.error = said.isEmpty() ? tr("The map service answered HTTP %1.").arg(answer.status)
+                                      : said;
+    } else if (!isObject) {
+        answer.error = tr("The map service's answer is not the JSON object expected.");
+    } else {
+        answer.ok = true;
+    }
+    done(answer);
+}
+
+ServiceApi::Answer ServiceApi::wait(const QUrl &base,
+                                    const std::function<void(ServiceApi &, Done)> &ask, int timeoutMs)
+{
+    QNetworkAccessManager network;
+    ServiceApi api(&network, base);
+    QEventLoop loop;
+    Answer result;
+    bool got = false;
+    ask(api, [&](const Answer &answer) {
+        result = answer;
+        got = true;
+        loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    if (!got)
+        loop.exec();
+    if (!got)
+        result.error = tr("The map service did not answer within %1 s.").arg(timeoutMs / 1000);
+    return result;
+}

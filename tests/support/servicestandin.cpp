@@ -1,0 +1,55 @@
+#include "servicestandin.h"
+
+#include "regions/serviceapi.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageAuthenticationCode>
+#include <QUrlQuery>
+
+const QByteArray ServiceStandIn::Secret = QByteArray("0123456789abcdef").repeated(4);
+
+ServiceStandIn::ServiceStandIn(QObject *parent)
+    : CannedHttpServer(parent)
+{
+    QFile key(ServiceApi::secretPath());
+    QDir().mkpath(QFileInfo(key).path());
+    if (key.open(QIODevice::WriteOnly))
+        key.write(Secret + "\n");
+    setHandler([this](const Request &request) {
+        const QUrl target(request.target);
+        Response response;
+        if (target.path() == "/marlu/identity") {
+            const QByteArray nonce = QUrlQuery(target).queryItemValue("nonce").toLatin1();
+            const QByteArray proof = QMessageAuthenticationCode::hash(nonce, Secret, QCryptographicHash::Sha256).toHex();
+            response.body = "{\"name\": \"Marlu map service\", \"version\": \"0\", \"proof\": \"" + proof + "\"}";
+        } else if (request.headers.value("x-marlu-secret") != Secret) {
+            response.status = 403;
+            response.body = "{\"error\": \"A request without the key.\"}";
+        } else {
+            response = m_answers.value(request.method + ' ' + target.path().toUtf8(),
+                                       Response{404, "{\"error\": \"No such thing.\"}"});
+        }
+        return response;
+    });
+}
+
+void ServiceStandIn::answer(const QByteArray &methodAndPath, const QByteArray &json, int status)
+{
+    m_answers.insert(methodAndPath, Response{status, json});
+}
+
+QUrl ServiceStandIn::url() const
+{
+    return QUrl("http://" + hostPort() + "/");
+}
+
+QStringList ServiceStandIn::calls() const
+{
+    QStringList out;
+    for (const Request &r : requests())
+        if (r.headers.value("x-marlu-secret") == Secret)
+            out << QString::fromLatin1(r.method) + ' ' + QUrl(r.target).path();
+    return out;
+}
