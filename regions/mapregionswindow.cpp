@@ -3,7 +3,7 @@
 #include "regions/cataloguedialog.h"
 #include "regions/serviceapi.h"
 #include "regions/sizetext.h"
-#include "webservice/plainmessage.h"
+#include "text/plainmessage.h"
 
 #include <QDir>
 #include <QFileInfo>
