@@ -99,6 +99,16 @@ void MainWindow::onSouth()
 void MainWindow::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
+    if (event->matches(QKeySequence::Quit)) {
+        close();
+        return;
+    }
+    // With Control, Alt or Meta held a letter belongs to a command (Ctrl+F
+    // finds an address), never to the plain key's meaning.
+    if (key == Qt::Key_F && (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        event->ignore();
+        return;
+    }
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
         runJavascript(QString("map.setZoom(%1);").arg(2 * (key - Qt::Key_0)));
         return;

@@ -8,6 +8,7 @@
 #include "platform/pickselectoraction.h"
 
 #include <QActionGroup>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -26,6 +27,7 @@ private slots:
     void exitButtonFollowsFullscreen();
     void panelReachesEveryEntryByMouse();
     void panelClosesOnTapOutside();
+    void panelWorksFromTheKeyboard();
 };
 
 static PickSelectorAction *orientationPicker(Maemo5Wnd &wnd)
@@ -245,6 +247,62 @@ void TestWindowMenu::panelClosesOnTapOutside()
     QVERIFY(menu->isPanelOpen());
     QVERIFY(menu->panel()->geometry().width() > 0);
     QTest::mouseClick(wnd.windowHandle(), Qt::LeftButton, {}, QPoint(10, 470));
+    QTRY_VERIFY(!menu->isPanelOpen());
+}
+
+void TestWindowMenu::panelWorksFromTheKeyboard()
+{
+    Maemo5Wnd wnd;
+    wnd.resize(800, 480);
+    auto *menu = qobject_cast<ApplicationMenu *>(wnd.menuBar());
+    auto *group = new QActionGroup(&wnd);
+    for (const char *text : {"First", "Second"})
+        new QAction(text, group);
+    menu->addActions(group->actions());
+    QSignalSpy plain(menu->addAction("Plain"), &QAction::triggered);
+    wnd.addOrientationToMenu();
+    auto *field = new QLineEdit(&wnd);
+    wnd.setCentralWidget(field);
+    wnd.show();
+    wnd.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&wnd));
+    field->setFocus();
+    auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
+    auto focused = [] { return qobject_cast<QAbstractButton *>(QApplication::focusWidget())
+                               ? static_cast<QAbstractButton *>(QApplication::focusWidget())->text().split('\n').first()
+                               : QString(); };
+
+    press(Qt::Key_F10);
+    QVERIFY(menu->isPanelOpen());
+    QCOMPARE(focused(), QString("First"));
+    press(Qt::Key_Escape);
+    QVERIFY(!menu->isPanelOpen());
+    QCOMPARE(QApplication::focusWidget(), field);
+
+    // Filters in a row above a grid of two columns: the arrows go where they point.
+    press(Qt::Key_Menu);
+    QVERIFY(menu->isPanelOpen());
+    press(Qt::Key_Right);
+    QCOMPARE(focused(), QString("Second"));
+    press(Qt::Key_Down);
+    QCOMPARE(focused(), QString("Orientation"));
+    press(Qt::Key_Left);
+    QCOMPARE(focused(), QString("Plain"));
+    press(Qt::Key_Return);
+    QCOMPARE(plain.count(), 1);
+    QTRY_VERIFY(!menu->isPanelOpen());
+    QCOMPARE(QApplication::focusWidget(), field);
+
+    // A picker's list takes the arrows and Return too.
+    press(Qt::Key_F10);
+    press(Qt::Key_Down);
+    press(Qt::Key_Right);
+    QCOMPARE(focused(), QString("Orientation"));
+    press(Qt::Key_Return);
+    QTRY_VERIFY(QApplication::activeModalWidget());
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
+    QTRY_VERIFY(Maemo5Attributes::testAttribute(&wnd, Maemo5Attributes::LandscapeOrientation));
     QTRY_VERIFY(!menu->isPanelOpen());
 }
 
