@@ -8,7 +8,6 @@
 
 #include <QAction>
 #include <QActionGroup>
-#include <QKeySequence>
 #include <QMenuBar>
 #include <QSettings>
 
@@ -41,7 +40,7 @@ void MainWindow::createMenu()
     directionsAction->setShortcut(Qt::CTRL + Qt::Key_D);
     // Address search has no other way in.
     QAction *findAction = menu->addAction(tr("Find Address"), this, &MainWindow::find);
-    findAction->setShortcut(QKeySequence::Find);
+    findAction->setShortcut(Qt::CTRL + Qt::Key_F);
 
     const bool traffic = settings.value("TrafficLayer", false).toBool();
     const bool bicycling = settings.value("BicyclingLayer", false).toBool();

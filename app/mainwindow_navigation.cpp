@@ -99,13 +99,15 @@ void MainWindow::onSouth()
 void MainWindow::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
-    if (event->matches(QKeySequence::Quit)) {
+    const Qt::KeyboardModifiers commandKeys = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    // Ctrl+Q on every platform, not only where the desktop's own scheme has it.
+    if (key == Qt::Key_Q && (event->modifiers() & commandKeys) == Qt::ControlModifier) {
         close();
         return;
     }
     // With Control, Alt or Meta held a letter belongs to a command (Ctrl+F
     // finds an address), never to the plain key's meaning.
-    if (key == Qt::Key_F && (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+    if (key == Qt::Key_F && (event->modifiers() & commandKeys)) {
         event->ignore();
         return;
     }

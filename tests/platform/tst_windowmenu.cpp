@@ -300,6 +300,7 @@ void TestWindowMenu::panelWorksFromTheKeyboard()
     QCOMPARE(focused(), QString("Orientation"));
     press(Qt::Key_Return);
     QTRY_VERIFY(QApplication::activeModalWidget());
+    QTRY_COMPARE(QApplication::activeWindow(), QApplication::activeModalWidget());
     press(Qt::Key_Down);
     press(Qt::Key_Return);
     QTRY_VERIFY(Maemo5Attributes::testAttribute(&wnd, Maemo5Attributes::LandscapeOrientation));
