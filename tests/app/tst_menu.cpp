@@ -188,26 +188,22 @@ void TestMenu::invalidSavedValues()
     QFETCH(QString, saved);
     QFETCH(int, shown);
     QFETCH(QString, rate);
-    QFETCH(QString, kept);
-    {
-        QSettings settings;
-        settings.sync();
-        QFile file(settings.fileName());
-        QVERIFY(file.open(QIODevice::Append | QIODevice::Text));
-        file.write("\n[General]\nMode=7\nUpdateMode=" + saved.toUtf8() + "\n");
-    }
+    QFile file(QSettings().fileName());   // as a hand or an older version wrote it
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("\n[General]\nMode=7\nUpdateMode=" + saved.toUtf8() + "\n");
+    file.close();
     startWindow();
+    QSettings settings;
 
     for (QAction *a : action("Hybrid")->actionGroup()->actions())
         QVERIFY(!a->isChecked());
     QVERIFY(m_log->lines().filter("setMapTypeId").isEmpty());
-    // A rate past the picker's entries but in the table is brought to the nearest
-    // entry; anything else leaves the receiver off and the saved text alone.
+    QCOMPARE(settings.value("Mode").toInt(), 7);
+    // A rate in the table the picker cannot show is brought to its nearest entry;
+    // anything else leaves the receiver off and the saved value as it is.
     QCOMPARE(qobject_cast<PickSelectorAction *>(action("Position Updates"))->selectedIndex(), shown);
     QCOMPARE(m_log->lines().filter("setUpdatesPerHour"), QStringList{rate});
-    QSettings settings;
-    QCOMPARE(settings.value("Mode").toInt(), 7);
-    QCOMPARE(settings.value("UpdateMode").toString(), kept);
+    QTEST(settings.value("UpdateMode").toString(), "kept");
 }
 
 void TestMenu::togglingLayersWritesSettingsAndChangesPage()
@@ -323,12 +319,10 @@ void TestMenu::aboutNamesVersionLicenceAndCredits()
 void TestMenu::keysReachSearchDirectionsAndQuit()
 {
     startWindow();
-    // Into the active window, as the desktop gives it back when a dialog closes.
     auto press = [this](Qt::Key key, Qt::KeyboardModifiers modifiers) {
-        m_window->activateWindow();
+        m_window->activateWindow();   // as the desktop does when a dialog closes
         QVERIFY(QTest::qWaitForWindowActive(m_window));
-        QWidget *focus = QApplication::focusWidget();
-        QTest::keyClick(focus ? focus : m_window, key, modifiers);
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : m_window, key, modifiers);
     };
     ModalScript script;
     script.then([](QWidget *w) { w->close(); }).then([](QWidget *w) { w->close(); });
@@ -336,11 +330,10 @@ void TestMenu::keysReachSearchDirectionsAndQuit()
     press(Qt::Key_D, Qt::ControlModifier);
     QCOMPARE(script.seen(), (QStringList{"FindDlg: Find Address", "DirectionsDlg: Directions"}));
     QVERIFY(!(m_window->windowState() & Qt::WindowFullScreen));
-
     press(Qt::Key_F, Qt::NoModifier);
     QTRY_VERIFY(m_window->windowState() & Qt::WindowFullScreen);
     press(Qt::Key_Q, Qt::ControlModifier);
-    QVERIFY(!m_window->isVisible());   // closing the last window ends the application
+    QVERIFY(!m_window->isVisible());
 }
 
 MARLU_TEST_MAIN(TestMenu)

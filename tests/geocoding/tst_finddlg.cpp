@@ -67,12 +67,11 @@ static void doubleClickRow(FindDlg &dlg, int row)
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
-// A key as the user's keyboard delivers it: to the open completion list, else
-// to the focused widget.
-static void press(int key)
+// A key where the keyboard sends it: the open completion list, else the focus.
+static void press(Qt::Key key)
 {
-    QWidget *target = QApplication::activePopupWidget();
-    QTest::keyClick(target ? target : QApplication::focusWidget(), Qt::Key(key));
+    QWidget *popup = QApplication::activePopupWidget();
+    QTest::keyClick(popup ? popup : QApplication::focusWidget(), key);
 }
 
 // The find dialog driven through its widgets, and the mark it leaves on the real page.
@@ -87,10 +86,7 @@ private slots:
     void failureShowsWarningAndKeepsListEmpty();
     void chooserOpensOnEarlierResults();
     void languageChangeRestoresTexts();
-    void keysChooseTheRowTheyShow_data();
-    void keysChooseTheRowTheyShow();
-    void returnSearchesWithEarlierSearchesOpen_data();
-    void returnSearchesWithEarlierSearchesOpen();
+    void arrowsMoveInTheListAndReturnChooses();
     void typingReplacesTextAndEarlierSearchesAreOffered();
     void emptySearchIsNotSent();
     void chosenPlaceIsMarkedOnThePage_data();
@@ -98,7 +94,6 @@ private slots:
     void leavingWithoutChoiceMarksNothing();
 
 private:
-    void openShown(bool chooser, GeocodeRequester &earlier, QScopedPointer<FindDlg> &dlg);
     void runFind(MainWindow *w, std::function<void(FindDlg *)> drive);
 
     QNetworkAccessManager m_network;
@@ -192,15 +187,25 @@ void TestFindDlg::chooserOpensOnEarlierResults()
     QCOMPARE(rows(dlg), (QStringList{"Lyon, France", "Lyon, MS, USA"}));
     QCOMPARE(dlg.findChild<QLineEdit *>("lineEdit")->text(), QString("Lyon"));
     dlg.show();
-    doubleClickRow(dlg, 0);
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
     QCOMPARE(dlg.m_selectedAddress.description(), QString("Lyon, France"));
 
     // A search from the chooser uses the dialog's own requester.
     m_geocoder.setBody(candidates({{"Elsewhere", 1, 2}}));
     FindDlg again(earlier, "Lyon", nullptr);
     again.show();
+    QVERIFY(QTest::qWaitForWindowActive(&again));
     QTest::mouseClick(again.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(rows(again), QStringList{"Elsewhere"}, 5000);
+    auto *list = again.findChild<QListWidget *>("listWidget");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    QTest::mouseClick(again.findChild<QLineEdit *>("lineEdit"), Qt::LeftButton);
+    const int sent = m_geocoder.targets().size();
+    press(Qt::Key_Return);   // the selected row, not a new search
+    QCOMPARE(again.m_selectedAddress.description(), QString("Elsewhere"));
+    QCOMPARE(m_geocoder.targets().size(), sent);
     QCOMPARE(earlier.m_results.size(), 2);
     QCOMPARE(done.count(), 1);
 
@@ -210,116 +215,31 @@ void TestFindDlg::chooserOpensOnEarlierResults()
     QCOMPARE(none.findChild<QLineEdit *>("lineEdit")->text(), QString("nothing yet"));
 }
 
-// The find dialog after a search, or the destination chooser on the results of
-// an earlier lookup; shown, active, the focus in the text.
-void TestFindDlg::openShown(bool chooser, GeocodeRequester &earlier, QScopedPointer<FindDlg> &dlg)
+void TestFindDlg::arrowsMoveInTheListAndReturnChooses()
 {
-    if (chooser) {
-        QSignalSpy done(&earlier, &GeocodeRequester::finish);
-        earlier.query("Fontvieille");
-        QVERIFY(done.wait(5000));
-        dlg.reset(new FindDlg(earlier, "Fontvieille", nullptr));
-    } else {
-        dlg.reset(new FindDlg(&m_network, nullptr));
-    }
-    dlg->show();
-    QVERIFY(QTest::qWaitForWindowActive(dlg.data()));
-    if (!chooser) {
-        press(Qt::Key_Return);   // nothing selected: Return in the text searches
-        QTRY_COMPARE_WITH_TIMEOUT(rows(*dlg).size(), 3, 5000);
-    }
-}
-
-void TestFindDlg::keysChooseTheRowTheyShow_data()
-{
-    QTest::addColumn<bool>("chooser");
-    QTest::addColumn<bool>("byClick");
-    QTest::newRow("find, arrows") << false << false;
-    QTest::newRow("find, click then Return in the text") << false << true;
-    QTest::newRow("chooser, arrows") << true << false;
-    QTest::newRow("chooser, click then Return in the text") << true << true;
-}
-
-void TestFindDlg::keysChooseTheRowTheyShow()
-{
-    QFETCH(bool, chooser);
-    QFETCH(bool, byClick);
-    m_geocoder.setBody(candidates({{"Fontvieille, Monaco", 43.73, 7.42},
-                                   {"Fontvieille, France", 43.72, 4.71},
-                                   {"Fontvieille, Lot", 44.5, 1.6}}));
-    GeocodeRequester earlier(&m_network, nullptr);
-    QScopedPointer<FindDlg> dlg;
-    openShown(chooser, earlier, dlg);
-    if (QTest::currentTestFailed())
-        return;
-    QCOMPARE(rows(*dlg).size(), 3);
-    const int requests = m_geocoder.targets().size();
-    auto *list = dlg->findChild<QListWidget *>("listWidget");
-
-    if (byClick) {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
-        QTest::mouseClick(dlg->findChild<QLineEdit *>("lineEdit"), Qt::LeftButton);
-        QCOMPARE(QApplication::focusWidget()->objectName(), QString("lineEdit"));
-    } else {
-        press(Qt::Key_Down);
-        QCOMPARE(list->currentRow(), 0);
-        press(Qt::Key_Down);
-        QCOMPARE(list->currentRow(), 1);
-        press(Qt::Key_Up);
-        QCOMPARE(list->currentRow(), 0);
-    }
-    press(Qt::Key_Return);
-    QCOMPARE(dlg->result(), int(QDialog::Accepted));
-    QCOMPARE(dlg->m_selectedAddress.description(), QString("Fontvieille, Monaco"));
-    QCOMPARE(m_geocoder.targets().size(), requests);   // not searched again
-}
-
-void TestFindDlg::returnSearchesWithEarlierSearchesOpen_data()
-{
-    QTest::addColumn<bool>("chooser");
-    QTest::newRow("find") << false;
-    QTest::newRow("chooser") << true;
-}
-
-void TestFindDlg::returnSearchesWithEarlierSearchesOpen()
-{
-    QFETCH(bool, chooser);
-    QSettings().setValue("RecentSearches", QVariantList{"Toledo"});
-    m_geocoder.setBody(candidates({{"Toledo, Spain", 39.86, -4.02}, {"Toledo, OH, USA", 41.65, -83.54},
-                                   {"Toledo, Belize", 16.25, -88.9}}));
-    GeocodeRequester earlier(&m_network, nullptr);
-    QScopedPointer<FindDlg> dlg;
-    openShown(chooser, earlier, dlg);
-    if (QTest::currentTestFailed())
-        return;
-    auto *edit = dlg->findChild<QLineEdit *>("lineEdit");
+    m_geocoder.setBody(candidates({{"Paris, France", 48.85, 2.35}, {"Paris, TX, USA", 33.66, -95.55}}));
+    FindDlg dlg(&m_network, nullptr);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QTest::mouseClick(dlg.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(rows(dlg).size(), 2, 5000);
     const int requests = m_geocoder.targets().size();
 
-    edit->selectAll();
-    QTest::keyClicks(QApplication::focusWidget(), "Tol");
-    QTRY_VERIFY(QApplication::activePopupWidget());
-    press(Qt::Key_Return);
-    QTRY_COMPARE(m_geocoder.targets().size(), requests + 1);
-    QVERIFY(m_geocoder.targets().last().endsWith("address=Tol"));
-    QVERIFY(!QApplication::activePopupWidget());
-    QTRY_COMPARE_WITH_TIMEOUT(rows(*dlg).size(), 3, 5000);
-
-    // A completion highlighted with the arrows fills the field and is searched.
-    edit->selectAll();
-    QTest::keyClicks(QApplication::focusWidget(), "Tole");
-    QTRY_VERIFY(QApplication::activePopupWidget());
+    auto *edit = dlg.findChild<QLineEdit *>("lineEdit");
+    edit->setFocus();
     press(Qt::Key_Down);
-    QCOMPARE(edit->text(), QString("Toledo"));
-    press(Qt::Key_Return);
-    QTRY_COMPARE(m_geocoder.targets().size(), requests + 2);
-    QVERIFY(m_geocoder.targets().last().endsWith("address=Toledo"));
-    QTRY_COMPARE_WITH_TIMEOUT(rows(*dlg).size(), 3, 5000);
-    QCOMPARE(dlg->result(), int(QDialog::Rejected));
+    QCOMPARE(dlg.findChild<QListWidget *>("listWidget")->currentRow(), 0);
+    press(Qt::Key_Down);
+    QCOMPARE(dlg.findChild<QListWidget *>("listWidget")->currentRow(), 1);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCOMPARE(dlg.result(), int(QDialog::Accepted));
+    QCOMPARE(dlg.m_selectedAddress.description(), QString("Paris, TX, USA"));
+    QCOMPARE(m_geocoder.targets().size(), requests);   // not searched again
 }
 
 void TestFindDlg::typingReplacesTextAndEarlierSearchesAreOffered()
 {
-    QSettings().setValue("RecentSearches", QVariantList{42, "  Lyon ", "lyon", ""});
+    QSettings().setValue("RecentSearches", QVariantList{42, "  Lyon ", "lyon", "", "Toledo, OH"});
     m_geocoder.setBody(candidates({{"Elsewhere", 1, 2}}));
     FindDlg dlg(&m_network, nullptr);
     dlg.show();
@@ -327,15 +247,17 @@ void TestFindDlg::typingReplacesTextAndEarlierSearchesAreOffered()
     auto *edit = dlg.findChild<QLineEdit *>("lineEdit");
     QTest::keyClicks(QApplication::focusWidget(), "Toledo");
     QCOMPARE(edit->text(), QString("Toledo"));
-    QTest::mouseClick(dlg.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    QTRY_VERIFY(QApplication::activePopupWidget());   // earlier searches offered
+    press(Qt::Key_Return);
     QTRY_COMPARE_WITH_TIMEOUT(rows(dlg).size(), 1, 5000);
+    QVERIFY(m_geocoder.targets().last().endsWith("address=Toledo"));
 
     FindDlg next(&m_network, nullptr);
     const auto *completions = next.findChild<QLineEdit *>("lineEdit")->completer()->model();
     QStringList offered;
     for (int i = 0; i < completions->rowCount(); ++i)
         offered << completions->index(i, 0).data().toString();
-    QCOMPARE(offered, (QStringList{"Toledo", "42", "Lyon"}));
+    QCOMPARE(offered, (QStringList{"Toledo", "42", "Lyon", "Toledo, OH"}));
 
     for (int i = 0; i < 12; ++i)
         RecentSearches::add(QString("place %1").arg(i));

@@ -8,7 +8,6 @@
 #include "platform/pickselectoraction.h"
 
 #include <QActionGroup>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -25,9 +24,8 @@ private slots:
     void orientationIndexOutsideListChangesNothing();
     void fixedOrientationBeforeEntryTouchesNoPicker();
     void exitButtonFollowsFullscreen();
-    void panelReachesEveryEntryByMouse();
+    void panelReachesEveryEntryByMouseAndKeyboard();
     void panelClosesOnTapOutside();
-    void panelWorksFromTheKeyboard();
 };
 
 static PickSelectorAction *orientationPicker(Maemo5Wnd &wnd)
@@ -159,7 +157,7 @@ void TestWindowMenu::exitButtonFollowsFullscreen()
     QTRY_VERIFY(!button->isVisible());
 }
 
-void TestWindowMenu::panelReachesEveryEntryByMouse()
+void TestWindowMenu::panelReachesEveryEntryByMouseAndKeyboard()
 {
     Maemo5Wnd wnd;
     wnd.resize(800, 480);
@@ -229,8 +227,33 @@ void TestWindowMenu::panelReachesEveryEntryByMouse()
     QTRY_VERIFY(!menu->isPanelOpen());
     QCOMPARE(orientationPicker(wnd)->selectedIndex(), 1);
 
+    // From the keyboard: F10 or Menu, arrows where they point, Return, Escape.
+    wnd.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&wnd));
+    auto press = [&wnd](Qt::Key key) { QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &wnd, key); };
+    auto focused = [] { return static_cast<QAbstractButton *>(QApplication::focusWidget())->text().split('\n')[0]; };
+    press(Qt::Key_F10);
+    QCOMPARE(focused(), QString("First"));
+    press(Qt::Key_Escape);
+    QVERIFY(!menu->isPanelOpen());
+    QStringList path;
+    press(Qt::Key_Menu);
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Left, Qt::Key_Up}) {
+        press(key);
+        path << focused();
+    }
+    QCOMPARE(path, (QStringList{"Second", "Toggle", "Orientation", "Fullscreen", "Plain"}));
+    press(Qt::Key_Return);
+    QCOMPARE(plainSpy.count(), 2);
+    for (Qt::Key key : {Qt::Key_F10, Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Return})
+        press(key);
+    QTRY_COMPARE(QApplication::activeWindow(), QApplication::activeModalWidget());
+    press(Qt::Key_Down);   // Landscape to Portrait
+    press(Qt::Key_Return);
+    QVERIFY(Maemo5Attributes::testAttribute(&wnd, Maemo5Attributes::PortraitOrientation));
+
     open();
-    QVERIFY(buttonFor("Orientation")->text().endsWith("Landscape"));
+    QVERIFY(buttonFor("Orientation")->text().endsWith("Portrait"));
     QTest::mouseClick(buttonFor("Fullscreen"), Qt::LeftButton);
     QTRY_VERIFY(wnd.windowState() & Qt::WindowFullScreen);
 }
@@ -247,63 +270,6 @@ void TestWindowMenu::panelClosesOnTapOutside()
     QVERIFY(menu->isPanelOpen());
     QVERIFY(menu->panel()->geometry().width() > 0);
     QTest::mouseClick(wnd.windowHandle(), Qt::LeftButton, {}, QPoint(10, 470));
-    QTRY_VERIFY(!menu->isPanelOpen());
-}
-
-void TestWindowMenu::panelWorksFromTheKeyboard()
-{
-    Maemo5Wnd wnd;
-    wnd.resize(800, 480);
-    auto *menu = qobject_cast<ApplicationMenu *>(wnd.menuBar());
-    auto *group = new QActionGroup(&wnd);
-    for (const char *text : {"First", "Second"})
-        new QAction(text, group);
-    menu->addActions(group->actions());
-    QSignalSpy plain(menu->addAction("Plain"), &QAction::triggered);
-    wnd.addOrientationToMenu();
-    auto *field = new QLineEdit(&wnd);
-    wnd.setCentralWidget(field);
-    wnd.show();
-    wnd.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&wnd));
-    field->setFocus();
-    auto press = [](Qt::Key key) { QTest::keyClick(QApplication::focusWidget(), key); };
-    auto focused = [] { return qobject_cast<QAbstractButton *>(QApplication::focusWidget())
-                               ? static_cast<QAbstractButton *>(QApplication::focusWidget())->text().split('\n').first()
-                               : QString(); };
-
-    press(Qt::Key_F10);
-    QVERIFY(menu->isPanelOpen());
-    QCOMPARE(focused(), QString("First"));
-    press(Qt::Key_Escape);
-    QVERIFY(!menu->isPanelOpen());
-    QCOMPARE(QApplication::focusWidget(), field);
-
-    // Filters in a row above a grid of two columns: the arrows go where they point.
-    press(Qt::Key_Menu);
-    QVERIFY(menu->isPanelOpen());
-    press(Qt::Key_Right);
-    QCOMPARE(focused(), QString("Second"));
-    press(Qt::Key_Down);
-    QCOMPARE(focused(), QString("Orientation"));
-    press(Qt::Key_Left);
-    QCOMPARE(focused(), QString("Plain"));
-    press(Qt::Key_Return);
-    QCOMPARE(plain.count(), 1);
-    QTRY_VERIFY(!menu->isPanelOpen());
-    QCOMPARE(QApplication::focusWidget(), field);
-
-    // A picker's list takes the arrows and Return too.
-    press(Qt::Key_F10);
-    press(Qt::Key_Down);
-    press(Qt::Key_Right);
-    QCOMPARE(focused(), QString("Orientation"));
-    press(Qt::Key_Return);
-    QTRY_VERIFY(QApplication::activeModalWidget());
-    QTRY_COMPARE(QApplication::activeWindow(), QApplication::activeModalWidget());
-    press(Qt::Key_Down);
-    press(Qt::Key_Return);
-    QTRY_VERIFY(Maemo5Attributes::testAttribute(&wnd, Maemo5Attributes::LandscapeOrientation));
     QTRY_VERIFY(!menu->isPanelOpen());
 }
 
