@@ -5,10 +5,10 @@
 #include "geocoding/recentsearches.h"
 #include "webservice/plainmessage.h"
 
+#include <QAbstractItemView>
 #include <QCompleter>
 #include <QEvent>
 #include <QKeyEvent>
-#include <QAbstractItemView>
 #include <QMessageBox>
 #include <QStringListModel>
 
