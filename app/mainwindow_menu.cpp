@@ -1,5 +1,6 @@
 // The application menu: map types, layers, accuracy, the base window's
-// entries, the position update rate and About.
+// entries and the position update rate in their fixed places, then this
+// project's own entries (Clear Marks, About).
 #include "mainwindow.h"
 
 #include "app/aboutbox.h"
@@ -13,6 +14,8 @@
 namespace {
 const char *const MapTypeIds[] = {"HYBRID", "ROADMAP", "SATELLITE", "TERRAIN"};
 const int MapTypeCount = 4;
+// The rates onSourceUpdates knows, the picker's entries among them.
+const int UpdateRateCount = 13;
 }
 
 void MainWindow::createMenu()
@@ -33,10 +36,11 @@ void MainWindow::createMenu()
     connect(m_viewGroup, &QActionGroup::triggered, this, &MainWindow::onViewChanged);
     setView(mode);
 
-    menu->addAction(tr("Directions"), this, &MainWindow::directions);
+    QAction *directionsAction = menu->addAction(tr("Directions"), this, &MainWindow::directions);
+    directionsAction->setShortcut(Qt::CTRL + Qt::Key_D);
     // Address search has no other way in.
-    menu->addAction(tr("Find Address"), this, &MainWindow::find);
-    menu->addAction(tr("Clear Marks"), this, &MainWindow::clearMarks);
+    QAction *findAction = menu->addAction(tr("Find Address"), this, &MainWindow::find);
+    findAction->setShortcut(Qt::CTRL + Qt::Key_F);
 
     const bool traffic = settings.value("TrafficLayer", false).toBool();
     const bool bicycling = settings.value("BicyclingLayer", false).toBool();
@@ -71,17 +75,27 @@ void MainWindow::createMenu()
     m_updateModeAction->items() << tr("Off") << tr("every second") << tr("every 2 seconds")
                                 << tr("every 5 seconds") << tr("every 10 seconds")
                                 << tr("every 15 seconds") << tr("every 30 seconds");
-    // A saved rate the picker cannot show would run unseen and unchangeable.
-    const int updateMode = qBound(0, settings.value("UpdateMode", 0).toInt(),
-                                  m_updateModeAction->items().size() - 1);
+    // A saved rate past the picker's entries but in the rate table is brought to
+    // the nearest entry, so that it does not run unseen. Anything else (past the
+    // table, negative, not a number) means off and stays saved as it is: only the
+    // user's pick switches the receiver on and overwrites it.
+    bool isNumber = false;
+    const int saved = settings.value("UpdateMode", 0).toInt(&isNumber);
+    const int shownEntries = m_updateModeAction->items().size();
+    const bool inTable = isNumber && saved >= 0 && saved < UpdateRateCount;
+    const int updateMode = inTable ? qMin(saved, shownEntries - 1) : 0;
     m_updateModeAction->setSelectedIndex(updateMode);
     connect(m_updateModeAction, &PickSelectorAction::selectionChanged, this, &MainWindow::onSourceUpdates);
     menu->addAction(m_updateModeAction);
 
+    menu->addAction(tr("Clear Marks"), this, &MainWindow::clearMarks);
     menu->addAction(tr("About"), this, [this] { AboutBox(this).exec(); });
     createRegionsMenu();
 
-    onSourceUpdates(updateMode);
+    if (inTable)
+        onSourceUpdates(updateMode);
+    else
+        m_geoLocation.setUpdatesPerHour(0);
 }
 
 void MainWindow::setView(int view)

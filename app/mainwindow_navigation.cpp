@@ -99,6 +99,18 @@ void MainWindow::onSouth()
 void MainWindow::keyPressEvent(QKeyEvent *event)
 {
     const int key = event->key();
+    const Qt::KeyboardModifiers commandKeys = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    // Ctrl+Q on every platform, not only where the desktop's own scheme has it.
+    if (key == Qt::Key_Q && (event->modifiers() & commandKeys) == Qt::ControlModifier) {
+        close();
+        return;
+    }
+    // With Control, Alt or Meta held a letter belongs to a command (Ctrl+F
+    // finds an address), never to the plain key's meaning.
+    if (key == Qt::Key_F && (event->modifiers() & commandKeys)) {
+        event->ignore();
+        return;
+    }
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
         runJavascript(QString("map.setZoom(%1);").arg(2 * (key - Qt::Key_0)));
         return;

@@ -5,6 +5,7 @@
 #include "geocoding/recentsearches.h"
 #include "text/plainmessage.h"
 
+#include <QAbstractItemView>
 #include <QCompleter>
 #include <QEvent>
 #include <QKeyEvent>
@@ -43,8 +44,13 @@ void FindDlg::setUpTyping()
     auto *completer = new QCompleter(m_recent, this);
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     ui->lineEdit->setCompleter(completer);
+    // Installed after the completer's own filter, so this one sees the keys first.
+    completer->popup()->installEventFilter(this);
     ui->lineEdit->installEventFilter(this);
     ui->listWidget->installEventFilter(this);
+    ui->pushButton->installEventFilter(this);
+    // New text means a new search: a row chosen before no longer answers Return.
+    connect(ui->lineEdit, &QLineEdit::textEdited, ui->listWidget, &QListWidget::clearSelection);
 }
 
 bool FindDlg::eventFilter(QObject *watched, QEvent *event)
@@ -52,17 +58,30 @@ bool FindDlg::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
     const int key = static_cast<QKeyEvent *>(event)->key();
+    const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     QListWidget *list = ui->listWidget;
+    QWidget *earlier = ui->lineEdit->completer()->popup();
+    // The open list of earlier searches would only close on Return. A completion
+    // highlighted there with the arrows is already in the field.
+    if (watched == earlier && enter) {
+        earlier->hide();
+        ui->pushButton->click();
+        return true;
+    }
     if (watched == ui->lineEdit && (key == Qt::Key_Up || key == Qt::Key_Down) && list->count() > 0) {
+        // Taking focus makes the first row current without selecting it; the
+        // first arrow selects that row instead of moving past it.
+        const bool noneSelected = list->selectedItems().isEmpty();
         list->setFocus();
-        if (list->currentRow() < 0)
+        if (noneSelected)
             list->setCurrentRow(key == Qt::Key_Down ? 0 : list->count() - 1);
         else
             QCoreApplication::sendEvent(list, event);
         return true;
     }
-    // In the list Return chooses the selected row; the dialog would search again.
-    if (watched == list && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+    // A selected row answers Return as a double-click does, wherever the focus
+    // is; the dialog's default button would search again.
+    if (enter && watched != earlier) {
         const QListWidgetItem *item = list->currentItem();
         if (item && item->isSelected()) {
             on_listWidget_doubleClicked(list->currentIndex());

@@ -2,13 +2,17 @@
 
 #include "platform/pickselectoraction.h"
 
+#include <QAbstractButton>
 #include <QActionGroup>
+#include <QApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QMouseEvent>
+#include <QKeyEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWidgetAction>
@@ -55,6 +59,11 @@ ApplicationMenu::ApplicationMenu(QWidget *window)
 
     window->installEventFilter(this);
 
+    for (const QKeySequence &keys : {QKeySequence(Qt::Key_F10), QKeySequence(Qt::Key_Menu)}) {
+        auto *shortcut = new QShortcut(keys, window);
+        connect(shortcut, &QShortcut::activated, this, &ApplicationMenu::togglePanelFromKeyboard);
+    }
+
     // Qt's bar offers the entries that do not fit through an extension
     // button; here they are all in the panel.
     m_extension = findChild<QToolButton *>("qt_menubar_ext_button");
@@ -81,7 +90,11 @@ void ApplicationMenu::openPanel()
 {
     if (isPanelOpen())
         return;
+    QWidget *focus = QApplication::focusWidget();
+    m_focusBefore = (focus && m_window->isAncestorOf(focus)) ? focus : nullptr;
     buildPanel();
+    for (QAbstractButton *entry : keyboardEntries())
+        entry->installEventFilter(this);
     m_scrim->setGeometry(m_window->rect());
     m_scrim->raise();
     m_scrim->show();
@@ -91,21 +104,46 @@ void ApplicationMenu::openPanel()
     m_panel->move((m_window->width() - width) / 2, height());
 }
 
+void ApplicationMenu::togglePanelFromKeyboard()
+{
+    if (isPanelOpen()) {
+        closePanel();
+        return;
+    }
+    openPanel();
+    const QList<QAbstractButton *> entries = keyboardEntries();
+    if (!entries.isEmpty())
+        entries.first()->setFocus(Qt::ShortcutFocusReason);
+}
+
 void ApplicationMenu::closePanel()
 {
     for (const auto &c : m_closers)
         disconnect(c);
     m_closers.clear();
+    const bool hadFocus = m_scrim->isAncestorOf(QApplication::focusWidget());
     m_scrim->hide();
+    // The focus goes back where it was; none before means none now, so that
+    // the window's own keys reach it again.
+    if (hadFocus) {
+        if (m_focusBefore && m_focusBefore->isVisible())
+            m_focusBefore->setFocus(Qt::PopupFocusReason);
+        else if (QWidget *now = QApplication::focusWidget())
+            now->clearFocus();
+    }
+    m_focusBefore = nullptr;
     // Deferred: this may run from the clicked() of one of these buttons.
     for (const auto &entry : m_requested) {
         if (entry.second)
             entry.first->releaseWidget(entry.second);
     }
     m_requested.clear();
+    // Hidden at once: a panel reopened before they are deleted must not show them.
     for (const auto &w : m_entries) {
-        if (w)
+        if (w) {
+            w->hide();
             w->deleteLater();
+        }
     }
     m_entries.clear();
     delete m_panel->layout();
@@ -230,8 +268,70 @@ void ApplicationMenu::resizeEvent(QResizeEvent *event)
     m_button->setGeometry(0, 0, m_button->sizeHint().width(), height());
 }
 
+QList<QAbstractButton *> ApplicationMenu::keyboardEntries() const
+{
+    QList<QAbstractButton *> entries;
+    for (QAbstractButton *button : m_panel->findChildren<QAbstractButton *>()) {
+        if (button->isVisibleTo(m_panel) && button->isEnabled())
+            entries << button;
+    }
+    return entries;
+}
+
+bool ApplicationMenu::panelKeyPress(QAbstractButton *entry, QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        closePanel();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        entry->click();
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+        // Never passed on: the window would pan the map behind the panel.
+        moveFocus(entry, event->key());
+        return true;
+    default:
+        return false;
+    }
+}
+
+// To the nearest entry in the arrow's direction; entries straight ahead win
+// over those to the side.
+void ApplicationMenu::moveFocus(QAbstractButton *from, int key)
+{
+    const QPoint here = from->mapTo(m_panel, from->rect().center());
+    QAbstractButton *best = nullptr;
+    int bestScore = 0;
+    for (QAbstractButton *entry : keyboardEntries()) {
+        const QPoint d = entry->mapTo(m_panel, entry->rect().center()) - here;
+        const bool vertical = key == Qt::Key_Up || key == Qt::Key_Down;
+        const int sign = (key == Qt::Key_Down || key == Qt::Key_Right) ? 1 : -1;
+        const int ahead = sign * (vertical ? d.y() : d.x());
+        const int aside = qAbs(vertical ? d.x() : d.y());
+        if (entry == from || ahead <= 0)
+            continue;
+        const int score = ahead + 2 * aside;
+        if (!best || score < bestScore) {
+            best = entry;
+            bestScore = score;
+        }
+    }
+    if (best)
+        best->setFocus(Qt::TabFocusReason);
+}
+
 bool ApplicationMenu::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && isPanelOpen()) {
+        auto *entry = qobject_cast<QAbstractButton *>(watched);
+        if (entry && m_panel->isAncestorOf(entry) && panelKeyPress(entry, static_cast<QKeyEvent *>(event)))
+            return true;
+    }
     if (watched == m_extension && event->type() == QEvent::Show) {
         m_extension->hide();
         return false;

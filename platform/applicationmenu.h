@@ -7,7 +7,9 @@
 #include <QMetaObject>
 #include <QPointer>
 
+class QAbstractButton;
 class QGridLayout;
+class QKeyEvent;
 class QToolButton;
 class QWidgetAction;
 
@@ -16,6 +18,8 @@ class QWidgetAction;
 // button, which opens a panel over the window: an exclusive group as a row of
 // filter buttons, other entries as buttons (checkable ones toggle) and widget
 // actions as the widgets they create. Qt's own bar would not show those.
+// F10 or the Menu key opens the panel with the focus on its first entry; the
+// arrows move between entries, Return chooses one and Escape closes it.
 class ApplicationMenu : public QMenuBar
 {
     Q_OBJECT
@@ -30,6 +34,7 @@ public:
 public slots:
     void openPanel();
     void closePanel();
+    void togglePanelFromKeyboard();
 
 protected:
     QSize sizeHint() const override;
@@ -47,6 +52,9 @@ private:
     void buildPanel();
     void addButton(QAction *action, QGridLayout *grid, int &row, int &column);
     void updateTitle();
+    QList<QAbstractButton *> keyboardEntries() const;
+    bool panelKeyPress(QAbstractButton *entry, QKeyEvent *event);
+    void moveFocus(QAbstractButton *from, int key);
 
     QWidget *m_window;
     QToolButton *m_button = nullptr;
@@ -56,6 +64,7 @@ private:
     QList<QPointer<QWidget>> m_entries;
     QList<QPair<QWidgetAction *, QPointer<QWidget>>> m_requested;
     QList<QMetaObject::Connection> m_closers;
+    QPointer<QWidget> m_focusBefore;
 };
 
 #endif

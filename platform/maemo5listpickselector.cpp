@@ -45,12 +45,17 @@ QWidget *Maemo5ListPickSelector::widget(QWidget *parent)
     layout->addWidget(list);
 
     QPointer<QDialog> guard(dialog);
-    connect(list, &QListWidget::itemClicked, dialog, [this, list, guard](QListWidgetItem *item) {
-        const int row = list->row(item);
+    auto choose = [this, guard](int row) {
+        // One pick per dialog: a click may also count as activation.
+        if (!guard || !guard->isVisible())
+            return;
         // Close first: a receiver of selected() may open windows of its own.
         guard->accept();
         pick(row);
-    });
+    };
+    connect(list, &QListWidget::itemClicked, dialog, [list, choose](QListWidgetItem *item) { choose(list->row(item)); });
+    // Return on the highlighted row picks it too.
+    connect(list, &QListWidget::activated, dialog, [choose](const QModelIndex &index) { choose(index.row()); });
     return dialog;
 }
 

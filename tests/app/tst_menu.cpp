@@ -1,5 +1,6 @@
 #include "logcapture.h"
 #include "mapwindowtest.h"
+#include "modalscript.h"
 #include "pageserver.h"
 #include "testmain.h"
 
@@ -9,6 +10,7 @@
 #include "platform/pickselectoraction.h"
 
 #include <QActionGroup>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QListWidget>
@@ -32,6 +34,7 @@ private slots:
     void togglingLayersWritesSettingsAndChangesPage();
     void everyEntryWorksThroughThePanel();
     void aboutNamesVersionLicenceAndCredits();
+    void keysReachSearchDirectionsAndQuit();
 
 private:
     QStringList texts() const;
@@ -72,9 +75,9 @@ void TestMenu::firstStartAppliesDefaults()
 {
     startWindow();
     QCOMPARE(texts(), (QStringList{"Hybrid", "Road Map", "Satellite", "Terrain", "Directions", "Find Address",
-                                   "Clear Marks", "Traffic Layer", "Bicycling Layer", "Show Accuracy", "Auto Rotate",
-                                   "Fullscreen", "Orientation", "Position Updates", "About", "Map Regions",
-                                   "Map Services"}));
+                                   "Traffic Layer", "Bicycling Layer", "Show Accuracy", "Auto Rotate",
+                                   "Fullscreen", "Orientation", "Position Updates", "Clear Marks", "About",
+                                   "Map Regions", "Map Services"}));
     QVERIFY(action("Road Map")->isChecked());
     QVERIFY(action("Road Map")->actionGroup()->isExclusive());
     QCOMPARE(action("Road Map")->actionGroup()->actions().size(), 4);
@@ -136,31 +139,37 @@ void TestMenu::savedChoicesAreAppliedInOrder()
 
 void TestMenu::invalidSavedValues_data()
 {
-    QTest::addColumn<int>("saved");
+    QTest::addColumn<QString>("saved");
     QTest::addColumn<int>("shown");
     QTest::addColumn<QString>("rate");
-    QTest::newRow("ten minutes: slowest entry") << 9 << 6 << "GeoLocation::setUpdatesPerHour: 120";
-    QTest::newRow("negative: off") << -3 << 0 << "GeoLocation::setUpdatesPerHour: 0";
+    QTest::addColumn<QString>("kept");
+    QTest::newRow("ten minutes: slowest entry") << "9" << 6 << "GeoLocation::setUpdatesPerHour: 120" << "6";
+    QTest::newRow("past the table: off") << "13" << 0 << "GeoLocation::setUpdatesPerHour: 0" << "13";
+    QTest::newRow("negative: off") << "-3" << 0 << "GeoLocation::setUpdatesPerHour: 0" << "-3";
+    QTest::newRow("text: off") << "fast" << 0 << "GeoLocation::setUpdatesPerHour: 0" << "fast";
 }
 
 void TestMenu::invalidSavedValues()
 {
-    QFETCH(int, saved);
+    QFETCH(QString, saved);
     QFETCH(int, shown);
     QFETCH(QString, rate);
-    QSettings settings;
-    settings.setValue("Mode", 7);
-    settings.setValue("UpdateMode", saved);
+    QFile file(QSettings().fileName());   // as a hand or an older version wrote it
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("\n[General]\nMode=7\nUpdateMode=" + saved.toUtf8() + "\n");
+    file.close();
     startWindow();
+    QSettings settings;
 
     for (QAction *a : action("Hybrid")->actionGroup()->actions())
         QVERIFY(!a->isChecked());
     QVERIFY(m_log->lines().filter("setMapTypeId").isEmpty());
     QCOMPARE(settings.value("Mode").toInt(), 7);
-    // A rate the picker cannot show is brought to its nearest entry.
+    // A rate in the table the picker cannot show is brought to its nearest entry;
+    // anything else leaves the receiver off and the saved value as it is.
     QCOMPARE(qobject_cast<PickSelectorAction *>(action("Position Updates"))->selectedIndex(), shown);
-    QVERIFY2(m_log->lines().contains(rate), qPrintable(m_log->lines().join('\n')));
-    QCOMPARE(settings.value("UpdateMode").toInt(), shown);
+    QCOMPARE(m_log->lines().filter("setUpdatesPerHour"), QStringList{rate});
+    QTEST(settings.value("UpdateMode").toString(), "kept");
 }
 
 void TestMenu::togglingLayersWritesSettingsAndChangesPage()
@@ -271,6 +280,26 @@ void TestMenu::aboutNamesVersionLicenceAndCredits()
                                "OpenStreetMap contributors", "GeoNames", "Natural Earth",
                                "NASA Blue Marble"})
         QVERIFY2(shown.contains(credit), credit);
+}
+
+void TestMenu::keysReachSearchDirectionsAndQuit()
+{
+    startWindow();
+    auto press = [this](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        m_window->activateWindow();   // as the desktop does when a dialog closes
+        QVERIFY(QTest::qWaitForWindowActive(m_window));
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : m_window, key, modifiers);
+    };
+    ModalScript script;
+    script.then([](QWidget *w) { w->close(); }).then([](QWidget *w) { w->close(); });
+    press(Qt::Key_F, Qt::ControlModifier);
+    press(Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(script.seen(), (QStringList{"FindDlg: Find Address", "DirectionsDlg: Directions"}));
+    QVERIFY(!(m_window->windowState() & Qt::WindowFullScreen));
+    press(Qt::Key_F, Qt::NoModifier);
+    QTRY_VERIFY(m_window->windowState() & Qt::WindowFullScreen);
+    press(Qt::Key_Q, Qt::ControlModifier);
+    QVERIFY(!m_window->isVisible());
 }
 
 MARLU_TEST_MAIN(TestMenu)

@@ -67,6 +67,13 @@ static void doubleClickRow(FindDlg &dlg, int row)
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
+// A key where the keyboard sends it: the open completion list, else the focus.
+static void press(Qt::Key key)
+{
+    QWidget *popup = QApplication::activePopupWidget();
+    QTest::keyClick(popup ? popup : QApplication::focusWidget(), key);
+}
+
 // The find dialog driven through its widgets, and the mark it leaves on the real page.
 class TestFindDlg : public QObject
 {
@@ -180,15 +187,25 @@ void TestFindDlg::chooserOpensOnEarlierResults()
     QCOMPARE(rows(dlg), (QStringList{"Lyon, France", "Lyon, MS, USA"}));
     QCOMPARE(dlg.findChild<QLineEdit *>("lineEdit")->text(), QString("Lyon"));
     dlg.show();
-    doubleClickRow(dlg, 0);
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    press(Qt::Key_Down);
+    press(Qt::Key_Return);
     QCOMPARE(dlg.m_selectedAddress.description(), QString("Lyon, France"));
 
     // A search from the chooser uses the dialog's own requester.
     m_geocoder.setBody(candidates({{"Elsewhere", 1, 2}}));
     FindDlg again(earlier, "Lyon", nullptr);
     again.show();
+    QVERIFY(QTest::qWaitForWindowActive(&again));
     QTest::mouseClick(again.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
     QTRY_COMPARE_WITH_TIMEOUT(rows(again), QStringList{"Elsewhere"}, 5000);
+    auto *list = again.findChild<QListWidget *>("listWidget");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    QTest::mouseClick(again.findChild<QLineEdit *>("lineEdit"), Qt::LeftButton);
+    const int sent = m_geocoder.targets().size();
+    press(Qt::Key_Return);   // the selected row, not a new search
+    QCOMPARE(again.m_selectedAddress.description(), QString("Elsewhere"));
+    QCOMPARE(m_geocoder.targets().size(), sent);
     QCOMPARE(earlier.m_results.size(), 2);
     QCOMPARE(done.count(), 1);
 
@@ -210,8 +227,9 @@ void TestFindDlg::arrowsMoveInTheListAndReturnChooses()
 
     auto *edit = dlg.findChild<QLineEdit *>("lineEdit");
     edit->setFocus();
-    QTest::keyClick(edit, Qt::Key_Down);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    press(Qt::Key_Down);
+    QCOMPARE(dlg.findChild<QListWidget *>("listWidget")->currentRow(), 0);
+    press(Qt::Key_Down);
     QCOMPARE(dlg.findChild<QListWidget *>("listWidget")->currentRow(), 1);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
@@ -221,7 +239,7 @@ void TestFindDlg::arrowsMoveInTheListAndReturnChooses()
 
 void TestFindDlg::typingReplacesTextAndEarlierSearchesAreOffered()
 {
-    QSettings().setValue("RecentSearches", QVariantList{42, "  Lyon ", "lyon", ""});
+    QSettings().setValue("RecentSearches", QVariantList{42, "  Lyon ", "lyon", "", "Toledo, OH"});
     m_geocoder.setBody(candidates({{"Elsewhere", 1, 2}}));
     FindDlg dlg(&m_network, nullptr);
     dlg.show();
@@ -229,15 +247,17 @@ void TestFindDlg::typingReplacesTextAndEarlierSearchesAreOffered()
     auto *edit = dlg.findChild<QLineEdit *>("lineEdit");
     QTest::keyClicks(QApplication::focusWidget(), "Toledo");
     QCOMPARE(edit->text(), QString("Toledo"));
-    QTest::mouseClick(dlg.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    QTRY_VERIFY(QApplication::activePopupWidget());   // earlier searches offered
+    press(Qt::Key_Return);
     QTRY_COMPARE_WITH_TIMEOUT(rows(dlg).size(), 1, 5000);
+    QVERIFY(m_geocoder.targets().last().endsWith("address=Toledo"));
 
     FindDlg next(&m_network, nullptr);
     const auto *completions = next.findChild<QLineEdit *>("lineEdit")->completer()->model();
     QStringList offered;
     for (int i = 0; i < completions->rowCount(); ++i)
         offered << completions->index(i, 0).data().toString();
-    QCOMPARE(offered, (QStringList{"Toledo", "42", "Lyon"}));
+    QCOMPARE(offered, (QStringList{"Toledo", "42", "Lyon", "Toledo, OH"}));
 
     for (int i = 0; i < 12; ++i)
         RecentSearches::add(QString("place %1").arg(i));

@@ -24,7 +24,7 @@ private slots:
     void orientationIndexOutsideListChangesNothing();
     void fixedOrientationBeforeEntryTouchesNoPicker();
     void exitButtonFollowsFullscreen();
-    void panelReachesEveryEntryByMouse();
+    void panelReachesEveryEntryByMouseAndKeyboard();
     void panelClosesOnTapOutside();
 };
 
@@ -157,7 +157,7 @@ void TestWindowMenu::exitButtonFollowsFullscreen()
     QTRY_VERIFY(!button->isVisible());
 }
 
-void TestWindowMenu::panelReachesEveryEntryByMouse()
+void TestWindowMenu::panelReachesEveryEntryByMouseAndKeyboard()
 {
     Maemo5Wnd wnd;
     wnd.resize(800, 480);
@@ -227,8 +227,33 @@ void TestWindowMenu::panelReachesEveryEntryByMouse()
     QTRY_VERIFY(!menu->isPanelOpen());
     QCOMPARE(orientationPicker(wnd)->selectedIndex(), 1);
 
+    // From the keyboard: F10 or Menu, arrows where they point, Return, Escape.
+    wnd.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&wnd));
+    auto press = [&wnd](Qt::Key key) { QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &wnd, key); };
+    auto focused = [] { return static_cast<QAbstractButton *>(QApplication::focusWidget())->text().split('\n')[0]; };
+    press(Qt::Key_F10);
+    QCOMPARE(focused(), QString("First"));
+    press(Qt::Key_Escape);
+    QVERIFY(!menu->isPanelOpen());
+    QStringList path;
+    press(Qt::Key_Menu);
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Down, Qt::Key_Down, Qt::Key_Left, Qt::Key_Up}) {
+        press(key);
+        path << focused();
+    }
+    QCOMPARE(path, (QStringList{"Second", "Toggle", "Orientation", "Fullscreen", "Plain"}));
+    press(Qt::Key_Return);
+    QCOMPARE(plainSpy.count(), 2);
+    for (Qt::Key key : {Qt::Key_F10, Qt::Key_Down, Qt::Key_Down, Qt::Key_Right, Qt::Key_Return})
+        press(key);
+    QTRY_COMPARE(QApplication::activeWindow(), QApplication::activeModalWidget());
+    press(Qt::Key_Down);   // Landscape to Portrait
+    press(Qt::Key_Return);
+    QVERIFY(Maemo5Attributes::testAttribute(&wnd, Maemo5Attributes::PortraitOrientation));
+
     open();
-    QVERIFY(buttonFor("Orientation")->text().endsWith("Landscape"));
+    QVERIFY(buttonFor("Orientation")->text().endsWith("Portrait"));
     QTest::mouseClick(buttonFor("Fullscreen"), Qt::LeftButton);
     QTRY_VERIFY(wnd.windowState() & Qt::WindowFullScreen);
 }
