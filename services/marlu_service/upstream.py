@@ -15,7 +15,6 @@ import http.client
 import ipaddress
 import socket
 import ssl
-import sys
 import threading
 import time
 from urllib.parse import urljoin, urlsplit
@@ -95,19 +94,26 @@ class _Target:
         return target.scheme == "https" or target.host == self.host
 
 
-def _connection(target, address, timeout):
+def _connection(target, address, timeout, sockets):
+    """An HTTP(S) connection to the checked address; its socket goes into
+    sockets when made (a connection drops its own once an answer is read)."""
     if target.scheme == "https":
         conn = http.client.HTTPSConnection(target.host, target.port, timeout=timeout,
                                            context=ssl.create_default_context())
     else:
         conn = http.client.HTTPConnection(target.host, target.port, timeout=timeout)
+
     # Connect to the address that was checked, not to a second look-up of the name.
-    conn._create_connection = lambda _, t, source=None: socket.create_connection(
-        (address, target.port), t, source)
+    def connect(_, t, source=None):
+        sock = socket.create_connection((address, target.port), t, source)
+        sockets.append(sock)
+        return sock
+
+    conn._create_connection = connect
     return conn
 
 
-def get(url, timeout=TIMEOUT, interval=MIN_INTERVAL, accept="application/json",
+def get(url, timeout=TIMEOUT, interval=None, accept="application/json",
         max_bytes=MAX_BODY, deadline=None):
     """(HTTP status, body bytes) of a GET; raises UpstreamError for no answer.
 
@@ -122,7 +128,7 @@ def get(url, timeout=TIMEOUT, interval=MIN_INTERVAL, accept="application/json",
         raise UpstreamError("busy", "%d requests to %s are running" % (PER_PROVIDER,
                                                                       configured.netloc))
     try:
-        _wait_for_slot(configured.netloc, interval, ends)
+        _wait_for_slot(configured.netloc, MIN_INTERVAL if interval is None else interval, ends)
         target = configured
         for _ in range(MAX_REDIRECTS + 1):
             status, location, body = _exchange(target, configured, timeout, accept,
@@ -135,9 +141,6 @@ def get(url, timeout=TIMEOUT, interval=MIN_INTERVAL, accept="application/json",
                                     % (target.scheme, following.url))
             target = following
         raise UpstreamError("redirect", "more than %d redirects" % MAX_REDIRECTS)
-    except UpstreamError as exc:
-        sys.stderr.write("upstream: %s: %s\n" % (configured.netloc, exc))
-        raise
     finally:
         gate.release()
 
@@ -148,16 +151,17 @@ def _exchange(target, configured, timeout, accept, max_bytes, ends):
     remaining = ends - time.monotonic()
     if remaining <= 0:
         raise UpstreamError("timeout", "no answer within the deadline")
-    conn = _connection(target, address, min(timeout, remaining))
+    sockets = []
+    conn = _connection(target, address, min(timeout, remaining), sockets)
     # The per-read time-out does not stop a server that drips: at the
     # deadline the socket is shut, which ends any read under way.
     expired = threading.Event()
 
     def expire():
         expired.set()
-        if conn.sock is not None:
+        for sock in sockets:
             try:
-                conn.sock.shutdown(socket.SHUT_RDWR)
+                sock.shutdown(socket.SHUT_RDWR)
             except OSError:
                 pass
 
@@ -191,6 +195,8 @@ def _exchange(target, configured, timeout, accept, max_bytes, ends):
     finally:
         watchdog.cancel()
         conn.close()
+        for sock in sockets:
+            sock.close()
 
 
 def _read_limited(response, max_bytes):
