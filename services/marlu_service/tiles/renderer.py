@@ -177,22 +177,26 @@ class Generation:
             self._give(tile_set, m_map)
         fmt = FORMATS.get(tile_set, DEFAULT_FORMAT)
         top = min(m, 1 << z)
+        failure = None
         for dx in range(top):
             for dy in range(top):
                 data = image.view(dx * 256, dy * 256, 256, 256).tostring(fmt)
                 tiles[(mx + dx, my + dy)] = data
-                self._store(self.path(tile_set, z, mx + dx, my + dy), data)
+                failure = self._store(self.path(tile_set, z, mx + dx, my + dy), data) or failure
+        if failure:
+            # A full disk costs the cache, not the tiles.
+            self.log("tiles of %s/%d/%d/%d not cached: %s" % (tile_set, z, mx, my, failure))
         return tiles
 
     def _store(self, path, data):
-        """Keeps a tile in the cache; a full disk costs the cache, not the tile."""
+        """Keeps a tile in the cache; the error when it cannot."""
         try:
             _write(path, data)
         except OSError as exc:
-            self.log("tile not cached: %s" % exc)
-            return
+            return exc
         if self.cache:
             self.cache.stored(path, len(data))
+        return None
 
     def _take(self, tile_set):
         with self._guard:
