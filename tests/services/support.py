@@ -23,6 +23,14 @@ FIXTURES = os.environ.get("MARLU_FIXTURES") or os.path.join(REPO, "..", "shared"
 XML_DECLARATION = b'<?xml version="1.0" encoding="UTF-8"?>\n'
 
 
+def wait_until(condition, seconds=30):
+    """Polls condition until it holds or the time is up; returns its last value."""
+    ends = time.monotonic() + seconds
+    while not condition() and time.monotonic() < ends:
+        time.sleep(0.05)
+    return condition()
+
+
 def fixture(*parts):
     return os.path.join(FIXTURES, *parts)
 

@@ -7,7 +7,6 @@ import http.client
 import json
 import os
 import re
-import resource
 import select
 import socket
 import stat
@@ -16,6 +15,7 @@ import sys
 import tempfile
 import time
 import unittest
+from unittest import mock
 
 import support
 
@@ -26,77 +26,49 @@ class HostAndSecretTest(unittest.TestCase):
     def setUp(self):
         runtime = tempfile.TemporaryDirectory(prefix="marlu-runtime-")
         self.addCleanup(runtime.cleanup)
-        saved = os.environ.get("XDG_RUNTIME_DIR")
-        os.environ["XDG_RUNTIME_DIR"] = runtime.name
-        self.addCleanup(lambda: os.environ.__setitem__("XDG_RUNTIME_DIR", saved) if saved
-                        else os.environ.pop("XDG_RUNTIME_DIR", None))
+        patch = mock.patch.dict(os.environ, {"XDG_RUNTIME_DIR": runtime.name})
+        patch.start()
+        self.addCleanup(patch.stop)
         self.secret_path = os.path.join(runtime.name, "marlu", "mapservice.secret")
         self.service = support.InProcessService(config.Config("none.ini"))
         self.addCleanup(self.service.close)
+        self.host = "127.0.0.1:%d" % self.service.port
 
-    def request(self, method, path, host=None, secret=None):
-        conn = http.client.HTTPConnection("127.0.0.1", self.service.port, timeout=30)
-        try:
-            conn.putrequest(method, path, skip_host=host is not None)
-            if host:
-                conn.putheader("Host", host)
-            if secret:
-                conn.putheader("X-Marlu-Secret", secret)
-            conn.endheaders()
-            resp = conn.getresponse()
-            return resp.status, resp.read()
-        finally:
-            conn.close()
+    def status(self, path, **headers):
+        return self.service.get(path, headers=dict({"Host": self.host}, **headers))[0]
 
     def test_only_the_services_own_loopback_host_is_answered(self):
         port = self.service.port
-        for host, status in (("127.0.0.1:%d" % port, 200), ("localhost:%d" % port, 200),
-                             ("LocalHost:%d" % port, 200), ("attacker.example:%d" % port, 403),
-                             ("127.0.0.1", 403), ("localhost", 403),
+        for host, status in (("127.0.0.1:%d" % port, 200), ("LocalHost:%d" % port, 200),
+                             ("attacker.example:%d" % port, 403), ("localhost", 403),
                              ("127.0.0.1:%d" % (port + 1), 403), ("127.0.0.2:%d" % port, 403),
                              ("[::1]:%d" % port, 403), ("", 403)):
-            for method, path in (("GET", "/tiles/sources.json"), ("HEAD", "/tiles/sources.json"),
-                                 ("GET", "/maps/api/geocode/xml?address=48,2"),
-                                 ("GET", "/marlu/identity?nonce=" + "ab" * 8),
-                                 ("GET", "/tiles/roadmap/0/0/0.png")):
-                with self.subTest(host=host, method=method, path=path):
-                    self.assertEqual(self.request(method, path, host or "")[0], status)
+            for path in ("/tiles/sources.json", "/maps/api/geocode/xml?address=48,2",
+                         "/marlu/identity?nonce=" + "ab" * 8, "/tiles/roadmap/0/0/0.png"):
+                self.assertEqual(self.status(path, Host=host), status, (host, path))
 
     def test_the_secret_is_private_and_proved_never_told(self):
         with open(self.secret_path) as f:
             secret = f.read().strip()
-        self.assertRegex(secret, "^[0-9a-f]{64}$")
-        self.assertEqual(stat.S_IMODE(os.stat(self.secret_path).st_mode), 0o600)
-        self.assertEqual(stat.S_IMODE(os.stat(os.path.dirname(self.secret_path)).st_mode), 0o700)
+        self.assertEqual([stat.S_IMODE(os.stat(p).st_mode) for p in (
+            self.secret_path, os.path.dirname(self.secret_path))], [0o600, 0o700])
         nonce = "0123456789abcdef" * 2
-        status, body = self.request("GET", "/marlu/identity?nonce=" + nonce)
-        answer = json.loads(body)
-        self.assertEqual((status, answer["name"]), (200, "Marlu map service"))
-        self.assertEqual(answer["proof"], hmac.new(secret.encode(), nonce.encode(),
-                                                   hashlib.sha256).hexdigest())
-        self.assertNotIn(secret.encode(), body)
-        for query in ("", "?nonce=", "?nonce=abc", "?nonce=" + "g" * 16, "?nonce=" + "a" * 129):
-            with self.subTest(query=query):
-                self.assertEqual(self.request("GET", "/marlu/identity" + query)[0], 400)
-        for given, status in ((None, 403), ("", 403), (secret[:-1], 403),
-                              (secret.upper(), 403), (secret, 404)):
-            with self.subTest(secret=given):
-                code, body = self.request("GET", "/marlu/regions", secret=given)
-                self.assertEqual(code, status)
-                if status == 403:
-                    self.assertIn("error", json.loads(body))
-        # A second service keeps the secret; one others could read is replaced.
-        support.InProcessService(config.Config("none.ini")).close()
-        with open(self.secret_path) as f:
-            self.assertEqual(f.read().strip(), secret)
-        os.chmod(self.secret_path, 0o644)
-        support.InProcessService(config.Config("none.ini")).close()
-        with open(self.secret_path) as f:
-            self.assertNotEqual(f.read().strip(), secret)
-        self.assertEqual(stat.S_IMODE(os.stat(self.secret_path).st_mode), 0o600)
+        status, _, body = self.service.get("/marlu/identity?nonce=" + nonce)
+        self.assertEqual((status, json.loads(body)["proof"]), (200, hmac.new(
+            secret.encode(), nonce.encode(), hashlib.sha256).hexdigest()))
+        for query in ("", "?nonce=abc", "?nonce=" + "g" * 16, "?nonce=" + "a" * 129):
+            self.assertEqual(self.status("/marlu/identity" + query), 400, query)
+        for given, status in (("", 403), (secret[:-1], 403), (secret.upper(), 403),
+                              (secret, 404)):
+            self.assertEqual(self.status("/marlu/regions", **{"X-Marlu-Secret": given}), status)
+        # A second service keeps the secret; one that others could read is replaced.
+        for mode, same in ((0o600, True), (0o644, False)):
+            os.chmod(self.secret_path, mode)
+            support.InProcessService(config.Config("none.ini")).close()
+            with open(self.secret_path) as f:
+                self.assertEqual(f.read().strip() == secret, same)
 
 
-LISTENING = re.compile(r"listening on http://127\.0\.0\.1:(\d+)$")
 LIMITED = """
 import resource, sys
 sys.path.insert(0, sys.argv[1])
@@ -113,22 +85,16 @@ class ConnectionLimitsTest(unittest.TestCase):
                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
         self.addCleanup(proc.wait)
         self.addCleanup(proc.kill)
-        ready, _, _ = select.select([proc.stdout], [], [], 30)
-        self.assertTrue(ready, "no banner")
-        port = int(LISTENING.search(proc.stdout.readline().strip()).group(1))
-        idle = []
-        self.addCleanup(lambda: [s.close() for s in idle])
-        for _ in range(100):   # more than the service's 64 files
-            try:
-                idle.append(socket.create_connection(("127.0.0.1", port), timeout=10))
-            except OSError:
-                break
-        # Every idle connection gets closed by the service (EOF or reset).
+        self.assertTrue(select.select([proc.stdout], [], [], 30)[0], "no banner")
+        port = int(re.search(r":(\d+)$", proc.stdout.readline().strip()).group(1))
+        # More connections than the service has files; each is closed (EOF or reset).
+        idle = [socket.create_connection(("127.0.0.1", port), timeout=10) for _ in range(100)]
         for sock in idle:
-            try:
-                self.assertEqual(sock.recv(1), b"")
-            except ConnectionResetError:
-                pass
+            with self.subTest(sock=sock.getsockname()), sock:
+                try:
+                    self.assertEqual(sock.recv(1), b"")
+                except ConnectionResetError:
+                    pass
         answered, ends = None, time.monotonic() + 30
         while answered is None and time.monotonic() < ends:
             conn = http.client.HTTPConnection("127.0.0.1", port, timeout=10)
