@@ -8,6 +8,8 @@ optional and a missing file means the offline defaults. Sections:
   [nominatim] [photon] [osrm]   url = base URL of the provider
   [tiles:SET]   url, minzoom, maxzoom, attribution: an online tile source for
                 SET (roadmap, satellite, terrain, hybrid, traffic, bicycling)
+  [tiles]       cache_size = the bound on the rendered tiles kept on disk,
+                in bytes or with a unit: 500M, 2G (the default), 10 GiB
 
 Derived data (regions, tiles, indexes, caches) lives in the data folder,
 by default $MARLU_DATA or $XDG_DATA_HOME/marlu:
@@ -97,6 +99,18 @@ class Config:
             "maxzoom": self._int(section, "maxzoom", 19),
             "attribution": self.get(section, "attribution", ""),
         }
+
+    def tile_cache_size(self, default):
+        text = self.get("tiles", "cache_size")
+        if text is None:
+            return default
+        from .tiles.cache import parse_size
+        try:
+            return parse_size(text)
+        except (ValueError, IndexError):
+            sys.stderr.write("config: [tiles] cache_size %r is not a size; using %d bytes\n"
+                             % (text, default))
+            return default
 
     def _int(self, section, key, default):
         try:

@@ -6,21 +6,36 @@ take precedence over files: the server's routes (exact paths) and prefix
 routes (tiles), which its endpoint objects give.
 
   mapservice.py [--port N] [--root DIR] [--config FILE] [--data DIR]
+
+Only the application is served: a request whose Host is not this loopback
+address and port (127.0.0.1:PORT or localhost:PORT) is refused, which keeps
+web pages out through DNS rebinding. Connections are handled by a bounded
+pool of workers, idle ones are closed after a while, and beyond a bound new
+ones are closed at once, so the service keeps file descriptors to spare.
 """
 
 import argparse
 import os
+import queue
+import resource
 import signal
 import sys
 import threading
 import time
 from http import HTTPStatus
-from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
+from http.server import HTTPServer, SimpleHTTPRequestHandler
 from urllib.parse import parse_qs, unquote, urlsplit
 
-from . import SERVICES_DIR, config, directions, geocoding, seeddata, tiles
+from . import SERVICES_DIR, config, directions, geocoding, identity, seeddata, tiles
 
 DEFAULT_PORT = 8717
+# A keep-alive connection that sends nothing for this long is closed.
+IDLE_TIMEOUT = 20.0
+WORKERS = 32
+# Connections open at once (being served or waiting for a worker), and at
+# most this share of the open-file limit, the rest being for files.
+MAX_CONNECTIONS = 128
+FD_SHARE = 4
 DEFAULT_ROOT = os.path.join(os.path.dirname(SERVICES_DIR), "web")
 
 # Explicit so the answer does not depend on the host's /etc/mime.types.
@@ -47,9 +62,24 @@ CONTENT_TYPES = {
 class MapRequestHandler(SimpleHTTPRequestHandler):
     server_version = "MarluMapService/1.0"
     extensions_map = CONTENT_TYPES
+    timeout = IDLE_TIMEOUT
 
     def __init__(self, *args, **kwargs):
         super().__init__(*args, directory=args[2].root, **kwargs)
+
+    def parse_request(self):
+        """Reads the request line and headers, then refuses (403) a Host other
+        than the service's own loopback address and port, for every method."""
+        if not super().parse_request():
+            return False
+        host = (self.headers.get("Host") or "").strip().lower()
+        if host in self.server.hosts:
+            return True
+        self._error = "foreign Host %.100r" % host
+        self.close_connection = True
+        identity.send_json(self, HTTPStatus.FORBIDDEN, {
+            "error": "This service answers only requests for %s." % self.server.hosts[0]})
+        return False
 
     def do_GET(self):
         self._dispatch(send_body=True)
@@ -61,6 +91,8 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
         self._send_body = send_body
         parts = urlsplit(self.path)
         try:
+            if not self.server.identity.allows(self):
+                return
             route = self.server.routes.get(parts.path)
             if route is not None:
                 route(self, parse_qs(parts.query, keep_blank_values=True))
@@ -129,19 +161,22 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
         pass
 
 
-class MapServer(ThreadingHTTPServer):
+class MapServer(HTTPServer):
     """The service on one configuration: its endpoint objects, built once,
     hold everything they read from its file and data folder."""
 
-    daemon_threads = True
+    request_queue_size = 64
 
-    def __init__(self, cfg, root=DEFAULT_ROOT, port=DEFAULT_PORT, host="127.0.0.1"):
+    def __init__(self, cfg, root=DEFAULT_ROOT, port=DEFAULT_PORT, host="127.0.0.1",
+                 secret_path=None):
         self.config = cfg
         self.root = os.path.realpath(root)
+        self.identity = identity.Identity(identity.load_or_create(
+            secret_path or identity.default_path()))
         self.geocoder = geocoding.Geocoder(cfg)
         self.directions = directions.Directions(cfg, self.geocoder)
         self.tiles = tiles.Tiles(cfg)
-        self.endpoints = (self.geocoder, self.directions, self.tiles)
+        self.endpoints = (self.identity, self.geocoder, self.directions, self.tiles)
         # path -> handler(request_handler, query), query being the parse_qs() dict;
         # blank values are kept, so "address=&address=Paris" is a blank address.
         self.routes = {}
@@ -152,6 +187,40 @@ class MapServer(ThreadingHTTPServer):
             self.prefix_routes.update(getattr(endpoint, "prefix_routes", dict)())
         self._reload_lock = threading.Lock()
         super().__init__((host, port), MapRequestHandler)
+        self.hosts = ("127.0.0.1:%d" % self.port, "localhost:%d" % self.port)
+        limit = resource.getrlimit(resource.RLIMIT_NOFILE)[0]
+        self.max_connections = MAX_CONNECTIONS if limit == resource.RLIM_INFINITY else max(
+            4, min(MAX_CONNECTIONS, limit // FD_SHARE))
+        self._open = threading.BoundedSemaphore(self.max_connections)
+        self._waiting = queue.Queue()
+        for _ in range(min(WORKERS, self.max_connections)):
+            threading.Thread(target=self._work, daemon=True).start()
+
+    def process_request(self, request, client_address):
+        """Hands the connection to a worker; beyond the bound it is closed at
+        once, which the client sees as a refusal rather than a hang."""
+        if not self._open.acquire(blocking=False):
+            sys.stderr.write("refused a connection: %d open\n" % self.max_connections)
+            self.shutdown_request(request)
+            return
+        self._waiting.put((request, client_address))
+
+    def _work(self):
+        while True:
+            request, client_address = self._waiting.get()
+            try:
+                self.finish_request(request, client_address)
+            except Exception:
+                self.handle_error(request, client_address)
+            finally:
+                self.shutdown_request(request)
+                self._open.release()
+
+    def handle_error(self, request, client_address):
+        # A client that went away or timed out is no error of the service.
+        exc = sys.exc_info()[1]
+        if not isinstance(exc, OSError):
+            super().handle_error(request, client_address)
 
     def reload(self):
         """Reads the configuration file and the data folder's regions again;

@@ -23,6 +23,14 @@ FIXTURES = os.environ.get("MARLU_FIXTURES") or os.path.join(REPO, "..", "shared"
 XML_DECLARATION = b'<?xml version="1.0" encoding="UTF-8"?>\n'
 
 
+def wait_until(condition, seconds=30):
+    """Polls condition until it holds or the time is up; returns its last value."""
+    ends = time.monotonic() + seconds
+    while not condition() and time.monotonic() < ends:
+        time.sleep(0.05)
+    return condition()
+
+
 def fixture(*parts):
     return os.path.join(FIXTURES, *parts)
 
@@ -47,11 +55,11 @@ class InProcessService:
     def port(self):
         return self.server.port
 
-    def get(self, path, timeout=30):
+    def get(self, path, timeout=30, headers=None):
         """(status, headers, body) of a GET sent with the path exactly as given."""
         conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=timeout)
         try:
-            conn.request("GET", path)
+            conn.request("GET", path, headers=headers or {})
             resp = conn.getresponse()
             return resp.status, resp, resp.read()
         finally:
@@ -121,7 +129,9 @@ class StubUpstream:
 
     answers: path (without the query) -> (status, body bytes) or a callable
     taking the request handler and returning (status, body); an answer may
-    also be ("slow", seconds, status, body) or ("truncate", body). Every
+    also be ("slow", seconds, status, body), ("truncate", body),
+    ("redirect", location) or ("drip", seconds, count): count bytes of a
+    JSON list one at a time, that many seconds apart. Every
     request is recorded in self.requests as (path with query, headers).
     """
 
@@ -138,6 +148,24 @@ class StubUpstream:
                     answer = (404, b"not found")
                 if callable(answer):
                     answer = answer(self)
+                if answer[0] == "redirect":
+                    self.send_response(302)
+                    self.send_header("Location", answer[1])
+                    self.send_header("Content-Length", "0")
+                    self.end_headers()
+                    return
+                if answer[0] == "drip":
+                    self.send_response(200)
+                    self.send_header("Content-Length", str(answer[2]))
+                    self.end_headers()
+                    try:
+                        for byte in (b"[" + b" " * (answer[2] - 2) + b"]"):
+                            self.wfile.write(bytes([byte]))
+                            self.wfile.flush()
+                            time.sleep(answer[1])
+                    except (BrokenPipeError, ConnectionResetError):
+                        pass
+                    return
                 if answer[0] == "slow":
                     time.sleep(answer[1])
                     answer = answer[2:]

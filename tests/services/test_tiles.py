@@ -3,6 +3,7 @@ their own: the Monaco extract imported, a few real places, the world shapes."""
 
 import json
 import os
+import resource
 import shutil
 import sqlite3
 import tempfile
@@ -161,6 +162,37 @@ class TileService(unittest.TestCase):
             prerender.AHEAD = saved
         self.assertTrue(os.path.isfile(self.tiles.current_generation().path("roadmap", 1, 1, 1)))
         self.assertIn("tiles of the low zooms are up to date", lines[-1])
+
+    def test_the_cache_keeps_its_bound_and_a_full_disk_costs_only_the_cache(self):
+        generation = self.tiles.current_generation()
+        self.tile("roadmap", 0, 0, 0)
+        low = generation.path("roadmap", 0, 0, 0)
+        with open(self.ini, "w", encoding="utf-8") as f:
+            f.write("[tiles]\ncache_size = 100K\n")
+        self.addCleanup(self.service.server.reload)
+        self.addCleanup(os.remove, self.ini)
+        self.service.server.reload()
+        cache = os.path.join(self.data, "tiles", "cache")
+
+        def street_bytes():
+            return sum(os.path.getsize(os.path.join(top, name))
+                       for top, _, names in os.walk(cache) for name in names
+                       if name.endswith(".png") and int(top.split(os.sep)[-2]) > 5)
+
+        # Meta-tiles of Monaco's streets, each larger than a fifth of the bound.
+        for x in range(136464, 136484, 4):
+            self.tile("roadmap", 18, x, 95600)
+            self.assertLessEqual(street_bytes(), 100 * 1024)
+        self.assertTrue(os.path.isfile(low), "the low zooms stay")
+        self.assertTrue(os.path.isfile(generation.path("roadmap", 18, x, 95600)))
+        soft, hard = resource.getrlimit(resource.RLIMIT_FSIZE)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (0, hard))
+        try:
+            image = self.tile("roadmap", *MONACO_Z16)
+        finally:
+            resource.setrlimit(resource.RLIMIT_FSIZE, (soft, hard))
+        self.assertFalse(image.is_solid())
+        self.assertFalse(os.path.exists(generation.path("roadmap", *MONACO_Z16)))
 
 
 if __name__ == "__main__":

@@ -122,6 +122,44 @@ function convertRoute(route, language) {
   };
 }
 
+// How deep a parsed value nests, counted up to limit + 1.
+function depth(value, limit) {
+  let deepest = 0;
+  const open = [[value, 1]];
+  while (open.length && deepest <= limit) {
+    const [item, d] = open.pop();
+    deepest = Math.max(deepest, d);
+    if (item === null || typeof item !== 'object') continue;
+    for (const key in item) {
+      const child = item[key];
+      if (child !== null && typeof child === 'object') open.push([child, d + 1]);
+    }
+  }
+  return deepest;
+}
+
+// Why an answer is beyond what the service takes (header.max_depth,
+// max_routes, max_steps of one route), or null.
+function beyondCaps(data, header) {
+  if (header.max_depth && depth(data, header.max_depth) > header.max_depth) {
+    return 'JSON nested deeper than ' + header.max_depth;
+  }
+  const routes = data !== null && Array.isArray(data.routes) ? data.routes : [];
+  if (header.max_routes && routes.length > header.max_routes) {
+    return routes.length + ' routes, more than ' + header.max_routes;
+  }
+  for (const route of routes) {
+    let steps = 0;
+    for (const leg of (route && Array.isArray(route.legs) ? route.legs : [])) {
+      steps += leg && Array.isArray(leg.steps) ? leg.steps.length : 0;
+    }
+    if (header.max_steps && steps > header.max_steps) {
+      return 'a route of ' + steps + ' steps, more than ' + header.max_steps;
+    }
+  }
+  return null;
+}
+
 function answer(header, body) {
   const language = languages.indexOf(header.language) >= 0 ? header.language : 'en';
   let data;
@@ -134,6 +172,8 @@ function answer(header, body) {
     if (header.kind === 'steps') {
       return {texts: data.map((step) => wording(language, step, header.options || {}))};
     }
+    const refused = beyondCaps(data, header);
+    if (refused) return {refused: refused};
     const reply = {code: String(data.code), message: String(data.message || '')};
     if (data.code === 'Ok') reply.routes = data.routes.map((r) => convertRoute(r, language));
     return reply;

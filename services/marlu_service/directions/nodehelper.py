@@ -25,9 +25,10 @@ class NodeHelper:
         self._lock = threading.Lock()
         self._process = None
 
-    def route(self, body, language="en"):
-        """OSRM's answer (bytes) read: see nodehelper.js for the dict."""
-        return self._ask({"kind": "route", "language": language}, body)
+    def route(self, body, language="en", caps=None):
+        """OSRM's answer (bytes) read: see nodehelper.js for the dict. caps:
+        max_depth, max_routes, max_steps; an answer beyond gets {"refused": why}."""
+        return self._ask(dict(caps or {}, kind="route", language=language), body)
 
     def texts(self, steps, language="en", options=None):
         """One text (HTML) or None for each OSRM step, as the route's steps get them."""

@@ -4,7 +4,6 @@ OSRM's steps become steps with texts from osrm-text-instructions; its step
 polylines have the same encoding and pass through unchanged.
 """
 
-import http.client
 import sys
 from urllib.parse import urlencode
 
@@ -16,6 +15,10 @@ from .nodehelper import HELPER, HelperError
 DEFAULT_URL = "https://router.project-osrm.org"
 TIMEOUT = upstream.TIMEOUT
 PROFILES = {"driving": "driving", "walking": "foot", "bicycling": "bike"}
+# What is read of an answer: the application keeps at most 20 routes and
+# 5000 steps of a route, so more is refused rather than written out.
+MAX_BYTES = 16 * 1024 * 1024
+CAPS = {"max_depth": 64, "max_routes": 20, "max_steps": 5000}
 # OSRM codes of a request it cannot take, for any end.
 INVALID = ("InvalidUrl", "InvalidService", "InvalidVersion", "InvalidOptions", "InvalidQuery",
            "InvalidValue")
@@ -33,10 +36,11 @@ def find_routes(cfg, request, a, b):
         cfg.provider_url("osrm", DEFAULT_URL), PROFILES[request.mode],
         a.lng, a.lat, b.lng, b.lat, urlencode(params))
     try:
-        status, body = upstream.get(url, timeout=TIMEOUT)
-    except (upstream.UpstreamError, http.client.HTTPException) as exc:
-        # HTTPException: an answer cut short (IncompleteRead) or garbled.
+        status, body = upstream.get(url, timeout=TIMEOUT, max_bytes=MAX_BYTES)
+    except upstream.UpstreamError as exc:
         sys.stderr.write("directions: OSRM: %s\n" % exc)
+        if exc.kind == "too_large":
+            return "UNKNOWN_ERROR", [], "The routing service sent an answer too large to use."
         return "UNKNOWN_ERROR", [], "The routing service did not answer."
     return read_answer(status, body, request)
 
@@ -48,10 +52,13 @@ def read_answer(http_status, body, request):
     if http_status in (401, 403):
         return "REQUEST_DENIED", [], "The routing service refused the request."
     try:
-        data = HELPER.route(body, request.language)
+        data = HELPER.route(body, request.language, CAPS)
     except HelperError as exc:
         sys.stderr.write("directions: %s\n" % exc)
         return "UNKNOWN_ERROR", [], "The route's instructions could not be written."
+    if "refused" in data:
+        sys.stderr.write("directions: OSRM: refused an answer: %s\n" % data["refused"])
+        return "UNKNOWN_ERROR", [], "The routing service sent an answer too large to use."
     code = data.get("code")
     if "error" in data or code is None:
         sys.stderr.write("directions: OSRM: unreadable answer (HTTP %d): %s\n"

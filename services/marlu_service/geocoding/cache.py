@@ -9,6 +9,8 @@ import tempfile
 
 # Statuses worth keeping: failures are asked again next time.
 KEPT = ("OK", "ZERO_RESULTS")
+# An entry larger than this was written before answers were capped: asked again.
+MAX_ENTRY = 4 * 1024 * 1024
 
 
 class Cache:
@@ -23,12 +25,14 @@ class Cache:
     def get(self, provider, url, address):
         try:
             with open(self._path(provider, url, address), encoding="utf-8") as f:
+                if os.fstat(f.fileno()).st_size > MAX_ENTRY:
+                    raise ValueError("larger than %d bytes" % MAX_ENTRY)
                 answer = json.load(f)
             if answer["status"] in KEPT and isinstance(answer["results"], list):
                 return answer["status"], answer["results"]
         except FileNotFoundError:
             pass
-        except (OSError, ValueError, KeyError, TypeError) as exc:
+        except (OSError, ValueError, KeyError, TypeError, RecursionError) as exc:
             sys.stderr.write("geocoding: ignoring a damaged cache entry (%s)\n" % exc)
         return None
 

@@ -45,7 +45,7 @@ def geocode(url, address):
     if not isinstance(data, list):
         raise online.ProviderFailure("UNKNOWN_ERROR", "Nominatim sent an unreadable answer.")
     try:
-        found = [_result(item) for item in data]
+        found = [_result(item) for item in online.items(data, "Nominatim")]
     except (KeyError, TypeError, ValueError, AttributeError):
         raise online.ProviderFailure("UNKNOWN_ERROR", "Nominatim sent an unreadable answer.")
     return ("OK", found) if found else ("ZERO_RESULTS", [])

@@ -10,6 +10,9 @@ from . import results
 
 LIMIT = 10
 TIMEOUT = upstream.TIMEOUT
+# Far more than the few results asked for need; an answer beyond is refused.
+MAX_BYTES = 4 * 1024 * 1024
+MAX_DEPTH = 32
 # Kinds of place -> (result types, location type).
 KINDS = {
     "house": (("street_address",), "ROOFTOP"),
@@ -32,11 +35,40 @@ class ProviderFailure(Exception):
         self.status = status
 
 
+def refuse(provider, why):
+    """The failure for an answer beyond the caps, with the log line saying why."""
+    sys.stderr.write("geocoding: %s: refused an answer: %s\n" % (provider, why))
+    return ProviderFailure("UNKNOWN_ERROR", "%s sent an answer too large to use." % provider)
+
+
+def depth(value, limit):
+    """How deep a parsed JSON value nests, counted up to limit + 1."""
+    deepest, level = 0, [(value, 1)]
+    while level:
+        item, d = level.pop()
+        deepest = max(deepest, d)
+        if deepest > limit:
+            break
+        children = item.values() if isinstance(item, dict) else item if isinstance(
+            item, list) else ()
+        level.extend((child, d + 1) for child in children if isinstance(child, (dict, list)))
+    return deepest
+
+
+def items(data, provider):
+    """The answer's list of results, refused when longer than what was asked for."""
+    if len(data) > LIMIT:
+        raise refuse(provider, "%d results where %d were asked for" % (len(data), LIMIT))
+    return data
+
+
 def fetch_json(url, provider):
     try:
-        status, body = upstream.get(url, timeout=TIMEOUT)
+        status, body = upstream.get(url, timeout=TIMEOUT, max_bytes=MAX_BYTES)
     except upstream.UpstreamError as exc:
         sys.stderr.write("geocoding: %s: %s\n" % (provider, exc))
+        if exc.kind == "too_large":
+            raise refuse(provider, exc.detail)
         raise ProviderFailure("UNKNOWN_ERROR", "%s did not answer (%s)." % (provider, exc.kind))
     if status == 429:
         raise ProviderFailure("OVER_QUERY_LIMIT", "%s: too many requests." % provider)
@@ -46,9 +78,14 @@ def fetch_json(url, provider):
     if status != 200:
         raise ProviderFailure("UNKNOWN_ERROR", "%s answered HTTP %d." % (provider, status))
     try:
-        return json.loads(body.decode("utf-8"))
+        data = json.loads(body.decode("utf-8"))
     except (UnicodeDecodeError, ValueError):
         raise ProviderFailure("UNKNOWN_ERROR", "%s sent an unreadable answer." % provider)
+    except RecursionError:
+        raise refuse(provider, "JSON nested deeper than the parser goes")
+    if depth(data, MAX_DEPTH) > MAX_DEPTH:
+        raise refuse(provider, "JSON nested deeper than %d" % MAX_DEPTH)
+    return data
 
 
 def result(formatted, lat, lng, kind, components, area, pid):

@@ -54,7 +54,7 @@ def geocode(url, address):
     data = online.fetch_json("%s/api?%s" % (url, urlencode({"q": address, "limit": online.LIMIT})),
                              "Photon")
     try:
-        found = [_result(f) for f in data["features"]]
+        found = [_result(f) for f in online.items(data["features"], "Photon")]
     except (KeyError, TypeError, ValueError, AttributeError, IndexError):
         raise online.ProviderFailure("UNKNOWN_ERROR", "Photon sent an unreadable answer.")
     return ("OK", found) if found else ("ZERO_RESULTS", [])

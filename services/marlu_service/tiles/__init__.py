@@ -8,9 +8,15 @@ import os
 import re
 import sys
 import threading
+from concurrent.futures import ThreadPoolExecutor
 from http import HTTPStatus
 
 from . import sources
+from .cache import DEFAULT_SIZE, TileCache
+
+# Renders run in this many threads, whatever the number of tile requests, so
+# that a burst of tiles leaves searches and routes their share of the machine.
+RENDERERS = 2
 
 TILE_PATH = re.compile(r"^/tiles/([a-z]+)/(\d{1,2})/(\d{1,7})/(\d{1,7})\.(png|labels\.json)$")
 
@@ -36,12 +42,15 @@ class Tiles:
 
     def __init__(self, cfg):
         self._lock = threading.Lock()
+        self._renderers = ThreadPoolExecutor(RENDERERS, thread_name_prefix="render")
         self.reload(cfg)
 
     def reload(self, cfg):
         with self._lock:
             self._cfg = cfg
             self._watch = self._generation = self._empty = None
+            self.cache = TileCache(os.path.join(cfg.tiles_dir, "cache"),
+                                   cfg.tile_cache_size(DEFAULT_SIZE), log)
 
     def routes(self):
         return {"/tiles/sources.json": self.serve_sources}
@@ -79,7 +88,8 @@ class Tiles:
         if tile_set == "bicycling" and not generation.has_streets(z, x, y):
             data = empty
         else:
-            data = generation.tile(tile_set, z, x, y)
+            data = generation.tile(tile_set, z, x, y,
+                                   lambda render: self._renderers.submit(render).result())
         handler.send_body(HTTPStatus.OK, "image/png", data)
 
     def current_generation(self):
@@ -91,7 +101,7 @@ class Tiles:
             signs = _watch(self._cfg)
             if self._generation is None or self._watch != signs:
                 from . import renderer  # Mapnik loads on the first tile, not at start-up
-                self._generation = renderer.Generation(self._cfg, log)
+                self._generation = renderer.Generation(self._cfg, log, self.cache)
                 self._empty = renderer.transparent_tile()
                 self._watch = signs
             return self._generation, self._empty

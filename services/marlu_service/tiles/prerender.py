@@ -8,9 +8,7 @@ import time
 from concurrent.futures import ThreadPoolExecutor
 
 from . import renderer
-
-# set -> the highest zoom rendered ahead
-AHEAD = {"roadmap": 5, "satellite": 3, "hybrid": 3}
+from .cache import AHEAD
 WORKERS = 2
 
 

@@ -65,7 +65,9 @@ def transparent_tile():
 class Generation:
     """The tiles of one set of inputs: its maps, its cache folder, its renders."""
 
-    def __init__(self, cfg, log):
+    def __init__(self, cfg, log, cache=None):
+        """cache: the TileCache that bounds the folder, or None (set-up)."""
+        self.log, self.cache = log, cache
         world.ensure_world(cfg, log)
         world.ensure_places(cfg, log)
         self.inputs = {"world": world.world_path(cfg), "places": world.places_path(cfg),
@@ -98,10 +100,19 @@ class Generation:
                                    box[1] < bounds[3] and bounds[1] < box[3])
                    for box in self.region_boxes)
 
-    def tile(self, tile_set, z, x, y):
-        """PNG bytes of a tile, from the cache or rendered now."""
+    def cached(self, tile_set, z, x, y):
+        """PNG bytes of a tile from the cache, or None."""
         path = self.path(tile_set, z, x, y)
         data = _read_bytes(path)
+        if data is not None and self.cache:
+            self.cache.used(path)
+        return data
+
+    def tile(self, tile_set, z, x, y, run=lambda render: render()):
+        """PNG bytes of a tile, from the cache or rendered now; run(render)
+        calls render() where renders may run (the endpoint's pool)."""
+        path = self.path(tile_set, z, x, y)
+        data = self.cached(tile_set, z, x, y)
         if data is not None:
             return data
         m = meta_size(z)
@@ -118,7 +129,7 @@ class Generation:
                 return data
             # The other render failed; try it here.
         try:
-            return self._render_meta(tile_set, z, key[2], key[3], m)[(x, y)]
+            return run(lambda: self._render_meta(tile_set, z, key[2], key[3], m))[(x, y)]
         finally:
             with self._guard:
                 del self._inflight[key]
@@ -166,12 +177,26 @@ class Generation:
             self._give(tile_set, m_map)
         fmt = FORMATS.get(tile_set, DEFAULT_FORMAT)
         top = min(m, 1 << z)
+        failure = None
         for dx in range(top):
             for dy in range(top):
                 data = image.view(dx * 256, dy * 256, 256, 256).tostring(fmt)
                 tiles[(mx + dx, my + dy)] = data
-                _write(self.path(tile_set, z, mx + dx, my + dy), data)
+                failure = self._store(self.path(tile_set, z, mx + dx, my + dy), data) or failure
+        if failure:
+            # A full disk costs the cache, not the tiles.
+            self.log("tiles of %s/%d/%d/%d not cached: %s" % (tile_set, z, mx, my, failure))
         return tiles
+
+    def _store(self, path, data):
+        """Keeps a tile in the cache; the error when it cannot."""
+        try:
+            _write(path, data)
+        except OSError as exc:
+            return exc
+        if self.cache:
+            self.cache.stored(path, len(data))
+        return None
 
     def _take(self, tile_set):
         with self._guard:
@@ -226,6 +251,13 @@ def _read_bytes(path):
 def _write(path, data):
     os.makedirs(os.path.dirname(path), exist_ok=True)
     temporary = "%s.%d.%d.part" % (path, os.getpid(), threading.get_ident())
-    with open(temporary, "wb") as f:
-        f.write(data)
-    os.replace(temporary, path)
+    try:
+        with open(temporary, "wb") as f:
+            f.write(data)
+        os.replace(temporary, path)
+    except OSError:
+        try:
+            os.unlink(temporary)
+        except OSError:
+            pass
+        raise
