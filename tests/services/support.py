@@ -47,11 +47,11 @@ class InProcessService:
     def port(self):
         return self.server.port
 
-    def get(self, path, timeout=30):
+    def get(self, path, timeout=30, headers=None):
         """(status, headers, body) of a GET sent with the path exactly as given."""
         conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=timeout)
         try:
-            conn.request("GET", path)
+            conn.request("GET", path, headers=headers or {})
             resp = conn.getresponse()
             return resp.status, resp, resp.read()
         finally:
