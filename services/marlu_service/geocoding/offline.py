@@ -16,9 +16,6 @@ _NUMBER = r"([+-]?(?:[0-9]+(?:\.[0-9]*)?|\.[0-9]+))"
 # One way only to split the gap between the numbers, so a long run of
 # spaces cannot make the match backtrack quadratically.
 _COORDINATES = re.compile(_NUMBER + r"(?:\s*,\s*|\s+)" + _NUMBER, re.ASCII)
-# "12 Rue Grimaldi" and "Boulevard Albert 1er 12"; "1er" is part of the name.
-_NUMBER_FIRST = re.compile(r"([0-9]+ ?[a-z]?) (.+)")
-_NUMBER_LAST = re.compile(r"(.+) ([0-9]+ ?[a-z]?)")
 # "9490", "21231 Baltimore", "Schaan 9494", "SW1A 1AA" is left to the street search.
 _POSTCODE = re.compile(r"([0-9]{4,6})(?: (.+))?|(.+) ([0-9]{4,6})")
 
@@ -198,27 +195,20 @@ class Offline:
 
     def _addresses(self, key, qualifiers):
         """Addresses (a number and a street); else the street of a number the data lacks."""
-        for pattern, number, street in ((_NUMBER_FIRST, 1, 2), (_NUMBER_LAST, 2, 1)):
-            match = pattern.fullmatch(key)
-            if match is None:
-                continue
-            number_key = match.group(number).replace(" ", "")
-            found = self._matching(self.streets.named(match.group(street), "address",
-                                                      number_key), qualifiers)
-            if found:
-                return [(r, "primary") for r in found]
-            # The number is not in the data: the street itself, not a guess.
-            found = self._matching(self.streets.named(match.group(street), "street"),
+        splits = _number_splits(key)
+        for number_key, street in splits:
+            found = self._matching(self.streets.named(street, "address", number_key),
                                    qualifiers)
             if found:
                 return [(r, "primary") for r in found]
-        for pattern, number, street in ((_NUMBER_FIRST, 1, 2), (_NUMBER_LAST, 2, 1)):
-            match = pattern.fullmatch(key)
-            if match is None:
-                continue
+        for number_key, street in splits:
+            # The number is not in the data: the street itself, not a guess.
+            found = self._matching(self.streets.named(street, "street"), qualifiers)
+            if found:
+                return [(r, "primary") for r in found]
+        for number_key, street in splits:
             # A misspelt street: its number there, else the street.
-            streets = self._loose_matching(match.group(street), "street", qualifiers)
-            number_key = match.group(number).replace(" ", "")
+            streets = self._loose_matching(street, "street", qualifiers)
             found = self._matching([a for name in {r.name for r, _ in streets}
                                     for a in self.streets.named(name, "address", number_key)],
                                    qualifiers)
@@ -332,6 +322,22 @@ class Offline:
         except PlacesUnavailable:
             return None
         return best[0]["location"] if best else None
+
+
+def _number_splits(key):
+    """(house number without spaces, street) readings of a key: "12 rue grimaldi",
+    "boulevard albert 1er 12", "119 a via iv novembre", "82 84 foro traiano"."""
+    words = key.split()
+    found = []
+    if len(words) > 1 and words[0][0].isdigit():
+        found.append((words[0], " ".join(words[1:])))
+        if len(words) > 2 and (words[1].isdigit() or len(words[1]) == 1):
+            found.append((words[0] + words[1], " ".join(words[2:])))
+    if len(words) > 1 and words[-1][0].isdigit():
+        found.append((words[-1], " ".join(words[:-1])))
+        if len(words) > 2 and len(words[-1]) == 1 and words[-2][0].isdigit():
+            found.append((words[-2] + words[-1], " ".join(words[:-2])))
+    return found
 
 
 def _same_place(a, b):

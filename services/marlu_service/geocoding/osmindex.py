@@ -10,6 +10,7 @@ and country there, and its postcode. StreetIndex searches the indexes of
 every imported region.
 """
 
+import json
 import math
 import os
 import sqlite3
@@ -271,7 +272,9 @@ def _box(pts):
             max(p[1] for p in pts), max(p[0] for p in pts))
 
 
-def _write(path, features, areas):
+def _write(final, features, areas):
+    # Written aside and swapped in: a running service may be reading the old one.
+    path = final + ".partial"
     if os.path.exists(path):
         os.remove(path)
     con = sqlite3.connect(path)
@@ -301,6 +304,7 @@ def _write(path, features, areas):
     con.execute("INSERT INTO meta VALUES ('schema', ?)", (SCHEMA,))
     con.commit()
     con.close()
+    os.replace(path, final)
 
 
 Row = namedtuple("Row", "kind name housenumber street postcode town lat lng "
@@ -352,9 +356,10 @@ class StreetIndex:
         where, first, args = "ckey = ?", "key = ?", [canonical(key)]
         for column, value in (("kind", kind), ("number_key", housenumber)):
             if value is not None:
-                where += " AND %s = ?" % column
-                first += " AND %s = ?" % column
-                args.append(value)
+                # "5 b" and "5b", "82-84" and "82 84" are one number.
+                where += " AND replace(%s, ' ', '') = ?" % column
+                first += " AND replace(%s, ' ', '') = ?" % column
+                args.append(value.replace(" ", ""))
         # An index of the first schema knows names only as written.
         first_args = [normalise(key)] + args[1:]
         rows = self._select(where, args)
@@ -403,6 +408,23 @@ class StreetIndex:
 
     def with_postcode(self, code):
         return self._select("postcode = ? AND kind = 'address'", [code], "postcode = ? AND kind = 'address'")
+
+
+def refresh(folder, log):
+    """Rebuilds a region's street index of an older schema from the region's
+    extract, when that is still where it was imported from."""
+    if not stale(folder):
+        return
+    try:
+        with open(os.path.join(folder, "region.json"), encoding="utf-8") as f:
+            source = json.load(f).get("source")
+    except (OSError, ValueError, AttributeError):
+        source = None
+    if not isinstance(source, str) or not os.path.isfile(source):
+        log("%s: the street index is of an older kind; import the region again for "
+            "the search to know its towns" % os.path.basename(folder))
+        return
+    import_region(source, folder, log)
 
 
 def stale(folder):
