@@ -22,6 +22,7 @@ private slots:
     void metaObjectHasSignalThenSlot();
     void addressIsPercentEncoded_data();
     void addressIsPercentEncoded();
+    void viewAndPositionTravelInHeaders();
     void publishedReplyWithTwoCandidates();
     void publishedZeroResults();
     void oddButReadableReplies_data();
@@ -88,6 +89,23 @@ void TestGeocodeRequester::addressIsPercentEncoded()
     QCOMPARE(m_server->targets(), QStringList{"/maps/api/geocode/xml?" + query});
     const QString url = QString("\"http://%1/maps/api/geocode/xml?%2\"").arg(m_server->hostPort(), query);
     QCOMPARE(log.lines().mid(0, 2), (QStringList{url, "Requested"}));
+}
+
+void TestGeocodeRequester::viewAndPositionTravelInHeaders()
+{
+    m_server->setBody(publishedReply("geocode-zero-results-google.xml"));
+    m_requester->setBias("47.13,9.5,47.15,9.53", "47.14,9.52");
+    QScopedPointer<QSignalSpy> spy(run("Vaduz"));
+    m_requester->setBias(QString(), QString());
+    spy.reset(run("Vaduz"));
+    QCOMPARE(spy->count(), 1);
+    // The designed URL stays as it is; the bias is in headers, and only while set.
+    const QString url = "/maps/api/geocode/xml?sensor=false&address=Vaduz";
+    QCOMPARE(m_server->targets(), (QStringList{url, url}));
+    const QByteArray biased = m_server->heads().value(0).toLower();
+    QVERIFY2(biased.contains("\r\nx-marlu-view: 47.13,9.5,47.15,9.53"), biased);
+    QVERIFY2(biased.contains("\r\nx-marlu-position: 47.14,9.52"), biased);
+    QVERIFY(!m_server->heads().value(1).toLower().contains("x-marlu-"));
 }
 
 void TestGeocodeRequester::publishedReplyWithTwoCandidates()

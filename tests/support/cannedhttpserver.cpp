@@ -38,6 +38,7 @@ void CannedHttpServer::onReadable(QTcpSocket *socket)
     socket->setProperty("answered", true);
     const QList<QByteArray> requestLine = seen.left(seen.indexOf("\r\n")).split(' ');
     m_targets << QString::fromLatin1(requestLine.value(1));
+    m_heads << seen.left(seen.indexOf("\r\n\r\n"));
 
     switch (m_mode) {
     case Silent:

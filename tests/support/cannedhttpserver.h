@@ -24,6 +24,7 @@ public:
     // Answers are held back this long, so that a newer request can overtake them.
     void setDelayMs(int ms) { m_delayMs = ms; }
     QStringList targets() const { return m_targets; }   // "/path?query", encoded
+    QList<QByteArray> heads() const { return m_heads; }   // request line and headers
     QString hostPort() const;
 
 private:
@@ -36,6 +37,7 @@ private:
     Mode m_mode = Answer;
     int m_delayMs = 0;
     QStringList m_targets;
+    QList<QByteArray> m_heads;
 };
 
 #endif
