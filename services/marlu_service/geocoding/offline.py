@@ -153,8 +153,9 @@ class Offline:
             scored = [(r, m) for kind in ("street", "place")
                       for r, m in self._loose_matching(key, kind, qualifiers)]
             try:
+                # A near miss in the imported regions is what the reader is after.
                 gazetteer = (self.places.loose(key, [compact(q) for q in qualifiers])
-                             if missing is None else [])
+                             if missing is None and not scored else [])
             except PlacesUnavailable as exc:
                 missing = exc
         scored += gazetteer

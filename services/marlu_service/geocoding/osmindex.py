@@ -390,7 +390,7 @@ class StreetIndex:
                 for k, in con.execute("SELECT DISTINCT key FROM features WHERE key IN (%s)"
                                       % ",".join("?" * len(variants)), variants):
                     found.setdefault(k, "fuzzy")
-                if edits > 1:
+                if edits > 1 and not any(m == "fuzzy" for m in found.values()):
                     query = " OR ".join('"%s"' % p.replace('"', "") for p in pieces(key, edits))
                     for k, in con.execute(
                             "SELECT key FROM fuzzy WHERE fuzzy MATCH ? AND length(key) "
