@@ -45,7 +45,7 @@ CATEGORY_WORDS = {
              "polttoaine", "bensa asema", "tankstelle", "tankstellen"),
     "hotel": ("hotel", "hotels", "hotelli", "hotellit", "hotelleja"),
     "supermarket": ("supermarket", "supermarkets", "grocery", "groceries", "supermarketti",
-                    "supermarketit", "market", "kauppa", "kaupat", "supermarkt",
+                    "supermarketit", "ruokakauppa", "ruokakaupat", "supermarkt",
                     "supermarkte"),
     "parking": ("parking", "car park", "car parks", "parking lot", "parking lots",
                 "pysakointi", "parkkipaikka", "parkkipaikat", "parkkihalli", "parkplatz",
@@ -248,13 +248,11 @@ class Offline:
             return None
 
     def _keys(self, row):
-        keys = {compact(row.town), compact(row.locality), compact(row.admin2),
-                compact(row.admin1), compact(row.admin1_code), compact(row.postcode),
-                compact(row.postcode + (row.locality or row.town))} - {""}
-        if row.country and row.admin1_code:
-            keys |= {q for q in (compact(row.admin1_code),)
-                     if self.places.qualifies(row.country, row.admin1_code, q)}
-        return keys
+        # Only US states go by their code ("MD"); elsewhere it is a GeoNames number.
+        return {compact(row.town), compact(row.locality), compact(row.admin2),
+                compact(row.admin1), compact(row.postcode),
+                compact(row.postcode + (row.locality or row.town)),
+                compact(row.admin1_code) if row.country == "US" else ""} - {""}
 
     def _qualified(self, row, qualifiers):
         """Whether a row lies where the qualifiers (normalised) say."""
