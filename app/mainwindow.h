@@ -101,6 +101,11 @@ private:
     void showCurrentDirections(int routeIndex = 0);
     void retireSheet();
     static void stackWindow(QDialog *dialog);
+    // What the geocoder is told so that it prefers places near the reader:
+    // the page's view as "south,west,north,east" and the own position as
+    // "lat,lng"; empty when unknown.
+    QString viewBias();
+    QString positionBias() const;
     static void ensureFolder(const QString &path);
 
     static int s_hideButtonsDelayMs;

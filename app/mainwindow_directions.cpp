@@ -52,6 +52,7 @@ void MainWindow::directions()
     m_currentPosition.setDescription(m_directionsDlg->startAddress());
     m_currentPosition.setCoordinates(0, 0);
     showProgressIndicator(true);
+    m_geocoder->setBias(viewBias(), positionBias());
     m_geocoder->query(m_directionsDlg->destinationAddress());
 }
 
@@ -179,6 +180,7 @@ void MainWindow::showCurrentDirections(int routeIndex)
         m_keptRouteIndex = qMax(0, sheet->selectedIndex());
         resetDirections();
         showProgressIndicator(true);
+        m_geocoder->setBias(viewBias(), positionBias());
         m_geocoder->query(m_directionsDlg ? m_directionsDlg->destinationAddress() : m_destination.description());
         break;
     case CurrDirectionsDlg::New:

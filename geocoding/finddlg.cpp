@@ -91,6 +91,11 @@ bool FindDlg::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
+void FindDlg::setBias(const QString &view, const QString &position)
+{
+    m_requester.setBias(view, position);
+}
+
 FindDlg::~FindDlg()
 {
     delete ui;

@@ -25,6 +25,9 @@ public:
 
     GeocodeAddress m_selectedAddress;
 
+    // Where the searches of this window look first (see GeocodeRequester::setBias).
+    void setBias(const QString &view, const QString &position);
+
 protected:
     void changeEvent(QEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -24,9 +24,20 @@ bool GeocodeRequester::query(QString address)
     cancel();
     m_results.clear();
 
-    m_call = ServiceCall::fetch(m_network, url, this, [this] { onFinished(); });
+    QList<QPair<QByteArray, QByteArray>> headers;
+    if (!m_view.isEmpty())
+        headers.append({"X-Marlu-View", m_view});
+    if (!m_position.isEmpty())
+        headers.append({"X-Marlu-Position", m_position});
+    m_call = ServiceCall::fetch(m_network, url, headers, this, [this] { onFinished(); });
     qDebug() << "Requested";
     return true;
+}
+
+void GeocodeRequester::setBias(const QString &view, const QString &position)
+{
+    m_view = view.toLatin1();
+    m_position = position.toLatin1();
 }
 
 void GeocodeRequester::cancel()

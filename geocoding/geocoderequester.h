@@ -23,6 +23,10 @@ public:
     static constexpr int MaxResults = 1000;
 
     bool query(QString address);
+    // The map's view ("south,west,north,east") and the own position ("lat,lng")
+    // sent along with the next queries, in headers, so that the service prefers
+    // places there; an empty text sends none.
+    void setBias(const QString &view, const QString &position);
     // Drops the running request: it reports nothing.
     void cancel();
 
@@ -40,6 +44,9 @@ public slots:
 
 private:
     static GeocodeAddress readResult(const QDomElement &result);
+
+    QByteArray m_view;
+    QByteArray m_position;
 };
 
 #endif

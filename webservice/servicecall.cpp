@@ -5,6 +5,7 @@
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QNetworkRequest>
 #include <QPointer>
 #include <QTimer>
 
@@ -49,7 +50,17 @@ void ServiceCall::onDeadline()
 ServiceCall *ServiceCall::fetch(QNetworkAccessManager *network, const QUrl &url, QObject *receiver,
                                 std::function<void()> onFinished)
 {
-    auto *call = new ServiceCall(network->get(ServiceQuery::request(url)));
+    return fetch(network, url, {}, receiver, std::move(onFinished));
+}
+
+ServiceCall *ServiceCall::fetch(QNetworkAccessManager *network, const QUrl &url,
+                                const QList<QPair<QByteArray, QByteArray>> &headers,
+                                QObject *receiver, std::function<void()> onFinished)
+{
+    QNetworkRequest request = ServiceQuery::request(url);
+    for (const auto &header : headers)
+        request.setRawHeader(header.first, header.second);
+    auto *call = new ServiceCall(network->get(request));
     connect(call->m_reply, &QNetworkReply::finished, call,
             [call, onFinished] { call->deliver(onFinished); });
     connect(receiver, &QObject::destroyed, call, &ServiceCall::discard);

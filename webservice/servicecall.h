@@ -2,7 +2,9 @@
 #define SERVICECALL_H
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
+#include <QPair>
 
 #include <functional>
 
@@ -33,6 +35,10 @@ public:
     // when the reply has finished. A receiver that is destroyed discards the call.
     static ServiceCall *fetch(QNetworkAccessManager *network, const QUrl &url, QObject *receiver,
                               std::function<void()> onFinished);
+    // The same with headers of the client's own on the request.
+    static ServiceCall *fetch(QNetworkAccessManager *network, const QUrl &url,
+                              const QList<QPair<QByteArray, QByteArray>> &headers,
+                              QObject *receiver, std::function<void()> onFinished);
 
     QNetworkReply *reply() const { return m_reply; }
     // What has arrived of the body (empty once it grew too large).

@@ -11,7 +11,7 @@ import sys
 import time
 
 from . import SERVICES_DIR, config, importregion
-from .geocoding import places
+from .geocoding import osmindex, places
 
 # The demo region ships with the project, so that a plain clone has streets.
 DEFAULT_DEMO = os.path.join(os.path.dirname(SERVICES_DIR), "data", "regions", "monaco.osm.pbf")
@@ -34,6 +34,8 @@ def main(argv=None):
     try:
         # The places first; the tiles after the demo region, as they draw it.
         places.build(cfg, log)
+        for region in cfg.regions():
+            osmindex.refresh(region, log)
         if os.path.isfile(args.demo):
             importregion.import_region(args.demo, cfg.data_dir, log=log)
         else:

@@ -51,6 +51,7 @@ private slots:
     void okWithoutRoutesGivesAnEmptySheet();
     void unreadableRouteReplyWarns();
     void escapeCancelsARunningRequest();
+    void destinationLookupTellsTheView();
 
 private:
     void runDirections(ModalScript &script, int timeoutMs = 20000);
@@ -561,6 +562,31 @@ void TestDirectionsFlow::escapeCancelsARunningRequest()
     // Where a user's key goes: the focused map, which leaves Escape to the window.
     QTest::keyClick(m_window->focusWidget() ? m_window->focusWidget() : m_window, Qt::Key_Escape);
     QVERIFY(!Maemo5Attributes::testAttribute(m_window, Maemo5Attributes::ShowProgressIndicator));
+}
+
+void TestDirectionsFlow::destinationLookupTellsTheView()
+{
+    CannedHttpServer geocoding;
+    geocoding.setMode(CannedHttpServer::Silent);
+    QSettings().setValue("Servers/GeocodingHost", geocoding.hostPort());
+    startWindow();
+    ModalScript script;
+    script.then(request("La Condamine", "Fontvieille, Monaco"));
+    MapWindowTest::menuEntry(m_window, "Directions")->trigger();
+    QTRY_COMPARE(geocoding.targets().size(), 1);
+    // The page's bounds as south,west,north,east around its centre.
+    const QRegularExpression view("^([-0-9.]+),([-0-9.]+),([-0-9.]+),([-0-9.]+)$");
+    const QByteArray sent = geocoding.requests().value(0).headers.value("x-marlu-view");
+    const QRegularExpressionMatch match = view.match(QString::fromLatin1(sent));
+    QVERIFY2(match.hasMatch(), sent.constData());
+    const QVariant centre = m_window->findChild<QWebView *>()->page()->mainFrame()->evaluateJavaScript(
+        "map.getCenter().lat() + ',' + map.getCenter().lng()");
+    const QStringList latLng = centre.toString().split(',');
+    QVERIFY(match.captured(1).toDouble() < latLng.value(0).toDouble());
+    QVERIFY(latLng.value(0).toDouble() < match.captured(3).toDouble());
+    QVERIFY(match.captured(2).toDouble() < latLng.value(1).toDouble());
+    QVERIFY(latLng.value(1).toDouble() < match.captured(4).toDouble());
+    QTest::keyClick(m_window->focusWidget() ? m_window->focusWidget() : m_window, Qt::Key_Escape);
 }
 
 MARLU_TEST_MAIN(TestDirectionsFlow)

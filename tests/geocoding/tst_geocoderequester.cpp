@@ -22,6 +22,7 @@ private slots:
     void metaObjectHasSignalThenSlot();
     void addressIsPercentEncoded_data();
     void addressIsPercentEncoded();
+    void viewAndPositionTravelInHeaders();
     void publishedReplyWithTwoCandidates();
     void publishedZeroResults();
     void oddButReadableReplies_data();
@@ -86,6 +87,24 @@ void TestGeocodeRequester::addressIsPercentEncoded()
     QCOMPARE(m_server->targets(), QStringList{"/maps/api/geocode/xml?" + query});
     const QString url = QString("\"http://%1/maps/api/geocode/xml?%2\"").arg(m_server->hostPort(), query);
     QCOMPARE(log.lines().mid(0, 2), (QStringList{url, "Requested"}));
+}
+
+void TestGeocodeRequester::viewAndPositionTravelInHeaders()
+{
+    m_server->setBody(publishedReply("geocode-zero-results-google.xml"));
+    m_requester->setBias("47.13,9.5,47.15,9.53", "47.14,9.52");
+    QScopedPointer<QSignalSpy> spy(run("Vaduz"));
+    m_requester->setBias(QString(), QString());
+    spy.reset(run("Vaduz"));
+    QCOMPARE(spy->count(), 1);
+    // The designed URL stays as it is; the bias is in headers, and only while set.
+    const QString url = "/maps/api/geocode/xml?sensor=false&address=Vaduz";
+    QCOMPARE(m_server->targets(), (QStringList{url, url}));
+    const auto biased = m_server->requests().value(0).headers;
+    QCOMPARE(biased.value("x-marlu-view"), QByteArray("47.13,9.5,47.15,9.53"));
+    QCOMPARE(biased.value("x-marlu-position"), QByteArray("47.14,9.52"));
+    const auto plain = m_server->requests().value(1).headers;
+    QVERIFY(!plain.contains("x-marlu-view") && !plain.contains("x-marlu-position"));
 }
 
 void TestGeocodeRequester::publishedReplyWithTwoCandidates()

@@ -174,6 +174,16 @@ class OnlineTest(GeocodeCase):
         self.assertEqual(parse_qs(urlsplit(path).query)["q"], ["London"])
         self.assertEqual(headers["User-Agent"], "Marlu/" + upstream.VERSION)
 
+    def test_the_view_reaches_the_provider_as_its_viewbox(self):
+        stub = self.provider("nominatim", "/search",
+                             self.recorded("nominatim", "london-search-json.json"))
+        for view in ("51.4,-0.3,51.6,0.1", None):
+            self.service.get(geocoding.PATH + "?address=London",
+                             headers={"X-Marlu-View": view} if view else None)
+        queries = [parse_qs(urlsplit(path).query) for path, _ in stub.requests]
+        # Another view is another question: not answered from the cache.
+        self.assertEqual([q.get("viewbox") for q in queries], [["-0.3,51.6,0.1,51.4"], None])
+
     def test_photon_answer_becomes_the_reply(self):
         self.provider("photon", "/api", self.recorded("photon", "berlin-search.json"))
         root = self.geocode("Berlin")

