@@ -182,8 +182,10 @@ def _parse(output):
             speed = float(fields[8]) if fields[8] else 0.0
         except ValueError:
             raise RoutinoError("unreadable router line: %r" % line[:80])
-        # The speed gives the segment's time more exactly than its minutes, printed to 0.01.
-        seconds = km / speed * 3600.0 if speed > 0 else minutes * 60.0
+        # The speed column is the profile's, before a way's maxspeed lowers it;
+        # it gives the time more exactly than the minutes (printed to 0.01),
+        # which are the longer where a limit applied.
+        seconds = max(km / speed * 3600.0 if speed > 0 else 0.0, minutes * 60.0)
         name = fields[10] or None
         points.append({"lat": lat, "lng": lng, "kind": fields[3].split("#")[0],
                        "metres": km * 1000.0, "seconds": seconds,
