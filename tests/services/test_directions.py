@@ -7,7 +7,6 @@ import html
 import json
 import os
 import re
-import subprocess
 import tempfile
 import unittest
 import xml.etree.ElementTree as ET
@@ -183,24 +182,6 @@ class OfflineRoutes(DirectionsCase):
             self.assertIsNone(root.find("route"))
 
 
-def made_up_extract(folder, name, nodes, ways):
-    """An unsorted PBF extract (ways before nodes, as some tools write them).
-    nodes: id -> (lat, lng[, tags]); ways: id -> (node ids, tags)."""
-    def tags(items):
-        return "".join('<tag k="%s" v="%s"/>' % kv for kv in items.items())
-    xml = ['<osm version="0.6">']
-    xml += ['<way id="%d" version="1">%s%s</way>' % (
-        i, "".join('<nd ref="%d"/>' % n for n in refs), tags(t)) for i, (refs, t) in ways.items()]
-    xml += ['<node id="%d" version="1" lat="%.7f" lon="%.7f">%s</node>' % (
-        i, n[0], n[1], tags(n[2] if len(n) > 2 else {})) for i, n in nodes.items()]
-    source = os.path.join(folder, name + ".osm")
-    with open(source, "w", encoding="utf-8") as f:
-        f.write("\n".join(xml + ["</osm>"]))
-    pbf = os.path.join(folder, name + ".osm.pbf")
-    subprocess.run(["osmium", "cat", "-o", pbf, source], check=True)
-    return pbf
-
-
 def line_of_nodes(first, lat, lng, count):
     """count nodes 0.001 degrees apart due east from (lat, lng), ids from first on."""
     return {first + k: (lat, lng + k * 0.001) for k in range(count)}
@@ -233,7 +214,7 @@ class MadeUpRegions(DirectionsCase):
         }
         regions["wide"][0][23] += ({"highway": "traffic_signals"},)
         for name, (nodes, ways) in regions.items():
-            importregion.import_region(made_up_extract(cls.work.name, name, nodes, ways),
+            importregion.import_region(support.made_up_extract(cls.work.name, name, nodes, ways),
                                        DATA.name, log=lambda text: None,
                                        importers=("directions.routino",))
 
