@@ -5,7 +5,10 @@ recorded 422-step answer (JSON to XML, instruction texts included).
 
     python3 bench/bench_routes.py [runs]
 
-Also prints what the Monaco import costs: time and disk of the routing database.
+Also prints what the Monaco import costs: time and disk of the routing
+database, and a route-time check: drives across Monaco and the Harrisburg
+suburbs with their distance, time and implied speed, and the drive across
+Monaco's centre that must not be promised in under 4 minutes.
 """
 
 import http.client
@@ -15,17 +18,27 @@ import sys
 import tempfile
 import threading
 import time
+import xml.etree.ElementTree as ET
 from urllib.parse import urlencode
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(REPO, "services"))
 
-from marlu_service import config, directions, server as mapservice  # noqa: E402
+from marlu_service import config, directions, importregion, server as mapservice  # noqa: E402
 from marlu_service.directions import osrm, routino  # noqa: E402
 from marlu_service.directions.nodehelper import HELPER  # noqa: E402
 
 FIXTURES = os.environ.get("MARLU_FIXTURES") or os.path.join(REPO, "..", "shared", "fixtures")
 MONACO = os.path.join(FIXTURES, "osm", "monaco.osm.pbf")
+HARRISBURG = os.path.join(FIXTURES, "osm", "harrisburg.osm.pbf")
+# Drives for the route-time check: (what, start, destination).
+TIMED = [("Monaco: Casino -> Fontvieille (city centre)", "43.7393,7.4276", "43.7285,7.4150"),
+         ("Monaco: Larvotto -> Fontvieille", "43.7480,7.4370", "43.7285,7.4150"),
+         ("Monaco: Monaco-Ville -> Larvotto", "43.7310,7.4200", "43.7500,7.4380"),
+         ("Harrisburg: Enhaut -> Colonial Park", "40.2318,-76.8269", "40.3006,-76.8097"),
+         ("Harrisburg: Swatara Crest -> Ridgeview", "40.2458,-76.7851", "40.3098,-76.8122"),
+         ("Harrisburg: Spring Valley -> Poplar Gardens", "40.2851,-76.8239", "40.2926,-76.8047")]
+CENTRE_MINUTES = 4.0
 OSRM_ANSWER = os.path.join(FIXTURES, "osrm", "portugal_to_korea.json")
 # Places across Monaco: Casino, Fontvieille, Larvotto, Port Hercule, Monaco-Ville, Moneghetti.
 PLACES = ["43.7393,7.4276", "43.7285,7.4150", "43.7447,7.4338", "43.7357,7.4230",
@@ -42,22 +55,44 @@ def median_ms(samples):
     return statistics.median(samples) * 1000.0
 
 
-def import_monaco(data):
+def import_regions(data):
+    """Imports Monaco and Harrisburg (routing only); (seconds, kB) of Monaco's."""
     started = time.perf_counter()
-    region = os.path.join(data, "regions", "monaco")
-    os.makedirs(region)
-    routino.import_region(MONACO, region, lambda text: None)
+    region = importregion.import_region(MONACO, data, log=lambda text: None,
+                                        importers=("directions.routino",))
     seconds = time.perf_counter() - started
     folder = os.path.join(region, routino.SUBDIR)
     size = sum(os.path.getsize(os.path.join(folder, n)) for n in os.listdir(folder))
-    with open(os.path.join(region, "region.json"), "w") as f:
-        f.write('{"bbox": [7.349, 43.7147, 7.491, 43.77]}')
+    importregion.import_region(HARRISBURG, data, log=lambda text: None,
+                               importers=("directions.routino",))
     return seconds, size
+
+
+def route_times(connection):
+    """The route-time table; the city-centre drive first."""
+    print("route times (driving):")
+    print("  %-46s %8s %8s %7s" % ("drive", "km", "min", "km/h"))
+    centre = None
+    for what, a, b in TIMED:
+        connection.request("GET", directions.PATH + "?" + urlencode(
+            {"origin": a, "destination": b}))
+        root = ET.fromstring(connection.getresponse().read())
+        if root.findtext("status") != "OK":
+            raise SystemExit("no route for %s" % what)
+        seconds = int(root.findtext("route/leg/duration/value"))
+        metres = int(root.findtext("route/leg/distance/value"))
+        print("  %-46s %8.2f %8.1f %7.1f" % (what, metres / 1000.0, seconds / 60.0,
+                                             metres / 1000.0 / (seconds / 3600.0)))
+        centre = centre or seconds / 60.0
+    verdict = "ok" if centre >= CENTRE_MINUTES else "TOO FAST"
+    print("city-centre drive: %.1f min (must be >= %.0f min): %s" % (centre, CENTRE_MINUTES, verdict))
+    print("#bench\tcity-centre drive across Monaco (min)\t%.1f\t-\t>=%.0f"
+          % (centre, CENTRE_MINUTES))
 
 
 def bench_offline(runs):
     with tempfile.TemporaryDirectory(prefix="bench-routes-") as data:
-        seconds, size = import_monaco(data)
+        seconds, size = import_regions(data)
         print("Monaco routing database: import %.1f s, %d kB on disk" % (seconds, size // 1024))
         # The geocoder finds the ends (coordinates) without the places.
         cfg = config.Config(path=os.path.join(data, "none.ini"), data_dir=data)
@@ -76,6 +111,7 @@ def bench_offline(runs):
                 raise SystemExit("no route %s -> %s (%s)" % (a, b, mode))
 
         ask(*requests[0])   # the geocoder loads its data on first use
+        route_times(connection)
         samples = []
         for i in range(runs):
             t0 = time.perf_counter()

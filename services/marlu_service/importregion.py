@@ -15,11 +15,12 @@ import hashlib
 import json
 import os
 import re
+import shutil
 import subprocess
 import sys
 import time
 
-from . import config
+from . import config, osmexport
 from .directions import routino
 from .geocoding import osmindex
 from .tiles import osmimport
@@ -31,6 +32,9 @@ MODULES = {"geocoding.osmindex": osmindex, "directions.routino": routino,
 IMPORTERS = tuple(MODULES)
 
 PBF_MAGIC = b"OSMHeader"
+# What the importers write: a region imported by an earlier format is imported
+# again even from the same extract (2: travel times, water areas).
+FORMAT = 2
 
 
 class ImportError_(Exception):
@@ -71,7 +75,14 @@ def sha256(path):
 
 
 def check_extract(path):
-    """Refuses a missing, truncated or non-OSM file with one line saying why."""
+    """The extract's bounding box; refuses a missing, truncated or non-OSM file
+    with one line saying why."""
+    return extract_info(path)[0]
+
+
+def extract_info(path):
+    """(bbox, sorted): sorted is False for an extract whose objects are not in
+    the order (nodes, ways, relations, each by id) the importers need."""
     if not os.path.isfile(path):
         raise ImportError_("%s: no such file" % path)
     with open(path, "rb") as f:
@@ -84,12 +95,29 @@ def check_extract(path):
     except FileNotFoundError:
         raise ImportError_("osmium is not installed (Debian package osmium-tool)")
     if result.returncode != 0:
-        reason = (result.stderr.strip().splitlines() or ["unreadable"])[-1]
-        raise ImportError_("%s: the extract is damaged or truncated (%s)" % (path, reason))
-    info = json.loads(result.stdout)
-    bbox = (info.get("data", {}).get("bbox") or info.get("header", {}).get("boxes") or [None])
+        raise ImportError_("%s: the extract is damaged or truncated: it cannot be read to "
+                           "its end" % path)
+    try:
+        info = json.loads(result.stdout)
+    except ValueError:
+        raise ImportError_("%s: osmium could not describe the extract" % path)
+    data = info.get("data") or {}
+    bbox = (data.get("bbox") or info.get("header", {}).get("boxes") or [None])
     bbox = bbox[0] if bbox and isinstance(bbox[0], list) else bbox
-    return bbox
+    return bbox, data.get("objects_ordered", True) is not False
+
+
+def sorted_extract(pbf, folder, log):
+    """A sorted copy of pbf in folder: many tools write extracts in another
+    order, and Routino and osmium export need it."""
+    target = os.path.join(folder, "sorted.osm.pbf")
+    t0 = time.monotonic()
+    try:
+        osmexport.osmium(["sort", "--overwrite", "-o", target, pbf])
+    except osmexport.OsmiumError as exc:
+        raise ImportError_("%s: the extract could not be sorted: %s" % (pbf, exc))
+    log("sorted the extract (its objects were out of order) in %.1f s" % (time.monotonic() - t0))
+    return target
 
 
 def import_region(pbf, data_dir=None, name=None, log=None, importers=IMPORTERS):
@@ -98,14 +126,15 @@ def import_region(pbf, data_dir=None, name=None, log=None, importers=IMPORTERS):
     cfg = config.Config(data_dir=data_dir)
     pbf = os.path.abspath(pbf)
     name = checked_name(name) if name is not None else region_name(pbf)
-    bbox = check_extract(pbf)
+    bbox, in_order = extract_info(pbf)
     config.finish_interrupted_swaps(cfg.regions_dir)
     final = os.path.join(cfg.regions_dir, name)
     digest = sha256(pbf)
     try:
         with open(os.path.join(final, "region.json"), encoding="utf-8") as f:
             done = json.load(f)
-        if done.get("sha256") == digest and done.get("importers") == list(importers):
+        if done.get("sha256") == digest and done.get("importers") == list(importers) \
+                and done.get("format") == FORMAT:
             log("%s is already imported from this extract" % name)
             return final
     except (OSError, ValueError):
@@ -115,13 +144,17 @@ def import_region(pbf, data_dir=None, name=None, log=None, importers=IMPORTERS):
     os.makedirs(partial)
     started = time.monotonic()
     try:
+        work = os.path.join(partial, ".work")
+        os.makedirs(work)
+        source = pbf if in_order else sorted_extract(pbf, work, log)
         for module_name in importers:
             t0 = time.monotonic()
-            MODULES[module_name].import_region(pbf, partial, log)
+            MODULES[module_name].import_region(source, partial, log)
             log("%s: %s done in %.1f s" % (name, module_name, time.monotonic() - t0))
+        shutil.rmtree(work)
         with open(os.path.join(partial, "region.json"), "w", encoding="utf-8") as f:
             json.dump({"name": name, "source": pbf, "sha256": digest, "bbox": bbox,
-                       "importers": list(importers),
+                       "importers": list(importers), "format": FORMAT,
                        "imported": datetime.datetime.now(datetime.timezone.utc).isoformat()},
                       f, indent=1)
         old = os.path.join(cfg.regions_dir, "." + name + ".old")

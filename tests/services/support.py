@@ -4,6 +4,7 @@ a loopback stand-in for online providers, reply checks and decoders."""
 import http.client
 import http.server
 import os
+import subprocess
 import sys
 import tempfile
 import threading
@@ -197,3 +198,25 @@ class StubUpstream:
     def close(self):
         self.server.shutdown()
         self.server.server_close()
+
+
+def made_up_extract(folder, name, nodes, ways, relations=None):
+    """An unsorted PBF extract (ways before nodes, as some tools write them).
+    nodes: id -> (lat, lng[, tags]); ways: id -> (node ids, tags);
+    relations: id -> (members as (type, id, role), tags)."""
+    def tags(items):
+        return "".join('<tag k="%s" v="%s"/>' % kv for kv in items.items())
+    xml = ['<osm version="0.6">']
+    xml += ['<way id="%d" version="1">%s%s</way>' % (
+        i, "".join('<nd ref="%d"/>' % n for n in refs), tags(t)) for i, (refs, t) in ways.items()]
+    xml += ['<relation id="%d" version="1">%s%s</relation>' % (
+        i, "".join('<member type="%s" ref="%d" role="%s"/>' % m for m in members), tags(t))
+        for i, (members, t) in (relations or {}).items()]
+    xml += ['<node id="%d" version="1" lat="%.7f" lon="%.7f">%s</node>' % (
+        i, n[0], n[1], tags(n[2] if len(n) > 2 else {})) for i, n in nodes.items()]
+    source = os.path.join(folder, name + ".osm")
+    with open(source, "w", encoding="utf-8") as f:
+        f.write("\n".join(xml + ["</osm>"]))
+    pbf = os.path.join(folder, name + ".osm.pbf")
+    subprocess.run(["osmium", "cat", "-o", pbf, source], check=True)
+    return pbf

@@ -29,6 +29,8 @@ CASINO = "43.7393,7.4276"
 FONTVIEILLE = "43.7285,7.4150"
 # Rue Grimaldi is one-way, downhill from Sainte-Dévote towards Place d'Armes.
 GRIMALDI_UPPER, GRIMALDI_LOWER = "43.7354,7.4196", "43.7337,7.4186"
+# On Avenue du Port, reached from Rue Grimaldi round the Place d'Armes roundabout.
+AVENUE_DU_PORT = "43.7321,7.4210"
 INI = "%s/mapservice.ini"
 
 
@@ -99,6 +101,31 @@ class OfflineRoutes(DirectionsCase):
         self.assertEqual(steps[0].findtext("travel_mode"), "DRIVING")
         self.assertTrue(1500 < int(route.findtext("leg/distance/value")) < 5000)
 
+    def test_a_drive_across_the_centre_takes_a_believable_time(self):
+        route = self.ask(origin=CASINO, destination=FONTVIEILLE).find("route")
+        steps = self.check_route(route)
+        self.assertGreaterEqual(int(route.findtext("leg/duration/value")), 240)
+        for step in steps:
+            metres = int(step.findtext("distance/value"))
+            # No step faster than a motorway; a long one is not "1 min".
+            self.assertGreaterEqual(int(step.findtext("duration/value")), metres / 25.0)
+            if metres > 400:
+                self.assertNotEqual(step.findtext("duration/text"), "1 min")
+
+    def test_roundabouts_are_announced_with_their_exit(self):
+        steps = self.check_route(self.ask(origin=GRIMALDI_UPPER, destination=AVENUE_DU_PORT)
+                                 .find("route"))
+        last = steps[-1]
+        self.assertEqual(last.findtext("html_instructions"),
+                         "At the roundabout, take the <b>4th</b> exit onto <b>Avenue du Port</b>"
+                         '<div style="font-size:0.9em">Destination will be on the right</div>')
+        self.assertEqual(last.findtext("maneuver"), "roundabout-right")
+        texts = [s.findtext("html_instructions") for s in self.check_route(
+            self.ask(origin=CASINO, destination=FONTVIEILLE).find("route"))]
+        self.assertIn("At the roundabout, take the <b>2nd</b> exit onto <b>Tunnel Dorsale</b>",
+                      texts)
+        self.assertFalse([t for t in texts if "Giratoire" in t or "Place d'Armes" in t], texts)
+
     def test_walking_takes_other_ways_and_longer_than_driving(self):
         drive = self.ask(origin=CASINO, destination=FONTVIEILLE).find("route")
         walk = self.ask(origin=CASINO, destination=FONTVIEILLE, mode="walking").find("route")
@@ -153,6 +180,72 @@ class OfflineRoutes(DirectionsCase):
             if status:
                 self.assertEqual(root.findtext("status"), status)
             self.assertIsNone(root.find("route"))
+
+
+def line_of_nodes(first, lat, lng, count):
+    """count nodes 0.001 degrees apart due east from (lat, lng), ids from first on."""
+    return {first + k: (lat, lng + k * 0.001) for k in range(count)}
+
+
+class MadeUpRegions(DirectionsCase):
+    """Made-up unsorted extracts out at sea: a speed limit, a living street, a
+    signal, overlapping regions and regions apart."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.TemporaryDirectory(prefix="marlu-made-up-")
+        # "wide": a primary road limited to 30 km/h (1 km) at 9.99 N, a road
+        # north, then a living street (0.55 km) at 10 N with a signal where a
+        # side road joins. "near" holds the living street's ends on two roads
+        # that do not meet (Routino drops networks under 500 m: these are longer).
+        # "apart" lies elsewhere.
+        regions = {
+            "near": (line_of_nodes(1, 10.0, -30.0, 8) | line_of_nodes(11, 10.0, -29.987, 8),
+                     {1: (list(range(1, 9)), {"highway": "primary"}),
+                      2: (list(range(11, 19)), {"highway": "residential"})}),
+            "wide": (line_of_nodes(1, 9.99, -30.0, 10) | line_of_nodes(21, 10.0, -29.991, 6)
+                     | {98: (10.001, -29.989), 99: (9.995, -29.991)},
+                     {1: (list(range(1, 11)), {"highway": "primary", "maxspeed": "30"}),
+                      2: ([10, 99, 21], {"highway": "residential"}),
+                      3: (list(range(21, 27)), {"highway": "living_street"}),
+                      4: ([23, 98], {"highway": "residential"})}),
+            "apart": (line_of_nodes(1, 20.0, -30.0, 8), {1: (list(range(1, 9)),
+                                                            {"highway": "primary"})}),
+        }
+        regions["wide"][0][23] += ({"highway": "traffic_signals"},)
+        for name, (nodes, ways) in regions.items():
+            importregion.import_region(support.made_up_extract(cls.work.name, name, nodes, ways),
+                                       DATA.name, log=lambda text: None,
+                                       importers=("directions.routino",))
+
+    @classmethod
+    def tearDownClass(cls):
+        for name in ("near", "wide", "apart"):
+            config.remove_region_folder(os.path.join(DATA.name, "regions"),
+                                        os.path.join(DATA.name, "regions", name))
+        cls.work.cleanup()
+
+    def seconds(self, origin, destination):
+        root = self.ask(origin=origin, destination=destination)
+        self.assertEqual(root.findtext("status"), "OK", root.findtext("error_message"))
+        return int(self.check_route(root.find("route"))[0].findtext("duration/value")), \
+            int(root.findtext("route/leg/duration/value"))
+
+    def test_speed_limits_living_streets_and_signals_set_the_time(self):
+        # 0.99 km at 30 km/h: 118 s; the route turns nowhere.
+        first, total = self.seconds("9.9900,-30.0000", "9.9900,-29.9910")
+        self.assertEqual(first, total)
+        self.assertTrue(117 <= total <= 125, total)
+        # 0.55 km of living street at 10 km/h (197 s) and a signal, found in
+        # "wide" though "near", smaller, holds both ends too.
+        _, total = self.seconds("10.0000,-29.9910", "10.0000,-29.9860")
+        self.assertTrue(197 + 7 <= total <= 215, total)
+
+    def test_ends_in_different_regions(self):
+        root = self.ask(origin="9.9900,-30.0000", destination="20.0000,-29.9980")
+        self.assertEqual(root.findtext("status"), "ZERO_RESULTS")
+        self.assertEqual(root.findtext("error_message"), "No route: the start and the "
+                         "destination lie in different map regions (wide, apart).")
 
 
 def osrm_answer(path):

@@ -13,6 +13,7 @@ from marlu_service import config, importregion, setupdata
 
 SCRIPT = os.path.join(support.REPO, "scripts", "import-region")
 MONACO = support.fixture("osm", "monaco.osm.pbf")
+HARRISBURG = support.fixture("osm", "harrisburg.osm.pbf")  # unsorted, as published
 
 
 def snapshot(folder):
@@ -54,6 +55,19 @@ class BadExtracts(unittest.TestCase):
                     self.assertIn(reason, lines[0])
                     self.assertEqual(snapshot(data), before)
             self.assertTrue(os.path.isfile(os.path.join(region, "region.json")))
+
+
+class UnsortedExtract(unittest.TestCase):
+    def test_an_extract_out_of_order_is_sorted_first(self):
+        with tempfile.TemporaryDirectory(prefix="marlu-import-") as work:
+            said = []
+            region = importregion.import_region(HARRISBURG, os.path.join(work, "data"),
+                                                log=said.append)
+            self.assertTrue([line for line in said if line.startswith("sorted the extract")])
+            self.assertEqual(sorted(os.listdir(region)),
+                             ["osmindex", "region.json", "routino", "tiles"])
+            self.assertGreater(os.path.getsize(os.path.join(region, "routino", "nodes.mem")),
+                               100000)
 
 
 class DemoRegion(unittest.TestCase):

@@ -2,6 +2,7 @@
 their own: the Monaco extract imported, a few real places, the world shapes."""
 
 import json
+import math
 import os
 import resource
 import shutil
@@ -13,7 +14,7 @@ import unittest
 import support
 
 from marlu_service import config, importregion
-from marlu_service.tiles import prerender, renderer
+from marlu_service.tiles import prerender, renderer, style
 
 MONACO_Z16 = (16, 34119, 23896)
 ATLANTIC_Z12 = (12, 1500, 1600)
@@ -193,6 +194,53 @@ class TileService(unittest.TestCase):
             resource.setrlimit(resource.RLIMIT_FSIZE, (soft, hard))
         self.assertFalse(image.is_solid())
         self.assertFalse(os.path.exists(generation.path("roadmap", *MONACO_Z16)))
+
+
+def square(first, lat, lng, size=0.1):
+    """The nodes of a closed square from its south-west corner, and their ids in order."""
+    nodes = {first: (lat, lng), first + 1: (lat, lng + size), first + 2: (lat + size, lng + size),
+             first + 3: (lat + size, lng)}
+    return nodes, [first, first + 1, first + 2, first + 3, first]
+
+
+def pixel(z, lat, lng):
+    """(tile x, tile y, pixel x, pixel y) of a point on a 256-pixel tile."""
+    n = 256 * 2 ** z
+    x = (lng + 180.0) / 360.0 * n
+    y = (1.0 - math.asinh(math.tan(math.radians(lat))) / math.pi) / 2.0 * n
+    return int(x // 256), int(y // 256), int(x % 256), int(y % 256)
+
+
+class WaterAreas(unittest.TestCase):
+    def test_basins_reservoirs_and_docks_are_water_at_every_zoom(self):
+        # On land (the Sahara): a harbour mapped as a multipolygon, a
+        # reservoir by its water tag alone, a dock.
+        harbour, ring_a = square(1, 20.0, 10.0)
+        reservoir, ring_b = square(11, 20.0, 10.2)
+        dock, ring_c = square(21, 20.0, 10.4)
+        with tempfile.TemporaryDirectory(prefix="marlu-water-") as data:
+            make_places(os.path.join(data, "places.sqlite"))
+            pbf = support.made_up_extract(data, "lakes", harbour | reservoir | dock, {
+                1: (ring_a, {}), 2: (ring_b, {"water": "reservoir"}),
+                3: (ring_c, {"waterway": "dock"})},
+                {1: ([("way", 1, "outer")], {"type": "multipolygon", "natural": "water",
+                                            "water": "harbour"})})
+            importregion.import_region(pbf, data, log=lambda text: None,
+                                       importers=("tiles.osmimport",))
+            service = support.InProcessService(config.Config(os.path.join(data, "x.ini"), data))
+            try:
+                for z in (8, 12):
+                    for lng in (10.05, 10.25, 10.45):
+                        with self.subTest(z=z, lng=lng):
+                            x, y, px, py = pixel(z, 20.05, lng)
+                            status, _, body = service.get("/tiles/roadmap/%d/%d/%d.png" % (z, x, y))
+                            self.assertEqual(status, 200)
+                            colour = renderer.mapnik.Image.fromstring(body).get_pixel(
+                                px, py, True)
+                            self.assertEqual("#%02x%02x%02x" % (colour.r, colour.g, colour.b),
+                                             style.SEA)
+            finally:
+                service.close()
 
 
 if __name__ == "__main__":

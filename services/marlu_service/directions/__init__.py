@@ -22,6 +22,7 @@ PATH = "/maps/api/directions/xml"
 COPYRIGHTS = "Map data © OpenStreetMap contributors"
 MODES = {"driving": "DRIVING", "walking": "WALKING", "bicycling": "BICYCLING"}
 OUTSIDE_DATA = "No route: outside the imported map data."
+APART = "No route: the start and the destination lie in different map regions (%s, %s)."
 NO_WAY = "No route between these places in the imported map data."
 TOLLS_WARNING = ("Tolls cannot be avoided: the offline map data does not tell which roads "
                  "have tolls.")
@@ -110,9 +111,26 @@ class Directions:
     def offline_routes(self, cfg, request, a, b):
         """(status, routes, error message) from Routino."""
         ends = [(a.lat, a.lng), (b.lat, b.lng)]
-        database = routino.database_for(cfg.regions(), ends)
-        if database is None:
+        databases, names = routino.covering(cfg.regions(), ends)
+        if not databases:
+            if all(names):
+                return "ZERO_RESULTS", [], APART % (names[0][0], names[1][0])
             return "ZERO_RESULTS", [], OUTSIDE_DATA
+        # Where regions overlap, the first that joins both ends gives the route.
+        for database in databases:
+            routes = self.routes_in(database, request, ends)
+            if routes is None:
+                return "UNKNOWN_ERROR", [], "The offline router failed."
+            if routes:
+                break
+        if not routes:
+            return "ZERO_RESULTS", [], NO_WAY
+        return "OK", routes, None
+
+    @staticmethod
+    def routes_in(database, request, ends):
+        """The routes Routino finds in one region's database ([] for none), or
+        None when the router failed."""
         routes, paths = [], []
         for optimise in ("quickest", "shortest") if request.alternatives else ("quickest",):
             try:
@@ -120,18 +138,17 @@ class Directions:
                                             "highways" in request.avoid)
             except routino.RoutinoError as exc:
                 sys.stderr.write("directions: %s\n" % exc)
-                return "UNKNOWN_ERROR", [], "The offline router failed."
+                return None
             if points is None:
                 break
-            route = routino.build_route(points, ends[1], request.metric)
+            route = routino.build_route(points, ends[1], request.metric, request.mode,
+                                        routino.nodefeatures.load(database))
             # The shortest way is only an alternative where it differs.
             if route["path"] not in paths:
                 paths.append(route.pop("path"))
                 route["warnings"] = [TOLLS_WARNING] if "tolls" in request.avoid else []
                 routes.append(route)
-        if not routes:
-            return "ZERO_RESULTS", [], NO_WAY
-        return "OK", routes, None
+        return routes
 
 
 def render(status, routes=(), waypoints=(), error_message=None):

@@ -1,20 +1,30 @@
 """Offline routes: Routino on the imported OpenStreetMap extracts.
 
-At import, planetsplitter builds REGION/routino/ from the extract. Per
-request the router runs on the database of the region whose extract holds
-both ends, with the motorcar, foot or bicycle profile of Routino's own
-profiles.xml, and its every-point text output becomes the steps.
+At import, planetsplitter builds REGION/routino/ from the extract (with
+Routino's tagging rules, a living street kept to walking pace), and the
+region's traffic signals and roundabouts are kept beside it
+(nodefeatures.py). Per request the router runs on the database of a region
+whose extract holds both ends, with the motorcar, foot or bicycle profile of
+the project's profiles.xml, and its every-point text output becomes the
+steps; timing.py turns its segments into travel times.
 """
 
 import json
 import math
 import os
 import subprocess
+import tempfile
 import xml.etree.ElementTree as ET
 
-from . import polyline, texts
+from . import nodefeatures, polyline, texts, timing
 
 SHARE = "/usr/share/routino"
+PROFILES_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "profiles.xml")
+TAGGING_FILE = "tagging.xml"
+# Routino makes a living street a residential road; the speed limit set here
+# keeps its own pace (the way's maxspeed would otherwise be the only limit).
+LIVING_STREET = '<if k="highway" v="living_street">'
+LIVING_STREET_PACE = '<set k="maxspeed" v="%d"/>' % timing.LIVING_STREET_KMH
 SUBDIR = "routino"
 PROFILES = {"driving": "motorcar", "walking": "foot", "bicycling": "bicycle"}
 IMPORT_TIMEOUT = 3600
@@ -50,17 +60,34 @@ def _run(command, timeout, error):
         raise error("%s took more than %d s" % (program, timeout))
 
 
+def _tagging(target):
+    """Routino's tagging rules with a living street's pace, written into target."""
+    with open(os.path.join(SHARE, TAGGING_FILE), encoding="utf-8") as f:
+        rules = f.read()
+    at = rules.find(LIVING_STREET)
+    if at < 0:
+        raise RuntimeError("Routino's %s has no rule for living streets" % TAGGING_FILE)
+    at += len(LIVING_STREET)
+    path = os.path.join(target, TAGGING_FILE)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(rules[:at] + "\n        " + LIVING_STREET_PACE + rules[at:])
+    return path
+
+
 def import_region(pbf, folder, log):
     target = os.path.join(folder, SUBDIR)
     os.makedirs(target, exist_ok=True)
-    command = ["planetsplitter", "--dir=" + target,
-               "--tagging=" + os.path.join(SHARE, "tagging.xml"), "--loggable", pbf]
-    result = _run(command, IMPORT_TIMEOUT, RuntimeError)
-    if result.returncode != 0:
-        lines = (result.stderr + result.stdout).strip().splitlines() or ["no output"]
-        raise RuntimeError("planetsplitter failed: %s" % lines[-1])
+    with tempfile.TemporaryDirectory(prefix=".routino-", dir=folder) as work:
+        command = ["planetsplitter", "--dir=" + target, "--tagging=" + _tagging(work),
+                   "--loggable", pbf]
+        result = _run(command, IMPORT_TIMEOUT, RuntimeError)
+        if result.returncode != 0:
+            lines = (result.stderr + result.stdout).strip().splitlines() or ["no output"]
+            raise RuntimeError("planetsplitter failed: %s" % lines[-1])
+        signals, roundabouts = nodefeatures.import_region(pbf, target, work)
     size = sum(os.path.getsize(os.path.join(target, n)) for n in os.listdir(target))
-    log("routing database: %d kB" % (size // 1024))
+    log("routing database: %d kB, %d traffic signals, %d roundabouts"
+        % (size // 1024, signals, roundabouts))
 
 
 # --- Regions -----------------------------------------------------------------
@@ -75,17 +102,24 @@ def _bbox(region):
         return None
 
 
-def database_for(regions, ends):
-    """The routing database of the first region whose extract holds every end, or None."""
+def covering(regions, ends):
+    """(databases, names): the routing databases of the regions whose extract
+    holds every end, smallest extract first (the likeliest to be the one
+    meant), and per end the names of the regions that hold it."""
+    both, names = [], [[] for _ in ends]
     for region in regions:
         box = _bbox(region)
         database = os.path.join(region, SUBDIR)
         if box is None or not os.path.isfile(os.path.join(database, "nodes.mem")):
             continue
         west, south, east, north = box
-        if all(south <= lat <= north and west <= lng <= east for lat, lng in ends):
-            return database
-    return None
+        inside = [south <= lat <= north and west <= lng <= east for lat, lng in ends]
+        for held, found in zip(inside, names):
+            if held:
+                found.append(os.path.basename(region))
+        if all(inside):
+            both.append(((north - south) * (east - west), database))
+    return [database for _, database in sorted(both)], names
 
 
 # --- Routing -----------------------------------------------------------------
@@ -113,7 +147,7 @@ def run_router(database, mode, a, b, optimise="quickest", avoid_highways=False):
     """The route's points: dicts lat, lng, kind, metres, seconds, bearing, name
     (the last four of the segment that reaches the point); None for no route."""
     command = ["routino-router", "--dir=" + database,
-               "--profiles=" + os.path.join(SHARE, "profiles.xml"),
+               "--profiles=" + PROFILES_FILE,
                "--translations=" + os.path.join(SHARE, "translations.xml"),
                "--transport=" + PROFILES[mode], "--" + optimise,
                "--lat1=%.7f" % a[0], "--lon1=%.7f" % a[1],
@@ -148,8 +182,10 @@ def _parse(output):
             speed = float(fields[8]) if fields[8] else 0.0
         except ValueError:
             raise RoutinoError("unreadable router line: %r" % line[:80])
-        # The speed gives the segment's time more exactly than its minutes, printed to 0.01.
-        seconds = km / speed * 3600.0 if speed > 0 else minutes * 60.0
+        # The speed column is the profile's, before a way's maxspeed lowers it;
+        # it gives the time more exactly than the minutes (printed to 0.01),
+        # which are the longer where a limit applied.
+        seconds = max(km / speed * 3600.0 if speed > 0 else 0.0, minutes * 60.0)
         name = fields[10] or None
         points.append({"lat": lat, "lng": lng, "kind": fields[3].split("#")[0],
                        "metres": km * 1000.0, "seconds": seconds,
@@ -195,30 +231,68 @@ def _turn_at(coords, i):
     return 0.0 if before is None or after is None else _angle(before, after)
 
 
-def build_route(points, destination, metric):
+def _roundabouts(points, features):
+    """{entry point: exit point} of each roundabout the route goes round; one
+    it starts or ends on is left to the ordinary steps."""
+    ways = [features.roundabout_ways(p["lat"], p["lng"]) for p in points]
+    found, i, last = {}, 0, len(points) - 1
+    while i < last:
+        j = i
+        while j < last and ways[j] & ways[j + 1]:
+            j += 1
+        if j > i and 0 < i and j < last:
+            found[i] = j
+        i = max(j, i + 1)
+    return found
+
+
+def _roundabout_step(points, features, entry, leave, road):
+    """(html_instructions, maneuver) of a step that goes round a roundabout."""
+    exit_number = 1 + sum(1 for p in points[entry + 1:leave]
+                          if features.roundabout_exit(p["lat"], p["lng"]))
+    ways = set()
+    for p in points[entry:leave + 1]:
+        ways |= features.roundabout_ways(p["lat"], p["lng"])
+    return texts.roundabout_instruction(exit_number, road, features.driving_side(ways))
+
+
+def build_route(points, destination, metric, mode="driving", features=nodefeatures.EMPTY):
     """The route dict of xmlreply.directions_document (without the addresses)
-    from the router's points; destination is the requested end (lat, lng)."""
+    from the router's points; destination is the requested end (lat, lng),
+    features the region's NodeFeatures."""
     coords = [(p["lat"], p["lng"]) for p in points]
     last = len(points) - 1
+    roundabouts = _roundabouts(points, features)
+    inside = {k for entry, leave in roundabouts.items() for k in range(entry + 1, leave + 1)}
+    turns = {i: _turn_at(coords, i) for i in range(1, last)
+             if points[i]["kind"].startswith("Junct") and i not in inside}
+    timing.add_delays(points, turns, features, mode)
     cuts = [0]
     for i in range(1, last):
         arriving, leaving = points[i]["name"], points[i + 1]["name"]
-        if arriving != leaving or (points[i]["kind"] == "Junct"
-                                   and abs(_turn_at(coords, i)) >= STEP_TURN):
+        if i in roundabouts or (i not in inside and (
+                arriving != leaving or (points[i]["kind"] == "Junct"
+                                        and abs(turns.get(i, 0.0)) >= STEP_TURN))):
             cuts.append(i)
     cuts.append(last)
     # A step of a metre or two is where the way's name changes at a node, not
     # a turn to make: it joins the step after it (the last one, the one before).
+    # A roundabout's entry always starts a step.
     kept = [0]
     for cut in cuts[1:-1]:
         if _metres(points, kept[-1], cut) >= MIN_STEP:
             kept.append(cut)
-    if len(kept) > 1 and _metres(points, kept[-1], last) < MIN_STEP:
+        elif cut in roundabouts:
+            kept[-1:] = [cut] if kept[-1] else [0, cut]
+    if len(kept) > 1 and _metres(points, kept[-1], last) < MIN_STEP \
+            and kept[-1] not in roundabouts:
         kept.pop()
     cuts = kept + [last]
 
     ranges = list(zip(cuts, cuts[1:]))
-    roads = [_main_road(points, i, j) for i, j in ranges]
+    # A roundabout's step is named after the road it leaves by.
+    roads = [_main_road(points, roundabouts.get(i, i), j) if roundabouts.get(i, i) < j
+             else _main_road(points, i, j) for i, j in ranges]
     steps, lengths = [], {}
     for n, (i, j) in enumerate(ranges):
         road = roads[n]
@@ -230,8 +304,10 @@ def build_route(points, destination, metric):
             toward = next((r for r in roads[1:] if r and r != road), None)
             text, maneuver = texts.step_instruction(None, road, False, toward,
                                                     _heading(coords, 0, +1) or 0.0)
+        elif i in roundabouts:
+            text, maneuver = _roundabout_step(points, features, i, roundabouts[i], road)
         else:
-            text, maneuver = texts.step_instruction(_turn_at(coords, i), road,
+            text, maneuver = texts.step_instruction(turns.get(i, _turn_at(coords, i)), road,
                                                     road is not None and road == roads[n - 1])
         steps.append({"start": coords[i], "end": coords[j],
                       "polyline": polyline.encode(coords[i:j + 1]),

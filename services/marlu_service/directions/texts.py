@@ -97,6 +97,20 @@ def step_instruction(angle, road, same_road, toward=None, first_heading=None):
     return words, maneuver
 
 
+def ordinal(n):
+    """"1st", "2nd", "3rd", "4th", "11th", "22nd"."""
+    suffix = "th" if 10 <= n % 100 <= 20 else {1: "st", 2: "nd", 3: "rd"}.get(n % 10, "th")
+    return "%d%s" % (n, suffix)
+
+
+def roundabout_instruction(exit_number, road, driving_side):
+    """The html_instructions and maneuver of a step that goes round a roundabout."""
+    text = "At the roundabout, take the %s exit" % bold(ordinal(exit_number))
+    if road:
+        text += " onto " + bold(road)
+    return text, "roundabout-" + driving_side
+
+
 def destination_side(angle):
     """The note on the last step: the side of the way the destination lies on."""
     return note("Destination will be on the " + ("right" if angle > 0 else "left"))

@@ -18,8 +18,9 @@ DATABASE = "osm.sqlite"
 EXPORT_CONFIG = {
     "attributes": {"type": True, "id": True},
     "linear_tags": ["highway", "railway", "waterway", "natural=coastline"],
-    "area_tags": ["building", "landuse", "leisure", "natural", "amenity=parking",
-                  "waterway=riverbank", "highway=pedestrian", "area:highway"],
+    "area_tags": ["building", "landuse", "leisure", "natural", "amenity=parking", "water",
+                  "waterway=riverbank", "waterway=dock", "waterway=basin", "waterway=canal",
+                  "highway=pedestrian", "area:highway"],
 }
 
 ROAD_CLASSES = {
@@ -40,10 +41,13 @@ LINE_ORDER = ["coastline", "stream", "river", "path", "cycleway", "service", "mi
 AREA_ORDER = ["urban", "forest", "green", "beach", "parking", "square", "water", "building"]
 BIKE_LANES = {"lane", "track", "opposite_lane", "opposite_track"}
 
+# Water first: a harbour basin mapped with water=* and a landuse is water.
 AREA_KINDS = [
     ("building", None, "building"),
-    ("natural", {"water", "bay"}, "water"), ("waterway", {"riverbank", "dock"}, "water"),
+    ("natural", {"water", "bay", "strait"}, "water"), ("water", None, "water"),
+    ("waterway", {"riverbank", "dock", "basin", "canal", "river", "boatyard"}, "water"),
     ("landuse", {"reservoir", "basin"}, "water"), ("leisure", {"swimming_pool"}, "water"),
+    ("harbour", {"basin"}, "water"),
     ("leisure", {"park", "garden", "pitch", "playground", "nature_reserve", "golf_course"}, "green"),
     ("landuse", {"grass", "recreation_ground", "cemetery", "village_green", "meadow"}, "green"),
     ("natural", {"grassland", "scrub", "heath"}, "green"),
