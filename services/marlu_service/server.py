@@ -9,7 +9,9 @@ routes (tiles), which its endpoint objects give.
 """
 
 import argparse
+import json
 import os
+import re
 import signal
 import sys
 import threading
@@ -18,9 +20,11 @@ from http import HTTPStatus
 from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import parse_qs, unquote, urlsplit
 
-from . import SERVICES_DIR, config, directions, geocoding, seeddata, tiles
+from . import SERVICES_DIR, config, directions, geocoding, regions, seeddata, servicesconfig, tiles
 
 DEFAULT_PORT = 8717
+JSON_TYPE = "application/json; charset=utf-8"
+MAX_JSON_BODY = 64 * 1024
 DEFAULT_ROOT = os.path.join(os.path.dirname(SERVICES_DIR), "web")
 
 # Explicit so the answer does not depend on the host's /etc/mime.types.
@@ -57,9 +61,21 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
     def do_HEAD(self):
         self._dispatch(send_body=False)
 
+    def do_POST(self):
+        self._dispatch_marlu()
+
+    def do_PUT(self):
+        self._dispatch_marlu()
+
+    def do_DELETE(self):
+        self._dispatch_marlu()
+
     def _dispatch(self, send_body):
         self._send_body = send_body
         parts = urlsplit(self.path)
+        if parts.path.startswith("/marlu/"):
+            self._dispatch_marlu()
+            return
         try:
             route = self.server.routes.get(parts.path)
             if route is not None:
@@ -81,6 +97,47 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
         except Exception as exc:  # keep serving; the request's log line names the error
             self._error = repr(exc)
             self.send_text(HTTPStatus.INTERNAL_SERVER_ERROR, "internal error\n")
+
+    def _dispatch_marlu(self):
+        """Marlu's private API: JSON in, JSON out, routed by the server's table."""
+        self._send_body = self.command != "HEAD"
+        path = urlsplit(self.path).path
+        try:
+            # Every /marlu/ route needs the application's secret (X-Marlu-Secret).
+            route, params = self.server.marlu_route(self.command, path)
+            if route is None:
+                status, answer = params, {"error": "%s %s is not part of this service."
+                                          % (self.command, path)}
+            else:
+                body = self._json_body()
+                if isinstance(body, dict):
+                    status, answer = route(body, **params)
+                else:
+                    status, answer = body
+            self.send_body(status, JSON_TYPE,
+                           json.dumps(answer, ensure_ascii=False).encode("utf-8"))
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+        except Exception as exc:  # keep serving; the request's log line names the error
+            self._error = repr(exc)
+            self.send_body(HTTPStatus.INTERNAL_SERVER_ERROR, JSON_TYPE,
+                           b'{"error": "The service failed on this request."}')
+
+    def _json_body(self):
+        """The request's JSON object ({} without a body), or (status, answer)."""
+        length = self.headers.get("Content-Length") or "0"
+        if not length.isdigit():
+            return HTTPStatus.BAD_REQUEST, {"error": "The request's length is not a number."}
+        if int(length) > MAX_JSON_BODY:
+            return HTTPStatus.REQUEST_ENTITY_TOO_LARGE, {"error": "The request is too long."}
+        data = self.rfile.read(int(length)) if int(length) else b"{}"
+        try:
+            body = json.loads(data.decode("utf-8"))
+        except (UnicodeDecodeError, ValueError):
+            body = None
+        if not isinstance(body, dict):
+            return HTTPStatus.BAD_REQUEST, {"error": "The request is not a JSON object."}
+        return body
 
     def _refusal(self, url_path):
         """Why a URL path may not be served as a file below the root, or None."""
@@ -141,15 +198,34 @@ class MapServer(ThreadingHTTPServer):
         self.geocoder = geocoding.Geocoder(cfg)
         self.directions = directions.Directions(cfg, self.geocoder)
         self.tiles = tiles.Tiles(cfg)
-        self.endpoints = (self.geocoder, self.directions, self.tiles)
+        self.regions = regions.Regions(cfg, self)
+        self.services = servicesconfig.ServicesConfig(cfg, self)
+        self.endpoints = (self.geocoder, self.directions, self.tiles, self.regions,
+                          self.services)
         # path -> handler(request_handler, query), query being the parse_qs() dict;
         # blank values are kept, so "address=&address=Paris" is a blank address.
         self.routes = {}
         # prefix -> handler(request_handler, path, query), for whole trees of paths.
         self.prefix_routes = {}
         for endpoint in self.endpoints:
-            self.routes.update(endpoint.routes())
+            self.routes.update(getattr(endpoint, "routes", dict)())
             self.prefix_routes.update(getattr(endpoint, "prefix_routes", dict)())
+        # Marlu's private API: (method, path pattern, handler(body, **path parts)
+        # -> (status, JSON answer)). All of them need the application's secret.
+        r, s = self.regions, self.services
+        self.marlu_routes = [(method, re.compile(pattern + "$"), handler) for method, pattern,
+                             handler in (
+            ("GET", "/marlu/regions", r.list),
+            ("POST", "/marlu/regions/import", r.start_import),
+            ("POST", "/marlu/regions/download", r.start_download),
+            ("DELETE", "/marlu/regions/(?P<name>[^/]+)", r.delete),
+            ("POST", "/marlu/regions/(?P<name>[^/]+)/update", r.update),
+            ("POST", "/marlu/jobs/(?P<job_id>[^/]+)/cancel", r.cancel),
+            ("GET", "/marlu/catalogue", r.catalogue_entries),
+            ("GET", "/marlu/services", s.get),
+            ("PUT", "/marlu/services", s.put),
+            ("POST", "/marlu/reload", lambda body: (self.reload(), (HTTPStatus.OK, {}))[1]),
+        )]
         self._reload_lock = threading.Lock()
         super().__init__((host, port), MapRequestHandler)
 
@@ -161,6 +237,17 @@ class MapServer(ThreadingHTTPServer):
             for endpoint in self.endpoints:
                 endpoint.reload(cfg)
             self.config = cfg
+
+    def marlu_route(self, method, path):
+        """(handler, path parts) of a /marlu/ request, or (None, 404 or 405)."""
+        known = False
+        for route_method, pattern, handler in self.marlu_routes:
+            match = pattern.match(path)
+            if match:
+                if route_method == method or (method == "HEAD" and route_method == "GET"):
+                    return handler, {k: unquote(v) for k, v in match.groupdict().items()}
+                known = True
+        return None, HTTPStatus.METHOD_NOT_ALLOWED if known else HTTPStatus.NOT_FOUND
 
     @property
     def port(self):
