@@ -96,12 +96,14 @@ class Job:
         errors = threading.Thread(target=self._read_log, args=(self.process.stderr, last),
                                   daemon=True)
         errors.start()
-        for line in self.process.stdout:
-            parts = line.split()
-            if len(parts) == 3 and parts[0] == "#progress" and parts[2].isdigit():
-                self.stage_reached(parts[1], int(parts[2]))
+        with self.process.stdout:
+            for line in self.process.stdout:
+                parts = line.split()
+                if len(parts) == 3 and parts[0] == "#progress" and parts[2].isdigit():
+                    self.stage_reached(parts[1], int(parts[2]))
         code = self.process.wait()
         errors.join(timeout=10)
+        self.process.stderr.close()
         if code == 0 or self.cancelled.is_set():
             return None
         for line in reversed(last):
