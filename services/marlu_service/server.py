@@ -311,6 +311,7 @@ def main(argv=None):
     try:
         server.serve_forever(poll_interval=0.2)
     finally:
+        server.regions.stop()
         server.server_close()
     return 0
 

@@ -47,7 +47,7 @@ def edit_ini(text, changes):
                 done.add(wanted)
                 line = "%s = %s\n" % (wanted[1], changes[wanted])
         out.append(line)
-        if line.strip() and section is not None:
+        if section is not None and line.strip() and line.lstrip()[0] not in "#;":
             ends[section] = len(out)   # new keys of the section go after this line
     additions = {}
     for (sect, key), value in changes.items():

@@ -154,7 +154,7 @@ class Regions:
         except Exception as exc:  # the job fails, the service goes on
             sentence = "The %s of %s failed: %s." % (job.kind, job.name, exc)
         if job.cancelled.is_set() or sentence:
-            self._clean(job, parts=job.cancelled.is_set())
+            self._clean(job, parts=job.cancelled.is_set() and not job.keep_download)
         if sentence and not job.cancelled.is_set():
             job.fail(sentence)
             return
@@ -197,10 +197,20 @@ class Regions:
             except FileNotFoundError:
                 pass
 
+    def stop(self):
+        """Ends every job's import process, as the service stops: nothing of
+        it may go on writing into the data folder unwatched."""
+        with self._lock:
+            running = [job for job in self._jobs.values() if job.state != "failed"]
+        for job in running:
+            job.keep_download = True   # a download resumes at the next start
+            job.cancel()
+            self._clean(job, parts=False)
+
     def cancel(self, body, job_id):
         with self._lock:
             job = next((j for j in self._jobs.values() if j.id == job_id), None)
-        if job is None or job.state == "failed":
+        if job is None or not job.running:
             return _error(HTTPStatus.NOT_FOUND, "There is no job %s running." % job_id)
         job.cancel()
         self._clean(job, parts=True)
@@ -209,11 +219,11 @@ class Regions:
     # --- Delete and update -----------------------------------------------------
 
     def _region(self, name):
-        """(checked name, folder) of an imported region, or (None, None)."""
+        """(checked name, folder) of an imported region; folder None when there is none."""
         try:
             name = importregion.checked_name(name)
         except importregion.ImportError_:
-            return None, None
+            return name, None
         folder = os.path.join(self._cfg.regions_dir, name)
         return (name, folder) if os.path.isfile(os.path.join(folder, "region.json")) \
             else (name, None)

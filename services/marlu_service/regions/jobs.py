@@ -33,6 +33,7 @@ class Job:
         self.transfer = None   # (bytes, total, speed, eta) while downloading
         self.cancelled = threading.Event()
         self.process = None
+        self.keep_download = False
         self._lock = threading.Lock()
 
     def entry(self):
@@ -40,8 +41,8 @@ class Job:
         with self._lock:
             found = {"state": self.state, "progress": int(self.progress), "stage": self.stage,
                      "error": self.error, "job": "" if self.state == "failed" else self.id}
-            if self.state == "downloading" and self.transfer is not None:
-                have, total, speed, eta = self.transfer
+            if self.state == "downloading":
+                have, total, speed, eta = self.transfer or (0, None, 0, None)
                 found.update(bytes=have, total=total, speed=int(speed),
                              eta=None if eta is None else int(eta + 0.5))
             return found
