@@ -172,7 +172,7 @@ class Downloads(unittest.TestCase):
             with self.subTest(reason=reason):
                 if reason == "disk space":   # room for the extract, not for its import
                     SERVICE.server.regions.free_space = lambda path: 3 * size
-                    self.addCleanup(delattr, SERVICE.server.regions, "free_space")
+                    self.addCleanup(vars(SERVICE.server.regions).pop, "free_space", None)
                 body = {"url" if kind == "download" else "path": source, "name": "old"}
                 status, answer = SERVICE.call("POST", "/marlu/regions/" + kind, body)
                 self.assertEqual(status, 202, answer)
@@ -185,15 +185,24 @@ class Downloads(unittest.TestCase):
                 self.assertEqual((downloads(), leftovers()), ([], []))
                 self.assertEqual(snapshot(DATA.name), before)
 
-    def test_a_dripping_download_is_cancelled_and_leaves_nothing(self):
-        status, answer = SERVICE.call("POST", "/marlu/regions/download",
-                                      {"url": SITE.url + "/drip/monaco.osm.pbf"})
+    def test_a_dripping_download_gives_up_resumes_and_is_cancelled(self):
+        drip = {"url": SITE.url + "/drip/monaco.osm.pbf"}
+        SERVICE.server.regions.timeout = 1
+        self.addCleanup(vars(SERVICE.server.regions).pop, "timeout", None)
+        self.assertEqual(SERVICE.call("POST", "/marlu/regions/download", drip)[0], 202)
+        self.assertIn("sends too slowly", settled("monaco")["error"])
+        self.assertEqual(SERVICE.call("DELETE", "/marlu/regions/monaco"), (200, {}))
+        self.assertEqual(downloads(), ["monaco.osm.pbf.part", "monaco.osm.pbf.part.json"])
+        kept = os.path.getsize(os.path.join(DATA.name, "downloads", "monaco.osm.pbf.part"))
+        del SERVICE.server.regions.timeout
+        status, answer = SERVICE.call("POST", "/marlu/regions/download", drip)
         self.assertEqual((status, answer["name"]), (202, "monaco"), answer)
-        entry = support.wait_until(lambda: regions()["monaco"].get("bytes"), what="bytes")
+        support.wait_until(lambda: regions()["monaco"]["bytes"], what="bytes")
         entry = regions()["monaco"]
         self.assertEqual((entry["state"], entry["stage"], entry["total"]),
                          ("downloading", "download", os.path.getsize(MONACO)))
         self.assertIn("eta", entry)
+        self.assertIn(("GET", "/drip/monaco.osm.pbf", "bytes=%d-" % kept), SITE.requests)
         cancel = "/marlu/jobs/%s/cancel" % answer["job"]
         self.assertEqual(SERVICE.call("POST", cancel), (200, {}))
         self.assertNotIn("monaco", regions())

@@ -27,13 +27,14 @@ def _error(status, sentence):
 
 
 class Regions:
+    timeout = 30   # seconds a read may take; a download's speed is judged over as long
+
     def __init__(self, cfg, server):
         self.server = server
         self._jobs = {}    # name -> Job: running, being cancelled, or failed and not dismissed
         self._lock = threading.Lock()
         self._import_slot = threading.Semaphore(1)   # imports are heavy: one at a time
         self._described = {}
-        self.timeout = 30  # seconds without data before a download or fetch gives up
         self.reload(cfg)
 
     def reload(self, cfg):

@@ -24,6 +24,7 @@ CHUNK = 256 * 1024
 ATTEMPTS = 3           # reads in a row that end early before giving up
 IMPORT_FACTOR = 3      # an imported region takes about three times its extract
 MD5_LIMIT = 4096
+MIN_BYTES = 1024       # at least this much in each time-out's span, as curl's speed limit
 
 
 class Failed(Exception):
@@ -179,6 +180,7 @@ class Download:
             with open(self.state_path, "w", encoding="utf-8") as f:
                 json.dump({"url": self.url, "validator": validator}, f)
             with open(self.part, "ab" if have else "wb") as out:
+                window, window_start = have, time.monotonic()
                 while not self.job.cancelled.is_set():
                     chunk = resp.read1(CHUNK)
                     if not chunk:
@@ -186,6 +188,13 @@ class Download:
                     out.write(chunk)
                     have += len(chunk)
                     self._report(have, total)
+                    # A server that drips would keep the job going for ever.
+                    if time.monotonic() - window_start >= self.timeout:
+                        if have - window < MIN_BYTES:
+                            raise Failed("The server at %s sends too slowly (under %d bytes "
+                                         "in %d s); try again later." % (
+                                             self.url, MIN_BYTES, self.timeout))
+                        window, window_start = have, time.monotonic()
             if self.job.cancelled.is_set():
                 raise Cancelled()
             if total is not None and have > total:
