@@ -30,6 +30,10 @@ from .tiles import osmimport
 MODULES = {"geocoding.osmindex": osmindex, "directions.routino": routino,
            "tiles.osmimport": osmimport}
 IMPORTERS = tuple(MODULES)
+# The stage each module is reported as, and its rough share of the import's
+# time (measured on small extracts), for a progress figure.
+STAGES = {"geocoding.osmindex": ("streets", 35), "directions.routino": ("routing", 15),
+          "tiles.osmimport": ("map", 50)}
 
 PBF_MAGIC = b"OSMHeader"
 # What the importers write: a region imported by an earlier format is imported
@@ -81,8 +85,10 @@ def check_extract(path):
 
 
 def extract_info(path):
-    """(bbox, sorted): sorted is False for an extract whose objects are not in
-    the order (nodes, ways, relations, each by id) the importers need."""
+    """(bbox, sorted, date): sorted is False for an extract whose objects are
+    not in the order (nodes, ways, relations, each by id) the importers need;
+    date is the header's replication timestamp, else the file's modification
+    time. Refuses a missing, truncated or non-OSM file with one line saying why."""
     if not os.path.isfile(path):
         raise ImportError_("%s: no such file" % path)
     with open(path, "rb") as f:
@@ -104,7 +110,10 @@ def extract_info(path):
     data = info.get("data") or {}
     bbox = (data.get("bbox") or info.get("header", {}).get("boxes") or [None])
     bbox = bbox[0] if bbox and isinstance(bbox[0], list) else bbox
-    return bbox, data.get("objects_ordered", True) is not False
+    date = info.get("header", {}).get("option", {}).get("osmosis_replication_timestamp")
+    if not isinstance(date, str) or not re.fullmatch(r"\d{4}-\d\d-\d\dT[\d:]{8}Z", date):
+        date = iso_time(os.path.getmtime(path))
+    return bbox, data.get("objects_ordered", True) is not False, date
 
 
 def sorted_extract(pbf, folder, log):
@@ -120,13 +129,22 @@ def sorted_extract(pbf, folder, log):
     return target
 
 
-def import_region(pbf, data_dir=None, name=None, log=None, importers=IMPORTERS):
-    """Imports pbf; returns the region folder. Raises ImportError_ with one line."""
+def iso_time(seconds):
+    return datetime.datetime.fromtimestamp(seconds, datetime.timezone.utc).strftime(
+        "%Y-%m-%dT%H:%M:%SZ")
+
+
+def import_region(pbf, data_dir=None, name=None, log=None, importers=IMPORTERS,
+                  progress=None, meta=None):
+    """Imports pbf; returns the region folder. Raises ImportError_ with one line.
+    progress(stage, percent) hears of each module's start and the end; meta
+    adds to region.json (where a downloaded extract came from)."""
     log = log or (lambda text: sys.stderr.write("import: %s\n" % text))
+    progress = progress or (lambda stage, percent: None)
     cfg = config.Config(data_dir=data_dir)
     pbf = os.path.abspath(pbf)
     name = checked_name(name) if name is not None else region_name(pbf)
-    bbox, in_order = extract_info(pbf)
+    bbox, in_order, date = extract_info(pbf)
     config.finish_interrupted_swaps(cfg.regions_dir)
     final = os.path.join(cfg.regions_dir, name)
     digest = sha256(pbf)
@@ -143,19 +161,21 @@ def import_region(pbf, data_dir=None, name=None, log=None, importers=IMPORTERS):
     config.remove_region_folder(cfg.regions_dir, partial)
     os.makedirs(partial)
     started = time.monotonic()
+    weights = [STAGES[m][1] for m in importers]
     try:
         work = os.path.join(partial, ".work")
         os.makedirs(work)
         source = pbf if in_order else sorted_extract(pbf, work, log)
-        for module_name in importers:
+        for i, module_name in enumerate(importers):
+            progress(STAGES[module_name][0], 100 * sum(weights[:i]) // sum(weights))
             t0 = time.monotonic()
             MODULES[module_name].import_region(source, partial, log)
             log("%s: %s done in %.1f s" % (name, module_name, time.monotonic() - t0))
         shutil.rmtree(work)
         with open(os.path.join(partial, "region.json"), "w", encoding="utf-8") as f:
-            json.dump({"name": name, "source": pbf, "sha256": digest, "bbox": bbox,
-                       "importers": list(importers), "format": FORMAT,
-                       "imported": datetime.datetime.now(datetime.timezone.utc).isoformat()},
+            json.dump(dict(meta or {}, name=name, source=pbf, sha256=digest, bbox=bbox,
+                           date=date, importers=list(importers), format=FORMAT,
+                           imported=datetime.datetime.now(datetime.timezone.utc).isoformat()),
                       f, indent=1)
         old = os.path.join(cfg.regions_dir, "." + name + ".old")
         config.remove_region_folder(cfg.regions_dir, old)
@@ -169,6 +189,7 @@ def import_region(pbf, data_dir=None, name=None, log=None, importers=IMPORTERS):
     except Exception as exc:
         config.remove_region_folder(cfg.regions_dir, partial)
         raise ImportError_("%s: import failed: %s" % (name, exc)) from exc
+    progress(STAGES[importers[-1]][0] if importers else "", 100)
     log("%s imported in %.1f s into %s" % (name, time.monotonic() - started, final))
     return final
 
@@ -178,9 +199,22 @@ def main(argv=None):
     parser.add_argument("extract")
     parser.add_argument("--name", help="region name (default: from the file name)")
     parser.add_argument("--data", help="data folder (default: $MARLU_DATA or ~/.local/share/marlu)")
+    # For the service, which runs imports as child processes:
+    parser.add_argument("--progress", action="store_true",
+                        help="print '#progress STAGE PERCENT' lines on standard output")
+    parser.add_argument("--meta", type=json.loads, default=None,
+                        help="JSON object added to region.json")
+    parser.add_argument("--background", action="store_true",
+                        help="run at a lower priority, so that the map keeps answering")
     args = parser.parse_args(argv)
+    if args.background:
+        os.nice(10)
+
+    def progress(stage, percent):
+        if args.progress:
+            print("#progress %s %d" % (stage, percent), flush=True)
     try:
-        import_region(args.extract, args.data, args.name)
+        import_region(args.extract, args.data, args.name, progress=progress, meta=args.meta)
     except ImportError_ as exc:
         sys.stderr.write("import-region: %s\n" % exc)
         return 1

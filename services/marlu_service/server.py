@@ -15,8 +15,10 @@ ones are closed at once, so the service keeps file descriptors to spare.
 """
 
 import argparse
+import json
 import os
 import queue
+import re
 import resource
 import signal
 import sys
@@ -26,7 +28,8 @@ from http import HTTPStatus
 from http.server import HTTPServer, SimpleHTTPRequestHandler
 from urllib.parse import parse_qs, unquote, urlsplit
 
-from . import SERVICES_DIR, config, directions, geocoding, identity, seeddata, tiles
+from . import (SERVICES_DIR, config, directions, geocoding, identity, regions, seeddata,
+               servicesconfig, tiles)
 
 DEFAULT_PORT = 8717
 # A keep-alive connection that sends nothing for this long is closed.
@@ -36,6 +39,8 @@ WORKERS = 32
 # most this share of the open-file limit, the rest being for files.
 MAX_CONNECTIONS = 128
 FD_SHARE = 4
+JSON_TYPE = "application/json; charset=utf-8"
+MAX_JSON_BODY = 64 * 1024
 DEFAULT_ROOT = os.path.join(os.path.dirname(SERVICES_DIR), "web")
 
 # Explicit so the answer does not depend on the host's /etc/mime.types.
@@ -87,6 +92,15 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
     def do_HEAD(self):
         self._dispatch(send_body=False)
 
+    def do_POST(self):
+        self._dispatch_marlu()
+
+    def do_PUT(self):
+        self._dispatch_marlu()
+
+    def do_DELETE(self):
+        self._dispatch_marlu()
+
     def _dispatch(self, send_body):
         self._send_body = send_body
         parts = urlsplit(self.path)
@@ -96,6 +110,9 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
             route = self.server.routes.get(parts.path)
             if route is not None:
                 route(self, parse_qs(parts.query, keep_blank_values=True))
+                return
+            if parts.path.startswith("/marlu/"):
+                self._dispatch_marlu()
                 return
             for prefix, prefix_route in self.server.prefix_routes.items():
                 if parts.path.startswith(prefix):
@@ -113,6 +130,48 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
         except Exception as exc:  # keep serving; the request's log line names the error
             self._error = repr(exc)
             self.send_text(HTTPStatus.INTERNAL_SERVER_ERROR, "internal error\n")
+
+    def _dispatch_marlu(self):
+        """Marlu's private API: JSON in, JSON out, routed by the server's table."""
+        self._send_body = self.command != "HEAD"
+        path = urlsplit(self.path).path
+        try:
+            if not self.server.identity.allows(self):
+                return
+            route, params = self.server.marlu_route(self.command, path)
+            if route is None:
+                status, answer = params, {"error": "%s %s is not part of this service."
+                                          % (self.command, path)}
+            else:
+                body = self._json_body()
+                if isinstance(body, dict):
+                    status, answer = route(body, **params)
+                else:
+                    status, answer = body
+            self.send_body(status, JSON_TYPE,
+                           json.dumps(answer, ensure_ascii=False).encode("utf-8"))
+        except (BrokenPipeError, ConnectionResetError):
+            pass
+        except Exception as exc:  # keep serving; the request's log line names the error
+            self._error = repr(exc)
+            self.send_body(HTTPStatus.INTERNAL_SERVER_ERROR, JSON_TYPE,
+                           b'{"error": "The service failed on this request."}')
+
+    def _json_body(self):
+        """The request's JSON object ({} without a body), or (status, answer)."""
+        length = self.headers.get("Content-Length") or "0"
+        if not length.isdigit():
+            return HTTPStatus.BAD_REQUEST, {"error": "The request's length is not a number."}
+        if int(length) > MAX_JSON_BODY:
+            return HTTPStatus.REQUEST_ENTITY_TOO_LARGE, {"error": "The request is too long."}
+        data = self.rfile.read(int(length)) if int(length) else b"{}"
+        try:
+            body = json.loads(data.decode("utf-8"))
+        except (UnicodeDecodeError, ValueError):
+            body = None
+        if not isinstance(body, dict):
+            return HTTPStatus.BAD_REQUEST, {"error": "The request is not a JSON object."}
+        return body
 
     def _refusal(self, url_path):
         """Why a URL path may not be served as a file below the root, or None."""
@@ -176,15 +235,34 @@ class MapServer(HTTPServer):
         self.geocoder = geocoding.Geocoder(cfg)
         self.directions = directions.Directions(cfg, self.geocoder)
         self.tiles = tiles.Tiles(cfg)
-        self.endpoints = (self.identity, self.geocoder, self.directions, self.tiles)
+        self.regions = regions.Regions(cfg, self)
+        self.services = servicesconfig.ServicesConfig(cfg, self)
+        self.endpoints = (self.identity, self.geocoder, self.directions, self.tiles,
+                          self.regions, self.services)
         # path -> handler(request_handler, query), query being the parse_qs() dict;
         # blank values are kept, so "address=&address=Paris" is a blank address.
         self.routes = {}
         # prefix -> handler(request_handler, path, query), for whole trees of paths.
         self.prefix_routes = {}
         for endpoint in self.endpoints:
-            self.routes.update(endpoint.routes())
+            self.routes.update(getattr(endpoint, "routes", dict)())
             self.prefix_routes.update(getattr(endpoint, "prefix_routes", dict)())
+        # Marlu's private API: (method, path pattern, handler(body, **path parts)
+        # -> (status, JSON answer)). All of them need the application's secret.
+        r, s = self.regions, self.services
+        self.marlu_routes = [(method, re.compile(pattern + "$"), handler) for method, pattern,
+                             handler in (
+            ("GET", "/marlu/regions", r.list),
+            ("POST", "/marlu/regions/import", r.start_import),
+            ("POST", "/marlu/regions/download", r.start_download),
+            ("DELETE", "/marlu/regions/(?P<name>[^/]+)", r.delete),
+            ("POST", "/marlu/regions/(?P<name>[^/]+)/update", r.update),
+            ("POST", "/marlu/jobs/(?P<job_id>[^/]+)/cancel", r.cancel),
+            ("GET", "/marlu/catalogue", r.catalogue_entries),
+            ("GET", "/marlu/services", s.get),
+            ("PUT", "/marlu/services", s.put),
+            ("POST", "/marlu/reload", lambda body: (self.reload(), (HTTPStatus.OK, {}))[1]),
+        )]
         self._reload_lock = threading.Lock()
         super().__init__((host, port), MapRequestHandler)
         self.hosts = ("127.0.0.1:%d" % self.port, "localhost:%d" % self.port)
@@ -230,6 +308,17 @@ class MapServer(HTTPServer):
             for endpoint in self.endpoints:
                 endpoint.reload(cfg)
             self.config = cfg
+
+    def marlu_route(self, method, path):
+        """(handler, path parts) of a /marlu/ request, or (None, 404 or 405)."""
+        known = False
+        for route_method, pattern, handler in self.marlu_routes:
+            match = pattern.match(path)
+            if match:
+                if route_method == method or (method == "HEAD" and route_method == "GET"):
+                    return handler, {k: unquote(v) for k, v in match.groupdict().items()}
+                known = True
+        return None, HTTPStatus.METHOD_NOT_ALLOWED if known else HTTPStatus.NOT_FOUND
 
     @property
     def port(self):
@@ -293,6 +382,7 @@ def main(argv=None):
     try:
         server.serve_forever(poll_interval=0.2)
     finally:
+        server.regions.stop()
         server.server_close()
     return 0
 

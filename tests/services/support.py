@@ -3,8 +3,10 @@ a loopback stand-in for online providers, reply checks and decoders."""
 
 import http.client
 import http.server
+import json
 import os
 import subprocess
+import re
 import sys
 import tempfile
 import threading
@@ -22,14 +24,6 @@ from marlu_service import config  # noqa: E402
 
 FIXTURES = os.environ.get("MARLU_FIXTURES") or os.path.join(REPO, "..", "shared", "fixtures")
 XML_DECLARATION = b'<?xml version="1.0" encoding="UTF-8"?>\n'
-
-
-def wait_until(condition, seconds=30):
-    """Polls condition until it holds or the time is up; returns its last value."""
-    ends = time.monotonic() + seconds
-    while not condition() and time.monotonic() < ends:
-        time.sleep(0.05)
-    return condition()
 
 
 def fixture(*parts):
@@ -66,10 +60,34 @@ class InProcessService:
         finally:
             conn.close()
 
+    def call(self, method, path, body=None, timeout=60):
+        """(status, parsed JSON answer) of a request to the private /marlu/ API."""
+        conn = http.client.HTTPConnection("127.0.0.1", self.port, timeout=timeout)
+        try:
+            conn.request(method, path, None if body is None else json.dumps(body),
+                         {"Content-Type": "application/json",
+                          "X-Marlu-Secret": self.server.identity.secret})
+            resp = conn.getresponse()
+            return resp.status, json.loads(resp.read())
+        finally:
+            conn.close()
+
     def close(self):
         self.server.shutdown()
         self.server.server_close()
         self.root.cleanup()
+
+
+def wait_until(condition, timeout=120, interval=0.05, what="the condition"):
+    """condition()'s first true value, polled until a deadline."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError("gave up after %d s waiting for %s" % (timeout, what))
+        time.sleep(interval)
 
 
 class ReplyChecks:
@@ -220,3 +238,70 @@ def made_up_extract(folder, name, nodes, ways, relations=None):
     pbf = os.path.join(folder, name + ".osm.pbf")
     subprocess.run(["osmium", "cat", "-o", pbf, source], check=True)
     return pbf
+class DownloadSite:
+    """A loopback download site: files (path -> bytes) served whole or from a
+    Range, with a Last-Modified date. A path in cut_once breaks off half-way
+    the first time; a path in drip comes a byte at a time until the client
+    goes. Requests are recorded in self.requests as (method, path, Range)."""
+
+    MODIFIED = "Sat, 05 Mar 2016 12:00:00 GMT"
+
+    def __init__(self, files):
+        self.files, self.cut_once, self.drip, self.requests = files, set(), set(), []
+        site = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_HEAD(self):
+                self.answer()
+
+            def do_GET(self):
+                self.answer()
+
+            def answer(self):
+                path = self.path.split("?", 1)[0]
+                asked = self.headers.get("Range")
+                site.requests.append((self.command, path, asked))
+                data = site.files.get(path)
+                if data is None:
+                    self.send_error(404)
+                    return
+                match = re.fullmatch(r"bytes=(\d+)-", asked or "")
+                start = int(match.group(1)) if match and int(match.group(1)) < len(data) else 0
+                self.send_response(206 if start else 200)
+                if start:
+                    self.send_header("Content-Range", "bytes %d-%d/%d"
+                                     % (start, len(data) - 1, len(data)))
+                self.send_header("Content-Length", str(len(data) - start))
+                self.send_header("Last-Modified", site.MODIFIED)
+                self.end_headers()
+                if self.command == "HEAD":
+                    return
+                try:
+                    if path in site.drip:
+                        for i in range(start, len(data)):
+                            self.wfile.write(data[i:i + 1])
+                            self.wfile.flush()
+                            time.sleep(0.05)
+                    elif path in site.cut_once:
+                        site.cut_once.discard(path)
+                        self.wfile.write(data[start:start + (len(data) - start) // 2])
+                    else:
+                        self.wfile.write(data[start:])
+                except (BrokenPipeError, ConnectionResetError):
+                    pass
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.server.daemon_threads = True
+        threading.Thread(target=self.server.serve_forever, kwargs={"poll_interval": 0.1},
+                         daemon=True).start()
+
+    @property
+    def url(self):
+        return "http://127.0.0.1:%d" % self.server.server_address[1]
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
