@@ -59,8 +59,15 @@ class HostAndSecretTest(unittest.TestCase):
         for query in ("", "?nonce=abc", "?nonce=" + "g" * 16, "?nonce=" + "a" * 129):
             self.assertEqual(self.status("/marlu/identity" + query), 400, query)
         for given, status in (("", 403), (secret[:-1], 403), (secret.upper(), 403),
-                              (secret, 404)):
+                              (secret, 200)):
             self.assertEqual(self.status("/marlu/regions", **{"X-Marlu-Secret": given}), status)
+        # Work that changes data: refused without the secret, or with it for a foreign Host.
+        for host, given in ((self.host, ""), ("attacker.example:%d" % self.service.port, secret)):
+            conn = http.client.HTTPConnection("127.0.0.1", self.service.port, timeout=30)
+            conn.request("POST", "/marlu/regions/import", json.dumps({"path": "/nonexistent.pbf"}),
+                         {"Host": host, "X-Marlu-Secret": given})
+            self.assertEqual(conn.getresponse().status, 403, host)
+            conn.close()
         # A second service keeps the secret; one that others could read is replaced.
         for mode, same in ((0o600, True), (0o644, False)):
             os.chmod(self.secret_path, mode)
