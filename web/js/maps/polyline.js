@@ -65,8 +65,8 @@
             this._covered = null;
         },
         getEvents: function () {
-            return { moveend: this._moved, zoomend: this._paintAll, viewreset: this._paintAll,
-                     resize: this._paintAll };
+            // A zoom resets the view (the page zooms without animation).
+            return { moveend: this._moved, viewreset: this._paintAll, resize: this._paintAll };
         },
         // A piece just finished: painted over what is there.
         finished: function (latLngs) {
