@@ -161,7 +161,7 @@ function recordTrackStrokes(w, strokes) {
     w.HTMLCanvasElement.prototype.getContext = function (kind) {
         if (!this.classList.contains('marlu-track')) { return getContext.call(this, kind); }
         const point = (x, y) => strokes[strokes.length - 1].push([x, y]);
-        return { beginPath: () => strokes.push([]), moveTo: point, lineTo: point, stroke() {} };
+        return { beginPath: () => strokes.push([]), moveTo: point, lineTo: point, stroke() {}, clearRect() {} };
     };
 }
 

@@ -83,12 +83,16 @@
             if (!this._map) { return; }
             var view = this._view(), margin = view.getSize().multiplyBy(MARGIN).round();
             var covered = L.bounds(view.min.subtract(margin), view.max.add(margin));
-            var size = covered.getSize(), canvas = this._canvas;
-            // Setting the size clears the canvas.
-            canvas.width = size.x;
-            canvas.height = size.y;
-            canvas.style.width = size.x + 'px';
-            canvas.style.height = size.y + 'px';
+            var size = covered.getSize(), canvas = this._canvas, context = canvas.getContext('2d');
+            // Setting the size clears the canvas, with a new bitmap: only when it changes.
+            if (canvas.width !== size.x || canvas.height !== size.y) {
+                canvas.width = size.x;
+                canvas.height = size.y;
+                canvas.style.width = size.x + 'px';
+                canvas.style.height = size.y + 'px';
+            } else if (context) {
+                context.clearRect(0, 0, size.x, size.y);
+            }
             L.DomUtil.setPosition(canvas, covered.min);
             this._covered = covered;
             var latLngBounds = L.latLngBounds(this._map.layerPointToLatLng(covered.min),
