@@ -8,6 +8,7 @@
 #include <QDebug>
 #include <QDomDocument>
 #include <QLoggingCategory>
+#include <QVector>
 
 GeocodeRequester::GeocodeRequester(QNetworkAccessManager *network, QObject *parent)
     : QObject(parent)
@@ -46,6 +47,44 @@ void GeocodeRequester::cancel()
         m_call->discard();
 }
 
+namespace {
+// What one walk over a reply collects: every "status" element and every
+// "result" element at any depth, in document order, each result with the texts
+// of every "type" element below it. One walk instead of a node list per name,
+// each of which walks the whole document again.
+struct Reading
+{
+    QList<QDomElement> statuses;
+    QList<QDomElement> results;
+    QList<QStringList> types;
+    QVector<int> open;   // the results around the element being read
+};
+
+// The reader refuses deeper nesting than it can take, so recursion is bounded.
+void readChildren(const QDomNode &parent, Reading *reading)
+{
+    for (QDomElement element = parent.firstChildElement(); !element.isNull();
+         element = element.nextSiblingElement()) {
+        const QString tag = element.tagName();
+        if (tag == QLatin1String("type")) {
+            const QString text = ServiceReply::text(element);
+            for (int result : qAsConst(reading->open))
+                reading->types[result].append(text);
+        } else if (tag == QLatin1String("status")) {
+            reading->statuses.append(element);
+        } else if (tag == QLatin1String("result")) {
+            reading->open.append(reading->results.size());
+            reading->results.append(element);
+            reading->types.append(QStringList());
+            readChildren(element, reading);
+            reading->open.removeLast();
+            continue;
+        }
+        readChildren(element, reading);
+    }
+}
+}
+
 void GeocodeRequester::onFinished()
 {
     if (!m_call)
@@ -54,8 +93,13 @@ void GeocodeRequester::onFinished()
     QDomDocument document;
     QString error;
     QString status;
-    if (!ServiceReply::parse(*m_call, &document, &error)
-        || !ServiceReply::status(document, *m_call, &status, &error)) {
+    Reading reading;
+    if (!ServiceReply::parse(*m_call, &document, &error)) {
+        emit finish(false, error);
+        return;
+    }
+    readChildren(document, &reading);
+    if (!ServiceReply::status(reading.statuses, *m_call, &status, &error)) {
         emit finish(false, error);
         return;
     }
@@ -64,27 +108,23 @@ void GeocodeRequester::onFinished()
     if (status == "ZERO_RESULTS") {
         emit finish(false, tr("No results found."));
     } else if (status == "OK") {
-        const QDomNodeList results = document.elementsByTagName("result");
-        const int read = qMin(results.size(), MaxResults);
-        if (read < results.size())
-            qCritical().nospace() << "Refused " << results.size() - read << " results beyond the first "
-                                  << MaxResults;
+        const int read = qMin(reading.results.size(), MaxResults);
+        if (read < reading.results.size())
+            qCritical().nospace() << "Refused " << reading.results.size() - read
+                                  << " results beyond the first " << MaxResults;
         for (int i = 0; i < read; ++i)
-            m_results.append(readResult(results.at(i).toElement()));
+            m_results.append(readResult(reading.results.at(i), reading.types.at(i)));
         emit finish(true, QString());
     } else {
         emit finish(false, tr("Service returned status: ") + status);
     }
 }
 
-GeocodeAddress GeocodeRequester::readResult(const QDomElement &result)
+GeocodeAddress GeocodeRequester::readResult(const QDomElement &result, const QStringList &types)
 {
     GeocodeAddress address;
     address.setDescription(ServiceReply::text(result.firstChildElement("formatted_address")));
-
-    const QDomNodeList types = result.elementsByTagName("type");
-    for (int i = 0; i < types.size(); ++i)
-        address.m_types.append(ServiceReply::text(types.at(i).toElement()));
+    address.m_types = types;
 
     const QDomElement geometry = result.firstChildElement("geometry");
     address.m_locationType = ServiceReply::text(geometry.firstChildElement("location_type"));

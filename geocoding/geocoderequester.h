@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 class QDomElement;
 class QNetworkAccessManager;
@@ -43,7 +44,7 @@ public slots:
     void onFinished();
 
 private:
-    static GeocodeAddress readResult(const QDomElement &result);
+    static GeocodeAddress readResult(const QDomElement &result, const QStringList &types);
 
     QByteArray m_view;
     QByteArray m_position;

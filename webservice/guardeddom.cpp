@@ -1,6 +1,7 @@
 #include "guardeddom.h"
 
 #include <QDomDocument>
+#include <QVector>
 #include <QXmlStreamReader>
 
 namespace {
@@ -36,7 +37,7 @@ public:
                           .arg(GuardedDom::MaxDepth);
             return;
         }
-        QDomElement element = m_document->createElement(reader.qualifiedName().toString());
+        QDomElement element = m_document->createElement(name(reader.qualifiedName()));
         const QXmlStreamAttributes attributes = reader.attributes();
         for (const QXmlStreamAttribute &attribute : attributes) {
             if (!checkText(attribute.value().size()))
@@ -59,6 +60,8 @@ public:
         if (!m_text.isEmpty() && reader.isCDATA() != m_textIsCData)
             flushText();
         m_textIsCData = reader.isCDATA();
+        if (!reader.isWhitespace())
+            m_textIsWhitespace = false;
         if (checkText(m_text.size() + reader.text().size()))
             m_text += reader.text();
     }
@@ -79,18 +82,36 @@ public:
                 reader.processingInstructionData().toString()));
     }
 
+    // m_text is a buffer kept for the whole document: most texts are the
+    // indentation between elements, dropped without an allocation; the others
+    // are copied out at their size.
     void flushText()
     {
         if (m_text.isEmpty())
             return;
         if (m_textIsCData)
-            append(m_document->createCDATASection(m_text));
-        else if (!m_text.trimmed().isEmpty())
-            append(m_document->createTextNode(m_text));
-        m_text.clear();
+            append(m_document->createCDATASection(QString(m_text.constData(), m_text.size())));
+        else if (!m_textIsWhitespace)
+            append(m_document->createTextNode(QString(m_text.constData(), m_text.size())));
+        m_text.resize(0);
+        m_textIsWhitespace = true;
     }
 
 private:
+    // A reply repeats a few element names thousands of times; its elements
+    // share one copy of each (the list stays short: it is searched in order).
+    QString name(const QStringRef &qualifiedName)
+    {
+        for (const QString &known : m_names) {
+            if (qualifiedName == known)
+                return known;
+        }
+        const QString copy = qualifiedName.toString();
+        if (m_names.size() < MaxSharedNames)
+            m_names.append(copy);
+        return copy;
+    }
+
     bool checkText(int length)
     {
         if (length <= GuardedDom::MaxTextLength)
@@ -111,8 +132,11 @@ private:
 
     QDomDocument *const m_document;
     QDomNode m_current;
+    static constexpr int MaxSharedNames = 64;
+    QVector<QString> m_names;
     QString m_text;
     bool m_textIsCData = false;
+    bool m_textIsWhitespace = true;
     int m_depth = 0;
     int m_nodes = 0;
 };

@@ -155,15 +155,26 @@ test('track and polyLine', (t) => {
     assert.deepEqual(page.state().trackLinesShown, [2]);
 });
 
+// What the track's canvas paints: one list of points per stroke.
+function recordTrackStrokes(w, strokes) {
+    const getContext = w.HTMLCanvasElement.prototype.getContext;
+    w.HTMLCanvasElement.prototype.getContext = function (kind) {
+        if (!this.classList.contains('marlu-track')) { return getContext.call(this, kind); }
+        const point = (x, y) => strokes[strokes.length - 1].push([x, y]);
+        return { beginPath: () => strokes.push([]), moveTo: point, lineTo: point, stroke() {}, clearRect() {} };
+    };
+}
+
 test('a long track keeps every point, joined, and a new point redraws only the last piece', (t) => {
-    const page = loadPage();
+    const strokes = [];
+    const page = loadPage({ before: (w) => recordTrackStrokes(w, strokes) });
     t.after(page.close);
     const r = page.run;
     r('for (var i = 0; i < 1200; i++) { track(43.7 + i * 1e-4, 7.4 + (i % 7) * 1e-4); }');
     assert.deepEqual(page.state().trackLinesShown, [1200]);
     assert.equal(r('polyLine.getPath().length'), 1200);
     // Each piece starts where the one before ends.
-    const pieces = page.json('polyLine._pieces.map(function (l) { return l.getLatLngs().map(function (p) { return [p.lat, p.lng]; }); })');
+    const pieces = page.json('polyLine._pieces.map(function (l) { return l.map(function (p) { return [p.lat, p.lng]; }); })');
     assert.ok(pieces.length > 1);
     for (let i = 1; i < pieces.length; i++) {
         assert.deepEqual(pieces[i][0], pieces[i - 1][pieces[i - 1].length - 1]);
@@ -174,8 +185,21 @@ test('a long track keeps every point, joined, and a new point redraws only the l
       'L.SVG.prototype._updatePoly = function () { drawn++; return updatePoly.apply(this, arguments); };' +
       'map.setCenter({lat: 10.01, lng: 10.01});');
     assert.equal(r('drawn'), 0);
-    r('map.setCenter({lat: 43.75, lng: 7.4}); map.setZoom(3);');
+    r('map.setCenter({lat: 43.78, lng: 7.4});');
+    strokes.length = 0;
+    r('map.setZoom(13);');
     assert.ok(r('drawn') > 0, 'pieces back in view are drawn again');
+    // The finished pieces are painted point by point where the map puts them.
+    const expected = page.json('polyLine._pieces.slice(0, -1).map(function (l) {' +
+        'var at = L.DomUtil.getPosition(document.querySelector("canvas.marlu-track"));' +
+        'return l.map(function (p) { var q = map._leaflet.latLngToLayerPoint(p); return [q.x - at.x, q.y - at.y]; }); })');
+    assert.equal(strokes.length, expected.length);
+    strokes.forEach((stroke, i) => {
+        assert.equal(stroke.length, expected[i].length);
+        stroke.forEach(([x, y], k) => assert.ok(Math.hypot(x - expected[i][k][0], y - expected[i][k][1]) < 1,
+            `piece ${i} point ${k} painted at ${x},${y}, not ${expected[i][k]}`));
+    });
+    r('map.setZoom(3);');
     // The points looked at for one more point: the last piece's, not the line's.
     r('var projected = 0, project = L.Map.prototype.latLngToLayerPoint;' +
       'L.Map.prototype.latLngToLayerPoint = function () { projected++; return project.apply(this, arguments); };' +
@@ -186,7 +210,7 @@ test('a long track keeps every point, joined, and a new point redraws only the l
     assert.deepEqual([page.state().trackLinesShown, r('polyLine.pieceCount()')], [[2], 1]);
     r('polyLine.setMap(null); polyLine=null;');
     assert.deepEqual(page.state().trackLinesShown, []);
-    assert.equal(page.window.document.querySelectorAll('path.leaflet-interactive, svg path').length, 0);
+    assert.equal(page.window.document.querySelectorAll('path.leaflet-interactive, svg path, canvas.marlu-track').length, 0);
 });
 
 test('addMark shows its text literally', (t) => {
