@@ -51,21 +51,27 @@ class Coastlines:
 
 
 def extract_box(pbf):
-    """(west, south, east, north) from the extract's header, else from its data."""
-    for args in (["fileinfo", "-j", pbf], ["fileinfo", "-e", "-j", pbf]):
-        try:
-            info = json.loads(osmexport.osmium(args))
-        except (osmexport.OsmiumError, ValueError):
-            continue
-        boxes = (info.get("header") or {}).get("boxes") or []
-        box = boxes[0] if boxes else (info.get("data") or {}).get("bbox")
+    """(west, south, east, north) where the extract is complete: its header's
+    box (beyond it only the ends of cut ways) within the extent of its data
+    (what the region records as its place), or whichever of them it has."""
+    try:
+        info = json.loads(osmexport.osmium(["fileinfo", "-e", "-j", pbf]))
+    except (osmexport.OsmiumError, ValueError):
+        return None
+    boxes = [((info.get("header") or {}).get("boxes") or [None])[0],
+             (info.get("data") or {}).get("bbox")]
+    found = []
+    for box in boxes:
         try:
             west, south, east, north = (float(v) for v in box)
         except (TypeError, ValueError):
             continue
-        if west < east and south < north:
-            return west, south, east, north
-    return None
+        found.append((west, south, east, north))
+    if not found:
+        return None
+    west, south = max(b[0] for b in found), max(b[1] for b in found)
+    east, north = min(b[2] for b in found), min(b[3] for b in found)
+    return (west, south, east, north) if west < east and south < north else None
 
 
 def water(lines, box):

@@ -38,7 +38,8 @@ WATERWAY_CLASSES = {"river": "river", "canal": "river", "stream": "stream", "dit
 # Lower first: drawn under the later ones.
 LINE_ORDER = ["coastline", "stream", "river", "path", "cycleway", "service", "minor", "tertiary",
               "secondary", "primary", "trunk", "motorway", "rail"]
-AREA_ORDER = ["sea", "urban", "forest", "green", "beach", "parking", "square", "water", "building"]
+AREA_ORDER = ["sea", "urban", "forest", "green", "beach", "parking", "square", "water",
+              "building"]
 BIKE_LANES = {"lane", "track", "opposite_lane", "opposite_track"}
 
 # Water first: a harbour basin mapped with water=* and a landuse is water.
