@@ -27,6 +27,8 @@ FORMATS = {"satellite": "png", "hybrid": "png"}
 DEFAULT_FORMAT = "png8:m=h"
 # In each cache folder: the inputs its tiles were drawn from.
 INPUTS = "inputs.json"
+# The sets that draw the regions; the others keep every tile when only regions change.
+REGION_SETS = {"roadmap", "bicycling"}
 
 mapnik.register_fonts(style.FONT_DIR)
 
@@ -120,17 +122,17 @@ class Generation:
             try:
                 with open(os.path.join(old, INPUTS), encoding="utf-8") as f:
                     earlier = json.load(f)
-                theirs = {json.dumps(stamp) for stamp in earlier["regions"]}
-                same_base = earlier["base"] == self.stamps["base"]
-            except (OSError, ValueError, TypeError, KeyError):
-                same_base = False
-            if same_base:
-                changed = [json.loads(stamp) for stamp in mine ^ theirs]
+                changed = [json.loads(stamp) for stamp in
+                           mine ^ {json.dumps(stamp) for stamp in earlier["regions"]}]
                 boxes = [_mercator_box(stamp[-1]) for stamp in changed]
-                if None not in boxes:
-                    moved = _move_unreached(old, self.folder, boxes)
-                    self.log("kept %d tiles of the earlier cache; changed regions: %s"
-                             % (moved, ", ".join(sorted({str(s[0]) for s in changed}))))
+                names = ", ".join(sorted({str(stamp[0]) for stamp in changed}))
+                same_base = earlier["base"] == self.stamps["base"]
+            except (OSError, ValueError, TypeError, KeyError, IndexError):
+                same_base = False   # another version's cache, or damaged
+            if same_base:
+                moved = _move_unreached(old, self.folder, boxes)
+                self.log("kept %d tiles of the earlier cache; changed regions: %s"
+                         % (moved, names))
             shutil.rmtree(old, ignore_errors=True)
         if self.cache:
             self.cache.forget()
@@ -260,16 +262,18 @@ class Generation:
 
 def _move_unreached(old, new, boxes):
     """Moves OLD/SET/Z/X/Y.png to NEW where the tile and its neighbours meet
-    none of the boxes; whole columns at once where they can. The count moved."""
-    def reached(bounds):
-        return any(b[0] < bounds[2] and bounds[0] < b[2] and b[1] < bounds[3] and bounds[1] < b[3]
-                   for b in boxes)
-
+    none of the boxes (None: a region of unknown extent, which meets every
+    tile); whole columns at once where they can. The count moved."""
     moved = 0
     for tile_set in os.listdir(old):
-        for z_name in _numbers(os.path.join(old, tile_set)):
+        def reached(bounds, drawn=tile_set in REGION_SETS):
+            return drawn and any(b is None or (b[0] < bounds[2] and bounds[0] < b[2] and
+                                               b[1] < bounds[3] and bounds[1] < b[3])
+                                 for b in boxes)
+
+        for z_name in _listing(os.path.join(old, tile_set), numbers=True):
             z = int(z_name)
-            for x_name in _numbers(os.path.join(old, tile_set, z_name)):
+            for x_name in _listing(os.path.join(old, tile_set, z_name), numbers=True):
                 x = int(x_name)
                 source = os.path.join(old, tile_set, z_name, x_name)
                 target = os.path.join(new, tile_set, z_name, x_name)
@@ -283,7 +287,7 @@ def _move_unreached(old, new, boxes):
                         continue
                     except OSError:
                         pass
-                for y_name in os.listdir(source):
+                for y_name in _listing(source):
                     y = y_name[:-4] if y_name.endswith(".png") else ""
                     if not y.isdigit() or reached(geo.tile_bounds(z, x - 1, int(y) - 1, 3)):
                         continue
@@ -297,9 +301,9 @@ def _move_unreached(old, new, boxes):
     return moved
 
 
-def _numbers(folder):
+def _listing(folder, numbers=False):
     try:
-        return [name for name in os.listdir(folder) if name.isdigit()]
+        return [name for name in os.listdir(folder) if name.isdigit() or not numbers]
     except OSError:
         return []
 
