@@ -33,5 +33,6 @@ def build(cfg, log):
     os.makedirs(generation.folder, exist_ok=True)
     with open(done, "w", encoding="utf-8") as f:
         f.write(want)
-    count = sum(len(files) for _, _, files in os.walk(generation.folder))
-    log("%d tiles of the low zooms rendered in %.1f s" % (count - 1, time.monotonic() - started))
+    count = sum(name.endswith(".png") for _, _, files in os.walk(generation.folder)
+                for name in files)
+    log("%d tiles of the low zooms rendered in %.1f s" % (count, time.monotonic() - started))
