@@ -37,8 +37,9 @@ STAGES = {"geocoding.osmindex": ("streets", 35), "directions.routino": ("routing
 
 PBF_MAGIC = b"OSMHeader"
 # What the importers write: a region imported by an earlier format is imported
-# again even from the same extract (2: travel times, water areas).
-FORMAT = 2
+# again even from the same extract (2: travel times, water areas; 3: the sea
+# along coastlines).
+FORMAT = 3
 
 
 class ImportError_(Exception):

@@ -101,6 +101,15 @@ class TileService(unittest.TestCase):
         self.assertEqual(empty.get_pixel(0, 0), 0, "an overlay without data is transparent")
         self.assertFalse(self.tile("satellite", 1, 1, 0).is_solid())
 
+    def test_the_sea_along_the_coast_is_water(self):
+        # The port basin has no water tags: the coastline alone bounds it; the
+        # world's coarse shapes reach out over it and over the sea by the coast.
+        for z in (12, 16):
+            for lat, lng in ((43.7360, 7.4240), (43.7200, 7.4000), (43.725, 7.43)):
+                with self.subTest(z=z, lat=lat, lng=lng):
+                    self.assertEqual(colour_at(self.service, z, lat, lng), style.SEA)
+        self.assertNotEqual(colour_at(self.service, 16, 43.7440, 7.4200), style.SEA)
+
     def test_bad_tile_paths_are_not_found(self):
         for path in ("/tiles/moon/1/0/0.png", "/tiles/terrain/1/0/0.png",
                      "/tiles/traffic/1/0/0.png", "/tiles/roadmap/19/0/0.png",
@@ -211,6 +220,15 @@ def pixel(z, lat, lng):
     return int(x // 256), int(y // 256), int(x % 256), int(y % 256)
 
 
+def colour_at(service, z, lat, lng):
+    """The colour of the street map at a point, as #rrggbb."""
+    x, y, px, py = pixel(z, lat, lng)
+    status, _, body = service.get("/tiles/roadmap/%d/%d/%d.png" % (z, x, y))
+    assert status == 200, body[:200]
+    colour = renderer.mapnik.Image.fromstring(body).get_pixel(px, py, True)
+    return "#%02x%02x%02x" % (colour.r, colour.g, colour.b)
+
+
 class WaterAreas(unittest.TestCase):
     def test_basins_reservoirs_and_docks_are_water_at_every_zoom(self):
         # On land (the Sahara): a harbour mapped as a multipolygon, a
@@ -232,13 +250,53 @@ class WaterAreas(unittest.TestCase):
                 for z in (8, 12):
                     for lng in (10.05, 10.25, 10.45):
                         with self.subTest(z=z, lng=lng):
-                            x, y, px, py = pixel(z, 20.05, lng)
-                            status, _, body = service.get("/tiles/roadmap/%d/%d/%d.png" % (z, x, y))
-                            self.assertEqual(status, 200)
-                            colour = renderer.mapnik.Image.fromstring(body).get_pixel(
-                                px, py, True)
-                            self.assertEqual("#%02x%02x%02x" % (colour.r, colour.g, colour.b),
-                                             style.SEA)
+                            self.assertEqual(colour_at(service, z, 20.05, lng), style.SEA)
+            finally:
+                service.close()
+
+    def test_the_sea_beside_a_coastline_the_extract_cuts(self):
+        # Land to the north of a coast running east that ends short of the
+        # box's east edge, an island off it; two corner nodes give the extent.
+        coast = {"natural": "coastline"}
+        nodes, ring = square(11, 20.03, 10.08, 0.03)
+        nodes.update({1: (20.1, 10.0), 2: (20.12, 10.1), 3: (20.1, 10.19),
+                      8: (20.0, 10.0), 9: (20.2, 10.2)})
+        with tempfile.TemporaryDirectory(prefix="marlu-coast-") as data:
+            make_places(os.path.join(data, "places.sqlite"))
+            pbf = support.made_up_extract(data, "coast", nodes, {
+                1: ([1, 2], coast), 2: ([2, 3], coast), 3: (ring, coast)})
+            importregion.import_region(pbf, data, log=lambda text: None,
+                                       importers=("tiles.osmimport",))
+            service = support.InProcessService(config.Config(os.path.join(data, "x.ini"), data))
+            try:
+                for lat, lng, sea in ((20.02, 10.05, True), (20.05, 10.197, True),
+                                      (20.045, 10.095, False), (20.16, 10.1, False),
+                                      (19.95, 10.1, False)):
+                    with self.subTest(lat=lat, lng=lng):
+                        self.assertEqual(colour_at(service, 12, lat, lng) == style.SEA, sea)
+            finally:
+                service.close()
+
+
+class CacheAcrossImports(unittest.TestCase):
+    def test_an_import_re_renders_only_the_tiles_its_region_reaches(self):
+        far, near = (5, 9, 11), (5, 17, 11)   # the Atlantic; Rome
+        with tempfile.TemporaryDirectory(prefix="marlu-keep-") as data:
+            make_places(os.path.join(data, "places.sqlite"))
+            service = support.InProcessService(config.Config(os.path.join(data, "x.ini"), data))
+            try:
+                path = "/tiles/roadmap/%d/%d/%d.png"
+                before = {tile: service.get(path % tile)[2] for tile in (far, near)}
+                importregion.import_region(support.fixture("osm", "rome.osm.pbf"), data,
+                                           log=lambda text: None, importers=("tiles.osmimport",))
+                generation = service.server.tiles.current_generation()
+                renders = []
+                real = generation._render_meta
+                generation._render_meta = lambda *args: renders.append(args) or real(*args)
+                self.assertEqual(service.get(path % far)[2], before[far])
+                self.assertEqual(renders, [])
+                self.assertEqual(service.get(path % near)[0], 200)
+                self.assertEqual(len(renders), 1)
             finally:
                 service.close()
 

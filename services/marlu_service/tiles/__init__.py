@@ -102,6 +102,7 @@ class Tiles:
             if self._generation is None or self._watch != signs:
                 from . import renderer  # Mapnik loads on the first tile, not at start-up
                 self._generation = renderer.Generation(self._cfg, log, self.cache)
+                self._generation.keep_earlier()
                 self._empty = renderer.transparent_tile()
                 self._watch = signs
             return self._generation, self._empty

@@ -64,6 +64,12 @@ class TileCache:
         found.sort()
         self._used = collections.OrderedDict((path, size) for _, path, size in found)
 
+    def forget(self):
+        """Tiles moved between folders: read the folder again when next needed."""
+        with self._lock:
+            self._used = None
+            self.size = 0
+
     def used(self, path):
         """A tile was served from the cache."""
         with self._lock:

@@ -9,7 +9,7 @@ import os
 
 from .. import osmexport
 
-from . import geo
+from . import coastline, geo
 
 SUBFOLDER = "tiles"
 DATABASE = "osm.sqlite"
@@ -38,7 +38,8 @@ WATERWAY_CLASSES = {"river": "river", "canal": "river", "stream": "stream", "dit
 # Lower first: drawn under the later ones.
 LINE_ORDER = ["coastline", "stream", "river", "path", "cycleway", "service", "minor", "tertiary",
               "secondary", "primary", "trunk", "motorway", "rail"]
-AREA_ORDER = ["urban", "forest", "green", "beach", "parking", "square", "water", "building"]
+AREA_ORDER = ["sea", "urban", "forest", "green", "beach", "parking", "square", "water",
+              "building"]
 BIKE_LANES = {"lane", "track", "opposite_lane", "opposite_track"}
 
 # Water first: a harbour basin mapped with water=* and a landuse is water.
@@ -63,7 +64,10 @@ def import_region(pbf, folder, log):
     out = os.path.join(folder, SUBFOLDER)
     os.makedirs(out, exist_ok=True)
     route_ways = bicycle_route_ways(pbf)
-    lines, areas, points = classify(osmexport.features(pbf, EXPORT_CONFIG), route_ways)
+    coast = coastline.Coastlines()
+    lines, areas, points = classify(coast.watch(osmexport.features(pbf, EXPORT_CONFIG)),
+                                    route_ways)
+    areas += [(("sea", None, None), blob) for blob in map(geo.wkb, coast.sea(pbf, log)) if blob]
     target = os.path.join(out, DATABASE)
     writer = geo.SpatialWriter(target + ".part", {
         "lines": ["kind TEXT", "name TEXT", "tunnel INTEGER", "bike INTEGER", "route INTEGER"],

@@ -1,9 +1,9 @@
 """Renders the low zooms ahead of time at set-up, so the world view never
 waits for Mapnik. Skipped when the tile cache for the current inputs is
-already complete; caches of earlier inputs are removed."""
+already complete; of the caches of earlier inputs only the tiles that no
+changed region reaches are kept."""
 
 import os
-import shutil
 import time
 from concurrent.futures import ThreadPoolExecutor
 
@@ -14,10 +14,7 @@ WORKERS = 2
 
 def build(cfg, log):
     generation = renderer.Generation(cfg, log)
-    cache = os.path.dirname(generation.folder)
-    for name in os.listdir(cache) if os.path.isdir(cache) else []:
-        if name != generation.key:
-            shutil.rmtree(os.path.join(cache, name), ignore_errors=True)
+    generation.keep_earlier()
     done = os.path.join(generation.folder, "ahead.done")
     want = repr(sorted(AHEAD.items()))
     try:
@@ -36,5 +33,6 @@ def build(cfg, log):
     os.makedirs(generation.folder, exist_ok=True)
     with open(done, "w", encoding="utf-8") as f:
         f.write(want)
-    count = sum(len(files) for _, _, files in os.walk(generation.folder))
-    log("%d tiles of the low zooms rendered in %.1f s" % (count - 1, time.monotonic() - started))
+    count = sum(name.endswith(".png") for _, _, files in os.walk(generation.folder)
+                for name in files)
+    log("%d tiles of the low zooms rendered in %.1f s" % (count, time.monotonic() - started))

@@ -2,7 +2,8 @@
 
 The cache lives in DATA/tiles/cache/KEY/SET/Z/X/Y.png, KEY naming the style
 version and every input (world shapes, places, each region's import), so a
-new import or style starts a fresh folder instead of serving stale tiles.
+new import or style starts a fresh folder instead of serving stale tiles; after
+an import the tiles far from the regions that changed move into it.
 Maps are not shared between threads: each set has a small pool of them. A
 meta-tile that one request is rendering is waited for, not rendered twice.
 """
@@ -12,6 +13,7 @@ import hashlib
 import json
 import os
 import queue
+import shutil
 import threading
 
 import mapnik  # Debian's python3-mapnik: the service runs on /usr/bin/python3
@@ -23,6 +25,10 @@ MAPS_PER_SET = 2
 BUFFER = 128
 FORMATS = {"satellite": "png", "hybrid": "png"}
 DEFAULT_FORMAT = "png8:m=h"
+# In each cache folder: the inputs its tiles were drawn from.
+INPUTS = "inputs.json"
+# The sets that draw the regions; the others keep every tile when only regions change.
+REGION_SETS = {"roadmap", "bicycling"}
 
 mapnik.register_fonts(style.FONT_DIR)
 
@@ -73,9 +79,12 @@ class Generation:
         self.inputs = {"world": world.world_path(cfg), "places": world.places_path(cfg),
                        "imagery": ensure_imagery(cfg, log), "regions": []}
         self.region_boxes = []
-        stamps = [style.VERSION, _read(world.world_path(cfg) + ".stamp"),
-                  _read(world.places_path(cfg) + ".stamp"),
-                  _read(os.path.join(world.base_dir(cfg), "bluemarble.jpg.stamp"))]
+        # What every tile depends on, and what only tiles near a region do.
+        self.stamps = {"base": [style.VERSION, _read(world.world_path(cfg) + ".stamp"),
+                                _read(world.places_path(cfg) + ".stamp"),
+                                _read(os.path.join(world.base_dir(cfg), "bluemarble.jpg.stamp"))],
+                       "regions": []}
+        stamps = list(self.stamps["base"])
         for folder in cfg.regions():
             db = os.path.join(folder, osmimport.SUBFOLDER, osmimport.DATABASE)
             if not os.path.isfile(db):
@@ -83,13 +92,50 @@ class Generation:
             info = _region_info(folder)
             self.inputs["regions"].append(db)
             self.region_boxes.append(_mercator_box(info.get("bbox")))
-            stamps.append([os.path.basename(folder), info.get("sha256"), info.get("imported")])
+            stamp = [os.path.basename(folder), info.get("sha256"), info.get("imported")]
+            stamps.append(stamp)
+            self.stamps["regions"].append(stamp + [info.get("bbox")])
         self.key = hashlib.sha1(json.dumps(stamps).encode()).hexdigest()[:16]
         self.folder = os.path.join(cfg.tiles_dir, "cache", self.key)
         self._pools = {}
         self._made = {}
         self._guard = threading.Lock()
         self._inflight = {}
+
+    def keep_earlier(self):
+        """Moves the tiles of earlier caches that no changed region reaches into
+        this one, and removes those caches: an import re-renders the tiles of
+        its own region, not the world. A tile counts as reached when the region
+        touches it or a neighbour, whose labels may reach into it."""
+        try:
+            os.makedirs(self.folder, exist_ok=True)
+            _write(os.path.join(self.folder, INPUTS), json.dumps(self.stamps).encode())
+        except OSError as exc:
+            self.log("tile cache %s not written: %s" % (self.folder, exc))
+            return
+        root = os.path.dirname(self.folder)
+        mine = {json.dumps(stamp) for stamp in self.stamps["regions"]}
+        for name in sorted(os.listdir(root)):
+            old = os.path.join(root, name)
+            if name == self.key or not os.path.isdir(old):
+                continue
+            try:
+                with open(os.path.join(old, INPUTS), encoding="utf-8") as f:
+                    earlier = json.load(f)
+                changed = [json.loads(stamp) for stamp in
+                           mine ^ {json.dumps(stamp) for stamp in earlier["regions"]}]
+                boxes = [_mercator_box(stamp[-1]) for stamp in changed]
+                names = ", ".join(sorted({str(stamp[0]) for stamp in changed}))
+                same_base = earlier["base"] == self.stamps["base"]
+            except (OSError, ValueError, TypeError, KeyError, IndexError):
+                same_base = False   # another version's cache, or damaged
+            if same_base:
+                moved = _move_unreached(old, self.folder, boxes)
+                self.log("kept %d tiles of the earlier cache; changed regions: %s"
+                         % (moved, names))
+            shutil.rmtree(old, ignore_errors=True)
+        if self.cache:
+            self.cache.forget()
 
     def path(self, tile_set, z, x, y):
         return os.path.join(self.folder, tile_set, str(z), str(x), "%d.png" % y)
@@ -212,6 +258,54 @@ class Generation:
 
     def _give(self, tile_set, m_map):
         self._pools[tile_set].put(m_map)
+
+
+def _move_unreached(old, new, boxes):
+    """Moves OLD/SET/Z/X/Y.png to NEW where the tile and its neighbours meet
+    none of the boxes (None: a region of unknown extent, which meets every
+    tile); whole columns at once where they can. The count moved."""
+    moved = 0
+    for tile_set in os.listdir(old):
+        def reached(bounds, drawn=tile_set in REGION_SETS):
+            return drawn and any(b is None or (b[0] < bounds[2] and bounds[0] < b[2] and
+                                               b[1] < bounds[3] and bounds[1] < b[3])
+                                 for b in boxes)
+
+        for z_name in _listing(os.path.join(old, tile_set), numbers=True):
+            z = int(z_name)
+            for x_name in _listing(os.path.join(old, tile_set, z_name), numbers=True):
+                x = int(x_name)
+                source = os.path.join(old, tile_set, z_name, x_name)
+                target = os.path.join(new, tile_set, z_name, x_name)
+                column = geo.tile_bounds(z, x - 1, 0, 3)
+                if not reached((column[0], -geo.HALF, column[2], geo.HALF)) \
+                        and not os.path.exists(target):
+                    try:
+                        os.makedirs(os.path.dirname(target), exist_ok=True)
+                        os.rename(source, target)
+                        moved += len(os.listdir(target))
+                        continue
+                    except OSError:
+                        pass
+                for y_name in _listing(source):
+                    y = y_name[:-4] if y_name.endswith(".png") else ""
+                    if not y.isdigit() or reached(geo.tile_bounds(z, x - 1, int(y) - 1, 3)):
+                        continue
+                    try:
+                        os.makedirs(target, exist_ok=True)
+                        if not os.path.exists(os.path.join(target, y_name)):
+                            os.rename(os.path.join(source, y_name), os.path.join(target, y_name))
+                            moved += 1
+                    except OSError:
+                        pass
+    return moved
+
+
+def _listing(folder, numbers=False):
+    try:
+        return [name for name in os.listdir(folder) if name.isdigit() or not numbers]
+    except OSError:
+        return []
 
 
 def _mercator_box(bbox):

@@ -10,15 +10,16 @@ from xml.sax.saxutils import quoteattr
 from . import geo
 
 # Bump when the drawing changes: part of the tile cache's key.
-VERSION = 7
+VERSION = 8
 FONT = "DejaVu Sans Book"
 BOLD = "DejaVu Sans Bold"
 FONT_DIR = "/usr/share/fonts/truetype/dejavu"
 
 SEA, LAND, BORDER = "#a6c9e2", "#f1eee8", "#a896b8"
-AREA_FILLS = {"urban": "#e8e3de", "forest": "#b7d79f", "green": "#cfe8bb", "beach": "#f4e8c4",
-              "parking": "#ecebe8", "square": "#f7f5f2", "water": SEA, "building": "#d9cfc6"}
-AREA_MINZOOM = {"urban": 11, "forest": 10, "green": 11, "beach": 12, "parking": 15,
+AREA_FILLS = {"sea": SEA, "urban": "#e8e3de", "forest": "#b7d79f", "green": "#cfe8bb",
+              "beach": "#f4e8c4", "parking": "#ecebe8", "square": "#f7f5f2", "water": SEA,
+              "building": "#d9cfc6"}
+AREA_MINZOOM = {"sea": 0, "urban": 11, "forest": 10, "green": 11, "beach": 12, "parking": 15,
                 "square": 14, "water": 0, "building": 14}
 # kind: (min zoom, fill colour, width at zoom 16, casing colour or None, dashes)
 LINES = {
