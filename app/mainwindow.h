@@ -13,6 +13,10 @@ class CurrDirectionsDlg;
 class DirectionsDlg;
 class GeocodeRequester;
 class GoogleDirections;
+class Guidance;
+class GuidanceBanner;
+class QMenuBar;
+class VoicePrompter;
 class PickSelectorAction;
 class PositionBridge;
 class QAction;
@@ -62,6 +66,7 @@ public slots:
     void onSouth();
     void onFindDestinationAddress(bool success, QString error);
     void onDirectionsFinished(bool success, QString error);
+    void onBannerClicked();
     void onSourceUpdates(int index);
     void onAutoRotate();
     void onTrafficLayer();
@@ -88,6 +93,17 @@ private:
     void resetDirections();
     void showCurrentDirections(int routeIndex = 0);
     void retireSheet();
+    void makeSheet(int routeIndex);
+    // Guidance (mainwindow_guidance.cpp).
+    void createGuidance();
+    void addVoiceGuidanceEntry(QMenuBar *menu);
+    void placeBanner();
+    void startGuidance(int routeIndex);
+    void stopGuidance();
+    void followSelectedRoute(int routeIndex);
+    void guideFix();
+    void reroute(double latitude, double longitude);
+    void finishReroute(bool success, const QString &error);
     static void stackWindow(QDialog *dialog);
     static void ensureFolder(const QString &path);
 
@@ -124,6 +140,13 @@ private:
     GeoLocation m_geoLocation;
     QPointer<PositionBridge> m_pageBridge;   // the page may delete it
     PickSelectorAction *m_updateModeAction = nullptr;
+    Guidance *m_guidance = nullptr;
+    GuidanceBanner *m_banner = nullptr;
+    VoicePrompter *m_voice = nullptr;
+    QAction *m_voiceGuidanceAction = nullptr;
+    bool m_rerouting = false;   // the running directions request is a reroute
+    QString m_rerouteOrigin;
+    int m_guidedRoute = -1;
 };
 
 #endif

@@ -79,6 +79,7 @@ void MainWindow::createMenu()
     menu->addAction(m_updateModeAction);
 
     menu->addAction(tr("About"), this, [this] { AboutBox(this).exec(); });
+    addVoiceGuidanceEntry(menu);
 
     onSourceUpdates(updateMode);
 }

@@ -176,6 +176,7 @@ void MainWindow::resizeEvent(QResizeEvent *e)
     ui->webView->setGeometry(0, 0, centralWidget()->width(), centralWidget()->height());
     if (m_overlay)
         m_overlay->setGeometry(QRect(ui->webView->mapTo(this, QPoint(0, 0)), ui->webView->size()));
+    placeBanner();
 
     const int W = e->size().width();
     const int H = e->size().height();
