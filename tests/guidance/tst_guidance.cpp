@@ -1,7 +1,9 @@
 #include "testmain.h"
 
 #include "directions/polyline.h"
+#include "app/translations.h"
 #include "guidance/guidance.h"
+#include "guidance/maneuvertext.h"
 #include "guidance/routeprogress.h"
 
 #include <QSignalSpy>
@@ -63,6 +65,7 @@ private slots:
     void promptsInOrderOnceEachNeverAfterPassing();
     void leavingTheRouteReroutesOnceAndBacksOff();
     void noisyOnRouteDriveNeverReroutes();
+    void promptsInTheInterfaceLanguage();
 
 private:
     // Drives `d` at 10 m/s, one fix a second, calling `each` with the position.
@@ -213,6 +216,26 @@ void TestGuidance::noisyOnRouteDriveNeverReroutes()
     drive(g, along(d, 20));
     QCOMPARE(reroutes.count(), 0);
     QVERIFY(g.hasArrived());
+}
+
+void TestGuidance::promptsInTheInterfaceLanguage()
+{
+    Step turn;
+    turn.setDescription("Turn <b>left</b> onto <b>Rue Grimaldi</b>");
+    turn.m_maneuver = "turn-left";
+    Step ferry;   // no template: the route's own words
+    ferry.setDescription("Take the <b>ferry</b> <div>toll</div>");
+    ferry.m_maneuver = "ferry";
+    QCOMPARE(ManeuverText::early(320, false, ManeuverText::action(ferry)), QString("In 300 metres, take the ferry toll"));
+    QCOMPARE(ManeuverText::early(250, true, ManeuverText::action(turn)), QString("In 800 feet, turn left onto Rue Grimaldi"));
+    QCOMPARE(ManeuverText::early(1300, true, ManeuverText::action(turn)), QString("In 0.8 miles, turn left onto Rue Grimaldi"));
+    QVERIFY(Translations::install(QLocale(QLocale::Finnish)));
+    QCOMPARE(ManeuverText::early(320, false, ManeuverText::action(turn)),
+             QString::fromUtf8("300 metrin päästä käänny vasemmalle kadulle Rue Grimaldi"));
+    QCOMPARE(ManeuverText::youHaveArrived(), QString::fromUtf8("Olet perillä"));
+    QVERIFY(Translations::install(QLocale(QLocale::German)));
+    QCOMPARE(ManeuverText::early(320, false, ManeuverText::action(turn)), QString("In 300 Metern links abbiegen auf Rue Grimaldi"));
+    QCOMPARE(ManeuverText::rerouting(), QString("Route wird neu berechnet"));
 }
 
 MARLU_TEST_MAIN(TestGuidance)
