@@ -30,6 +30,7 @@ void Guidance::start(const Directions &route, bool imperial)
     m_finalDone.clear();
     m_lastStep = -1;
     m_lastAlong = -1;
+    m_smoothAlong = -1;
     m_rerouting = false;
 }
 
@@ -55,6 +56,12 @@ int Guidance::thenManeuver() const
         return -1;
     const double between = m_progress.stepEnd(m) - m_progress.stepStart(m);
     return between <= ThenMetres ? m + 1 : -1;
+}
+
+double Guidance::smoothedToManeuver() const
+{
+    const double along = m_smoothAlong >= 0 ? m_smoothAlong : m_state.along;
+    return qMax(0.0, m_progress.stepEnd(m_state.step) - along);
 }
 
 QString Guidance::actionOf(int maneuver) const
@@ -88,6 +95,15 @@ void Guidance::addFix(const Fix &fix)
     if (!std::isfinite(speed) || speed < 0) {
         const qint64 ms = m_lastTime.isValid() ? m_lastTime.msecsTo(time) : 0;
         speed = ms > 0 && m_lastAlong >= 0 ? qMax(0.0, (m_state.along - m_lastAlong) * 1000.0 / ms) : m_speed;
+    }
+    // The prompts time on progress predicted from the speed and corrected by
+    // a share of each fix: 20 m of noise would move a prompt by seconds.
+    const qint64 sinceLast = m_lastTime.isValid() ? m_lastTime.msecsTo(time) : 0;
+    if (m_smoothAlong < 0 || sinceLast <= 0 || sinceLast > 5000 || std::fabs(m_state.along - m_smoothAlong) > 100) {
+        m_smoothAlong = m_state.along;
+    } else {
+        const double predicted = m_smoothAlong + speed * sinceLast / 1000.0;
+        m_smoothAlong = predicted + 0.35 * (m_state.along - predicted);
     }
     m_speed = speed;
     m_lastTime = time;
@@ -156,7 +172,7 @@ void Guidance::planPrompts(const Fix &)
     const int step = m_state.step;
     const int n = m_progress.stepCount();
     const int m = step + 1;   // the maneuver ahead; n is the destination
-    const double to = m_state.toManeuver;
+    const double to = smoothedToManeuver();
     const double v = qMax(0.0, m_speed);
     const double finalDistance = qMax(FinalSeconds * v, FinalMinimumMetres);
     const double earlyDistance = qMax(EarlySeconds * v, EarlyMinimumMetres + 50);

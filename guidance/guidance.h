@@ -58,6 +58,7 @@ public:
     bool imperial() const { return m_imperial; }
     // The maneuver after the current one when it follows within ThenMetres; -1 if none.
     int thenManeuver() const;
+    double smoothedToManeuver() const;
     int nextManeuver() const;   // step index; stepCount for the destination
     QDateTime lastFixTime() const { return m_lastTime; }
     int rerouteCount() const { return m_reroutes; }
@@ -86,6 +87,7 @@ private:
     double m_speed = 0;
     QDateTime m_lastTime;
     double m_lastAlong = -1;
+    double m_smoothAlong = -1;   // progress with the receiver's noise damped, for the prompts' timing
     double m_lastLat = qQNaN(), m_lastLon = qQNaN();
     bool m_rerouting = false;
     QDateTime m_rerouteAsked;

@@ -21,8 +21,11 @@ GuidanceBanner::GuidanceBanner(QWidget *parent)
     , m_arrivalTimer(new QTimer(this))
 {
     setObjectName("guidanceBanner");
+    // Opaque: a banner the map shows through would make each fix repaint
+    // the web view beneath it too.
     setAutoFillBackground(true);
-    setStyleSheet("#guidanceBanner { background: rgba(20, 60, 40, 225); }"
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setStyleSheet("#guidanceBanner { background: rgb(20, 60, 40); }"
                   "QLabel { color: white; }");
     m_icon->setFixedSize(40, 40);
     m_icon->setScaledContents(true);
@@ -64,6 +67,13 @@ GuidanceBanner::GuidanceBanner(QWidget *parent)
     hide();
 }
 
+// Only what changed is set: a label repaints on every setText.
+static void setText(QLabel *label, const QString &text)
+{
+    if (label->text() != text)
+        label->setText(text);
+}
+
 void GuidanceBanner::showProgress(const Guidance &guidance)
 {
     const RouteProgress::State &state = guidance.state();
@@ -73,28 +83,30 @@ void GuidanceBanner::showProgress(const Guidance &guidance)
     const QList<Step> &steps = guidance.route().steps;
     const int next = guidance.nextManeuver();
     const bool imperial = guidance.imperial();
-    m_distance->setText(ManeuverText::distance(state.toManeuver, imperial));
-    if (next >= 0 && next < steps.size()) {
-        m_iconFile = StepDelegate::iconFile(steps.at(next).m_maneuver);
-        m_instruction->setText(ManeuverText::rich(steps.at(next).description()));
-    } else {
-        m_iconFile.clear();
-        m_instruction->setText(ManeuverText::arrivalAhead().toHtmlEscaped());
-    }
-    m_icon->setPixmap(m_iconFile.isEmpty() ? QPixmap() : QPixmap(m_iconFile));
-    const int then = guidance.thenManeuver();
-    if (then >= 0 && then < steps.size())
-        m_then->setText(ManeuverText::then(ManeuverText::action(steps.at(then))));
+    setText(m_distance, ManeuverText::distance(state.toManeuver, imperial));
+    const QString iconFile = next >= 0 && next < steps.size() ? StepDelegate::iconFile(steps.at(next).m_maneuver)
+                                                              : QString();
+    if (next >= 0 && next < steps.size())
+        setText(m_instruction, ManeuverText::rich(steps.at(next).description()));
     else
-        m_then->clear();
+        setText(m_instruction, ManeuverText::arrivalAhead().toHtmlEscaped());
+    if (iconFile != m_iconFile || m_icon->pixmap() == nullptr || m_icon->pixmap()->isNull() != iconFile.isEmpty()) {
+        m_iconFile = iconFile;
+        m_icon->setPixmap(m_iconFile.isEmpty() ? QPixmap() : QPixmap(m_iconFile));
+    }
+    const int then = guidance.thenManeuver();
+    setText(m_then, then >= 0 && then < steps.size() ? ManeuverText::then(ManeuverText::action(steps.at(then)))
+                                                     : QString());
     m_then->setVisible(!m_then->text().isEmpty());
     const QTime arrival = QTime::currentTime().addSecs(int(state.remainingSeconds));
-    m_trip->setText(tr("%1 · %2 · arrival %3")
+    setText(m_trip, tr("%1 · %2 · arrival %3")
                         .arg(ManeuverText::distance(state.remaining, imperial),
                              ManeuverText::duration(state.remainingSeconds),
                              QLocale().toString(arrival, QLocale::ShortFormat)));
-    show();
-    raise();
+    if (!isVisible()) {
+        show();
+        raise();
+    }
 }
 
 void GuidanceBanner::showArrival()
@@ -106,6 +118,7 @@ void GuidanceBanner::showArrival()
     m_then->clear();
     m_then->hide();
     m_trip->clear();
+    m_icon->setPixmap(QPixmap());
     show();
     raise();
     m_arrivalTimer->start();
