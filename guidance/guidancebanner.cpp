@@ -4,74 +4,37 @@
 #include "guidance/guidance.h"
 #include "guidance/maneuvertext.h"
 
-#include <QGridLayout>
 #include <QLocale>
-#include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QRegularExpression>
 #include <QTime>
 #include <QTimer>
 
+namespace {
+const QColor Background(20, 60, 40);
+const int Margin = 8;
+const int IconSide = 40;
+const int BigPx = 22;
+const int MiddlePx = 17;
+const int SmallPx = 13;
+}
+
 GuidanceBanner::GuidanceBanner(QWidget *parent)
-    : QFrame(parent)
-    , m_icon(new QLabel(this))
-    , m_distance(new QLabel(this))
-    , m_instruction(new QLabel(this))
-    , m_then(new QLabel(this))
-    , m_trip(new QLabel(this))
+    : QWidget(parent)
     , m_arrivalTimer(new QTimer(this))
 {
     setObjectName("guidanceBanner");
-    // Opaque: a banner the map shows through would make each fix repaint
-    // the web view beneath it too.
-    setAutoFillBackground(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setStyleSheet("#guidanceBanner { background: rgb(20, 60, 40); }"
-                  "QLabel { color: white; }");
-    m_icon->setFixedSize(40, 40);
-    m_icon->setScaledContents(true);
-    QFont big = font();
-    big.setPixelSize(22);
-    big.setBold(true);
-    m_distance->setFont(big);
-    m_distance->setObjectName("distanceLbl");
-    QFont middle = font();
-    middle.setPixelSize(17);
-    m_instruction->setFont(middle);
-    m_instruction->setObjectName("instructionLbl");
-    m_instruction->setTextFormat(Qt::RichText);
-    m_instruction->setWordWrap(false);
-    QFont small = font();
-    small.setPixelSize(13);
-    m_then->setFont(small);
-    m_then->setObjectName("thenLbl");
-    m_trip->setFont(small);
-    m_trip->setObjectName("tripLbl");
-    m_trip->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    for (QLabel *label : {m_icon, m_distance, m_instruction, m_then, m_trip})
-        label->setAttribute(Qt::WA_TransparentForMouseEvents);
-
-    auto *layout = new QGridLayout(this);
-    layout->setContentsMargins(8, 4, 8, 4);
-    layout->setHorizontalSpacing(10);
-    layout->setVerticalSpacing(2);
-    layout->addWidget(m_icon, 0, 0, 2, 1, Qt::AlignCenter);
-    layout->addWidget(m_distance, 0, 1);
-    layout->addWidget(m_instruction, 0, 2);
-    layout->addWidget(m_then, 1, 1, 1, 2);
-    layout->addWidget(m_trip, 2, 0, 1, 3);
-    layout->setColumnStretch(2, 1);
-
     m_arrivalTimer->setSingleShot(true);
     m_arrivalTimer->setInterval(ArrivalShownMs);
     connect(m_arrivalTimer, &QTimer::timeout, this, &QWidget::hide);
     hide();
 }
 
-// Only what changed is set: a label repaints on every setText.
-static void setText(QLabel *label, const QString &text)
+QSize GuidanceBanner::sizeHint() const
 {
-    if (label->text() != text)
-        label->setText(text);
+    return QSize(800, Margin + BigPx + 6 + 2 * (SmallPx + 6) + Margin);
 }
 
 void GuidanceBanner::showProgress(const Guidance &guidance)
@@ -83,26 +46,19 @@ void GuidanceBanner::showProgress(const Guidance &guidance)
     const QList<Step> &steps = guidance.route().steps;
     const int next = guidance.nextManeuver();
     const bool imperial = guidance.imperial();
-    setText(m_distance, ManeuverText::distance(state.toManeuver, imperial));
-    const QString iconFile = next >= 0 && next < steps.size() ? StepDelegate::iconFile(steps.at(next).m_maneuver)
-                                                              : QString();
-    if (next >= 0 && next < steps.size())
-        setText(m_instruction, ManeuverText::rich(steps.at(next).description()));
-    else
-        setText(m_instruction, ManeuverText::arrivalAhead().toHtmlEscaped());
-    if (iconFile != m_iconFile || m_icon->pixmap() == nullptr || m_icon->pixmap()->isNull() != iconFile.isEmpty()) {
-        m_iconFile = iconFile;
-        m_icon->setPixmap(m_iconFile.isEmpty() ? QPixmap() : QPixmap(m_iconFile));
-    }
+    const bool maneuver = next >= 0 && next < steps.size();
     const int then = guidance.thenManeuver();
-    setText(m_then, then >= 0 && then < steps.size() ? ManeuverText::then(ManeuverText::action(steps.at(then)))
-                                                     : QString());
-    m_then->setVisible(!m_then->text().isEmpty());
     const QTime arrival = QTime::currentTime().addSecs(int(state.remainingSeconds));
-    setText(m_trip, tr("%1 · %2 · arrival %3")
-                        .arg(ManeuverText::distance(state.remaining, imperial),
-                             ManeuverText::duration(state.remainingSeconds),
-                             QLocale().toString(arrival, QLocale::ShortFormat)));
+    setContent(maneuver ? StepDelegate::iconFile(steps.at(next).m_maneuver) : QString(),
+               ManeuverText::distance(state.toManeuver, imperial),
+               maneuver ? ManeuverText::rich(steps.at(next).description())
+                        : ManeuverText::arrivalAhead().toHtmlEscaped(),
+               then >= 0 && then < steps.size() ? ManeuverText::then(ManeuverText::action(steps.at(then)))
+                                                : QString(),
+               tr("%1 · %2 · arrival %3")
+                   .arg(ManeuverText::distance(state.remaining, imperial),
+                        ManeuverText::duration(state.remainingSeconds),
+                        QLocale().toString(arrival, QLocale::ShortFormat)));
     if (!isVisible()) {
         show();
         raise();
@@ -111,43 +67,101 @@ void GuidanceBanner::showProgress(const Guidance &guidance)
 
 void GuidanceBanner::showArrival()
 {
-    m_iconFile.clear();
-    m_icon->setPixmap(QPixmap());
-    m_distance->clear();
-    m_instruction->setText(ManeuverText::youHaveArrived().toHtmlEscaped());
-    m_then->clear();
-    m_then->hide();
-    m_trip->clear();
-    m_icon->setPixmap(QPixmap());
+    setContent(QString(), QString(), ManeuverText::youHaveArrived().toHtmlEscaped(), QString(), QString());
     show();
     raise();
     m_arrivalTimer->start();
 }
 
+void GuidanceBanner::setContent(const QString &icon, const QString &distance, const QString &instruction,
+                                const QString &then, const QString &trip)
+{
+    if (icon == m_iconFile && distance == m_distance && instruction == m_instruction && then == m_then
+        && trip == m_trip)
+        return;
+    m_iconFile = icon;
+    m_distance = distance;
+    m_instruction = instruction;
+    m_then = then;
+    m_trip = trip;
+    m_picture = QPixmap();
+    update();
+}
+
 void GuidanceBanner::place(const QRect &area)
 {
-    const int height = qMin(sizeHint().height(), area.height() / 5);
-    setGeometry(area.x(), area.y(), area.width(), height);
+    setGeometry(area.x(), area.y(), area.width(), qMin(sizeHint().height(), area.height() / 5));
 }
 
-QString GuidanceBanner::distanceText() const
+void GuidanceBanner::render()
 {
-    return m_distance->text();
+    m_picture = QPixmap(size() * devicePixelRatioF());
+    m_picture.setDevicePixelRatio(devicePixelRatioF());
+    m_picture.fill(Background);
+    QPainter p(&m_picture);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::white);
+    int x = Margin;
+    if (!m_iconFile.isEmpty()) {
+        p.drawPixmap(QRect(x, Margin, IconSide, IconSide), QPixmap(m_iconFile));
+        x += IconSide + Margin;
+    }
+    QFont big = font();
+    big.setPixelSize(BigPx);
+    big.setBold(true);
+    p.setFont(big);
+    const int top = Margin;
+    if (!m_distance.isEmpty()) {
+        p.drawText(QRect(x, top, width() - x, BigPx + 6), Qt::AlignLeft | Qt::AlignVCenter, m_distance);
+        x += p.fontMetrics().horizontalAdvance(m_distance) + 2 * Margin;
+    }
+    // The instruction holds plain text and bold only (ManeuverText::rich):
+    // drawn piece by piece, which costs far less than a text document.
+    QFont middle = font();
+    middle.setPixelSize(MiddlePx);
+    QFont bold = middle;
+    bold.setBold(true);
+    p.save();
+    p.setClipRect(QRect(x, top, width() - x - Margin, BigPx + 6));
+    static const QRegularExpression tag("(</?b>)");
+    bool inBold = false;
+    int at = 0;
+    QString rest = m_instruction;
+    auto pieces = tag.globalMatch(rest);
+    const auto draw = [&](const QString &escaped) {
+        QString piece = escaped;
+        piece.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
+        p.setFont(inBold ? bold : middle);
+        p.drawText(QRect(x, top, width(), BigPx + 6), Qt::AlignLeft | Qt::AlignVCenter, piece);
+        x += p.fontMetrics().horizontalAdvance(piece);
+    };
+    while (pieces.hasNext()) {
+        const QRegularExpressionMatch m = pieces.next();
+        draw(rest.mid(at, m.capturedStart() - at));
+        inBold = m.captured(1) == "<b>";
+        at = m.capturedEnd();
+    }
+    draw(rest.mid(at));
+    p.restore();
+    QFont small = font();
+    small.setPixelSize(SmallPx);
+    p.setFont(small);
+    const int line = top + BigPx + 6;
+    p.drawText(QRect(Margin + IconSide + Margin, line, width(), SmallPx + 6), Qt::AlignLeft | Qt::AlignVCenter, m_then);
+    p.drawText(QRect(0, line + SmallPx + 6, width() - Margin, SmallPx + 6), Qt::AlignRight | Qt::AlignVCenter, m_trip);
 }
 
-QString GuidanceBanner::instructionText() const
+void GuidanceBanner::paintEvent(QPaintEvent *)
 {
-    return m_instruction->text();
+    if (m_picture.isNull())
+        render();
+    QPainter(this).drawPixmap(0, 0, m_picture);
 }
 
-QString GuidanceBanner::thenText() const
+void GuidanceBanner::resizeEvent(QResizeEvent *event)
 {
-    return m_then->text();
-}
-
-QString GuidanceBanner::tripText() const
-{
-    return m_trip->text();
+    m_picture = QPixmap();
+    QWidget::resizeEvent(event);
 }
 
 void GuidanceBanner::mouseReleaseEvent(QMouseEvent *event)
