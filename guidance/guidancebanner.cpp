@@ -58,7 +58,7 @@ void GuidanceBanner::showProgress(const Guidance &guidance)
                tr("%1 · %2 · arrival %3")
                    .arg(ManeuverText::distance(state.remaining, imperial),
                         ManeuverText::duration(state.remainingSeconds),
-                        QLocale().toString(arrival, QLocale::ShortFormat)));
+                        QLocale().toString(arrival, QLocale().timeFormat(QLocale::ShortFormat).remove(":ss"))));
     if (!isVisible()) {
         show();
         raise();
