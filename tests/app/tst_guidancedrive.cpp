@@ -310,7 +310,20 @@ void TestGuidanceDrive::leavingTheRouteGetsOneNewRouteSilently()
     QTRY_VERIFY_WITH_TIMEOUT(RouteProgress::distance(drawnStart()["lat"].toDouble(), drawnStart()["lng"].toDouble(),
                                                      from[0].toDouble(), from[1].toDouble()) < 150, 10000);
     QVERIFY(!m_window->findChild<CurrDirectionsDlg *>()->isVisible());
-    QVERIFY(m_window->findChild<GuidanceBanner *>()->isVisible());
+    auto *banner = m_window->findChild<GuidanceBanner *>();
+    QVERIFY(banner->isVisible());
+
+    // A tap on the banner opens the sheet of the new route at the step being driven.
+    int row = -2;
+    ModalScript sheet;
+    sheet.then([&](QWidget *w) {
+        row = w->findChild<QListWidget *>("directionsList")->currentRow();
+        w->close();
+    });
+    const int step = guidance->state().step;
+    QTest::mouseClick(banner, Qt::LeftButton, {}, banner->rect().center());
+    QTRY_VERIFY_WITH_TIMEOUT(sheet.done() && !QApplication::activeModalWidget(), 10000);
+    QCOMPARE(row, step);
 }
 
 MARLU_TEST_MAIN(TestGuidanceDrive)
