@@ -15,6 +15,7 @@ class GeocodeRequester;
 class GoogleDirections;
 class Guidance;
 class GuidanceBanner;
+class MapControls;
 class QMenuBar;
 class VoicePrompter;
 class PickSelectorAction;
@@ -142,6 +143,7 @@ private:
     PickSelectorAction *m_updateModeAction = nullptr;
     Guidance *m_guidance = nullptr;
     GuidanceBanner *m_banner = nullptr;
+    MapControls *m_mapControls = nullptr;
     VoicePrompter *m_voice = nullptr;
     QAction *m_voiceGuidanceAction = nullptr;
     bool m_rerouting = false;   // the running directions request is a reroute

@@ -3,6 +3,8 @@
 // of guidance on arrival.
 #include "mainwindow.h"
 
+#include "app/mapcontrols.h"
+#include "app/toolbutton.h"
 #include "directions/currdirectionsdlg.h"
 #include "directions/directionsdlg.h"
 #include "directions/googledirections.h"
@@ -37,6 +39,16 @@ void MainWindow::createGuidance()
     connect(m_guidance, &Guidance::prompt, m_voice, &VoicePrompter::say);
     connect(m_guidance, &Guidance::rerouteNeeded, this, &MainWindow::reroute);
     connect(m_banner, &GuidanceBanner::clicked, this, &MainWindow::onBannerClicked);
+
+    m_mapControls = new MapControls(this);
+    connect(m_mapControls, &MapControls::zoomIn, this, [this] { runJavascript("map.setZoom(map.getZoom()+1);"); });
+    connect(m_mapControls, &MapControls::zoomOut, this, [this] { runJavascript("map.setZoom(map.getZoom()-1);"); });
+    // What the keypad's Enter does: centre on the own position and follow it again.
+    connect(m_mapControls, &MapControls::follow, this, [this] {
+        m_centerOnPosition = true;
+        onPositionUpdated();
+    });
+    placeBanner();
 }
 
 void MainWindow::addVoiceGuidanceEntry(QMenuBar *menu)
@@ -50,10 +62,21 @@ void MainWindow::addVoiceGuidanceEntry(QMenuBar *menu)
     });
 }
 
+// The banner and the corner buttons over the map. In fullscreen the buttons
+// come and go with the pan arrows.
 void MainWindow::placeBanner()
 {
-    if (m_banner)
-        m_banner->place(QRect(ui->webView->mapTo(this, QPoint(0, 0)), ui->webView->size()));
+    if (!m_banner || !m_mapControls)
+        return;
+    const QRect map(ui->webView->mapTo(this, QPoint(0, 0)), ui->webView->size());
+    m_banner->place(map);
+    MapControls::Layout layout;
+    layout.map = map;
+    layout.topInset = m_banner->isVisible() ? m_banner->height() : 0;
+    layout.shown = !isFullScreen() || (m_westButton && m_westButton->isVisible());
+    layout.rotated = m_autoRotate;
+    layout.rotation = m_autoRotate ? m_rotation : 0;
+    m_mapControls->place(layout);
 }
 
 // The route drawn is the one guided: the alternative chosen on the sheet.
@@ -87,6 +110,7 @@ void MainWindow::followSelectedRoute(int routeIndex)
 
 void MainWindow::guideFix()
 {
+    placeBanner();   // the north arrow follows the map's turn
     if (!m_currDirectionsDlg || !m_guidance->isActive())
         return;
     const QGeoPositionInfo info = m_geoLocation.positionInfo();

@@ -47,6 +47,7 @@ void MainWindow::onClick(QMouseEvent *pEvent)
         if (button)
             button->setVisible(true);
     }
+    placeBanner();
     incrementTimer();
 }
 
@@ -66,6 +67,7 @@ void MainWindow::onHideButtons()
             button->setVisible(false);
     }
     showFullScreen();
+    placeBanner();
 }
 
 void MainWindow::onWest()

@@ -118,4 +118,5 @@ void MainWindow::onAutoRotate()
         runJavascript(canvasStyle("width", "100%"));
         runJavascript(canvasStyle("height", "100%"));
     }
+    placeBanner();
 }

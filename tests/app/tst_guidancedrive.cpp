@@ -23,6 +23,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QToolButton>
 
 #include <cmath>
 
@@ -38,6 +39,7 @@ private slots:
     void cleanup();
     void drivingTheRouteGuidesToArrival();
     void leavingTheRouteGetsOneNewRouteSilently();
+    void cornerButtonsZoomFollowAndShowNorth();
 
 private:
     void startOnRoute(const QList<QPointF> &fixes);
@@ -324,6 +326,40 @@ void TestGuidanceDrive::leavingTheRouteGetsOneNewRouteSilently()
     QTest::mouseClick(banner, Qt::LeftButton, {}, banner->rect().center());
     QTRY_VERIFY_WITH_TIMEOUT(sheet.done() && !QApplication::activeModalWidget(), 10000);
     QCOMPARE(row, step);
+}
+
+void TestGuidanceDrive::cornerButtonsZoomFollowAndShowNorth()
+{
+    QList<QPointF> parked;
+    for (int i = 0; i < 600; ++i)
+        parked << QPointF(43.7393, 7.4276 + i * 1e-5);
+    startOnRoute(parked);
+    auto *zoomIn = m_window->findChild<QToolButton *>("zoomInBtt");
+    auto *follow = m_window->findChild<QToolButton *>("followBtt");
+    auto *banner = m_window->findChild<GuidanceBanner *>();
+    QTRY_VERIFY_WITH_TIMEOUT(banner->isVisible(), 20000);
+    for (QWidget *w : {static_cast<QWidget *>(zoomIn), m_window->findChild<QWidget *>("zoomOutBtt"),
+                       static_cast<QWidget *>(follow)}) {
+        QVERIFY(w->isVisible() && w->width() >= 48 && w->height() >= 48);
+        QVERIFY(!w->geometry().intersects(banner->geometry()));
+        QVERIFY(m_window->rect().contains(w->geometry()));
+    }
+    const int zoom = MapWindowTest::pageState(m_window)["zoom"].toInt();
+    QTest::mouseClick(zoomIn, Qt::LeftButton);
+    QTRY_COMPARE(MapWindowTest::pageState(m_window)["zoom"].toInt(), zoom + 1);
+    // A pan ends following; the button takes it up again, as the keypad's Enter does.
+    QTest::keyClick(m_window, Qt::Key_Left);
+    m_log->clear();
+    QTest::mouseClick(follow, Qt::LeftButton);
+    QVERIFY(MapWindowTest::snippets(*m_log, "updateCenter(").value(0).startsWith("updateCenter(true"));
+
+    auto *north = m_window->findChild<QWidget *>("northArrow");
+    QVERIFY(!north->isVisible());
+    MapWindowTest::menuEntry(m_window, "Auto Rotate")->trigger();   // the drive heads east: north turns left
+    QTRY_VERIFY_WITH_TIMEOUT(north->isVisible() && north->geometry().top() >= banner->geometry().bottom(), 10000);
+    // Fullscreen: the buttons go with the pan arrows and come back with a tap.
+    m_window->showFullScreen();
+    QTRY_VERIFY(!zoomIn->isVisible() && !north->isVisible());
 }
 
 MARLU_TEST_MAIN(TestGuidanceDrive)
