@@ -108,7 +108,7 @@ void TestMenu::firstStartAppliesDefaults()
     startWindow();
     QCOMPARE(texts(), (QStringList{"Hybrid", "Road Map", "Satellite", "Terrain", "Directions", "Find Address",
                                    "Clear Marks", "Traffic Layer", "Bicycling Layer", "Show Accuracy", "Auto Rotate",
-                                   "Fullscreen", "Orientation", "Position Updates", "About"}));
+                                   "Fullscreen", "Orientation", "Position Updates", "About", "Voice Guidance"}));
     QVERIFY(action("Road Map")->isChecked());
     QVERIFY(action("Road Map")->actionGroup()->isExclusive());
     QCOMPARE(action("Road Map")->actionGroup()->actions().size(), 4);
