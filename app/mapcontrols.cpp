@@ -92,8 +92,10 @@ void MapControls::place(const Layout &layout)
 {
     const QRect &m = layout.map;
     const int bottom = m.bottom() + 1 - Gap;
-    m_zoomOut->move(m.left() + Gap, bottom - Side);
-    m_zoomIn->move(m.left() + Gap, bottom - 2 * Side - Gap);
+    // Above the map's scale and its attribution, which the licence wants seen.
+    const int leftBottom = bottom - 64;
+    m_zoomOut->move(m.left() + Gap, leftBottom - Side);
+    m_zoomIn->move(m.left() + Gap, leftBottom - 2 * Side - Gap);
     // The fullscreen exit button takes the very corner (48 px) in fullscreen.
     m_follow->move(m.right() + 1 - Gap - Side, bottom - Side - 48 - Gap);
     m_north->move(m.right() + 1 - Gap - m_north->width(), m.top() + layout.topInset + Gap);
