@@ -4,6 +4,8 @@
 #include "app/translations.h"
 #include "guidance/guidance.h"
 #include "guidance/maneuvertext.h"
+#include "guidance/voiceprompter.h"
+#include "logcapture.h"
 #include "guidance/routeprogress.h"
 
 #include <QSignalSpy>
@@ -65,6 +67,7 @@ private slots:
     void promptsInOrderOnceEachNeverAfterPassing();
     void leavingTheRouteReroutesOnceAndBacksOff();
     void promptsInTheInterfaceLanguage();
+    void withoutASpeechEngineOneLogLine();
 
 private:
     // Drives `d` at 10 m/s, one fix a second, calling `each` with the position.
@@ -222,6 +225,18 @@ void TestGuidance::promptsInTheInterfaceLanguage()
     QVERIFY(Translations::install(QLocale(QLocale::German)));
     QCOMPARE(ManeuverText::early(320, false, ManeuverText::action(turn)), QString("In 300 Metern links abbiegen auf Rue Grimaldi"));
     QCOMPARE(ManeuverText::rerouting(), QString("Route wird neu berechnet"));
+}
+
+void TestGuidance::withoutASpeechEngineOneLogLine()
+{
+    qputenv("MARLU_SPEECH_ENGINE", "nosuchengine");
+    LogCapture log;
+    VoicePrompter voice;
+    voice.say("Turn left");
+    voice.say("Turn right");
+    QCOMPARE(log.lines(QtWarningMsg), QStringList{"VoicePrompter: no speech engine; guidance is shown, not spoken"});
+    QCOMPARE(log.lines(QtDebugMsg), (QStringList{"Guidance prompt: Turn left", "Guidance prompt: Turn right"}));
+    qunsetenv("MARLU_SPEECH_ENGINE");
 }
 
 MARLU_TEST_MAIN(TestGuidance)
