@@ -100,13 +100,17 @@ void MapControls::place(const Layout &layout)
     m_follow->move(m.right() + 1 - Gap - Side, bottom - Side - 48 - Gap);
     m_north->move(m.right() + 1 - Gap - m_north->width(), m.top() + layout.topInset + Gap);
     m_north->setRotation(layout.rotation);
-    for (QWidget *w : {static_cast<QWidget *>(m_zoomIn), static_cast<QWidget *>(m_zoomOut),
-                       static_cast<QWidget *>(m_follow)}) {
-        w->setVisible(layout.shown);
-        if (layout.shown)
+    // Raised only when they appear: restacking repaints what lies beneath.
+    const auto show = [](QWidget *w, bool on) {
+        if (on && !w->isVisible()) {
+            w->show();
             w->raise();
-    }
-    m_north->setVisible(layout.shown && layout.rotated);
-    if (m_north->isVisible())
-        m_north->raise();
+        } else if (!on && w->isVisible()) {
+            w->hide();
+        }
+    };
+    show(m_zoomIn, layout.shown);
+    show(m_zoomOut, layout.shown);
+    show(m_follow, layout.shown);
+    show(m_north, layout.shown && layout.rotated);
 }
