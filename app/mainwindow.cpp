@@ -59,6 +59,7 @@ MainWindow::MainWindow(QWidget *parent, MapServiceLauncher *launcher)
     // taps still have to reach the view's suppressor, and the arrows stay
     // clickable above the overlay.
     new OverlayTapRelay(m_overlay, ui->webView);
+    createGuidance();
     for (QWidget *button : {m_westButton, m_northButton, m_eastButton, m_southButton})
         button->raise();
 }

@@ -17,6 +17,11 @@ class MapServiceLauncher;
 class MapRegionsWindow;
 class QFrame;
 class QTimer;
+class Guidance;
+class GuidanceBanner;
+class MapControls;
+class QMenuBar;
+class VoicePrompter;
 class PickSelectorAction;
 class PositionBridge;
 class QAction;
@@ -68,6 +73,7 @@ public slots:
     void onSouth();
     void onFindDestinationAddress(bool success, QString error);
     void onDirectionsFinished(bool success, QString error);
+    void onBannerClicked();
     void onSourceUpdates(int index);
     void onAutoRotate();
     void onTrafficLayer();
@@ -100,6 +106,17 @@ private:
     void resetDirections();
     void showCurrentDirections(int routeIndex = 0);
     void retireSheet();
+    void makeSheet(int routeIndex);
+    // Guidance (mainwindow_guidance.cpp).
+    void createGuidance();
+    void addVoiceGuidanceEntry(QMenuBar *menu);
+    void placeBanner();
+    void startGuidance(int routeIndex);
+    void stopGuidance();
+    void followSelectedRoute(int routeIndex);
+    void guideFix();
+    void reroute(double latitude, double longitude);
+    void finishReroute(bool success, const QString &error);
     static void stackWindow(QDialog *dialog);
     // What the geocoder is told so that it prefers places near the reader:
     // the page's view as "south,west,north,east" and the own position as
@@ -145,6 +162,14 @@ private:
     QPointer<MapRegionsWindow> m_regionsWindow;
     QFrame *m_noStreetsNotice = nullptr;
     QTimer *m_noStreetsTimer = nullptr;
+    Guidance *m_guidance = nullptr;
+    GuidanceBanner *m_banner = nullptr;
+    MapControls *m_mapControls = nullptr;
+    VoicePrompter *m_voice = nullptr;
+    QAction *m_voiceGuidanceAction = nullptr;
+    bool m_rerouting = false;   // the running directions request is a reroute
+    QString m_rerouteOrigin;
+    int m_guidedRoute = -1;
 };
 
 #endif

@@ -97,6 +97,10 @@ void MainWindow::onFindDestinationAddress(bool success, QString error)
 
 void MainWindow::onDirectionsFinished(bool success, QString error)
 {
+    if (m_rerouting) {
+        finishReroute(success, error);
+        return;
+    }
     showProgressIndicator(false);
     const int kept = m_keptRouteIndex < m_directions->m_routes.size() ? m_keptRouteIndex : 0;
     m_keptRouteIndex = 0;
@@ -109,6 +113,7 @@ void MainWindow::onDirectionsFinished(bool success, QString error)
     // Like a pan, a new route ends follow mode so that fixes leave it in view.
     m_centerOnPosition = false;
     getDirectionsOnMap(kept);
+    startGuidance(kept);
     showCurrentDirections(kept);
 }
 
@@ -152,17 +157,22 @@ void MainWindow::getDirectionsOnMap(int routeIndex)
     runJavascript(js);
 }
 
+void MainWindow::makeSheet(int routeIndex)
+{
+    if (m_currDirectionsDlg)
+        return;
+    m_currDirectionsDlg = new CurrDirectionsDlg(m_directions->m_routes, this);
+    m_currDirectionsDlg->selectRoute(routeIndex);
+    m_currDirectionsDlg->setImperial(m_directionsDlg && m_directionsDlg->units() == "imperial");
+    m_currDirectionsDlg->setTrip(m_directionsDlg ? m_directionsDlg->mode() : QString("driving"),
+                                 m_currentPosition.description(), m_destination.description());
+    m_currDirectionsDlg->setWindowTitle(m_destination.description());
+    stackWindow(m_currDirectionsDlg);
+}
+
 void MainWindow::showCurrentDirections(int routeIndex)
 {
-    if (!m_currDirectionsDlg) {
-        m_currDirectionsDlg = new CurrDirectionsDlg(m_directions->m_routes, this);
-        m_currDirectionsDlg->selectRoute(routeIndex);
-        m_currDirectionsDlg->setImperial(m_directionsDlg && m_directionsDlg->units() == "imperial");
-        m_currDirectionsDlg->setTrip(m_directionsDlg ? m_directionsDlg->mode() : QString("driving"),
-                                     m_currentPosition.description(), m_destination.description());
-        m_currDirectionsDlg->setWindowTitle(m_destination.description());
-        stackWindow(m_currDirectionsDlg);
-    }
+    makeSheet(routeIndex);
 
     QPointer<CurrDirectionsDlg> sheet = m_currDirectionsDlg;
     const int result = sheet->exec();
@@ -172,6 +182,7 @@ void MainWindow::showCurrentDirections(int routeIndex)
         return;
 
     runJavascript(QString("directionsDisplay.setRouteIndex(%1);").arg(sheet->selectedIndex()));
+    followSelectedRoute(sheet->selectedIndex());
     if (result != QDialog::Accepted)
         return;
 
@@ -202,6 +213,7 @@ void MainWindow::resetRoute()
 
 void MainWindow::resetDirections()
 {
+    stopGuidance();
     resetRoute();
     runJavascript("directionsDisplay.setMap(null);");
     retireSheet();

@@ -91,6 +91,7 @@ void MainWindow::createMenu()
     menu->addAction(tr("Clear Marks"), this, &MainWindow::clearMarks);
     menu->addAction(tr("About"), this, [this] { AboutBox(this).exec(); });
     createRegionsMenu();
+    addVoiceGuidanceEntry(menu);
 
     if (inTable)
         onSourceUpdates(updateMode);

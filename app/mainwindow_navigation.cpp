@@ -47,6 +47,7 @@ void MainWindow::onClick(QMouseEvent *pEvent)
         if (button)
             button->setVisible(true);
     }
+    placeBanner();
     incrementTimer();
 }
 
@@ -66,6 +67,7 @@ void MainWindow::onHideButtons()
             button->setVisible(false);
     }
     showFullScreen();
+    placeBanner();
 }
 
 void MainWindow::onWest()
@@ -188,6 +190,7 @@ void MainWindow::resizeEvent(QResizeEvent *e)
     ui->webView->setGeometry(0, 0, centralWidget()->width(), centralWidget()->height());
     if (m_overlay)
         m_overlay->setGeometry(QRect(ui->webView->mapTo(this, QPoint(0, 0)), ui->webView->size()));
+    placeBanner();
 
     const int W = e->size().width();
     const int H = e->size().height();

@@ -94,6 +94,7 @@ void MainWindow::onPositionUpdated()
         runJavascript(QString("track(%1, %2);")
                           .arg(number(m_currentPosition.latitude()),
                                number(m_currentPosition.longitude())));
+    guideFix();
 }
 
 void MainWindow::onShowAccuracy()
@@ -117,4 +118,5 @@ void MainWindow::onAutoRotate()
         runJavascript(canvasStyle("width", "100%"));
         runJavascript(canvasStyle("height", "100%"));
     }
+    placeBanner();
 }

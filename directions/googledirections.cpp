@@ -1,5 +1,6 @@
 #include "googledirections.h"
 
+#include "directions/polyline.h"
 #include "webservice/serverconfig.h"
 #include "webservice/servicecall.h"
 #include "webservice/servicequery.h"
@@ -19,8 +20,10 @@ struct Reading
     QList<Directions> routes;
     QList<QDomElement> statuses;
     QVector<int> open;   // the routes around the element being read
+    QVector<int> pointBudget;   // of each route, for its steps' lines
     int refusedRoutes = 0;
     int refusedSteps = 0;
+    int refusedLines = 0;
 };
 
 void readChildren(const QDomNode &parent, Reading *reading);
@@ -43,7 +46,33 @@ Step stepOf(const QDomElement &element)
     step.m_distance = text(distance, QStringLiteral("value")).toInt(nullptr, 10);
     step.m_distanceText = text(distance, QStringLiteral("text"));
     step.m_maneuver = text(element, QStringLiteral("maneuver"));
+    const QDomElement end = element.firstChildElement(QStringLiteral("end_location"));
+    bool latOk = false, lngOk = false;
+    const double endLat = text(end, QStringLiteral("lat")).toDouble(&latOk);
+    const double endLng = text(end, QStringLiteral("lng")).toDouble(&lngOk);
+    if (latOk && lngOk && qAbs(endLat) <= 90 && qAbs(endLng) <= 180) {
+        step.m_endLatitude = endLat;
+        step.m_endLongitude = endLng;
+        step.m_hasEnd = true;
+    }
     return step;
+}
+
+// A line, or none when it is missing, unreadable or beyond the budget.
+QVector<QPointF> lineOf(const QDomElement &parent, int *budget, Reading *reading)
+{
+    const QString encoded = ServiceReply::text(
+        parent.firstChildElement(QStringLiteral("polyline")).firstChildElement(QStringLiteral("points")));
+    if (encoded.isEmpty())
+        return {};
+    bool ok = false;
+    const QVector<QPointF> points = Polyline::decode(encoded, *budget, &ok);
+    if (!ok) {
+        ++reading->refusedLines;
+        return {};
+    }
+    *budget -= points.size();
+    return points;
 }
 
 void readRoute(const QDomElement &route, Reading *reading)
@@ -57,15 +86,30 @@ void readRoute(const QDomElement &route, Reading *reading)
     directions.summary = ServiceReply::text(route.firstChildElement(QStringLiteral("summary")));
     directions.copyrights =
         ServiceReply::text(route.firstChildElement(QStringLiteral("copyrights")));
+    int overviewBudget = GoogleDirections::MaxRoutePoints;
+    const QDomElement overview = route.firstChildElement(QStringLiteral("overview_polyline"));
+    if (!overview.isNull()) {
+        const QString encoded = ServiceReply::text(overview.firstChildElement(QStringLiteral("points")));
+        bool ok = false;
+        directions.overview = Polyline::decode(encoded, overviewBudget, &ok);
+        if (!ok && !encoded.isEmpty())
+            ++reading->refusedLines;
+    }
     reading->routes.append(directions);
     reading->open.append(reading->routes.size() - 1);
+    reading->pointBudget.append(GoogleDirections::MaxRoutePoints);
     readChildren(route, reading);
     reading->open.removeLast();
 }
 
 void readStep(const QDomElement &element, Reading *reading)
 {
-    const Step step = stepOf(element);
+    Step step = stepOf(element);
+    if (!reading->open.isEmpty()) {
+        // The innermost route's budget: a route inside a route shares its steps.
+        int *budget = &reading->pointBudget[reading->open.last()];
+        step.m_path = lineOf(element, budget, reading);
+    }
     for (const int route : qAsConst(reading->open)) {
         QList<Step> &steps = reading->routes[route].steps;
         if (steps.size() < GoogleDirections::MaxSteps)
@@ -199,6 +243,9 @@ QList<Directions> GoogleDirections::readElements(const QDomDocument &document,
     if (reading.refusedSteps > 0)
         qCritical().nospace() << "Refused " << reading.refusedSteps << " steps beyond the first "
                               << MaxSteps << " of a route";
+    if (reading.refusedLines > 0)
+        qCritical().nospace() << "Refused " << reading.refusedLines
+                              << " route lines: unreadable or beyond " << MaxRoutePoints << " points";
     *statuses = reading.statuses;
     return reading.routes;
 }

@@ -24,6 +24,10 @@ public:
 
     static constexpr int MaxRoutes = 20;
     static constexpr int MaxSteps = 5000;   // of one route
+    // Points of the lines of one route, its steps' together; the overview
+    // has as many again. Lines beyond them are dropped, and guidance takes
+    // the straight line between the step locations instead.
+    static constexpr int MaxRoutePoints = 100000;
 
     bool query(QString origin, QString destination, QString mode, bool alternatives,
                QString units, QStringList avoid);

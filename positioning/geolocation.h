@@ -25,6 +25,7 @@ public:
     double latitude() const;
     double longitude() const;
     qreal horizontalAccuracy() const;
+    QGeoPositionInfo positionInfo() const { return m_position; }   // the latest fix, whole
     QString toString() const;   // part of the interface, though nothing calls it: keep
 
 signals:

@@ -8,6 +8,7 @@
 #include "app/mapservicelauncher.h"
 #include "directions/currdirectionsdlg.h"
 #include "directions/directionsdlg.h"
+#include "guidance/guidancebanner.h"
 #include "platform/applicationmenu.h"
 #include "webservice/serverconfig.h"
 
@@ -136,6 +137,12 @@ int main(int argc, char *argv[])
     if (!handheld) {
         settle(3000);
         ok = save(&window, out.filePath("main-window.png")) && ok;
+
+        // Guidance along that route: the banner once the drive is under way.
+        auto *banner = window.findChild<GuidanceBanner *>();
+        const bool guided = waitFor([&] { return banner->isVisible() && !banner->distanceText().isEmpty(); }, 30000);
+        settle(1500);
+        ok = guided && save(&window, out.filePath("guidance-banner.png")) && ok;
     }
     return ok && sheetSaved ? 0 : 1;
 }

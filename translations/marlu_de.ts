@@ -322,6 +322,10 @@ Erneut versuchen?</translation>
         <source>About</source>
         <translation>Über</translation>
     </message>
+    <message>
+        <source>Voice Guidance</source>
+        <translation>Sprachansagen</translation>
+    </message>
 </context>
 <context>
     <name>NetworkErrorText</name>
@@ -386,6 +390,204 @@ Erneut versuchen?</translation>
     <message>
         <source>via %1</source>
         <translation>über %1</translation>
+    </message>
+</context>
+<context>
+    <name>GuidanceBanner</name>
+    <message>
+        <source>%1 · %2 · arrival %3</source>
+        <translation>%1 · %2 · Ankunft %3</translation>
+    </message>
+</context>
+<context>
+    <name>ManeuverText</name>
+    <message>
+        <source>Turn left</source>
+        <translation>Links abbiegen</translation>
+    </message>
+    <message>
+        <source>Turn left onto %1</source>
+        <translation>Links abbiegen auf %1</translation>
+    </message>
+    <message>
+        <source>Turn right</source>
+        <translation>Rechts abbiegen</translation>
+    </message>
+    <message>
+        <source>Turn right onto %1</source>
+        <translation>Rechts abbiegen auf %1</translation>
+    </message>
+    <message>
+        <source>Bear left</source>
+        <translation>Leicht links halten</translation>
+    </message>
+    <message>
+        <source>Bear left onto %1</source>
+        <translation>Leicht links auf %1</translation>
+    </message>
+    <message>
+        <source>Bear right</source>
+        <translation>Leicht rechts halten</translation>
+    </message>
+    <message>
+        <source>Bear right onto %1</source>
+        <translation>Leicht rechts auf %1</translation>
+    </message>
+    <message>
+        <source>Turn sharp left</source>
+        <translation>Scharf links abbiegen</translation>
+    </message>
+    <message>
+        <source>Turn sharp left onto %1</source>
+        <translation>Scharf links abbiegen auf %1</translation>
+    </message>
+    <message>
+        <source>Turn sharp right</source>
+        <translation>Scharf rechts abbiegen</translation>
+    </message>
+    <message>
+        <source>Turn sharp right onto %1</source>
+        <translation>Scharf rechts abbiegen auf %1</translation>
+    </message>
+    <message>
+        <source>Make a U-turn</source>
+        <translation>Wenden</translation>
+    </message>
+    <message>
+        <source>Make a U-turn onto %1</source>
+        <translation>Wenden auf %1</translation>
+    </message>
+    <message>
+        <source>Keep left</source>
+        <translation>Links halten</translation>
+    </message>
+    <message>
+        <source>Keep left onto %1</source>
+        <translation>Links halten auf %1</translation>
+    </message>
+    <message>
+        <source>Keep right</source>
+        <translation>Rechts halten</translation>
+    </message>
+    <message>
+        <source>Keep right onto %1</source>
+        <translation>Rechts halten auf %1</translation>
+    </message>
+    <message>
+        <source>Keep left at the fork</source>
+        <translation>An der Gabelung links halten</translation>
+    </message>
+    <message>
+        <source>Keep left at the fork onto %1</source>
+        <translation>An der Gabelung links halten auf %1</translation>
+    </message>
+    <message>
+        <source>Keep right at the fork</source>
+        <translation>An der Gabelung rechts halten</translation>
+    </message>
+    <message>
+        <source>Keep right at the fork onto %1</source>
+        <translation>An der Gabelung rechts halten auf %1</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the left</source>
+        <translation>Die Ausfahrt links nehmen</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the left onto %1</source>
+        <translation>Die Ausfahrt links nehmen auf %1</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the right</source>
+        <translation>Die Ausfahrt rechts nehmen</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the right onto %1</source>
+        <translation>Die Ausfahrt rechts nehmen auf %1</translation>
+    </message>
+    <message>
+        <source>Enter the roundabout</source>
+        <translation>In den Kreisverkehr einfahren</translation>
+    </message>
+    <message>
+        <source>Enter the roundabout toward %1</source>
+        <translation>In den Kreisverkehr einfahren Richtung %1</translation>
+    </message>
+    <message>
+        <source>Merge</source>
+        <translation>Einfädeln</translation>
+    </message>
+    <message>
+        <source>Merge onto %1</source>
+        <translation>Einfädeln auf %1</translation>
+    </message>
+    <message>
+        <source>Continue straight</source>
+        <translation>Geradeaus weiterfahren</translation>
+    </message>
+    <message>
+        <source>Continue on %1</source>
+        <translation>Weiter auf %1</translation>
+    </message>
+    <message>
+        <source>You reach your destination</source>
+        <translation>Erreichen Sie Ihr Ziel</translation>
+    </message>
+    <message>
+        <source>now</source>
+        <translation>jetzt</translation>
+    </message>
+    <message>
+        <source>%1 ft</source>
+        <translation>%1 ft</translation>
+    </message>
+    <message>
+        <source>%1 mi</source>
+        <translation>%1 mi</translation>
+    </message>
+    <message>
+        <source>%1 m</source>
+        <translation>%1 m</translation>
+    </message>
+    <message>
+        <source>%1 km</source>
+        <translation>%1 km</translation>
+    </message>
+    <message>
+        <source>In %1 feet, %2</source>
+        <translation>In %1 Fuß %2</translation>
+    </message>
+    <message>
+        <source>In %1 miles, %2</source>
+        <translation>In %1 Meilen %2</translation>
+    </message>
+    <message>
+        <source>In %1 metres, %2</source>
+        <translation>In %1 Metern %2</translation>
+    </message>
+    <message>
+        <source>In %1 kilometres, %2</source>
+        <translation>In %1 Kilometern %2</translation>
+    </message>
+    <message>
+        <source>then %1</source>
+        <translation>dann %1</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 Std. %2 min</translation>
+    </message>
+    <message>
+        <source>You have arrived</source>
+        <translation>Sie haben Ihr Ziel erreicht</translation>
+    </message>
+    <message>
+        <source>Rerouting</source>
+        <translation>Route wird neu berechnet</translation>
     </message>
 </context>
 </TS>

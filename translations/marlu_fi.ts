@@ -322,6 +322,10 @@ Yritetäänkö uudelleen?</translation>
         <source>About</source>
         <translation>Tietoja</translation>
     </message>
+    <message>
+        <source>Voice Guidance</source>
+        <translation>Ääniopastus</translation>
+    </message>
 </context>
 <context>
     <name>NetworkErrorText</name>
@@ -386,6 +390,204 @@ Yritetäänkö uudelleen?</translation>
     <message>
         <source>via %1</source>
         <translation>kautta %1</translation>
+    </message>
+</context>
+<context>
+    <name>GuidanceBanner</name>
+    <message>
+        <source>%1 · %2 · arrival %3</source>
+        <translation>%1 · %2 · perillä %3</translation>
+    </message>
+</context>
+<context>
+    <name>ManeuverText</name>
+    <message>
+        <source>Turn left</source>
+        <translation>Käänny vasemmalle</translation>
+    </message>
+    <message>
+        <source>Turn left onto %1</source>
+        <translation>Käänny vasemmalle kadulle %1</translation>
+    </message>
+    <message>
+        <source>Turn right</source>
+        <translation>Käänny oikealle</translation>
+    </message>
+    <message>
+        <source>Turn right onto %1</source>
+        <translation>Käänny oikealle kadulle %1</translation>
+    </message>
+    <message>
+        <source>Bear left</source>
+        <translation>Kaarra vasemmalle</translation>
+    </message>
+    <message>
+        <source>Bear left onto %1</source>
+        <translation>Kaarra vasemmalle kadulle %1</translation>
+    </message>
+    <message>
+        <source>Bear right</source>
+        <translation>Kaarra oikealle</translation>
+    </message>
+    <message>
+        <source>Bear right onto %1</source>
+        <translation>Kaarra oikealle kadulle %1</translation>
+    </message>
+    <message>
+        <source>Turn sharp left</source>
+        <translation>Käänny jyrkästi vasemmalle</translation>
+    </message>
+    <message>
+        <source>Turn sharp left onto %1</source>
+        <translation>Käänny jyrkästi vasemmalle kadulle %1</translation>
+    </message>
+    <message>
+        <source>Turn sharp right</source>
+        <translation>Käänny jyrkästi oikealle</translation>
+    </message>
+    <message>
+        <source>Turn sharp right onto %1</source>
+        <translation>Käänny jyrkästi oikealle kadulle %1</translation>
+    </message>
+    <message>
+        <source>Make a U-turn</source>
+        <translation>Tee U-käännös</translation>
+    </message>
+    <message>
+        <source>Make a U-turn onto %1</source>
+        <translation>Tee U-käännös kadulle %1</translation>
+    </message>
+    <message>
+        <source>Keep left</source>
+        <translation>Pysy vasemmalla</translation>
+    </message>
+    <message>
+        <source>Keep left onto %1</source>
+        <translation>Pysy vasemmalla, kadulle %1</translation>
+    </message>
+    <message>
+        <source>Keep right</source>
+        <translation>Pysy oikealla</translation>
+    </message>
+    <message>
+        <source>Keep right onto %1</source>
+        <translation>Pysy oikealla, kadulle %1</translation>
+    </message>
+    <message>
+        <source>Keep left at the fork</source>
+        <translation>Pysy haarassa vasemmalla</translation>
+    </message>
+    <message>
+        <source>Keep left at the fork onto %1</source>
+        <translation>Pysy haarassa vasemmalla, kadulle %1</translation>
+    </message>
+    <message>
+        <source>Keep right at the fork</source>
+        <translation>Pysy haarassa oikealla</translation>
+    </message>
+    <message>
+        <source>Keep right at the fork onto %1</source>
+        <translation>Pysy haarassa oikealla, kadulle %1</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the left</source>
+        <translation>Käytä vasemmanpuoleista liittymää</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the left onto %1</source>
+        <translation>Käytä vasemmanpuoleista liittymää, kadulle %1</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the right</source>
+        <translation>Käytä oikeanpuoleista liittymää</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the right onto %1</source>
+        <translation>Käytä oikeanpuoleista liittymää, kadulle %1</translation>
+    </message>
+    <message>
+        <source>Enter the roundabout</source>
+        <translation>Aja liikenneympyrään</translation>
+    </message>
+    <message>
+        <source>Enter the roundabout toward %1</source>
+        <translation>Aja liikenneympyrään, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Merge</source>
+        <translation>Liity liikenteeseen</translation>
+    </message>
+    <message>
+        <source>Merge onto %1</source>
+        <translation>Liity kadulle %1</translation>
+    </message>
+    <message>
+        <source>Continue straight</source>
+        <translation>Jatka suoraan</translation>
+    </message>
+    <message>
+        <source>Continue on %1</source>
+        <translation>Jatka kadulla %1</translation>
+    </message>
+    <message>
+        <source>You reach your destination</source>
+        <translation>Saavut määränpäähän</translation>
+    </message>
+    <message>
+        <source>now</source>
+        <translation>nyt</translation>
+    </message>
+    <message>
+        <source>%1 ft</source>
+        <translation>%1 jalkaa</translation>
+    </message>
+    <message>
+        <source>%1 mi</source>
+        <translation>%1 mailia</translation>
+    </message>
+    <message>
+        <source>%1 m</source>
+        <translation>%1 m</translation>
+    </message>
+    <message>
+        <source>%1 km</source>
+        <translation>%1 km</translation>
+    </message>
+    <message>
+        <source>In %1 feet, %2</source>
+        <translation>%1 jalan päästä %2</translation>
+    </message>
+    <message>
+        <source>In %1 miles, %2</source>
+        <translation>%1 mailin päästä %2</translation>
+    </message>
+    <message>
+        <source>In %1 metres, %2</source>
+        <translation>%1 metrin päästä %2</translation>
+    </message>
+    <message>
+        <source>In %1 kilometres, %2</source>
+        <translation>%1 kilometrin päästä %2</translation>
+    </message>
+    <message>
+        <source>then %1</source>
+        <translation>sitten %1</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>You have arrived</source>
+        <translation>Olet perillä</translation>
+    </message>
+    <message>
+        <source>Rerouting</source>
+        <translation>Lasketaan uutta reittiä</translation>
     </message>
 </context>
 </TS>

@@ -16,6 +16,7 @@ marlu_packages=(
   libqt5x11extras5-dev libx11-dev fonts-dejavu-core python3
   python3-mapnik routino osmium-tool marble-qt-data
   qttools5-dev qttools5-dev-tools qttranslations5-l10n
+  libqt5texttospeech5-dev qtspeech5-speechd-plugin qtspeech5-flite-plugin speech-dispatcher
 )
 # Tools, checked by command: a machine may have them from elsewhere (node from
 # another repository, python from pyenv), and Debian's package would clash.

@@ -6,6 +6,7 @@
 #include "testmain.h"
 
 #include "directions/googledirections.h"
+#include "directions/polyline.h"
 #include "webservice/servicecall.h"
 
 #include <QNetworkAccessManager>
@@ -43,6 +44,7 @@ private slots:
     void requestItemsInOrderAndEncoded();
     void publishedRouteTorontoMontreal();
     void publishedZeroResults();
+    void routeLinesAreKeptAndHostileOnesDropped();
     void readableReplies_data();
     void readableReplies();
     void otherStatusTextsAreReported_data();
@@ -204,6 +206,55 @@ void TestGoogleDirections::publishedRouteTorontoMontreal()
                                            "<b>Hagerman St</b> (0.3 km 1 min) --> 43.6534 -79.3828\""));
     QCOMPARE(debug.size(), status + 2 + 17);
     QVERIFY(log.lines(QtCriticalMsg).isEmpty());
+}
+
+// The lines guidance follows: each step's and the route's, read from a real
+// reply; an unreadable or oversized line is dropped alone, the steps stay.
+void TestGoogleDirections::routeLinesAreKeptAndHostileOnesDropped()
+{
+    m_server->setBody(publishedReply("directions-ok-1route-17steps-google-toronto-montreal.xml"));
+    QScopedPointer<QSignalSpy> spy(run());
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(m_directions->m_routes.size(), 1);
+    const Directions &route = m_directions->m_routes.first();
+    QVERIFY(route.overview.size() > 100);
+    for (int i = 0; i < route.steps.size(); ++i) {
+        const Step &s = route.steps.at(i);
+        QVERIFY(s.m_hasEnd && s.m_path.size() >= 2);
+        // A line runs from the step's start to its end, to the 1e-5 degrees of the format.
+        QVERIFY(qAbs(s.m_path.first().x() - s.latitude()) < 2e-5 && qAbs(s.m_path.first().y() - s.longitude()) < 2e-5);
+        QVERIFY(qAbs(s.m_path.last().x() - s.m_endLatitude) < 2e-5 && qAbs(s.m_path.last().y() - s.m_endLongitude) < 2e-5);
+    }
+    QVERIFY(qAbs(route.overview.last().x() - route.steps.last().m_endLatitude) < 1e-3);
+
+    // Lines of 30,000 points each (under the reader's text limit): the fourth
+    // goes beyond the route's points.
+    const QByteArray big = QByteArray("??").repeated(30000);
+    const auto lined = [](const QByteArray &text, const QByteArray &points) {
+        QByteArray s = step(text);
+        s.insert(s.size() - 7, "<end_location><lat>3</lat><lng>4</lng></end_location><polyline><points>"
+                                   + points + "</points></polyline>");
+        return s;
+    };
+    const QString good = Polyline::encode({{1, 2}, {2, 3}, {3, 4}});
+    m_server->setBody(directionsReply("<status>OK</status><route><overview_polyline><points>_</points>"
+                                      "</overview_polyline>" + lined("a", good.toLatin1()) + lined("b", "!!")
+                                      + lined("c", "_") + lined("d", big) + lined("e", big) + lined("f", big)
+                                      + lined("g", big) + lined("h", "_ibE_seK_ibE_seK") + "</route>"));
+    LogCapture log;
+    spy.reset(run());
+    QCOMPARE(spy->count(), 1);
+    QCOMPARE(m_directions->m_routes.size(), 1);
+    const Directions &hostile = m_directions->m_routes.first();
+    QCOMPARE(descriptions(hostile), (QStringList{"a", "b", "c", "d", "e", "f", "g", "h"}));
+    QCOMPARE(hostile.steps.at(0).m_path, (QVector<QPointF>{{1, 2}, {2, 3}, {3, 4}}));
+    for (int i : {1, 2, 6})
+        QVERIFY(hostile.steps.at(i).m_path.isEmpty() && hostile.steps.at(i).m_hasEnd);
+    QCOMPARE(hostile.steps.at(5).m_path.size(), 30000);
+    QCOMPARE(hostile.steps.at(7).m_path, (QVector<QPointF>{{1, 2}, {2, 4}}));
+    QVERIFY(hostile.overview.isEmpty());
+    QCOMPARE(log.lines(QtCriticalMsg),
+             QStringList{QString("Refused 4 route lines: unreadable or beyond %1 points").arg(GoogleDirections::MaxRoutePoints)});
 }
 
 void TestGoogleDirections::publishedZeroResults()
@@ -390,6 +441,10 @@ void TestGoogleDirections::localServiceAnswers()
             QVERIFY(s.m_duration > 0 && !s.m_durationText.isEmpty());
             QVERIFY(s.m_distance > 0 && !s.m_distanceText.isEmpty());
         }
+        // Routino's steps come with their lines, which guidance follows.
+        for (const Step &s : route.steps)
+            QVERIFY(s.m_path.size() >= 2 && s.m_hasEnd);
+        QVERIFY(route.overview.size() >= route.steps.size());
         const Step &first = route.steps.first();
         QVERIFY2(qAbs(first.latitude() - 43.734) < 0.005 && qAbs(first.longitude() - 7.420) < 0.005,
                  qPrintable(first.toString()));

@@ -1,0 +1,197 @@
+#include "guidance.h"
+
+#include "guidance/maneuvertext.h"
+
+#include <QDebug>
+
+#include <cmath>
+
+namespace {
+// A reroute whose answer never came (a reply that could not be read sends
+// none) counts as failed after this long.
+const qint64 RerouteAnswerMs = 30000;
+}
+
+Guidance::Guidance(QObject *parent)
+    : QObject(parent)
+{
+}
+
+void Guidance::start(const Directions &route, bool imperial)
+{
+    m_route = route;
+    m_imperial = imperial;
+    m_progress.setRoute(route);
+    m_state = RouteProgress::State();
+    m_active = m_progress.hasRoute();
+    m_arrived = false;
+    m_offCount = 0;
+    m_earlyDone.clear();
+    m_finalDone.clear();
+    m_lastStep = -1;
+    m_lastAlong = -1;
+    m_smoothAlong = -1;
+    m_rerouting = false;
+}
+
+void Guidance::stop()
+{
+    m_active = false;
+    m_rerouting = false;
+    m_rerouteGapMs = RerouteGapMs;
+    m_nextRerouteAllowed = QDateTime();
+    m_reroutes = 0;
+}
+
+int Guidance::nextManeuver() const
+{
+    return m_state.matched ? m_state.step + 1 : -1;
+}
+
+int Guidance::thenManeuver() const
+{
+    const int m = nextManeuver();
+    const int n = m_progress.stepCount();
+    if (m < 0 || m >= n)
+        return -1;
+    const double between = m_progress.stepEnd(m) - m_progress.stepStart(m);
+    return between <= ThenMetres ? m + 1 : -1;
+}
+
+double Guidance::smoothedToManeuver() const
+{
+    const double along = m_smoothAlong >= 0 ? m_smoothAlong : m_state.along;
+    return qMax(0.0, m_progress.stepEnd(m_state.step) - along);
+}
+
+QString Guidance::actionOf(int maneuver) const
+{
+    if (maneuver >= 0 && maneuver < m_route.steps.size())
+        return ManeuverText::action(m_route.steps.at(maneuver));
+    return ManeuverText::arrivalAhead();
+}
+
+void Guidance::addFix(const Fix &fix)
+{
+    if (!m_active || m_arrived || !std::isfinite(fix.latitude) || !std::isfinite(fix.longitude))
+        return;
+    const QDateTime time = fix.time.isValid() ? fix.time
+                           : m_lastTime.isValid() ? m_lastTime.addMSecs(1000)
+                                                  : QDateTime::fromMSecsSinceEpoch(0, Qt::UTC);
+    double heading = fix.heading;
+    if (heading < 0 && std::isfinite(m_lastLat)
+        && RouteProgress::distance(m_lastLat, m_lastLon, fix.latitude, fix.longitude) > 5)
+        heading = RouteProgress::bearing(m_lastLat, m_lastLon, fix.latitude, fix.longitude);
+    m_state = m_progress.update(fix.latitude, fix.longitude, heading);
+    // Noise at the joint of two steps does not bring back a maneuver already
+    // passed; driving back for real is leaving the route.
+    if (m_state.matched && m_state.step < m_lastStep) {
+        m_state.step = m_lastStep;
+        m_state.toManeuver = qMax(0.0, m_progress.stepEnd(m_lastStep) - m_state.along);
+    }
+    m_lastStep = qMax(m_lastStep, m_state.step);
+
+    double speed = fix.speed;
+    if (!std::isfinite(speed) || speed < 0) {
+        const qint64 ms = m_lastTime.isValid() ? m_lastTime.msecsTo(time) : 0;
+        speed = ms > 0 && m_lastAlong >= 0 ? qMax(0.0, (m_state.along - m_lastAlong) * 1000.0 / ms) : m_speed;
+    }
+    // The prompts time on progress predicted from the speed and corrected by
+    // a share of each fix: 20 m of noise would move a prompt by seconds.
+    const qint64 sinceLast = m_lastTime.isValid() ? m_lastTime.msecsTo(time) : 0;
+    if (m_smoothAlong < 0 || sinceLast <= 0 || sinceLast > 5000 || std::fabs(m_state.along - m_smoothAlong) > 100) {
+        m_smoothAlong = m_state.along;
+    } else {
+        const double predicted = m_smoothAlong + speed * sinceLast / 1000.0;
+        m_smoothAlong = predicted + 0.35 * (m_state.along - predicted);
+    }
+    m_speed = speed;
+    m_lastTime = time;
+    m_lastAlong = m_state.along;
+    m_lastLat = fix.latitude;
+    m_lastLon = fix.longitude;
+
+    if (m_state.toDestination <= ArrivalMetres
+        || (m_state.beyondEnd && m_state.toDestination < PassedArrivalMetres)) {
+        m_arrived = true;
+        m_rerouting = false;
+        qDebug() << "Guidance: arrived";
+        emit prompt(ManeuverText::youHaveArrived());
+        emit arrived();
+        emit updated();
+        return;
+    }
+    checkOffRoute(fix);
+    if (m_offCount == 0 && !m_rerouting)
+        planPrompts(fix);
+    emit updated();
+}
+
+void Guidance::checkOffRoute(const Fix &fix)
+{
+    const double accuracy = std::isfinite(fix.accuracy) ? qBound(0.0, fix.accuracy, 100.0) : 0.0;
+    m_offCount = m_state.offRoute > OffRouteMetres + accuracy ? m_offCount + 1 : 0;
+    const bool backwards = m_state.backwards > BackwardsMetres;
+    if (m_rerouting) {
+        if (m_rerouteAsked.msecsTo(m_lastTime) > RerouteAnswerMs)
+            rerouteFinished(false);
+        return;
+    }
+    if (m_offCount < OffRouteFixes && !backwards)
+        return;
+    if (m_nextRerouteAllowed.isValid() && m_lastTime < m_nextRerouteAllowed)
+        return;
+    m_rerouting = true;
+    m_rerouteAsked = m_lastTime;
+    m_nextRerouteAllowed = m_lastTime.addMSecs(m_rerouteGapMs);
+    ++m_reroutes;
+    qDebug().nospace() << "Guidance: off the route (" << m_state.offRoute << " m away, "
+                       << m_state.backwards << " m back), rerouting";
+    emit prompt(ManeuverText::rerouting());
+    emit rerouteNeeded(fix.latitude, fix.longitude);
+}
+
+void Guidance::rerouteFinished(bool success, const Directions &route)
+{
+    if (!m_rerouting)
+        return;
+    m_rerouting = false;
+    if (success && !route.steps.isEmpty()) {
+        m_rerouteGapMs = RerouteGapMs;
+        start(route, m_imperial);
+        return;
+    }
+    // The old route stays; the next try waits twice as long.
+    m_rerouteGapMs = qMin(m_rerouteGapMs * 2, MaxRerouteGapMs);
+    m_nextRerouteAllowed = m_lastTime.addMSecs(m_rerouteGapMs);
+    m_offCount = 0;
+}
+
+void Guidance::planPrompts(const Fix &)
+{
+    const int step = m_state.step;
+    const int n = m_progress.stepCount();
+    const int m = step + 1;   // the maneuver ahead; n is the destination
+    const double to = smoothedToManeuver();
+    const double v = qMax(0.0, m_speed);
+    const double finalDistance = qMax(FinalSeconds * v, FinalMinimumMetres);
+    const double earlyDistance = qMax(EarlySeconds * v, EarlyMinimumMetres + 50);
+    const double stepLength = m_progress.stepEnd(step) - m_progress.stepStart(step);
+    if (m < n && !m_finalDone.contains(m) && to <= finalDistance) {
+        QString text = actionOf(m);
+        const int then = thenManeuver();
+        if (then >= 0 && then < n) {
+            text += ", " + ManeuverText::then(actionOf(then));
+            m_earlyDone.insert(then);
+        }
+        m_finalDone.insert(m);
+        m_earlyDone.insert(m);
+        emit prompt(text);
+        return;
+    }
+    if (!m_earlyDone.contains(m) && to <= earlyDistance && to >= EarlyMinimumMetres
+        && stepLength >= EarlyStepMetres && to > finalDistance) {
+        m_earlyDone.insert(m);
+        emit prompt(ManeuverText::early(to, m_imperial, actionOf(m)));
+    }
+}

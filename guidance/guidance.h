@@ -1,0 +1,99 @@
+#ifndef GUIDANCE_H
+#define GUIDANCE_H
+
+#include "directions/directions.h"
+#include "guidance/routeprogress.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QSet>
+
+// Guidance along one route, fix by fix: progress, the prompts to speak, when
+// the driver has left the route and when they have arrived. Times are the
+// fixes' own, so a replayed drive is guided as it was driven.
+class Guidance : public QObject
+{
+    Q_OBJECT
+public:
+    struct Fix
+    {
+        double latitude = 0;
+        double longitude = 0;
+        double accuracy = qQNaN();   // metres
+        double speed = qQNaN();      // metres per second
+        double heading = -1;         // degrees, negative when unknown
+        QDateTime time;
+    };
+
+    // Off the route: this many fixes in a row further than OffRouteMetres
+    // plus their accuracy, or this far driven back along it.
+    static constexpr int OffRouteFixes = 3;
+    static constexpr double OffRouteMetres = 50;
+    static constexpr double BackwardsMetres = 100;
+    static constexpr double ArrivalMetres = 30;
+    static constexpr double PassedArrivalMetres = 50;
+    static constexpr qint64 RerouteGapMs = 10000;
+    static constexpr qint64 MaxRerouteGapMs = 120000;
+    // Early prompts come this long before a maneuver, never closer than the
+    // minimum; final ones this long before it.
+    static constexpr double EarlySeconds = 30;
+    static constexpr double EarlyMinimumMetres = 150;
+    static constexpr double EarlyStepMetres = 250;
+    static constexpr double FinalSeconds = 7.5;
+    static constexpr double FinalMinimumMetres = 25;
+    static constexpr double ThenMetres = 150;
+
+    explicit Guidance(QObject *parent = nullptr);
+
+    void start(const Directions &route, bool imperial);
+    void stop();
+    bool isActive() const { return m_active; }
+    bool hasArrived() const { return m_arrived; }
+    void addFix(const Fix &fix);
+    // The answer to rerouteNeeded: the new route, or none.
+    void rerouteFinished(bool success, const Directions &route = Directions());
+
+    const Directions &route() const { return m_route; }
+    const RouteProgress::State &state() const { return m_state; }
+    bool imperial() const { return m_imperial; }
+    // The maneuver after the current one when it follows within ThenMetres; -1 if none.
+    int thenManeuver() const;
+    double smoothedToManeuver() const;
+    int nextManeuver() const;   // step index; stepCount for the destination
+    QDateTime lastFixTime() const { return m_lastTime; }
+    int rerouteCount() const { return m_reroutes; }
+
+signals:
+    void updated();
+    void prompt(const QString &text);
+    void rerouteNeeded(double latitude, double longitude);
+    void arrived();
+
+private:
+    void planPrompts(const Fix &fix);
+    void checkOffRoute(const Fix &fix);
+    QString actionOf(int maneuver) const;
+
+    Directions m_route;
+    RouteProgress m_progress;
+    RouteProgress::State m_state;
+    bool m_active = false;
+    bool m_imperial = false;
+    bool m_arrived = false;
+    int m_offCount = 0;
+    QSet<int> m_earlyDone;
+    QSet<int> m_finalDone;
+    int m_lastStep = -1;
+    double m_speed = 0;
+    QDateTime m_lastTime;
+    double m_lastAlong = -1;
+    double m_smoothAlong = -1;   // progress with the receiver's noise damped, for the prompts' timing
+    double m_lastLat = qQNaN(), m_lastLon = qQNaN();
+    bool m_rerouting = false;
+    QDateTime m_rerouteAsked;
+    QDateTime m_nextRerouteAllowed;
+    qint64 m_rerouteGapMs = RerouteGapMs;
+    int m_reroutes = 0;
+};
+
+#endif

@@ -1,0 +1,243 @@
+#include "testmain.h"
+
+#include "directions/polyline.h"
+#include "app/translations.h"
+#include "guidance/guidance.h"
+#include "guidance/maneuvertext.h"
+#include "guidance/voiceprompter.h"
+#include "logcapture.h"
+#include "guidance/routeprogress.h"
+
+#include <QSignalSpy>
+
+#include <cmath>
+
+namespace {
+
+QPointF move(QPointF from, double bearing, double metres)
+{
+    const double r = 6371008.8, rad = M_PI / 180;
+    return {from.x() + metres * std::cos(bearing * rad) / r / rad,
+            from.y() + metres * std::sin(bearing * rad) / (r * std::cos(from.x() * rad)) / rad};
+}
+
+struct Leg
+{
+    double bearing;
+    double metres;
+    QString maneuver;   // of the step that starts the leg
+};
+
+// A route of straight legs from Monaco, each a step of 10 m/s, with its line
+// in points every 25 m or, without lines, only its start and end.
+Directions route(const QList<Leg> &legs, bool lines = true)
+{
+    Directions d;
+    QPointF at(43.7300, 7.4200);
+    for (const Leg &leg : legs) {
+        Step s;
+        s.setCoordinates(at.x(), at.y());
+        s.setDescription("Go onto <b>Rue " + QString::number(d.steps.size()) + "</b>");
+        s.m_maneuver = leg.maneuver;
+        s.m_distance = int(leg.metres);
+        s.m_duration = int(leg.metres / 10);
+        QVector<QPointF> path{at};
+        for (double done = 25; done < leg.metres + 12.5; done += 25)
+            path << move(at, leg.bearing, qMin(done, leg.metres));
+        at = path.last();
+        s.m_hasEnd = true;
+        s.m_endLatitude = at.x();
+        s.m_endLongitude = at.y();
+        if (lines)
+            s.m_path = path;
+        d.steps << s;
+    }
+    return d;
+}
+
+}
+
+class TestGuidance : public QObject
+{
+    Q_OBJECT
+private slots:
+    void progressAlongStepsWithAndWithoutLines();
+    void travelDirectionDecidesWhereTheRouteDoublesBack();
+    void searchStaysLocalOnALongRoute();
+    void promptsInOrderOnceEachNeverAfterPassing();
+    void leavingTheRouteReroutesOnceAndBacksOff();
+    void promptsInTheInterfaceLanguage();
+    void withoutASpeechEngineOneLogLine();
+
+private:
+    // Drives `d` at 10 m/s, one fix a second, calling `each` with the position.
+    void drive(Guidance &g, const QList<QPointF> &points, int startSecond = 0);
+};
+
+void TestGuidance::progressAlongStepsWithAndWithoutLines()
+{
+    for (const bool lines : {true, false}) {
+        RouteProgress p;
+        p.setRoute(route({{90, 500, ""}, {0, 300, "turn-left"}, {90, 200, "turn-right"}}, lines));
+        QCOMPARE(p.stepCount(), 3);
+        QVERIFY(qAbs(p.length() - 1000) < 1);
+        // 100 m into the first step, 8 m beside the road.
+        const QPointF fix = move(move(QPointF(43.73, 7.42), 90, 100), 0, 8);
+        const RouteProgress::State s = p.update(fix.x(), fix.y(), 90);
+        QCOMPARE(s.step, 0);
+        QVERIFY(qAbs(s.offRoute - 8) < 0.5);
+        QVERIFY(qAbs(s.toManeuver - 400) < 1);
+        QVERIFY(qAbs(s.remaining - 900) < 1);
+        QVERIFY(qAbs(s.remainingSeconds - 90) < 0.5);   // 40 s of the first step and 50 s after it
+        // Half-way up the second step.
+        const QPointF later = move(move(QPointF(43.73, 7.42), 90, 500), 0, 150);
+        const RouteProgress::State t = p.update(later.x(), later.y(), 0);
+        QCOMPARE(t.step, 1);
+        QVERIFY(qAbs(t.toManeuver - 150) < 1 && qAbs(t.remaining - 350) < 1);
+    }
+}
+
+void TestGuidance::travelDirectionDecidesWhereTheRouteDoublesBack()
+{
+    // Out 500 m and back along the same street.
+    const Directions d = route({{90, 500, ""}, {270, 500, "uturn-left"}});
+    const QPointF place = move(QPointF(43.73, 7.42), 90, 200);
+    RouteProgress out, back;
+    out.setRoute(d);
+    back.setRoute(d);
+    QCOMPARE(out.update(place.x(), place.y(), 90).step, 0);
+    const RouteProgress::State s = back.update(place.x(), place.y(), 270);
+    QCOMPARE(s.step, 1);
+    QVERIFY(qAbs(s.remaining - 200) < 1);
+}
+
+void TestGuidance::searchStaysLocalOnALongRoute()
+{
+    QList<Leg> legs;
+    for (int i = 0; i < 5000; ++i)
+        legs << Leg{i % 2 ? 0.0 : 90.0, 60, "turn-left"};
+    RouteProgress p;
+    p.setRoute(route(legs));
+    const QPointF start(43.73, 7.42);
+    p.update(start.x(), start.y());
+    const QPointF next = move(start, 90, 20);
+    QVERIFY(p.update(next.x(), next.y(), 90).step == 0);
+    // The window holds the segments of about BehindWindow + AheadWindow metres.
+    QVERIFY2(p.lastSearchSize() <= (RouteProgress::BehindWindow + RouteProgress::AheadWindow) / 25 + 4,
+             qPrintable(QString::number(p.lastSearchSize())));
+}
+
+void TestGuidance::drive(Guidance &g, const QList<QPointF> &points, int startSecond)
+{
+    const QDateTime t0 = QDateTime::fromMSecsSinceEpoch(0, Qt::UTC);
+    for (int i = 0; i < points.size(); ++i) {
+        Guidance::Fix fix;
+        fix.latitude = points[i].x();
+        fix.longitude = points[i].y();
+        fix.speed = 10;
+        fix.accuracy = 10;
+        fix.time = t0.addSecs(startSecond + i);
+        g.addFix(fix);
+    }
+}
+
+// Points every 10 m along the route's steps.
+static QList<QPointF> along(const Directions &d, double upTo = 1e9)
+{
+    QList<QPointF> out;
+    double done = 0;
+    for (const Step &s : d.steps) {
+        for (int i = 0; i + 1 < s.m_path.size() && done < upTo; ++i) {
+            const QPointF a = s.m_path[i], b = s.m_path[i + 1];
+            for (double f = 0; f < 1; f += 0.4, done += 10)
+                out << QPointF(a + (b - a) * f);
+        }
+    }
+    return out;
+}
+
+void TestGuidance::promptsInOrderOnceEachNeverAfterPassing()
+{
+    const Directions d = route({{90, 600, ""}, {0, 400, "turn-left"}, {90, 100, "turn-right"},
+                                {180, 300, "keep-left"}});
+    Guidance g;
+    QSignalSpy prompts(&g, &Guidance::prompt);
+    QSignalSpy arrived(&g, &Guidance::arrived);
+    g.start(d, false);
+    drive(g, along(d) << move(d.steps.last().m_path.last(), 180, 5));
+    QStringList said;
+    for (const QList<QVariant> &p : qAsConst(prompts))
+        said << p.first().toString();
+    // 30 s before at 10 m/s is 300 m; the final one 7.5 s (75 m) before; the
+    // right turn 100 m after the left one is announced with it.
+    QCOMPARE(said, (QStringList{"In 300 metres, turn left onto Rue 1", "Turn left onto Rue 1",
+                                "In 300 metres, turn right onto Rue 2", "Turn right onto Rue 2, then keep left onto Rue 3",
+                                "Keep left onto Rue 3", "In 300 metres, you reach your destination", "You have arrived"}));
+    QCOMPARE(arrived.count(), 1);
+    QVERIFY(g.hasArrived());
+}
+
+void TestGuidance::leavingTheRouteReroutesOnceAndBacksOff()
+{
+    const Directions d = route({{90, 600, ""}, {0, 400, "turn-left"}});
+    Guidance g;
+    QSignalSpy reroutes(&g, &Guidance::rerouteNeeded);
+    g.start(d, false);
+    // 300 m along, then south away from the route for 200 m.
+    QList<QPointF> drive1 = along(d, 300);
+    const QPointF left = drive1.last();
+    for (int i = 1; i <= 20; ++i)
+        drive1 << move(left, 180, 10.0 * i);
+    drive(g, drive1);
+    QCOMPARE(reroutes.count(), 1);
+    // Beyond 50 m + 10 m of accuracy at 70 m; the third such fix is 90 m from the route.
+    const QPointF from(reroutes.first().at(0).toDouble(), reroutes.first().at(1).toDouble());
+    QVERIFY(qAbs(from.x() - move(left, 180, 90).x()) < 1e-6);
+
+    // A failed answer: the next try waits 20 s of driving, not 10.
+    g.rerouteFinished(false);
+    QList<QPointF> further;
+    for (int i = 1; i <= 25; ++i)
+        further << move(left, 180, 200 + 10.0 * i);
+    drive(g, further.mid(0, 18), drive1.size());
+    QCOMPARE(reroutes.count(), 1);
+    drive(g, further.mid(18), drive1.size() + 18);
+    QCOMPARE(reroutes.count(), 2);
+    g.rerouteFinished(true, route({{180, 300, ""}}));
+    QVERIFY(g.isActive() && g.rerouteCount() == 2);
+}
+
+void TestGuidance::promptsInTheInterfaceLanguage()
+{
+    Step turn;
+    turn.setDescription("Turn <b>left</b> onto <b>Rue Grimaldi</b>");
+    turn.m_maneuver = "turn-left";
+    Step ferry;   // no template: the route's own words
+    ferry.setDescription("Take the <b>ferry</b> <div>toll</div>");
+    ferry.m_maneuver = "ferry";
+    QCOMPARE(ManeuverText::early(320, false, ManeuverText::action(ferry)), QString("In 300 metres, take the ferry toll"));
+    QCOMPARE(ManeuverText::early(250, true, ManeuverText::action(turn)), QString("In 800 feet, turn left onto Rue Grimaldi"));
+    QCOMPARE(ManeuverText::early(1300, true, ManeuverText::action(turn)), QString("In 0.8 miles, turn left onto Rue Grimaldi"));
+    QVERIFY(Translations::install(QLocale(QLocale::Finnish)));
+    QCOMPARE(ManeuverText::early(320, false, ManeuverText::action(turn)),
+             QString::fromUtf8("300 metrin päästä käänny vasemmalle kadulle Rue Grimaldi"));
+    QCOMPARE(ManeuverText::youHaveArrived(), QString::fromUtf8("Olet perillä"));
+    QVERIFY(Translations::install(QLocale(QLocale::German)));
+    QCOMPARE(ManeuverText::early(320, false, ManeuverText::action(turn)), QString("In 300 Metern links abbiegen auf Rue Grimaldi"));
+    QCOMPARE(ManeuverText::rerouting(), QString("Route wird neu berechnet"));
+}
+
+void TestGuidance::withoutASpeechEngineOneLogLine()
+{
+    qputenv("MARLU_SPEECH_ENGINE", "nosuchengine");
+    LogCapture log;
+    VoicePrompter voice;
+    voice.say("Turn left");
+    voice.say("Turn right");
+    QCOMPARE(log.lines(QtWarningMsg), QStringList{"VoicePrompter: no speech engine; guidance is shown, not spoken"});
+    QCOMPARE(log.lines(QtDebugMsg), (QStringList{"Guidance prompt: Turn left", "Guidance prompt: Turn right"}));
+    qunsetenv("MARLU_SPEECH_ENGINE");
+}
+
+MARLU_TEST_MAIN(TestGuidance)
+#include "tst_guidance.moc"
