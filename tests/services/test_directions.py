@@ -15,7 +15,7 @@ from urllib.parse import urlencode
 import support
 
 from marlu_service import config, directions, importregion, upstream
-from marlu_service.directions import osrm
+from marlu_service.directions import osrm, polyline
 from marlu_service.directions.nodehelper import HELPER
 
 PUBLISHED_OK = support.fixture("google", "directions-ok-1route-17steps-google-toronto-montreal.xml")
@@ -281,6 +281,13 @@ class OsrmBackend(DirectionsCase):
                          "Head <b>west</b> on <b>금강로 (68)</b>")
         self.assertTrue(steps[-1].findtext("html_instructions").endswith(
             '<div style="font-size:0.9em">You have arrived at your destination, on the left</div>'))
+        # The application refuses a text over 64 KiB: a long route's overview is
+        # simplified to fit, from the first step's start to the last step's end.
+        overview = polyline.decode(route.findtext("overview_polyline/points"))
+        self.assertLessEqual(len(route.findtext("overview_polyline/points")), polyline.MAX_ENCODED)
+        self.assertEqual((overview[0], overview[-1]), (
+            polyline.decode(steps[0].findtext("polyline/points"))[0],
+            polyline.decode(steps[-1].findtext("polyline/points"))[-1]))
         self.assertEqual(route.findtext("summary"), "京新高速, «Урал»")
         self.assertEqual(route.findtext("leg/distance/value"), "13444776")
         self.assertEqual(route.findtext("bounds/southwest/lng"), "-7.8028500")

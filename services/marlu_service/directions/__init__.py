@@ -16,7 +16,7 @@ from collections import namedtuple
 from .. import geocoding
 from .. import xmlreply
 
-from . import routino
+from . import polyline, routino
 
 PATH = "/maps/api/directions/xml"
 COPYRIGHTS = "Map data © OpenStreetMap contributors"
@@ -105,7 +105,10 @@ class Directions:
             return status, [], [None, None] if status == "ZERO_RESULTS" else ends, message
         for route in routes:
             route.update(travel_mode=MODES[request.mode], copyrights=COPYRIGHTS,
-                         start_address=a.address, end_address=b.address)
+                         start_address=a.address, end_address=b.address,
+                         overview_polyline=polyline.bounded(route["overview_polyline"]))
+            for step in route["steps"]:
+                step["polyline"] = polyline.bounded(step["polyline"])
         return "OK", routes, ends, None
 
     def offline_routes(self, cfg, request, a, b):
