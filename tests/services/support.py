@@ -118,32 +118,29 @@ def shape(element, path="", found=None):
     return found
 
 
-def decode_polyline(text):
-    """Google's encoded polyline back to (lat, lng) pairs."""
-    points, index, lat, lng = [], 0, 0, 0
-    while index < len(text):
-        deltas = []
-        for _ in range(2):
-            shift = result = 0
-            while True:
-                b = ord(text[index]) - 63
-                index += 1
-                result |= (b & 0x1F) << shift
-                shift += 5
-                if b < 0x20:
-                    break
-            deltas.append(~(result >> 1) if result & 1 else result >> 1)
-        lat += deltas[0]
-        lng += deltas[1]
-        points.append((lat / 1e5, lng / 1e5))
-    return points
-
-
 def point(element):
     return float(element.findtext("lat")), float(element.findtext("lng"))
 
 
-class StubUpstream:
+class LoopbackSite:
+    """A small HTTP server of the tests' own on a free loopback port."""
+
+    def serve(self, handler):
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        self.server.daemon_threads = True
+        threading.Thread(target=self.server.serve_forever, kwargs={"poll_interval": 0.1},
+                         daemon=True).start()
+
+    @property
+    def url(self):
+        return "http://127.0.0.1:%d" % self.server.server_address[1]
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+class StubUpstream(LoopbackSite):
     """A loopback stand-in for an online provider.
 
     answers: path (without the query) -> (status, body bytes) or a callable
@@ -204,18 +201,7 @@ class StubUpstream:
             def log_message(self, *args):
                 pass
 
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self.server.daemon_threads = True
-        threading.Thread(target=self.server.serve_forever, kwargs={"poll_interval": 0.1},
-                         daemon=True).start()
-
-    @property
-    def url(self):
-        return "http://127.0.0.1:%d" % self.server.server_address[1]
-
-    def close(self):
-        self.server.shutdown()
-        self.server.server_close()
+        self.serve(Handler)
 
 
 def made_up_extract(folder, name, nodes, ways, relations=None):
@@ -238,7 +224,7 @@ def made_up_extract(folder, name, nodes, ways, relations=None):
     pbf = os.path.join(folder, name + ".osm.pbf")
     subprocess.run(["osmium", "cat", "-o", pbf, source], check=True)
     return pbf
-class DownloadSite:
+class DownloadSite(LoopbackSite):
     """A loopback download site: files (path -> bytes) served whole or from a
     Range, with a Last-Modified date. A path in cut_once breaks off half-way
     the first time; a path in drip comes a byte at a time until the client
@@ -293,15 +279,4 @@ class DownloadSite:
             def log_message(self, *args):
                 pass
 
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self.server.daemon_threads = True
-        threading.Thread(target=self.server.serve_forever, kwargs={"poll_interval": 0.1},
-                         daemon=True).start()
-
-    @property
-    def url(self):
-        return "http://127.0.0.1:%d" % self.server.server_address[1]
-
-    def close(self):
-        self.server.shutdown()
-        self.server.server_close()
+        self.serve(Handler)

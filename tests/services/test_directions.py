@@ -71,7 +71,7 @@ class DirectionsCase(support.ReplyChecks, unittest.TestCase):
             # A provider may give a step's start more exactly than the polyline's 1e-5.
             self.assertAlmostEqual(start[0], previous_end[0], delta=1.1e-5)
             self.assertAlmostEqual(start[1], previous_end[1], delta=1.1e-5)
-            points = support.decode_polyline(step.findtext("polyline/points"))
+            points = polyline.decode(step.findtext("polyline/points"))
             for got, want in ((points[0], start), (points[-1], end)):
                 self.assertAlmostEqual(got[0], want[0], places=4)
                 self.assertAlmostEqual(got[1], want[1], places=4)
