@@ -23,5 +23,8 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "python3 (>= 3.9), python3-mapnik, routino, osmium-tool, nodejs, marble-qt-data, \
 fonts-dejavu-core")
 # Qt's own texts (dialog buttons) in the user's language; Marlu's are built in.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qttranslations5-l10n")
+# A speech engine for the spoken prompts of guidance (without one, guidance is
+# shown only).
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "qttranslations5-l10n, qtspeech5-speechd-plugin | qtspeech5-flite-plugin, speech-dispatcher")
 include(CPack)
