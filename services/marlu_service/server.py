@@ -18,9 +18,11 @@ from http import HTTPStatus
 from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import parse_qs, unquote, urlsplit
 
-from . import SERVICES_DIR, config, directions, geocoding, seeddata, tiles
+from . import SERVICES_DIR, config, seeddata, tiles
 
 DEFAULT_PORT = 8717
+# How long a request waits for the endpoints still loading at start-up.
+LOADING_WAIT = 30
 DEFAULT_ROOT = os.path.join(os.path.dirname(SERVICES_DIR), "web")
 
 # Explicit so the answer does not depend on the host's /etc/mime.types.
@@ -62,6 +64,13 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
         parts = urlsplit(self.path)
         try:
             route = self.server.routes.get(parts.path)
+            if route is None and not parts.path.startswith(tuple(self.server.prefix_routes)) \
+                    and self._refusal(parts.path) is not None:
+                # Not a file: maybe the route of an endpoint still loading.
+                if not self.server.loaded.wait(LOADING_WAIT):
+                    self.send_text(HTTPStatus.SERVICE_UNAVAILABLE, "the service is starting\n")
+                    return
+                route = self.server.routes.get(parts.path)
             if route is not None:
                 route(self, parse_qs(parts.query, keep_blank_values=True))
                 return
@@ -135,27 +144,51 @@ class MapServer(ThreadingHTTPServer):
 
     daemon_threads = True
 
-    def __init__(self, cfg, root=DEFAULT_ROOT, port=DEFAULT_PORT, host="127.0.0.1"):
+    def __init__(self, cfg, root=DEFAULT_ROOT, port=DEFAULT_PORT, host="127.0.0.1",
+                 background=False):
+        """With background, the page's files and the tiles are served at once
+        and the geocoder and directions load in a thread: their requests wait
+        for them (LOADING_WAIT at most)."""
         self.config = cfg
         self.root = os.path.realpath(root)
-        self.geocoder = geocoding.Geocoder(cfg)
-        self.directions = directions.Directions(cfg, self.geocoder)
         self.tiles = tiles.Tiles(cfg)
-        self.endpoints = (self.geocoder, self.directions, self.tiles)
+        self.endpoints = (self.tiles,)
         # path -> handler(request_handler, query), query being the parse_qs() dict;
         # blank values are kept, so "address=&address=Paris" is a blank address.
         self.routes = {}
         # prefix -> handler(request_handler, path, query), for whole trees of paths.
         self.prefix_routes = {}
-        for endpoint in self.endpoints:
-            self.routes.update(endpoint.routes())
-            self.prefix_routes.update(getattr(endpoint, "prefix_routes", dict)())
+        self._add_routes(self.tiles)
+        self.loaded = threading.Event()
         self._reload_lock = threading.Lock()
         super().__init__((host, port), MapRequestHandler)
+        if background:
+            threading.Thread(target=self._load_endpoints, daemon=True).start()
+        else:
+            self._load_endpoints()
+
+    def _add_routes(self, endpoint):
+        self.routes.update(endpoint.routes())
+        self.prefix_routes.update(getattr(endpoint, "prefix_routes", dict)())
+
+    def _load_endpoints(self):
+        # Only what answers searches and routes: the page and its tiles need none of it.
+        from . import directions, geocoding
+        with self._reload_lock:
+            self.geocoder = geocoding.Geocoder(self.config)
+            self.directions = directions.Directions(self.config, self.geocoder)
+            self.endpoints = (self.geocoder, self.directions, self.tiles)
+            # Whole dictionaries swapped in, so that a request never sees one half made.
+            routes = dict(self.routes)
+            for endpoint in (self.geocoder, self.directions):
+                routes.update(endpoint.routes())
+            self.routes = routes
+        self.loaded.set()
 
     def reload(self):
         """Reads the configuration file and the data folder's regions again;
         each endpoint builds its new state, then swaps it in."""
+        self.loaded.wait()
         with self._reload_lock:
             cfg = config.Config(self.config.path, self.config.data_dir)
             for endpoint in self.endpoints:
@@ -205,7 +238,7 @@ def main(argv=None):
     seeddata.seed(cfg.data_dir)
     config.finish_interrupted_swaps(cfg.regions_dir)
     try:
-        server = MapServer(cfg, args.root, args.port)
+        server = MapServer(cfg, args.root, args.port, background=True)
     except OSError as exc:
         sys.stderr.write("cannot listen on 127.0.0.1:%d: %s\n" % (args.port, exc.strerror or exc))
         return 1
