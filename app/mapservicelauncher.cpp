@@ -193,7 +193,8 @@ bool MapServiceLauncher::waitUntilAnswering(int timeoutMs)
         if (answers(m_url, 200))
             return true;
         // Doubles as the pause between tries, and notices an early exit.
-        if (m_process->waitForFinished(100) || exited())
+        m_process->waitForFinished(100);
+        if (exited())
             return false;
     }
     return fail(QString("the map service did not answer within %1 s").arg(timeoutMs / 1000));
