@@ -23,6 +23,9 @@ from . import SERVICES_DIR, config, seeddata, tiles
 DEFAULT_PORT = 8717
 # How long a request waits for the endpoints still loading at start-up.
 LOADING_WAIT = 30
+# When they and the tiles' renderer load unasked: after the page's first
+# burst of requests, which the loading would slow down.
+LOADING_DELAY = 2.0
 DEFAULT_ROOT = os.path.join(os.path.dirname(SERVICES_DIR), "web")
 
 # Explicit so the answer does not depend on the host's /etc/mime.types.
@@ -66,7 +69,8 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
             route = self.server.routes.get(parts.path)
             if route is None and not parts.path.startswith(tuple(self.server.prefix_routes)) \
                     and self._refusal(parts.path) is not None:
-                # Not a file: maybe the route of an endpoint still loading.
+                # Not a file: maybe the route of an endpoint not loaded yet.
+                self.server.start_loading()
                 if not self.server.loaded.wait(LOADING_WAIT):
                     self.send_text(HTTPStatus.SERVICE_UNAVAILABLE, "the service is starting\n")
                     return
@@ -147,8 +151,8 @@ class MapServer(ThreadingHTTPServer):
     def __init__(self, cfg, root=DEFAULT_ROOT, port=DEFAULT_PORT, host="127.0.0.1",
                  background=False):
         """With background, the page's files and the tiles are served at once
-        and the geocoder and directions load in a thread: their requests wait
-        for them (LOADING_WAIT at most)."""
+        and the geocoder and directions load in a thread, LOADING_DELAY later
+        or on their first request, which waits for them (LOADING_WAIT at most)."""
         self.config = cfg
         self.root = os.path.realpath(root)
         self.tiles = tiles.Tiles(cfg)
@@ -161,11 +165,28 @@ class MapServer(ThreadingHTTPServer):
         self._add_routes(self.tiles)
         self.loaded = threading.Event()
         self._reload_lock = threading.Lock()
+        self._loader = None
+        self._loader_lock = threading.Lock()
         super().__init__((host, port), MapRequestHandler)
         if background:
-            threading.Thread(target=self._load_endpoints, daemon=True).start()
+            timer = threading.Timer(LOADING_DELAY, self._load_ahead)
+            timer.daemon = True
+            timer.start()
         else:
             self._load_endpoints()
+            self._loader = True
+
+    def start_loading(self):
+        """Starts loading the geocoder and directions, once."""
+        with self._loader_lock:
+            if self._loader is None:
+                self._loader = threading.Thread(target=self._load_endpoints, daemon=True)
+                self._loader.start()
+
+    def _load_ahead(self):
+        self.start_loading()
+        self.loaded.wait()
+        self.tiles.warm_up()
 
     def _add_routes(self, endpoint):
         self.routes.update(endpoint.routes())
@@ -173,21 +194,25 @@ class MapServer(ThreadingHTTPServer):
 
     def _load_endpoints(self):
         # Only what answers searches and routes: the page and its tiles need none of it.
-        from . import directions, geocoding
-        with self._reload_lock:
-            self.geocoder = geocoding.Geocoder(self.config)
-            self.directions = directions.Directions(self.config, self.geocoder)
-            self.endpoints = (self.geocoder, self.directions, self.tiles)
-            # Whole dictionaries swapped in, so that a request never sees one half made.
-            routes = dict(self.routes)
-            for endpoint in (self.geocoder, self.directions):
-                routes.update(endpoint.routes())
-            self.routes = routes
-        self.loaded.set()
+        try:
+            from . import directions, geocoding
+            with self._reload_lock:
+                self.geocoder = geocoding.Geocoder(self.config)
+                self.directions = directions.Directions(self.config, self.geocoder)
+                self.endpoints = (self.geocoder, self.directions, self.tiles)
+                # A whole dictionary swapped in: a request never sees one half made.
+                routes = dict(self.routes)
+                for endpoint in (self.geocoder, self.directions):
+                    routes.update(endpoint.routes())
+                self.routes = routes
+        finally:
+            # A failure (its traceback in the log) must not keep requests waiting.
+            self.loaded.set()
 
     def reload(self):
         """Reads the configuration file and the data folder's regions again;
         each endpoint builds its new state, then swaps it in."""
+        self.start_loading()
         self.loaded.wait()
         with self._reload_lock:
             cfg = config.Config(self.config.path, self.config.data_dir)
