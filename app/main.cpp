@@ -106,16 +106,18 @@ int main(int argc, char *argv[])
     QCoreApplication::addLibraryPath(binDir + "/plugins");
 
     // When the page comes from the local default host and nothing answers there,
-    // start the map service; if that fails, the page load fails and asks as usual.
+    // the map service starts beside the window, which loads the page once it
+    // answers; if it cannot start, the window asks as for a page that failed.
     MapServiceLauncher launcher;
     const QUrl page = ServerConfig::url(ServerConfig::MapHostKey, "/gps2.html");
     if (MapServiceLauncher::isLocalDefault(page)) {
         const QString logDir = QDir::homePath() + "/.marlu";
         QDir().mkpath(logDir);
-        launcher.ensureRunning(page, mapServiceScript(), logDir + "/mapservice.log");
+        launcher.start(page, mapServiceScript(), logDir + "/mapservice.log");
     }
 
     MainWindow window(nullptr, MapServiceLauncher::isLocalDefault(page) ? &launcher : nullptr);
     window.show();
+    qDebug() << "window shown";
     return app.exec();
 }

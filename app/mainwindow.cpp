@@ -147,6 +147,11 @@ void MainWindow::init()
     createPanButtons();
 
     connect(ui->webView, &QWebView::loadFinished, this, &MainWindow::onLoadFinished);
+    // The window shows while the map service starts; the page follows once it answers.
+    if (m_launcher) {
+        connect(m_launcher, &MapServiceLauncher::ready, this, &MainWindow::load);
+        connect(m_launcher, &MapServiceLauncher::failed, this, [this] { onLoadFinished(false); });
+    }
 
     load();
 }
@@ -160,6 +165,8 @@ void MainWindow::ensureFolder(const QString &path)
 
 void MainWindow::load()
 {
+    if (m_launcher && m_launcher->isStarting())
+        return;
     // Another program on the service's port must not have its page shown as the map.
     if (m_launcher && m_launcher->strangerOnPort()) {
         QMetaObject::invokeMethod(this, [this] { onLoadFinished(false); }, Qt::QueuedConnection);

@@ -15,6 +15,9 @@
 namespace {
 // How often a borrowed service is checked to be still there.
 const int WatchMs = 2000;
+// How often a service being started is asked whether it answers: it takes
+// a few hundred milliseconds, and the page waits for this.
+const int PollMs = 20;
 }
 
 MapServiceLauncher::MapServiceLauncher(QObject *parent)
@@ -22,6 +25,8 @@ MapServiceLauncher::MapServiceLauncher(QObject *parent)
 {
     m_watch.setInterval(WatchMs);
     connect(&m_watch, &QTimer::timeout, this, &MapServiceLauncher::watch);
+    m_poll.setInterval(PollMs);
+    connect(&m_poll, &QTimer::timeout, this, &MapServiceLauncher::poll);
 }
 
 MapServiceLauncher::~MapServiceLauncher()
@@ -65,6 +70,57 @@ bool MapServiceLauncher::ensureRunning(const QUrl &url, const QString &scriptPat
         return true;
     }
     return launch(url) && waitUntilAnswering(timeoutMs);
+}
+
+void MapServiceLauncher::start(const QUrl &url, const QString &scriptPath,
+                               const QString &logPath, int timeoutMs)
+{
+    m_url = url;
+    m_script = scriptPath;
+    m_log = logPath;
+    m_timeoutMs = timeoutMs;
+    m_failure.clear();
+    m_stranger = false;
+    m_starting = true;
+    bool ok = m_process && m_process->state() != QProcess::NotRunning;
+    if (!ok) {
+        stop();
+        // Nothing listening on this computer is refused at once; a service
+        // that answers is asked who it is, which it answers at once too.
+        if (answers(url)) {
+            ok = isOurs(url);
+            if (ok)
+                m_watch.start();
+        } else if (launch(url)) {
+            m_deadline = QDeadlineTimer(timeoutMs);
+            m_poll.start();
+            return;
+        }
+    }
+    QTimer::singleShot(0, this, [this, ok] { finishStart(ok); });
+}
+
+void MapServiceLauncher::poll()
+{
+    if (!m_process || exited())
+        finishStart(false);
+    else if (answers(m_url, PollMs))
+        finishStart(true);
+    else if (m_deadline.hasExpired())
+        finishStart(fail(QString("the map service did not answer within %1 s")
+                             .arg(m_timeoutMs / 1000)));
+}
+
+void MapServiceLauncher::finishStart(bool ok)
+{
+    m_poll.stop();
+    if (!m_starting)
+        return;
+    m_starting = false;
+    if (ok)
+        emit ready();
+    else
+        emit failed();
 }
 
 bool MapServiceLauncher::retry()
@@ -137,17 +193,27 @@ bool MapServiceLauncher::waitUntilAnswering(int timeoutMs)
         if (answers(m_url, 200))
             return true;
         // Doubles as the pause between tries, and notices an early exit.
-        if (m_process->waitForFinished(100)) {
-            QFile log(m_log);
-            const QString said = log.open(QIODevice::ReadOnly)
-                ? QString::fromLocal8Bit(log.readAll()).trimmed().section('\n', -1)
-                : QString();
-            return fail(QString("the map service exited with code %1%2")
-                            .arg(m_process->exitCode())
-                            .arg(said.isEmpty() ? QString() : ": " + said));
-        }
+        m_process->waitForFinished(100);
+        if (exited())
+            return false;
     }
     return fail(QString("the map service did not answer within %1 s").arg(timeoutMs / 1000));
+}
+
+// True, with the failure said from the last line of its log, when the
+// service started here has exited.
+bool MapServiceLauncher::exited()
+{
+    if (m_process->state() != QProcess::NotRunning)
+        return false;
+    QFile log(m_log);
+    const QString said = log.open(QIODevice::ReadOnly)
+        ? QString::fromLocal8Bit(log.readAll()).trimmed().section('\n', -1)
+        : QString();
+    fail(QString("the map service exited with code %1%2")
+             .arg(m_process->exitCode())
+             .arg(said.isEmpty() ? QString() : ": " + said));
+    return true;
 }
 
 // The borrowed service went away with the Marlu that started it: this one
@@ -177,6 +243,7 @@ void MapServiceLauncher::watch()
 void MapServiceLauncher::stop()
 {
     m_watch.stop();
+    m_poll.stop();
     if (!m_process)
         return;
     if (m_process->state() != QProcess::NotRunning) {

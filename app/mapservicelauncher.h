@@ -1,6 +1,7 @@
 #ifndef MAPSERVICELAUNCHER_H
 #define MAPSERVICELAUNCHER_H
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -29,6 +30,12 @@ public:
     // scriptPath (its log to logPath) if need be; otherwise failure() says why.
     bool ensureRunning(const QUrl &url, const QString &scriptPath, const QString &logPath,
                        int timeoutMs = 10000);
+    // As ensureRunning(), without waiting for a service it starts: ready()
+    // follows once it answers, failed() (failure() says why) when it cannot.
+    // Either comes from the event loop, never from within this call.
+    void start(const QUrl &url, const QString &scriptPath, const QString &logPath,
+               int timeoutMs = 10000);
+    bool isStarting() const { return m_starting; }
     // ensureRunning() again with the same arguments; when another program holds
     // the port, the service starts on a free port, which then is the map host
     // of this session (ServerConfig::setSessionHost).
@@ -41,12 +48,17 @@ public:
     void stop();
 
 signals:
+    void ready();
+    void failed();
     // A service this instance started in place of one that went away answers.
     void restarted();
 
 private:
     bool launch(const QUrl &url);
     bool waitUntilAnswering(int timeoutMs);
+    bool exited();
+    void poll();
+    void finishStart(bool ok);
     bool isOurs(const QUrl &url);
     void watch();
     bool fail(const QString &why);
@@ -60,6 +72,9 @@ private:
     bool m_stranger = false;
     bool m_restarting = false;
     QTimer m_watch;
+    QTimer m_poll;
+    QDeadlineTimer m_deadline;
+    bool m_starting = false;
 };
 
 #endif

@@ -40,5 +40,6 @@ int main(int argc, char **argv)
     view.load(QUrl(QString::fromLocal8Bit(argv[1])));
     view.show();
     stage("shown");
+    std::fprintf(stderr, "window shown\n");
     return app.exec();
 }

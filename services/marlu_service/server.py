@@ -28,8 +28,7 @@ from http import HTTPStatus
 from http.server import HTTPServer, SimpleHTTPRequestHandler
 from urllib.parse import parse_qs, unquote, urlsplit
 
-from . import (SERVICES_DIR, config, directions, geocoding, identity, regions, seeddata,
-               servicesconfig, tiles)
+from . import SERVICES_DIR, config, identity, regions, seeddata, servicesconfig, tiles
 
 DEFAULT_PORT = 8717
 # A keep-alive connection that sends nothing for this long is closed.
@@ -41,6 +40,11 @@ MAX_CONNECTIONS = 128
 FD_SHARE = 4
 JSON_TYPE = "application/json; charset=utf-8"
 MAX_JSON_BODY = 64 * 1024
+# How long a request waits for the endpoints still loading at start-up.
+LOADING_WAIT = 30
+# When they and the tiles' renderer load unasked: after the page's first
+# burst of requests, which the loading would slow down.
+LOADING_DELAY = 2.0
 DEFAULT_ROOT = os.path.join(os.path.dirname(SERVICES_DIR), "web")
 
 # Explicit so the answer does not depend on the host's /etc/mime.types.
@@ -108,6 +112,14 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
             if not self.server.identity.allows(self):
                 return
             route = self.server.routes.get(parts.path)
+            if route is None and not parts.path.startswith(tuple(self.server.prefix_routes)) \
+                    and self._refusal(parts.path) is not None:
+                # Not a file: maybe the route of an endpoint not loaded yet.
+                self.server.start_loading()
+                if not self.server.loaded.wait(LOADING_WAIT):
+                    self.send_text(HTTPStatus.SERVICE_UNAVAILABLE, "the service is starting\n")
+                    return
+                route = self.server.routes.get(parts.path)
             if route is not None:
                 route(self, parse_qs(parts.query, keep_blank_values=True))
                 return
@@ -227,26 +239,25 @@ class MapServer(HTTPServer):
     request_queue_size = 64
 
     def __init__(self, cfg, root=DEFAULT_ROOT, port=DEFAULT_PORT, host="127.0.0.1",
-                 secret_path=None):
+                 secret_path=None, background=False):
+        """With background, the page's files and the tiles are served at once
+        and the geocoder and directions load in a thread, LOADING_DELAY later
+        or on their first request, which waits for them (LOADING_WAIT at most)."""
         self.config = cfg
         self.root = os.path.realpath(root)
         self.identity = identity.Identity(identity.load_or_create(
             secret_path or identity.default_path()))
-        self.geocoder = geocoding.Geocoder(cfg)
-        self.directions = directions.Directions(cfg, self.geocoder)
         self.tiles = tiles.Tiles(cfg)
         self.regions = regions.Regions(cfg, self)
         self.services = servicesconfig.ServicesConfig(cfg, self)
-        self.endpoints = (self.identity, self.geocoder, self.directions, self.tiles,
-                          self.regions, self.services)
+        self.endpoints = (self.identity, self.tiles, self.regions, self.services)
         # path -> handler(request_handler, query), query being the parse_qs() dict;
         # blank values are kept, so "address=&address=Paris" is a blank address.
         self.routes = {}
         # prefix -> handler(request_handler, path, query), for whole trees of paths.
         self.prefix_routes = {}
         for endpoint in self.endpoints:
-            self.routes.update(getattr(endpoint, "routes", dict)())
-            self.prefix_routes.update(getattr(endpoint, "prefix_routes", dict)())
+            self._add_routes(endpoint)
         # Marlu's private API: (method, path pattern, handler(body, **path parts)
         # -> (status, JSON answer)). All of them need the application's secret.
         r, s = self.regions, self.services
@@ -263,7 +274,10 @@ class MapServer(HTTPServer):
             ("PUT", "/marlu/services", s.put),
             ("POST", "/marlu/reload", lambda body: (self.reload(), (HTTPStatus.OK, {}))[1]),
         )]
+        self.loaded = threading.Event()
         self._reload_lock = threading.Lock()
+        self._loader = None
+        self._loader_lock = threading.Lock()
         super().__init__((host, port), MapRequestHandler)
         self.hosts = ("127.0.0.1:%d" % self.port, "localhost:%d" % self.port)
         limit = resource.getrlimit(resource.RLIMIT_NOFILE)[0]
@@ -273,6 +287,13 @@ class MapServer(HTTPServer):
         self._waiting = queue.Queue()
         for _ in range(min(WORKERS, self.max_connections)):
             threading.Thread(target=self._work, daemon=True).start()
+        if background:
+            timer = threading.Timer(LOADING_DELAY, self._load_ahead)
+            timer.daemon = True
+            timer.start()
+        else:
+            self._load_endpoints()
+            self._loader = True
 
     def process_request(self, request, client_address):
         """Hands the connection to a worker; beyond the bound it is closed at
@@ -300,9 +321,45 @@ class MapServer(HTTPServer):
         if not isinstance(exc, OSError):
             super().handle_error(request, client_address)
 
+    def start_loading(self):
+        """Starts loading the geocoder and directions, once."""
+        with self._loader_lock:
+            if self._loader is None:
+                self._loader = threading.Thread(target=self._load_endpoints, daemon=True)
+                self._loader.start()
+
+    def _load_ahead(self):
+        self.start_loading()
+        self.loaded.wait()
+        self.tiles.warm_up()
+
+    def _add_routes(self, endpoint):
+        self.routes.update(getattr(endpoint, "routes", dict)())
+        self.prefix_routes.update(getattr(endpoint, "prefix_routes", dict)())
+
+    def _load_endpoints(self):
+        # Only what answers searches and routes: the page and its tiles need none of it.
+        try:
+            from . import directions, geocoding
+            with self._reload_lock:
+                self.geocoder = geocoding.Geocoder(self.config)
+                self.directions = directions.Directions(self.config, self.geocoder)
+                self.endpoints = (self.identity, self.geocoder, self.directions, self.tiles,
+                                  self.regions, self.services)
+                # A whole dictionary swapped in: a request never sees one half made.
+                routes = dict(self.routes)
+                for endpoint in (self.geocoder, self.directions):
+                    routes.update(endpoint.routes())
+                self.routes = routes
+        finally:
+            # A failure (its traceback in the log) must not keep requests waiting.
+            self.loaded.set()
+
     def reload(self):
         """Reads the configuration file and the data folder's regions again;
         each endpoint builds its new state, then swaps it in."""
+        self.start_loading()
+        self.loaded.wait()
         with self._reload_lock:
             cfg = config.Config(self.config.path, self.config.data_dir)
             for endpoint in self.endpoints:
@@ -363,7 +420,7 @@ def main(argv=None):
     seeddata.seed(cfg.data_dir)
     config.finish_interrupted_swaps(cfg.regions_dir)
     try:
-        server = MapServer(cfg, args.root, args.port)
+        server = MapServer(cfg, args.root, args.port, background=True)
     except OSError as exc:
         sys.stderr.write("cannot listen on 127.0.0.1:%d: %s\n" % (args.port, exc.strerror or exc))
         return 1

@@ -6,6 +6,7 @@
 #include "testmain.h"
 
 #include <QSettings>
+#include <QSignalSpy>
 #include <QWebView>
 
 #include <QTcpServer>
@@ -44,10 +45,17 @@ void TestMapServiceLauncher::startsTheServiceAndStopsItOnExit()
     QTemporaryDir dir;
     const QUrl url = freePortUrl();
     {
+        // start() returns before the service answers; ready() says when it does.
         MapServiceLauncher launcher;
-        QVERIFY2(launcher.ensureRunning(url, MARLU_SOURCE_DIR "/services/mapservice.py",
-                                        dir.filePath("service.log"), 60000),
-                 qPrintable(launcher.failure()));
+        QSignalSpy ready(&launcher, &MapServiceLauncher::ready);
+        QSignalSpy failed(&launcher, &MapServiceLauncher::failed);
+        launcher.start(url, MARLU_SOURCE_DIR "/services/mapservice.py",
+                       dir.filePath("service.log"), 60000);
+        QVERIFY(launcher.isStarting());
+        QCOMPARE(ready.count(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(ready.count() + failed.count() > 0, 60000);
+        QVERIFY2(ready.count() == 1, qPrintable(launcher.failure()));
+        QVERIFY(!launcher.isStarting());
         QVERIFY(launcher.startedService());
         QVERIFY(MapServiceLauncher::answers(url));
     }
@@ -71,6 +79,21 @@ void TestMapServiceLauncher::aServiceThatCannotStartIsReportedWithItsReason()
     QCOMPARE(launcher.failure(),
              QString("the map service exited with code 1: cannot listen: address in use"));
     QVERIFY(!launcher.startedService());
+
+    // Started beside the window, which asks the same question once it knows.
+    QSettings().setValue("Servers/MapHost", url.authority());
+    ModalAnswerer answerer(QMessageBox::No);
+    launcher.start(url, broken, dir.filePath("c.log"), 60000);
+    MainWindow window(nullptr, &launcher);
+    window.show();
+    QTRY_COMPARE_WITH_TIMEOUT(answerer.answered(), 1, 60000);
+    QCOMPARE(answerer.lastTitle(), QString("Failed to Load Map"));
+    QCOMPARE(answerer.lastText(),
+             QString("The map page %1 could not be loaded.\nThe map service could not start: "
+                     "the map service exited with code 1: cannot listen: address in use.\n"
+                     "Would you like to try again?").arg(url.toDisplayString()));
+    QTRY_VERIFY(!window.isVisible());
+    QSettings().remove("Servers/MapHost");
 }
 
 void TestMapServiceLauncher::onlyMarlusOwnServiceIsShared()

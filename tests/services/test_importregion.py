@@ -4,12 +4,17 @@ earlier import of its region working."""
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import unittest
 
 import support
 
 from marlu_service import config, importregion, setupdata
+from marlu_service.directions import routino
+
+sys.path.insert(0, os.path.join(support.REPO, "tools"))
+import make_scaled_region  # noqa: E402
 
 SCRIPT = os.path.join(support.REPO, "scripts", "import-region")
 MONACO = support.fixture("osm", "monaco.osm.pbf")
@@ -120,6 +125,31 @@ class RegionNames(unittest.TestCase):
                     self.assertEqual(config.Config(data_dir=data).regions(), [final])
                     self.assertFalse(os.path.exists(old))
                     shutil.rmtree(partial, ignore_errors=True)
+
+
+class ScaledRegion(unittest.TestCase):
+    def test_two_copies_have_twice_the_ways_and_import_joined(self):
+        def way_ids(pbf):
+            opl = subprocess.run(["osmium", "cat", pbf, "-f", "opl,add_metadata=false", "-t",
+                                  "way", "-o", "-"], capture_output=True, text=True, check=True)
+            return [line.split(" ", 1)[0] for line in opl.stdout.splitlines()]
+
+        with tempfile.TemporaryDirectory(prefix="marlu-scale-") as work:
+            pbf = os.path.join(work, "twice.osm.pbf")
+            made = make_scaled_region.make(2, pbf, MONACO)
+            ids, once = way_ids(pbf), way_ids(MONACO)
+            self.assertEqual(len(set(ids)), len(ids))
+            self.assertEqual(len(ids), 2 * len(once) + made["joining_roads"])
+            self.assertEqual(made["joining_roads"], 1)
+            data = os.path.join(work, "data")
+            importregion.import_region(pbf, data, log=lambda text: None)
+            # From the west of the first copy to the east of the second: over the joining road.
+            ends = [tuple(made["first"]), tuple(made["last"])]
+            database = routino.database_for(config.Config(os.devnull, data).regions(), ends)
+            self.assertIsNotNone(database)
+            points = routino.run_router(database, "driving", ends[0], ends[1], "quickest", False)
+            self.assertIsNotNone(points)
+            self.assertGreater(sum(p["metres"] for p in points), 20000)
 
 
 if __name__ == "__main__":

@@ -75,34 +75,42 @@ class Tiles:
             return
         try:
             generation, empty = self._current()
+            if kind == "labels.json":
+                body = json.dumps({"labels": generation.labels(tile_set, z, x, y)},
+                                  ensure_ascii=False)
+                handler.send_body(HTTPStatus.OK, "application/json; charset=utf-8",
+                                  body.encode("utf-8"))
+                return
+            if tile_set == "bicycling" and not generation.has_streets(z, x, y):
+                data = empty()
+            else:
+                data = generation.tile(tile_set, z, x, y,
+                                       lambda render: self._renderers.submit(render).result())
         except ImportError as exc:
+            # Mapnik loads on the first tile that is not in the cache.
             handler.send_text(HTTPStatus.SERVICE_UNAVAILABLE,
                               "no map renderer (Debian package python3-mapnik): %s\n" % exc)
             return
-        if kind == "labels.json":
-            body = json.dumps({"labels": generation.labels(tile_set, z, x, y)},
-                              ensure_ascii=False)
-            handler.send_body(HTTPStatus.OK, "application/json; charset=utf-8",
-                              body.encode("utf-8"))
-            return
-        if tile_set == "bicycling" and not generation.has_streets(z, x, y):
-            data = empty
-        else:
-            data = generation.tile(tile_set, z, x, y,
-                                   lambda render: self._renderers.submit(render).result())
         handler.send_body(HTTPStatus.OK, "image/png", data)
+
+    def warm_up(self):
+        """Loads the renderer ahead of the first tile that is not in the cache."""
+        try:
+            self._current()[1]()
+        except ImportError:
+            pass  # said to the first request for a tile
 
     def current_generation(self):
         return self._current()[0]
 
     def _current(self):
-        """(generation, transparent tile), made anew when the inputs changed."""
+        """(generation, transparent tile's maker), made anew when the inputs changed."""
         with self._lock:
             signs = _watch(self._cfg)
             if self._generation is None or self._watch != signs:
                 from . import renderer  # Mapnik loads on the first tile, not at start-up
                 self._generation = renderer.Generation(self._cfg, log, self.cache)
                 self._generation.keep_earlier()
-                self._empty = renderer.transparent_tile()
+                self._empty = renderer.transparent_tile  # Mapnik draws it when first asked
                 self._watch = signs
             return self._generation, self._empty

@@ -8,6 +8,7 @@ Maps are not shared between threads: each set has a small pool of them. A
 meta-tile that one request is rendering is waited for, not rendered twice.
 """
 
+import functools
 import glob
 import hashlib
 import json
@@ -16,9 +17,28 @@ import queue
 import shutil
 import threading
 
-import mapnik  # Debian's python3-mapnik: the service runs on /usr/bin/python3
-
 from . import geo, osmimport, style, world
+
+
+class _Mapnik:
+    """Debian's python3-mapnik (the service runs on /usr/bin/python3), loaded
+    on first use: it takes a few hundred milliseconds, and the tiles of the
+    cache, the first a map page asks for, need none of it."""
+
+    _module = None
+    _lock = threading.Lock()
+
+    def __getattr__(self, name):
+        if _Mapnik._module is None:
+            with _Mapnik._lock:
+                if _Mapnik._module is None:
+                    import mapnik as module
+                    module.register_fonts(style.FONT_DIR)
+                    _Mapnik._module = module
+        return getattr(_Mapnik._module, name)
+
+
+mapnik = _Mapnik()
 
 IMAGERY = "/usr/share/marble/data/maps/earth/bluemarble/bluemarble.jpg"
 MAPS_PER_SET = 2
@@ -29,8 +49,6 @@ DEFAULT_FORMAT = "png8:m=h"
 INPUTS = "inputs.json"
 # The sets that draw the regions; the others keep every tile when only regions change.
 REGION_SETS = {"roadmap", "bicycling"}
-
-mapnik.register_fonts(style.FONT_DIR)
 
 
 def meta_size(z):
@@ -64,6 +82,7 @@ def ensure_imagery(cfg, log):
     return target
 
 
+@functools.lru_cache(maxsize=1)
 def transparent_tile():
     return mapnik.Image(256, 256).tostring(DEFAULT_FORMAT)
 
