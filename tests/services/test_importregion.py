@@ -145,9 +145,9 @@ class ScaledRegion(unittest.TestCase):
             importregion.import_region(pbf, data, log=lambda text: None)
             # From the west of the first copy to the east of the second: over the joining road.
             ends = [tuple(made["first"]), tuple(made["last"])]
-            database = routino.database_for(config.Config(os.devnull, data).regions(), ends)
-            self.assertIsNotNone(database)
-            points = routino.run_router(database, "driving", ends[0], ends[1], "quickest", False)
+            databases, _ = routino.covering(config.Config(os.devnull, data).regions(), ends)
+            self.assertEqual(len(databases), 1)
+            points = routino.run_router(databases[0], "driving", ends[0], ends[1], "quickest", False)
             self.assertIsNotNone(points)
             self.assertGreater(sum(p["metres"] for p in points), 20000)
 
