@@ -9,11 +9,13 @@
 #include "app/mainwindow.h"
 #include "regions/mapregionswindow.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QFrame>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -107,16 +109,16 @@ void TestRegionsFlow::initTestCase()
 QStringList TestRegionsFlow::findAddress(const QString &text)
 {
     QStringList found;
+    ModalAnswerer ok(QMessageBox::Ok);   // "no match" comes in a box of its own
     ModalScript script;
     script.then([&](QWidget *w) {
         w->findChild<QLineEdit *>("lineEdit")->setText(text);
         QTest::mouseClick(w->findChild<QPushButton *>("pushButton"), Qt::LeftButton);
         auto *list = w->findChild<QListWidget *>("listWidget");
-        QTest::qWaitFor([&] { return list->count() > 0 || QApplication::activeModalWidget() != w; }, 30000);
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            found << "message: " + box->text();
-            box->close();
-        }
+        if (!QTest::qWaitFor([&] { return list->count() > 0 || ok.answered() > 0; }, 30000))
+            found << "no answer";
+        if (ok.answered())
+            found << "message: " + ok.lastText();
         for (int i = 0; i < list->count(); ++i)
             found << list->item(i)->text();
         if (list->count() > 0)   // the first is taken, as a double click does
@@ -217,19 +219,25 @@ void TestRegionsFlow::servicesDialogSwitchesTilesAtOnce()
     startWindow();
     QTRY_VERIFY_WITH_TIMEOUT(baseTemplate().startsWith("/tiles/"), 10000);
     const QString offline = baseTemplate();
-    auto choose = [this](const QString &preset) {
+    QString said;   // what the dialog said when it did not close
+    auto choose = [&](const QString &preset) {
         ModalScript script;
         script.then([&](QWidget *w) {
             auto *save = w->findChildren<QPushButton *>().value(0);
             for (QPushButton *b : w->findChildren<QPushButton *>())
                 if (b->text().remove('&') == "Save")
                     save = b;
-            QTest::qWaitFor([&] { return save->isEnabled(); }, 20000);   // the service said what it uses
+            if (!QTest::qWaitFor([&] { return save->isEnabled(); }, 20000)) {   // the service said what it uses
+                w->close();
+                return;
+            }
             auto *tiles = w->findChild<QComboBox *>("tilesPreset");
             tiles->setCurrentIndex(tiles->findText(preset));
             QTest::mouseClick(save, Qt::LeftButton);
-            if (!QTest::qWaitFor([&] { return !w->isVisible(); }, 20000))
+            if (!QTest::qWaitFor([&] { return !w->isVisible(); }, 20000)) {
+                said = w->findChild<QLabel *>("status")->text();
                 w->close();
+            }
         });
         MapWindowTest::menuEntry(m_window, "Map Services")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(script.done() && !QApplication::activeModalWidget(), 30000);
@@ -240,6 +248,7 @@ void TestRegionsFlow::servicesDialogSwitchesTilesAtOnce()
     QVERIFY(ini.open(QIODevice::ReadOnly));
     const QString written = QString::fromUtf8(ini.readAll());
     ini.close();
+    QVERIFY2(said.isEmpty(), qPrintable(said));
     QVERIFY2(written.contains("url = https://tile.openstreetmap.org/{z}/{x}/{y}.png"), qPrintable(written));
     QVERIFY(written.startsWith("# Written by the test\n[regions]\n"));   // the rest is kept
     QTRY_COMPARE_WITH_TIMEOUT(baseTemplate(), QString("https://tile.openstreetmap.org/{z}/{x}/{y}.png"), 10000);
