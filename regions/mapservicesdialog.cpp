@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -62,7 +63,10 @@ const Preset Presets[] = {
 
 bool isHttpUrl(const QString &text)
 {
-    const QUrl url(text, QUrl::StrictMode);
+    // Tolerant: a tile template's {z}, {x} and {y} are not URL characters.
+    if (text.contains(QRegularExpression("\\s")))
+        return false;
+    const QUrl url(text, QUrl::TolerantMode);
     return url.isValid() && (url.scheme() == "http" || url.scheme() == "https") && !url.host().isEmpty();
 }
 

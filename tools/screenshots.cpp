@@ -1,6 +1,7 @@
 // Takes the README's screenshots from the real main window: the menu panel,
-// the route sheet of a route in the demo region, and the map showing that
-// route and the position on the replayed track. Run by tools/screenshots.sh, which provides the display, a
+// the route sheet of a route in the demo region, the map showing that
+// route and the position on the replayed track, and the Map Regions and Map
+// Services windows. Run by tools/screenshots.sh, which provides the display, a
 // fresh home and the track. With --handheld, on the handheld's 800x480 display,
 // only the route sheet, as the whole screen shows it.
 //   screenshots OUTPUT_DIR [--handheld]
@@ -10,15 +11,19 @@
 #include "directions/directionsdlg.h"
 #include "guidance/guidancebanner.h"
 #include "platform/applicationmenu.h"
+#include "regions/mapregionswindow.h"
+#include "regions/mapservicesdialog.h"
 #include "webservice/serverconfig.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QWebView>
@@ -143,6 +148,29 @@ int main(int argc, char *argv[])
         const bool guided = waitFor([&] { return banner->isVisible() && !banner->distanceText().isEmpty(); }, 30000);
         settle(1500);
         ok = guided && save(&window, out.filePath("guidance-banner.png")) && ok;
+
+        // The regions as the service lists them, then the choice of services.
+        menuEntry(&window, "Map Regions")->trigger();
+        auto *regions = window.findChild<MapRegionsWindow *>();
+        ok = regions && waitFor([&] { return !regions->regions().isEmpty(); }, 10000) && ok;
+        if (regions) {
+            settle(500);
+            ok = save(regions, out.filePath("map-regions.png")) && ok;
+            regions->close();
+        }
+        bool servicesSaved = false;
+        QTimer::singleShot(0, [&] {
+            auto *services = qobject_cast<MapServicesDialog *>(QApplication::activeModalWidget());
+            if (!services)
+                return;
+            auto *box = services->findChild<QDialogButtonBox *>();
+            // Shown once the service said which services it uses.
+            if (waitFor([&] { return box->button(QDialogButtonBox::Save)->isEnabled(); }, 10000))
+                servicesSaved = save(services, out.filePath("map-services.png"));
+            services->reject();
+        });
+        menuEntry(&window, "Map Services")->trigger();
+        ok = servicesSaved && ok;
     }
     return ok && sheetSaved ? 0 : 1;
 }

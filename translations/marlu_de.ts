@@ -38,6 +38,41 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     </message>
 </context>
 <context>
+    <name>CatalogueDialog</name>
+    <message>
+        <source>Download Map Data</source>
+        <translation>Kartendaten herunterladen</translation>
+    </message>
+    <message>
+        <source>Search by name</source>
+        <translation>Nach Namen suchen</translation>
+    </message>
+    <message>
+        <source>Area</source>
+        <translation>Gebiet</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>Herunterladen</translation>
+    </message>
+    <message>
+        <source>Imported</source>
+        <translation>Importiert</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
+    </message>
+    <message>
+        <source>imported</source>
+        <translation>importiert</translation>
+    </message>
+    <message>
+        <source>The extracts come from the catalogue configured in the map service; the download needs the disk space of the extract and about three times as much for the import.</source>
+        <translation>Die Auszüge stammen aus dem im Kartendienst eingestellten Katalog. Der Download braucht so viel Speicherplatz wie der Auszug, der Import etwa das Dreifache davon.</translation>
+    </message>
+</context>
+<context>
     <name>CurrDirectionsDlg</name>
     <message>
         <source>Driving</source>
@@ -184,6 +219,13 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     </message>
 </context>
 <context>
+    <name>GuidanceBanner</name>
+    <message>
+        <source>%1 · %2 · arrival %3</source>
+        <translation>%1 · %2 · Ankunft %3</translation>
+    </message>
+</context>
+<context>
     <name>Maemo5Wnd</name>
     <message>
         <source>Orientation</source>
@@ -215,12 +257,6 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     <message>
         <source>Failed to Load Map</source>
         <translation>Karte nicht geladen</translation>
-    </message>
-    <message>
-        <source>The map page %1 could not be loaded.
-Would you like to try again?</source>
-        <translation>Die Kartenseite %1 konnte nicht geladen werden.
-Erneut versuchen?</translation>
     </message>
     <message>
         <source>Your own position is not known yet: type a start address.</source>
@@ -323,80 +359,40 @@ Erneut versuchen?</translation>
         <translation>Über</translation>
     </message>
     <message>
+        <source>The map page %1 could not be loaded.</source>
+        <translation>Die Kartenseite %1 konnte nicht geladen werden.</translation>
+    </message>
+    <message>
+        <source>Trying again starts Marlu's map service on another port for this session.</source>
+        <translation>Ein neuer Versuch startet Marlus Kartendienst für diese Sitzung auf einem anderen Port.</translation>
+    </message>
+    <message>
+        <source>The map service could not start: %1.</source>
+        <translation>Der Kartendienst konnte nicht starten: %1.</translation>
+    </message>
+    <message>
+        <source>Would you like to try again?</source>
+        <translation>Möchten Sie es erneut versuchen?</translation>
+    </message>
+    <message>
+        <source>Map Regions</source>
+        <translation>Kartenregionen</translation>
+    </message>
+    <message>
+        <source>Map Services</source>
+        <translation>Kartendienste</translation>
+    </message>
+    <message>
+        <source>No street data here</source>
+        <translation>Hier gibt es keine Straßendaten</translation>
+    </message>
+    <message>
+        <source>Get map data for this area…</source>
+        <translation>Kartendaten für dieses Gebiet holen…</translation>
+    </message>
+    <message>
         <source>Voice Guidance</source>
         <translation>Sprachansagen</translation>
-    </message>
-</context>
-<context>
-    <name>NetworkErrorText</name>
-    <message>
-        <source>The service did not answer within 1 second.</source>
-        <translation>Der Dienst hat nicht innerhalb von 1 Sekunde geantwortet.</translation>
-    </message>
-    <message>
-        <source>The service did not answer within %1 seconds.</source>
-        <translation>Der Dienst hat nicht innerhalb von %1 Sekunden geantwortet.</translation>
-    </message>
-    <message>
-        <source>Cannot reach the map service at %1 (connection refused).</source>
-        <translation>Der Kartendienst unter %1 ist nicht erreichbar (Verbindung abgelehnt).</translation>
-    </message>
-    <message>
-        <source>Network error: </source>
-        <translation>Netzwerkfehler: </translation>
-    </message>
-</context>
-<context>
-    <name>ServiceReply</name>
-    <message>
-        <source>The service&apos;s reply could not be read.</source>
-        <translation>Die Antwort des Dienstes konnte nicht gelesen werden.</translation>
-    </message>
-    <message>
-        <source>The service took too long to answer.</source>
-        <translation>Der Dienst hat zu lange für die Antwort gebraucht.</translation>
-    </message>
-</context>
-<context>
-    <name>TripFigures</name>
-    <message>
-        <source>%1 ft</source>
-        <translation>%1 ft</translation>
-    </message>
-    <message>
-        <source>%1 mi</source>
-        <translation>%1 mi</translation>
-    </message>
-    <message>
-        <source>%1 m</source>
-        <translation>%1 m</translation>
-    </message>
-    <message>
-        <source>%1 km</source>
-        <translation>%1 km</translation>
-    </message>
-    <message>
-        <source>%1 min</source>
-        <translation>%1 Min.</translation>
-    </message>
-    <message>
-        <source>%1 h</source>
-        <translation>%1 Std.</translation>
-    </message>
-    <message>
-        <source>%1 h %2 min</source>
-        <translation>%1 Std. %2 Min.</translation>
-    </message>
-    <message>
-        <source>via %1</source>
-        <translation>über %1</translation>
-    </message>
-</context>
-<context>
-    <name>GuidanceBanner</name>
-    <message>
-        <source>%1 · %2 · arrival %3</source>
-        <translation>%1 · %2 · Ankunft %3</translation>
     </message>
 </context>
 <context>
@@ -588,6 +584,438 @@ Erneut versuchen?</translation>
     <message>
         <source>Rerouting</source>
         <translation>Route wird neu berechnet</translation>
+    </message>
+</context>
+<context>
+    <name>MapControls</name>
+    <message>
+        <source>Zoom in (F7)</source>
+        <translation>Vergrößern (F7)</translation>
+    </message>
+    <message>
+        <source>Zoom out (F8)</source>
+        <translation>Verkleinern (F8)</translation>
+    </message>
+    <message>
+        <source>Follow my position (Enter)</source>
+        <translation>Meiner Position folgen (Enter)</translation>
+    </message>
+</context>
+<context>
+    <name>MapRegionsWindow</name>
+    <message>
+        <source>Map Regions</source>
+        <translation>Kartenregionen</translation>
+    </message>
+    <message>
+        <source>Region</source>
+        <translation>Region</translation>
+    </message>
+    <message>
+        <source>Area</source>
+        <translation>Gebiet</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Datum</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+    <message>
+        <source>Import from File…</source>
+        <translation>Aus Datei importieren…</translation>
+    </message>
+    <message>
+        <source>Download…</source>
+        <translation>Herunterladen…</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries of the service's list were not understood and are not shown.</source>
+        <translation>
+            <numerusform>%n Eintrag der Liste des Dienstes war unverständlich und wird nicht angezeigt.</numerusform>
+            <numerusform>%n Einträge der Liste des Dienstes waren unverständlich und werden nicht angezeigt.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>downloading</source>
+        <translation>wird heruntergeladen</translation>
+    </message>
+    <message>
+        <source>importing: routing database</source>
+        <translation>Import: Routendatenbank</translation>
+    </message>
+    <message>
+        <source>importing: street index</source>
+        <translation>Import: Straßenverzeichnis</translation>
+    </message>
+    <message>
+        <source>importing: street map</source>
+        <translation>Import: Straßenkarte</translation>
+    </message>
+    <message>
+        <source>importing</source>
+        <translation>wird importiert</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 von %2</translation>
+    </message>
+    <message>
+        <source>%1/s</source>
+        <translation>%1/s</translation>
+    </message>
+    <message>
+        <source>%1 min left</source>
+        <translation>noch %1 min</translation>
+    </message>
+    <message>
+        <source>failed: %1</source>
+        <translation>fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>ready</source>
+        <translation>bereit</translation>
+    </message>
+    <message>
+        <source>No regions: the map has streets nowhere. Import a file or download an area.</source>
+        <translation>Keine Regionen: Die Karte hat nirgends Straßen. Importieren Sie eine Datei oder laden Sie ein Gebiet herunter.</translation>
+    </message>
+    <message>
+        <source>Import from File</source>
+        <translation>Aus Datei importieren</translation>
+    </message>
+    <message>
+        <source>OpenStreetMap extracts (*.osm.pbf *.pbf)</source>
+        <translation>OpenStreetMap-Auszüge (*.osm.pbf *.pbf)</translation>
+    </message>
+    <message>
+        <source>Importing %1.</source>
+        <translation>%1 wird importiert.</translation>
+    </message>
+    <message>
+        <source>Loading the catalogue…</source>
+        <translation>Katalog wird geladen…</translation>
+    </message>
+    <message>
+        <source>The catalogue lists no extract to download.</source>
+        <translation>Der Katalog enthält keinen Auszug zum Herunterladen.</translation>
+    </message>
+    <message>
+        <source>Downloading %1.</source>
+        <translation>%1 wird heruntergeladen.</translation>
+    </message>
+    <message>
+        <source>%1 is up to date.</source>
+        <translation>%1 ist aktuell.</translation>
+    </message>
+    <message>
+        <source>Updating %1.</source>
+        <translation>%1 wird aktualisiert.</translation>
+    </message>
+    <message>
+        <source>Delete Region</source>
+        <translation>Region löschen</translation>
+    </message>
+    <message>
+        <source>Delete the region %1? Its streets, search index and routes are removed from this computer (%2).</source>
+        <translation>Die Region %1 löschen? Ihre Straßen, ihr Suchindex und ihre Routen werden von diesem Computer entfernt (%2).</translation>
+    </message>
+    <message>
+        <source>%1 was deleted.</source>
+        <translation>%1 wurde gelöscht.</translation>
+    </message>
+    <message>
+        <source>Cancelled.</source>
+        <translation>Abgebrochen.</translation>
+    </message>
+</context>
+<context>
+    <name>MapServiceLauncher</name>
+    <message>
+        <source>it accepts connections but gave no answer</source>
+        <translation>es nimmt Verbindungen an, antwortet aber nicht</translation>
+    </message>
+    <message>
+        <source>it answered HTTP %1%2 instead of naming itself</source>
+        <translation>es antwortete mit HTTP %1%2, statt sich zu nennen</translation>
+    </message>
+    <message>
+        <source> as "%1"</source>
+        <translation> als „%1“</translation>
+    </message>
+    <message>
+        <source>Port %1 on this computer is taken by another program, not Marlu's map service: %2</source>
+        <translation>Port %1 auf diesem Computer ist von einem anderen Programm belegt, nicht von Marlus Kartendienst: %2</translation>
+    </message>
+</context>
+<context>
+    <name>MapServicesDialog</name>
+    <message>
+        <source>Offline (this computer)</source>
+        <translation>Offline (dieser Computer)</translation>
+    </message>
+    <message>
+        <source>Tiles are drawn by the map service from your regions.</source>
+        <translation>Der Kartendienst zeichnet die Karte aus Ihren Regionen.</translation>
+    </message>
+    <message>
+        <source>OpenStreetMap standard layer</source>
+        <translation>OpenStreetMap-Standardkarte</translation>
+    </message>
+    <message>
+        <source>Run by volunteers: light use only, no bulk downloading (tile usage policy: https://operations.osmfoundation.org/policies/tiles/). © OpenStreetMap contributors.</source>
+        <translation>Von Freiwilligen betrieben: nur für leichte Nutzung, keine Massendownloads (Nutzungsrichtlinie: https://operations.osmfoundation.org/policies/tiles/). © OpenStreetMap-Mitwirkende.</translation>
+    </message>
+    <message>
+        <source>Custom tile server</source>
+        <translation>Eigener Kartenserver</translation>
+    </message>
+    <message>
+        <source>A URL template with {z}, {x} and {y}; follow the server's usage policy and name its data's source.</source>
+        <translation>Eine URL-Vorlage mit {z}, {x} und {y}; beachten Sie die Nutzungsrichtlinie des Servers und nennen Sie die Quelle seiner Daten.</translation>
+    </message>
+    <message>
+        <source>Searches the world's places and your regions' streets.</source>
+        <translation>Sucht die Orte der Welt und die Straßen Ihrer Regionen.</translation>
+    </message>
+    <message>
+        <source>At most one search a second, no automated bulk searches (https://operations.osmfoundation.org/policies/nominatim/). Your searches go to the OpenStreetMap Foundation. © OpenStreetMap contributors.</source>
+        <translation>Höchstens eine Suche pro Sekunde, keine automatisierten Massensuchen (https://operations.osmfoundation.org/policies/nominatim/). Ihre Suchen gehen an die OpenStreetMap Foundation. © OpenStreetMap-Mitwirkende.</translation>
+    </message>
+    <message>
+        <source>A public demo server for light use, run by komoot; your searches go there. © OpenStreetMap contributors.</source>
+        <translation>Ein öffentlicher Demoserver von komoot für leichte Nutzung; Ihre Suchen gehen dorthin. © OpenStreetMap-Mitwirkende.</translation>
+    </message>
+    <message>
+        <source>Custom Nominatim server</source>
+        <translation>Eigener Nominatim-Server</translation>
+    </message>
+    <message>
+        <source>The base URL of a Nominatim server.</source>
+        <translation>Die Basis-URL eines Nominatim-Servers.</translation>
+    </message>
+    <message>
+        <source>Custom Photon server</source>
+        <translation>Eigener Photon-Server</translation>
+    </message>
+    <message>
+        <source>The base URL of a Photon server.</source>
+        <translation>Die Basis-URL eines Photon-Servers.</translation>
+    </message>
+    <message>
+        <source>Routes inside your regions.</source>
+        <translation>Routen innerhalb Ihrer Regionen.</translation>
+    </message>
+    <message>
+        <source>OSRM demo server</source>
+        <translation>OSRM-Demoserver</translation>
+    </message>
+    <message>
+        <source>A demo server for light, non-commercial use, car routes only; your start and destination go there. © OpenStreetMap contributors.</source>
+        <translation>Ein Demoserver für leichte, nicht kommerzielle Nutzung, nur Autorouten; Ihr Start und Ziel gehen dorthin. © OpenStreetMap-Mitwirkende.</translation>
+    </message>
+    <message>
+        <source>Custom OSRM server</source>
+        <translation>Eigener OSRM-Server</translation>
+    </message>
+    <message>
+        <source>The base URL of an OSRM server.</source>
+        <translation>Die Basis-URL eines OSRM-Servers.</translation>
+    </message>
+    <message>
+        <source>Map Services</source>
+        <translation>Kartendienste</translation>
+    </message>
+    <message>
+        <source>Map tiles</source>
+        <translation>Kartenkacheln</translation>
+    </message>
+    <message>
+        <source>Address search</source>
+        <translation>Adresssuche</translation>
+    </message>
+    <message>
+        <source>Routes</source>
+        <translation>Routen</translation>
+    </message>
+    <message>
+        <source>Asking the map service…</source>
+        <translation>Der Kartendienst wird gefragt…</translation>
+    </message>
+    <message>
+        <source>The tile server's URL must start with http:// or https:// and hold {z}, {x} and {y}.</source>
+        <translation>Die URL des Kartenservers muss mit http:// oder https:// beginnen und {z}, {x} und {y} enthalten.</translation>
+    </message>
+    <message>
+        <source>A server's URL must start with http:// or https://.</source>
+        <translation>Die URL eines Servers muss mit http:// oder https:// beginnen.</translation>
+    </message>
+    <message>
+        <source>Saving…</source>
+        <translation>Wird gespeichert…</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkErrorText</name>
+    <message>
+        <source>The service did not answer within 1 second.</source>
+        <translation>Der Dienst hat nicht innerhalb von 1 Sekunde geantwortet.</translation>
+    </message>
+    <message>
+        <source>The service did not answer within %1 seconds.</source>
+        <translation>Der Dienst hat nicht innerhalb von %1 Sekunden geantwortet.</translation>
+    </message>
+    <message>
+        <source>Cannot reach the map service at %1 (connection refused).</source>
+        <translation>Der Kartendienst unter %1 ist nicht erreichbar (Verbindung abgelehnt).</translation>
+    </message>
+    <message>
+        <source>Network error: </source>
+        <translation>Netzwerkfehler: </translation>
+    </message>
+</context>
+<context>
+    <name>NorthArrow</name>
+    <message>
+        <source>North</source>
+        <translation>Norden</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>unknown</source>
+        <translation>unbekannt</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceApi</name>
+    <message>
+        <source>The map service's key %1 cannot be read: %2.</source>
+        <translation>Der Schlüssel %1 des Kartendienstes kann nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>The map service's key %1 is not 64 hexadecimal characters.</source>
+        <translation>Der Schlüssel %1 des Kartendienstes besteht nicht aus 64 Hexadezimalzeichen.</translation>
+    </message>
+    <message>
+        <source>It is not Marlu's map service.</source>
+        <translation>Es ist nicht Marlus Kartendienst.</translation>
+    </message>
+    <message>
+        <source>It calls itself Marlu's map service but does not know this user's key.</source>
+        <translation>Es nennt sich Marlus Kartendienst, kennt aber den Schlüssel dieses Benutzers nicht.</translation>
+    </message>
+    <message>
+        <source>The map host %1 is not the map service on this computer.</source>
+        <translation>Der Kartenserver %1 ist nicht der Kartendienst auf diesem Computer.</translation>
+    </message>
+    <message>
+        <source>The map service's answer is larger than %1 MiB.</source>
+        <translation>Die Antwort des Kartendienstes ist größer als %1 MiB.</translation>
+    </message>
+    <message>
+        <source>The map service did not answer: %1.</source>
+        <translation>Der Kartendienst hat nicht geantwortet: %1.</translation>
+    </message>
+    <message>
+        <source>The map service refused the request: %1</source>
+        <translation>Der Kartendienst hat die Anfrage abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>it does not accept this user's key.</source>
+        <translation>er akzeptiert den Schlüssel dieses Benutzers nicht.</translation>
+    </message>
+    <message>
+        <source>The map service answered HTTP %1.</source>
+        <translation>Der Kartendienst antwortete mit HTTP %1.</translation>
+    </message>
+    <message>
+        <source>The map service's answer is not the JSON object expected.</source>
+        <translation>Die Antwort des Kartendienstes ist nicht das erwartete JSON-Objekt.</translation>
+    </message>
+    <message>
+        <source>The map service did not answer within %1 s.</source>
+        <translation>Der Kartendienst hat nicht innerhalb von %1 s geantwortet.</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceReply</name>
+    <message>
+        <source>The service's reply could not be read.</source>
+        <translation>Die Antwort des Dienstes konnte nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The service took too long to answer.</source>
+        <translation>Der Dienst hat zu lange für die Antwort gebraucht.</translation>
+    </message>
+</context>
+<context>
+    <name>SizeText</name>
+    <message>
+        <source>%1 KB</source>
+        <translation>%1 KB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+</context>
+<context>
+    <name>TripFigures</name>
+    <message>
+        <source>%1 ft</source>
+        <translation>%1 ft</translation>
+    </message>
+    <message>
+        <source>%1 mi</source>
+        <translation>%1 mi</translation>
+    </message>
+    <message>
+        <source>%1 m</source>
+        <translation>%1 m</translation>
+    </message>
+    <message>
+        <source>%1 km</source>
+        <translation>%1 km</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 Min.</translation>
+    </message>
+    <message>
+        <source>%1 h</source>
+        <translation>%1 Std.</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 Std. %2 Min.</translation>
+    </message>
+    <message>
+        <source>via %1</source>
+        <translation>über %1</translation>
     </message>
 </context>
 </TS>

@@ -38,6 +38,41 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     </message>
 </context>
 <context>
+    <name>CatalogueDialog</name>
+    <message>
+        <source>Download Map Data</source>
+        <translation>Lataa karttatietoja</translation>
+    </message>
+    <message>
+        <source>Search by name</source>
+        <translation>Hae nimellä</translation>
+    </message>
+    <message>
+        <source>Area</source>
+        <translation>Alue</translation>
+    </message>
+    <message>
+        <source>Download</source>
+        <translation>Lataa</translation>
+    </message>
+    <message>
+        <source>Imported</source>
+        <translation>Tuotu</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>tuntematon</translation>
+    </message>
+    <message>
+        <source>imported</source>
+        <translation>tuotu</translation>
+    </message>
+    <message>
+        <source>The extracts come from the catalogue configured in the map service; the download needs the disk space of the extract and about three times as much for the import.</source>
+        <translation>Otteet tulevat karttapalvelun asetuksissa nimetystä luettelosta. Lataus tarvitsee levytilaa otteen koon verran ja tuonti noin kolme kertaa saman verran.</translation>
+    </message>
+</context>
+<context>
     <name>CurrDirectionsDlg</name>
     <message>
         <source>Driving</source>
@@ -184,6 +219,13 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     </message>
 </context>
 <context>
+    <name>GuidanceBanner</name>
+    <message>
+        <source>%1 · %2 · arrival %3</source>
+        <translation>%1 · %2 · perillä %3</translation>
+    </message>
+</context>
+<context>
     <name>Maemo5Wnd</name>
     <message>
         <source>Orientation</source>
@@ -215,12 +257,6 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     <message>
         <source>Failed to Load Map</source>
         <translation>Kartan lataus epäonnistui</translation>
-    </message>
-    <message>
-        <source>The map page %1 could not be loaded.
-Would you like to try again?</source>
-        <translation>Karttasivua %1 ei voitu ladata.
-Yritetäänkö uudelleen?</translation>
     </message>
     <message>
         <source>Your own position is not known yet: type a start address.</source>
@@ -323,80 +359,40 @@ Yritetäänkö uudelleen?</translation>
         <translation>Tietoja</translation>
     </message>
     <message>
+        <source>The map page %1 could not be loaded.</source>
+        <translation>Karttasivua %1 ei voitu ladata.</translation>
+    </message>
+    <message>
+        <source>Trying again starts Marlu's map service on another port for this session.</source>
+        <translation>Uusi yritys käynnistää Marlun karttapalvelun toisessa portissa tämän istunnon ajaksi.</translation>
+    </message>
+    <message>
+        <source>The map service could not start: %1.</source>
+        <translation>Karttapalvelu ei käynnistynyt: %1.</translation>
+    </message>
+    <message>
+        <source>Would you like to try again?</source>
+        <translation>Haluatko yrittää uudelleen?</translation>
+    </message>
+    <message>
+        <source>Map Regions</source>
+        <translation>Kartta-alueet</translation>
+    </message>
+    <message>
+        <source>Map Services</source>
+        <translation>Karttapalvelut</translation>
+    </message>
+    <message>
+        <source>No street data here</source>
+        <translation>Täällä ei ole katutietoja</translation>
+    </message>
+    <message>
+        <source>Get map data for this area…</source>
+        <translation>Hae karttatiedot tälle alueelle…</translation>
+    </message>
+    <message>
         <source>Voice Guidance</source>
         <translation>Ääniopastus</translation>
-    </message>
-</context>
-<context>
-    <name>NetworkErrorText</name>
-    <message>
-        <source>The service did not answer within 1 second.</source>
-        <translation>Palvelu ei vastannut sekunnin kuluessa.</translation>
-    </message>
-    <message>
-        <source>The service did not answer within %1 seconds.</source>
-        <translation>Palvelu ei vastannut %1 sekunnin kuluessa.</translation>
-    </message>
-    <message>
-        <source>Cannot reach the map service at %1 (connection refused).</source>
-        <translation>Karttapalveluun osoitteessa %1 ei saada yhteyttä (yhteys evätty).</translation>
-    </message>
-    <message>
-        <source>Network error: </source>
-        <translation>Verkkovirhe: </translation>
-    </message>
-</context>
-<context>
-    <name>ServiceReply</name>
-    <message>
-        <source>The service&apos;s reply could not be read.</source>
-        <translation>Palvelun vastausta ei voitu lukea.</translation>
-    </message>
-    <message>
-        <source>The service took too long to answer.</source>
-        <translation>Palvelu vastasi liian hitaasti.</translation>
-    </message>
-</context>
-<context>
-    <name>TripFigures</name>
-    <message>
-        <source>%1 ft</source>
-        <translation>%1 ft</translation>
-    </message>
-    <message>
-        <source>%1 mi</source>
-        <translation>%1 mi</translation>
-    </message>
-    <message>
-        <source>%1 m</source>
-        <translation>%1 m</translation>
-    </message>
-    <message>
-        <source>%1 km</source>
-        <translation>%1 km</translation>
-    </message>
-    <message>
-        <source>%1 min</source>
-        <translation>%1 min</translation>
-    </message>
-    <message>
-        <source>%1 h</source>
-        <translation>%1 h</translation>
-    </message>
-    <message>
-        <source>%1 h %2 min</source>
-        <translation>%1 h %2 min</translation>
-    </message>
-    <message>
-        <source>via %1</source>
-        <translation>kautta %1</translation>
-    </message>
-</context>
-<context>
-    <name>GuidanceBanner</name>
-    <message>
-        <source>%1 · %2 · arrival %3</source>
-        <translation>%1 · %2 · perillä %3</translation>
     </message>
 </context>
 <context>
@@ -588,6 +584,438 @@ Yritetäänkö uudelleen?</translation>
     <message>
         <source>Rerouting</source>
         <translation>Lasketaan uutta reittiä</translation>
+    </message>
+</context>
+<context>
+    <name>MapControls</name>
+    <message>
+        <source>Zoom in (F7)</source>
+        <translation>Lähennä (F7)</translation>
+    </message>
+    <message>
+        <source>Zoom out (F8)</source>
+        <translation>Loitonna (F8)</translation>
+    </message>
+    <message>
+        <source>Follow my position (Enter)</source>
+        <translation>Seuraa sijaintiani (Enter)</translation>
+    </message>
+</context>
+<context>
+    <name>MapRegionsWindow</name>
+    <message>
+        <source>Map Regions</source>
+        <translation>Kartta-alueet</translation>
+    </message>
+    <message>
+        <source>Region</source>
+        <translation>Alue</translation>
+    </message>
+    <message>
+        <source>Area</source>
+        <translation>Kattavuus</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Koko</translation>
+    </message>
+    <message>
+        <source>Date</source>
+        <translation>Päiväys</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Tila</translation>
+    </message>
+    <message>
+        <source>Import from File…</source>
+        <translation>Tuo tiedostosta…</translation>
+    </message>
+    <message>
+        <source>Download…</source>
+        <translation>Lataa…</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Päivitä</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Poista</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Keskeytä</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n entries of the service's list were not understood and are not shown.</source>
+        <translation>
+            <numerusform>%n palvelun luettelon rivi oli tulkitsematon eikä sitä näytetä.</numerusform>
+            <numerusform>%n palvelun luettelon riviä oli tulkitsemattomia eikä niitä näytetä.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>downloading</source>
+        <translation>ladataan</translation>
+    </message>
+    <message>
+        <source>importing: routing database</source>
+        <translation>tuodaan: reittitietokanta</translation>
+    </message>
+    <message>
+        <source>importing: street index</source>
+        <translation>tuodaan: katuhakemisto</translation>
+    </message>
+    <message>
+        <source>importing: street map</source>
+        <translation>tuodaan: katukartta</translation>
+    </message>
+    <message>
+        <source>importing</source>
+        <translation>tuodaan</translation>
+    </message>
+    <message>
+        <source>%1 of %2</source>
+        <translation>%1 / %2</translation>
+    </message>
+    <message>
+        <source>%1/s</source>
+        <translation>%1/s</translation>
+    </message>
+    <message>
+        <source>%1 min left</source>
+        <translation>%1 min jäljellä</translation>
+    </message>
+    <message>
+        <source>failed: %1</source>
+        <translation>epäonnistui: %1</translation>
+    </message>
+    <message>
+        <source>ready</source>
+        <translation>valmis</translation>
+    </message>
+    <message>
+        <source>No regions: the map has streets nowhere. Import a file or download an area.</source>
+        <translation>Ei alueita: kartalla ei ole katuja missään. Tuo tiedosto tai lataa alue.</translation>
+    </message>
+    <message>
+        <source>Import from File</source>
+        <translation>Tuo tiedostosta</translation>
+    </message>
+    <message>
+        <source>OpenStreetMap extracts (*.osm.pbf *.pbf)</source>
+        <translation>OpenStreetMap-otteet (*.osm.pbf *.pbf)</translation>
+    </message>
+    <message>
+        <source>Importing %1.</source>
+        <translation>Tuodaan %1.</translation>
+    </message>
+    <message>
+        <source>Loading the catalogue…</source>
+        <translation>Ladataan luetteloa…</translation>
+    </message>
+    <message>
+        <source>The catalogue lists no extract to download.</source>
+        <translation>Luettelossa ei ole ladattavia otteita.</translation>
+    </message>
+    <message>
+        <source>Downloading %1.</source>
+        <translation>Ladataan %1.</translation>
+    </message>
+    <message>
+        <source>%1 is up to date.</source>
+        <translation>%1 on ajan tasalla.</translation>
+    </message>
+    <message>
+        <source>Updating %1.</source>
+        <translation>Päivitetään %1.</translation>
+    </message>
+    <message>
+        <source>Delete Region</source>
+        <translation>Poista alue</translation>
+    </message>
+    <message>
+        <source>Delete the region %1? Its streets, search index and routes are removed from this computer (%2).</source>
+        <translation>Poistetaanko alue %1? Sen kadut, hakuhakemisto ja reitit poistetaan tältä tietokoneelta (%2).</translation>
+    </message>
+    <message>
+        <source>%1 was deleted.</source>
+        <translation>%1 poistettiin.</translation>
+    </message>
+    <message>
+        <source>Cancelled.</source>
+        <translation>Keskeytetty.</translation>
+    </message>
+</context>
+<context>
+    <name>MapServiceLauncher</name>
+    <message>
+        <source>it accepts connections but gave no answer</source>
+        <translation>se ottaa yhteyksiä vastaan mutta ei vastannut</translation>
+    </message>
+    <message>
+        <source>it answered HTTP %1%2 instead of naming itself</source>
+        <translation>se vastasi HTTP %1%2 kertomatta nimeään</translation>
+    </message>
+    <message>
+        <source> as "%1"</source>
+        <translation> nimellä "%1"</translation>
+    </message>
+    <message>
+        <source>Port %1 on this computer is taken by another program, not Marlu's map service: %2</source>
+        <translation>Tämän tietokoneen portti %1 on toisen ohjelman käytössä, ei Marlun karttapalvelun: %2</translation>
+    </message>
+</context>
+<context>
+    <name>MapServicesDialog</name>
+    <message>
+        <source>Offline (this computer)</source>
+        <translation>Ilman verkkoa (tämä tietokone)</translation>
+    </message>
+    <message>
+        <source>Tiles are drawn by the map service from your regions.</source>
+        <translation>Karttapalvelu piirtää kartan alueistasi.</translation>
+    </message>
+    <message>
+        <source>OpenStreetMap standard layer</source>
+        <translation>OpenStreetMapin vakiokartta</translation>
+    </message>
+    <message>
+        <source>Run by volunteers: light use only, no bulk downloading (tile usage policy: https://operations.osmfoundation.org/policies/tiles/). © OpenStreetMap contributors.</source>
+        <translation>Vapaaehtoisten ylläpitämä: vain kevyeen käyttöön, ei massalatauksia (käyttöehdot: https://operations.osmfoundation.org/policies/tiles/). © OpenStreetMapin tekijät.</translation>
+    </message>
+    <message>
+        <source>Custom tile server</source>
+        <translation>Oma karttapalvelin</translation>
+    </message>
+    <message>
+        <source>A URL template with {z}, {x} and {y}; follow the server's usage policy and name its data's source.</source>
+        <translation>URL-malli, jossa on {z}, {x} ja {y}; noudata palvelimen käyttöehtoja ja mainitse sen tietojen lähde.</translation>
+    </message>
+    <message>
+        <source>Searches the world's places and your regions' streets.</source>
+        <translation>Hakee maailman paikkoja ja alueidesi katuja.</translation>
+    </message>
+    <message>
+        <source>At most one search a second, no automated bulk searches (https://operations.osmfoundation.org/policies/nominatim/). Your searches go to the OpenStreetMap Foundation. © OpenStreetMap contributors.</source>
+        <translation>Enintään yksi haku sekunnissa, ei automaattisia massahakuja (https://operations.osmfoundation.org/policies/nominatim/). Hakusi menevät OpenStreetMap-säätiölle. © OpenStreetMapin tekijät.</translation>
+    </message>
+    <message>
+        <source>A public demo server for light use, run by komoot; your searches go there. © OpenStreetMap contributors.</source>
+        <translation>komootin ylläpitämä julkinen kokeilupalvelin kevyeen käyttöön; hakusi menevät sinne. © OpenStreetMapin tekijät.</translation>
+    </message>
+    <message>
+        <source>Custom Nominatim server</source>
+        <translation>Oma Nominatim-palvelin</translation>
+    </message>
+    <message>
+        <source>The base URL of a Nominatim server.</source>
+        <translation>Nominatim-palvelimen perus-URL.</translation>
+    </message>
+    <message>
+        <source>Custom Photon server</source>
+        <translation>Oma Photon-palvelin</translation>
+    </message>
+    <message>
+        <source>The base URL of a Photon server.</source>
+        <translation>Photon-palvelimen perus-URL.</translation>
+    </message>
+    <message>
+        <source>Routes inside your regions.</source>
+        <translation>Reitit alueidesi sisällä.</translation>
+    </message>
+    <message>
+        <source>OSRM demo server</source>
+        <translation>OSRM-kokeilupalvelin</translation>
+    </message>
+    <message>
+        <source>A demo server for light, non-commercial use, car routes only; your start and destination go there. © OpenStreetMap contributors.</source>
+        <translation>Kokeilupalvelin kevyeen, ei-kaupalliseen käyttöön, vain autoreitit; lähtöpaikkasi ja määränpääsi menevät sinne. © OpenStreetMapin tekijät.</translation>
+    </message>
+    <message>
+        <source>Custom OSRM server</source>
+        <translation>Oma OSRM-palvelin</translation>
+    </message>
+    <message>
+        <source>The base URL of an OSRM server.</source>
+        <translation>OSRM-palvelimen perus-URL.</translation>
+    </message>
+    <message>
+        <source>Map Services</source>
+        <translation>Karttapalvelut</translation>
+    </message>
+    <message>
+        <source>Map tiles</source>
+        <translation>Karttakuvat</translation>
+    </message>
+    <message>
+        <source>Address search</source>
+        <translation>Osoitehaku</translation>
+    </message>
+    <message>
+        <source>Routes</source>
+        <translation>Reitit</translation>
+    </message>
+    <message>
+        <source>Asking the map service…</source>
+        <translation>Kysytään karttapalvelulta…</translation>
+    </message>
+    <message>
+        <source>The tile server's URL must start with http:// or https:// and hold {z}, {x} and {y}.</source>
+        <translation>Karttapalvelimen URL:n on alettava http:// tai https:// ja siinä on oltava {z}, {x} ja {y}.</translation>
+    </message>
+    <message>
+        <source>A server's URL must start with http:// or https://.</source>
+        <translation>Palvelimen URL:n on alettava http:// tai https://.</translation>
+    </message>
+    <message>
+        <source>Saving…</source>
+        <translation>Tallennetaan…</translation>
+    </message>
+</context>
+<context>
+    <name>NetworkErrorText</name>
+    <message>
+        <source>The service did not answer within 1 second.</source>
+        <translation>Palvelu ei vastannut sekunnin kuluessa.</translation>
+    </message>
+    <message>
+        <source>The service did not answer within %1 seconds.</source>
+        <translation>Palvelu ei vastannut %1 sekunnin kuluessa.</translation>
+    </message>
+    <message>
+        <source>Cannot reach the map service at %1 (connection refused).</source>
+        <translation>Karttapalveluun osoitteessa %1 ei saada yhteyttä (yhteys evätty).</translation>
+    </message>
+    <message>
+        <source>Network error: </source>
+        <translation>Verkkovirhe: </translation>
+    </message>
+</context>
+<context>
+    <name>NorthArrow</name>
+    <message>
+        <source>North</source>
+        <translation>Pohjoinen</translation>
+    </message>
+</context>
+<context>
+    <name>QObject</name>
+    <message>
+        <source>unknown</source>
+        <translation>tuntematon</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceApi</name>
+    <message>
+        <source>The map service's key %1 cannot be read: %2.</source>
+        <translation>Karttapalvelun avainta %1 ei voi lukea: %2.</translation>
+    </message>
+    <message>
+        <source>The map service's key %1 is not 64 hexadecimal characters.</source>
+        <translation>Karttapalvelun avain %1 ei ole 64 heksadesimaalimerkkiä.</translation>
+    </message>
+    <message>
+        <source>It is not Marlu's map service.</source>
+        <translation>Se ei ole Marlun karttapalvelu.</translation>
+    </message>
+    <message>
+        <source>It calls itself Marlu's map service but does not know this user's key.</source>
+        <translation>Se kertoo olevansa Marlun karttapalvelu mutta ei tunne tämän käyttäjän avainta.</translation>
+    </message>
+    <message>
+        <source>The map host %1 is not the map service on this computer.</source>
+        <translation>Karttapalvelin %1 ei ole tämän tietokoneen karttapalvelu.</translation>
+    </message>
+    <message>
+        <source>The map service's answer is larger than %1 MiB.</source>
+        <translation>Karttapalvelun vastaus on suurempi kuin %1 MiB.</translation>
+    </message>
+    <message>
+        <source>The map service did not answer: %1.</source>
+        <translation>Karttapalvelu ei vastannut: %1.</translation>
+    </message>
+    <message>
+        <source>The map service refused the request: %1</source>
+        <translation>Karttapalvelu torjui pyynnön: %1</translation>
+    </message>
+    <message>
+        <source>it does not accept this user's key.</source>
+        <translation>se ei hyväksy tämän käyttäjän avainta.</translation>
+    </message>
+    <message>
+        <source>The map service answered HTTP %1.</source>
+        <translation>Karttapalvelu vastasi HTTP %1.</translation>
+    </message>
+    <message>
+        <source>The map service's answer is not the JSON object expected.</source>
+        <translation>Karttapalvelun vastaus ei ole odotettu JSON-olio.</translation>
+    </message>
+    <message>
+        <source>The map service did not answer within %1 s.</source>
+        <translation>Karttapalvelu ei vastannut %1 sekunnissa.</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceReply</name>
+    <message>
+        <source>The service's reply could not be read.</source>
+        <translation>Palvelun vastausta ei voitu lukea.</translation>
+    </message>
+    <message>
+        <source>The service took too long to answer.</source>
+        <translation>Palvelu vastasi liian hitaasti.</translation>
+    </message>
+</context>
+<context>
+    <name>SizeText</name>
+    <message>
+        <source>%1 KB</source>
+        <translation>%1 kt</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 Mt</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 Gt</translation>
+    </message>
+</context>
+<context>
+    <name>TripFigures</name>
+    <message>
+        <source>%1 ft</source>
+        <translation>%1 ft</translation>
+    </message>
+    <message>
+        <source>%1 mi</source>
+        <translation>%1 mi</translation>
+    </message>
+    <message>
+        <source>%1 m</source>
+        <translation>%1 m</translation>
+    </message>
+    <message>
+        <source>%1 km</source>
+        <translation>%1 km</translation>
+    </message>
+    <message>
+        <source>%1 min</source>
+        <translation>%1 min</translation>
+    </message>
+    <message>
+        <source>%1 h</source>
+        <translation>%1 h</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>via %1</source>
+        <translation>kautta %1</translation>
     </message>
 </context>
 </TS>
