@@ -170,7 +170,7 @@ void promptsAndFalseReroutes()
                 afterManeuver += metres <= 0;
                 // Where the step before is shorter than the final lead, the
                 // maneuver was named with the one before it ("then ...").
-                if (truth.stepEnd(maneuver - 1) - truth.stepStart(maneuver - 1) > Guidance::FinalSeconds * speed + 2 * noise) {
+                if (truth.stepEnd(maneuver - 1) - truth.stepStart(maneuver - 1) > (Guidance::FinalSeconds + 0.5) * speed + 2 * noise) {
                     finalS.push_back(seconds);
                     finalM.push_back(metres);
                 }
@@ -194,7 +194,7 @@ void promptsAndFalseReroutes()
     std::printf("#bench\tguidance: early prompts closer than 150 m (count)\t%d\t-\t<=0\n", tooClose);
     std::printf("#bench\tguidance: final prompt lead, median (s)\t%.1f\t-\t-\n", median(finalS));
     std::printf("#bench\tguidance: final prompt lead, median (m)\t%.0f\t-\t-\n", median(finalM));
-    std::printf("#bench\tguidance: final prompt lead, worst off 7 s (s)\t%.1f\t-\t<=1\n", worst(finalS, 7));
+    std::printf("#bench\tguidance: final prompt lead, worst off 7 s (s)\t%.2f\t-\t<=1\n", worst(finalS, 7));
     std::printf("#bench\tguidance: prompts after their maneuver (count)\t%d\t-\t<=0\n", afterManeuver);
     std::printf("#bench\tguidance: false reroutes per hour on route (count)\t%.1f\t-\t<=0\n", reroutes / hours);
 }

@@ -35,11 +35,11 @@ public:
     static constexpr qint64 RerouteGapMs = 10000;
     static constexpr qint64 MaxRerouteGapMs = 120000;
     // Early prompts come this long before a maneuver, never closer than the
-    // minimum; final ones this long before it.
+    // minimum; final ones this long before it, at the fix nearest that.
     static constexpr double EarlySeconds = 30;
     static constexpr double EarlyMinimumMetres = 150;
     static constexpr double EarlyStepMetres = 250;
-    static constexpr double FinalSeconds = 7.5;
+    static constexpr double FinalSeconds = 7;
     static constexpr double FinalMinimumMetres = 25;
     static constexpr double ThenMetres = 150;
 
@@ -84,9 +84,10 @@ private:
     QSet<int> m_earlyDone;
     QSet<int> m_finalDone;
     int m_lastStep = -1;
-    double m_speed = 0;
+    double m_speed = 0;          // metres per second, smoothed where the receiver gives none
+    double m_interval = 1;       // seconds between the last two fixes
+    bool m_speedLearnt = false;  // m_speed holds a guess from the fixes since the last jump
     QDateTime m_lastTime;
-    double m_lastAlong = -1;
     double m_smoothAlong = -1;   // progress with the receiver's noise damped, for the prompts' timing
     double m_lastLat = qQNaN(), m_lastLon = qQNaN();
     bool m_rerouting = false;

@@ -4,6 +4,8 @@
 #include "guidance/guidance.h"
 #include "guidance/maneuvertext.h"
 
+#include <QEvent>
+#include <QFontMetrics>
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
@@ -25,10 +27,25 @@ GuidanceBanner::GuidanceBanner(QWidget *parent)
     , m_arrivalTimer(new QTimer(this))
 {
     setObjectName("guidanceBanner");
+    // Opaque: its repaint never reaches the map beneath it.
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_arrivalTimer->setSingleShot(true);
     m_arrivalTimer->setInterval(ArrivalShownMs);
     connect(m_arrivalTimer, &QTimer::timeout, this, &QWidget::hide);
+    m_big = font();
+    m_big.setPixelSize(BigPx);
+    m_big.setBold(true);
+    m_middle = font();
+    m_middle.setPixelSize(MiddlePx);
+    m_bold = m_middle;
+    m_bold.setBold(true);
+    m_small = font();
+    m_small.setPixelSize(SmallPx);
+    const QFontMetrics big(m_big);
+    for (const QString &sample : {ManeuverText::distance(880, false), ManeuverText::distance(8800, false),
+                                  ManeuverText::distance(88000, false), ManeuverText::distance(150, true),
+                                  ManeuverText::distance(8800, true), ManeuverText::distance(0, false)})
+        m_minColumn = qMax(m_minColumn, big.horizontalAdvance(sample));
     hide();
 }
 
@@ -48,21 +65,46 @@ void GuidanceBanner::showProgress(const Guidance &guidance)
     const bool imperial = guidance.imperial();
     const bool maneuver = next >= 0 && next < steps.size();
     const int then = guidance.thenManeuver();
-    const QTime arrival = QTime::currentTime().addSecs(int(state.remainingSeconds));
+    // The instruction stays for many fixes; its markup is read once.
+    QString instruction;
+    if (maneuver) {
+        const QString description = steps.at(next).description();
+        if (description != m_descriptionShown || m_richShown.isEmpty()) {
+            m_descriptionShown = description;
+            m_richShown = ManeuverText::rich(description);
+        }
+        instruction = m_richShown;
+    } else {
+        instruction = ManeuverText::arrivalAhead().toHtmlEscaped();
+    }
     setContent(maneuver ? StepDelegate::iconFile(steps.at(next).m_maneuver) : QString(),
-               ManeuverText::distance(state.toManeuver, imperial),
-               maneuver ? ManeuverText::rich(steps.at(next).description())
-                        : ManeuverText::arrivalAhead().toHtmlEscaped(),
+               ManeuverText::distance(state.toManeuver, imperial), instruction,
                then >= 0 && then < steps.size() ? ManeuverText::then(ManeuverText::action(steps.at(then)))
                                                 : QString(),
-               tr("%1 · %2 · arrival %3")
-                   .arg(ManeuverText::distance(state.remaining, imperial),
-                        ManeuverText::duration(state.remainingSeconds),
-                        QLocale().toString(arrival, QLocale().timeFormat(QLocale::ShortFormat).remove(":ss"))));
+               tripFor(state.remaining, state.remainingSeconds, imperial));
     if (!isVisible()) {
         show();
         raise();
     }
+}
+
+// The bottom line changes when what it shows does: a new tenth of a
+// kilometre, minute or arrival minute; otherwise the last one is kept.
+QString GuidanceBanner::tripFor(double remaining, double seconds, bool imperial)
+{
+    const QString distance = ManeuverText::distance(remaining, imperial);
+    const QString duration = ManeuverText::duration(seconds);
+    const QTime arrival = QTime::currentTime().addSecs(int(seconds));
+    const int minute = arrival.hour() * 60 + arrival.minute();
+    if (distance != m_tripDistance || duration != m_tripDuration || minute != m_tripArrival || m_tripShown.isEmpty()) {
+        m_tripDistance = distance;
+        m_tripDuration = duration;
+        m_tripArrival = minute;
+        m_tripShown = tr("%1 · %2 · arrival %3")
+                          .arg(distance, duration,
+                               QLocale().toString(arrival, QLocale().timeFormat(QLocale::ShortFormat).remove(":ss")));
+    }
+    return m_tripShown;
 }
 
 void GuidanceBanner::showArrival()
@@ -76,16 +118,36 @@ void GuidanceBanner::showArrival()
 void GuidanceBanner::setContent(const QString &icon, const QString &distance, const QString &instruction,
                                 const QString &then, const QString &trip)
 {
-    if (icon == m_iconFile && distance == m_distance && instruction == m_instruction && then == m_then
-        && trip == m_trip)
+    int changed = 0;
+    if (icon != m_iconFile || instruction != m_instruction)
+        changed = AllParts;
+    if (distance != m_distance) {
+        // The instruction moves only when a distance needs more room than the usual ones.
+        const int column = distance.isEmpty() ? 0 : qMax(m_minColumn, QFontMetrics(m_big).horizontalAdvance(distance));
+        changed |= column != m_column ? AllParts : DistancePart;
+        m_column = column;
+    }
+    if (then != m_then)
+        changed |= ThenPart;
+    if (trip != m_trip)
+        changed |= TripPart;
+    if (!changed)
         return;
+    if (icon != m_iconFile)
+        m_icon = icon.isEmpty() ? QPixmap() : QPixmap(icon);
     m_iconFile = icon;
     m_distance = distance;
     m_instruction = instruction;
     m_then = then;
     m_trip = trip;
-    m_picture = QPixmap();
-    update();
+    m_stale |= changed;
+    if ((changed & AllParts) == AllParts) {
+        update();
+        return;
+    }
+    for (Part part : {DistancePart, ThenPart, TripPart})
+        if (changed & part)
+            update(partRect(part));
 }
 
 void GuidanceBanner::place(const QRect &area)
@@ -93,45 +155,75 @@ void GuidanceBanner::place(const QRect &area)
     setGeometry(area.x(), area.y(), area.width(), qMin(sizeHint().height(), area.height() / 5));
 }
 
-void GuidanceBanner::render()
+int GuidanceBanner::distanceLeft() const
 {
-    m_picture = QPixmap(size() * devicePixelRatioF());
-    m_picture.setDevicePixelRatio(devicePixelRatioF());
-    m_picture.fill(Background);
+    return m_iconFile.isEmpty() ? Margin : Margin + IconSide + Margin;
+}
+
+QRect GuidanceBanner::partRect(Part part) const
+{
+    const int line = Margin + BigPx + 6;
+    switch (part) {
+    case DistancePart:
+        return QRect(distanceLeft(), Margin, m_column, BigPx + 6);
+    case ThenPart:
+        return QRect(Margin + IconSide + Margin, line, width(), SmallPx + 6);
+    case TripPart:
+        return QRect(0, line + SmallPx + 6, width(), SmallPx + 6);
+    default:
+        return rect();
+    }
+}
+
+void GuidanceBanner::render(int parts)
+{
+    if (m_picture.isNull()) {
+        m_picture = QPixmap(size() * devicePixelRatioF());
+        m_picture.setDevicePixelRatio(devicePixelRatioF());
+        parts = AllParts;
+    }
+    const bool all = (parts & AllParts) == AllParts;
     QPainter p(&m_picture);
     p.setRenderHint(QPainter::Antialiasing);
+    if (all) {
+        p.fillRect(rect(), Background);
+    } else {
+        for (Part part : {DistancePart, ThenPart, TripPart})
+            if (parts & part)
+                p.fillRect(partRect(part), Background);
+    }
     p.setPen(Qt::white);
-    int x = Margin;
-    if (!m_iconFile.isEmpty()) {
-        p.drawPixmap(QRect(x, Margin, IconSide, IconSide), QPixmap(m_iconFile));
-        x += IconSide + Margin;
+    if (all && !m_icon.isNull())
+        p.drawPixmap(QRect(Margin, Margin, IconSide, IconSide), m_icon);
+    if (all || (parts & DistancePart)) {
+        p.setFont(m_big);
+        p.drawText(partRect(DistancePart), Qt::AlignLeft | Qt::AlignVCenter, m_distance);
     }
-    QFont big = font();
-    big.setPixelSize(BigPx);
-    big.setBold(true);
-    p.setFont(big);
+    if (all)
+        renderInstruction(p, m_distance.isEmpty() ? distanceLeft() : distanceLeft() + m_column + 2 * Margin);
+    p.setFont(m_small);
+    if (all || (parts & ThenPart))
+        p.drawText(partRect(ThenPart), Qt::AlignLeft | Qt::AlignVCenter, m_then);
+    if (all || (parts & TripPart))
+        p.drawText(partRect(TripPart).adjusted(0, 0, -Margin, 0), Qt::AlignRight | Qt::AlignVCenter, m_trip);
+}
+
+// The instruction holds plain text and bold only (ManeuverText::rich): drawn
+// piece by piece, which costs far less than a text document.
+void GuidanceBanner::renderInstruction(QPainter &p, int x)
+{
     const int top = Margin;
-    if (!m_distance.isEmpty()) {
-        p.drawText(QRect(x, top, width() - x, BigPx + 6), Qt::AlignLeft | Qt::AlignVCenter, m_distance);
-        x += p.fontMetrics().horizontalAdvance(m_distance) + 2 * Margin;
-    }
-    // The instruction holds plain text and bold only (ManeuverText::rich):
-    // drawn piece by piece, which costs far less than a text document.
-    QFont middle = font();
-    middle.setPixelSize(MiddlePx);
-    QFont bold = middle;
-    bold.setBold(true);
     p.save();
     p.setClipRect(QRect(x, top, width() - x - Margin, BigPx + 6));
     static const QRegularExpression tag("(</?b>)");
     bool inBold = false;
     int at = 0;
-    QString rest = m_instruction;
+    const QString &rest = m_instruction;
     auto pieces = tag.globalMatch(rest);
     const auto draw = [&](const QString &escaped) {
         QString piece = escaped;
         piece.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
-        p.setFont(inBold ? bold : middle);
+        p.setFont(inBold ? m_bold : m_middle);
         p.drawText(QRect(x, top, width(), BigPx + 6), Qt::AlignLeft | Qt::AlignVCenter, piece);
         x += p.fontMetrics().horizontalAdvance(piece);
     };
@@ -143,25 +235,33 @@ void GuidanceBanner::render()
     }
     draw(rest.mid(at));
     p.restore();
-    QFont small = font();
-    small.setPixelSize(SmallPx);
-    p.setFont(small);
-    const int line = top + BigPx + 6;
-    p.drawText(QRect(Margin + IconSide + Margin, line, width(), SmallPx + 6), Qt::AlignLeft | Qt::AlignVCenter, m_then);
-    p.drawText(QRect(0, line + SmallPx + 6, width() - Margin, SmallPx + 6), Qt::AlignRight | Qt::AlignVCenter, m_trip);
 }
 
+// Only what changed is drawn again; the rest is copied from the picture.
 void GuidanceBanner::paintEvent(QPaintEvent *)
 {
-    if (m_picture.isNull())
-        render();
+    if (m_stale || m_picture.isNull()) {
+        render(m_stale);
+        m_stale = 0;
+    }
     QPainter(this).drawPixmap(0, 0, m_picture);
 }
 
 void GuidanceBanner::resizeEvent(QResizeEvent *event)
 {
     m_picture = QPixmap();
+    m_stale = AllParts;
     QWidget::resizeEvent(event);
+}
+
+void GuidanceBanner::changeEvent(QEvent *event)
+{
+    // The kept texts were in the language before.
+    if (event->type() == QEvent::LanguageChange) {
+        m_descriptionShown.clear();
+        m_tripShown.clear();
+    }
+    QWidget::changeEvent(event);
 }
 
 void GuidanceBanner::mouseReleaseEvent(QMouseEvent *event)

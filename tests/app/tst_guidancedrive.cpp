@@ -12,6 +12,7 @@
 #include "guidance/guidancebanner.h"
 #include "guidance/maneuvertext.h"
 #include "guidance/routeprogress.h"
+#include "platform/fullscreenexitbutton.h"
 
 #include <QAction>
 #include <QJsonObject>
@@ -360,6 +361,14 @@ void TestGuidanceDrive::cornerButtonsZoomFollowAndShowNorth()
     // Fullscreen: the buttons go with the pan arrows and come back with a tap.
     m_window->showFullScreen();
     QTRY_VERIFY(!zoomIn->isVisible() && !north->isVisible());
+    QTest::mouseClick(m_window->windowHandle(), Qt::LeftButton, {}, m_window->rect().center());
+    QTRY_VERIFY(zoomIn->isVisible() && north->isVisible());
+    // With all of them shown, none covers the way out of fullscreen.
+    auto *exit = m_window->findChild<FullScreenExitButton *>();
+    QTRY_VERIFY(exit && exit->isVisible() && exit->geometry().bottomRight() == m_window->rect().bottomRight());
+    for (QWidget *w : {static_cast<QWidget *>(banner), static_cast<QWidget *>(zoomIn), north,
+                       m_window->findChild<QWidget *>("zoomOutBtt"), static_cast<QWidget *>(follow)})
+        QVERIFY2(w->isVisible() && !w->geometry().intersects(exit->geometry()), qPrintable(w->objectName()));
 }
 
 MARLU_TEST_MAIN(TestGuidanceDrive)
