@@ -58,6 +58,10 @@ ServiceCall *ServiceCall::fetch(QNetworkAccessManager *network, const QUrl &url,
                                 QObject *receiver, std::function<void()> onFinished)
 {
     QNetworkRequest request = ServiceQuery::request(url);
+    // The page's tiles share the manager's few connections to the same host: a
+    // search or a route asked for while a screenful of tiles renders must not
+    // wait behind all of them.
+    request.setPriority(QNetworkRequest::HighPriority);
     for (const auto &header : headers)
         request.setRawHeader(header.first, header.second);
     auto *call = new ServiceCall(network->get(request));
