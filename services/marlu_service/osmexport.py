@@ -27,18 +27,38 @@ def osmium(args, timeout=3600):
 
 
 def features(pbf, export_config=None):
-    """The extract's features as GeoJSON dicts, one at a time (osmium export
-    writes them to a temporary file, which goes once they are read)."""
+    """The extract's features as GeoJSON dicts, one at a time, read from
+    osmium export as it writes them: neither the export nor its reader holds
+    the whole extract."""
     with tempfile.TemporaryDirectory(prefix="marlu-osm-") as tmp:
-        args = ["export", "-f", "geojsonseq", "-O", "-o", os.path.join(tmp, "features"), pbf]
+        # Node locations go to a file rather than memory, so that the export
+        # of a large extract needs little more memory than a small one.
+        args = ["osmium", "export", "-f", "geojsonseq", "-i",
+                "sparse_file_array," + os.path.join(tmp, "locations"), "-o", "-", pbf]
         if export_config is not None:
             config_path = os.path.join(tmp, "export.json")
             with open(config_path, "w", encoding="utf-8") as f:
                 json.dump(export_config, f)
-            args[3:3] = ["-c", config_path]
-        osmium(args)
-        with open(os.path.join(tmp, "features"), encoding="utf-8") as f:
-            for line in f:
-                line = line.strip("\x1e \n")
-                if line:
-                    yield json.loads(line)
+            args[2:2] = ["-c", config_path]
+        with open(os.path.join(tmp, "errors"), "w+", encoding="utf-8",
+                  errors="replace") as errors:
+            try:
+                proc = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=errors,
+                                        encoding="utf-8")
+            except FileNotFoundError:
+                raise OsmiumError("osmium is not installed (Debian package osmium-tool)")
+            try:
+                for line in proc.stdout:
+                    line = line.strip("\x1e \n")
+                    if line:
+                        yield json.loads(line)
+                proc.stdout.close()
+                code = proc.wait()
+            finally:
+                if proc.poll() is None:  # the reader stopped early or failed
+                    proc.kill()
+                    proc.wait()
+            if code != 0:
+                errors.seek(0)
+                lines = errors.read().strip().splitlines() or ["no output"]
+                raise OsmiumError("osmium export failed: %s" % lines[-1][-300:])
