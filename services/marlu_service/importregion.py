@@ -33,8 +33,9 @@ IMPORTERS = tuple(MODULES)
 
 PBF_MAGIC = b"OSMHeader"
 # What the importers write: a region imported by an earlier format is imported
-# again even from the same extract (2: travel times, water areas).
-FORMAT = 2
+# again even from the same extract (2: travel times, water areas; 3: the
+# street map's generalised tables for the low zooms).
+FORMAT = 3
 
 
 class ImportError_(Exception):

@@ -26,6 +26,29 @@ def osmium(args, timeout=3600):
     return result.stdout
 
 
+def lines(args):
+    """osmium's standard output line by line, as it writes it: for outputs
+    as large as the extract. OsmiumError after the last line when it failed."""
+    with tempfile.TemporaryFile("w+", encoding="utf-8", errors="replace") as errors:
+        try:
+            proc = subprocess.Popen(["osmium"] + args, stdout=subprocess.PIPE, stderr=errors,
+                                    encoding="utf-8", errors="replace")
+        except FileNotFoundError:
+            raise OsmiumError("osmium is not installed (Debian package osmium-tool)")
+        try:
+            yield from proc.stdout
+            proc.stdout.close()
+            code = proc.wait()
+        finally:
+            if proc.poll() is None:  # the reader stopped early or failed
+                proc.kill()
+                proc.wait()
+        if code != 0:
+            errors.seek(0)
+            last = errors.read().strip().splitlines() or ["no output"]
+            raise OsmiumError("osmium %s failed: %s" % (args[0], last[-1][-300:]))
+
+
 def features(pbf, export_config=None):
     """The extract's features as GeoJSON dicts, one at a time, read from
     osmium export as it writes them: neither the export nor its reader holds
@@ -33,32 +56,14 @@ def features(pbf, export_config=None):
     with tempfile.TemporaryDirectory(prefix="marlu-osm-") as tmp:
         # Node locations go to a file rather than memory, so that the export
         # of a large extract needs little more memory than a small one.
-        args = ["osmium", "export", "-f", "geojsonseq", "-i",
+        args = ["export", "-f", "geojsonseq", "-i",
                 "sparse_file_array," + os.path.join(tmp, "locations"), "-o", "-", pbf]
         if export_config is not None:
             config_path = os.path.join(tmp, "export.json")
             with open(config_path, "w", encoding="utf-8") as f:
                 json.dump(export_config, f)
-            args[2:2] = ["-c", config_path]
-        with open(os.path.join(tmp, "errors"), "w+", encoding="utf-8",
-                  errors="replace") as errors:
-            try:
-                proc = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=errors,
-                                        encoding="utf-8")
-            except FileNotFoundError:
-                raise OsmiumError("osmium is not installed (Debian package osmium-tool)")
-            try:
-                for line in proc.stdout:
-                    line = line.strip("\x1e \n")
-                    if line:
-                        yield json.loads(line)
-                proc.stdout.close()
-                code = proc.wait()
-            finally:
-                if proc.poll() is None:  # the reader stopped early or failed
-                    proc.kill()
-                    proc.wait()
-            if code != 0:
-                errors.seek(0)
-                lines = errors.read().strip().splitlines() or ["no output"]
-                raise OsmiumError("osmium export failed: %s" % lines[-1][-300:])
+            args[1:1] = ["-c", config_path]
+        for line in lines(args):
+            line = line.strip("\x1e \n")
+            if line:
+                yield json.loads(line)

@@ -53,11 +53,9 @@ def import_region(pbf, target, work):
     filtered = os.path.join(work, "nodefeatures.osm.pbf")
     osmexport.osmium(["tags-filter", "--overwrite", "-o", filtered, pbf,
                       "n/highway=traffic_signals", "w/junction=roundabout,circular"])
-    opl = osmexport.osmium(["add-locations-to-ways", "-f", "opl", "-o", "-", filtered])
-    os.remove(filtered)
     signals, roundabouts, ring_nodes = [], [], {}
-    for line in opl.splitlines():
-        kind, _, tags, fields = _opl(line)
+    for line in osmexport.lines(["add-locations-to-ways", "-f", "opl", "-o", "-", filtered]):
+        kind, _, tags, fields = _opl(line.rstrip("\n"))
         if kind == "n" and tags.get("highway") == "traffic_signals":
             try:
                 signals.append([round(float(fields["y"]), 7), round(float(fields["x"]), 7)])
@@ -73,13 +71,15 @@ def import_region(pbf, target, work):
                     ring_nodes[node] = ring[-1]
             if len(ring) > 1:
                 roundabouts.append(ring)
+    os.remove(filtered)
     # The nodes of a roundabout where a road leads away: its exits, counted
     # when the route goes round.
     exits = set()
     if ring_nodes:
-        ways = osmexport.osmium(["tags-filter", "-R", "-f", "opl", "-o", "-", pbf, "w/highway"])
-        for line in ways.splitlines():
-            kind, _, tags, fields = _opl(line)
+        # Every road of the region, read as osmium writes it, one at a time.
+        for line in osmexport.lines(["tags-filter", "-R", "-f", "opl", "-o", "-", pbf,
+                                     "w/highway"]):
+            kind, _, tags, fields = _opl(line.rstrip("\n"))
             refs = [r[1:] for r in fields.get("N", "").split(",") if r]
             for node in refs:
                 if node in ring_nodes and _leaves_by(tags, refs, node):

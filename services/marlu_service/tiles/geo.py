@@ -46,27 +46,74 @@ def unwrap(ring):
 
 # --- WKB ----------------------------------------------------------------------
 
-def _points(coords):
-    return struct.pack("<I", len(coords)) + b"".join(
-        struct.pack("<dd", *project(c[0], c[1])) for c in coords)
+def pixel(z):
+    """Mercator metres of a pixel at zoom z."""
+    return 2 * HALF / 256 / (1 << z)
 
 
-def wkb(geometry):
-    """WKB of a GeoJSON geometry (lon/lat), projected; None for what we do not draw."""
+def simplified(pts, tolerance):
+    """Douglas-Peucker: the points of a line that keep it within tolerance."""
+    if tolerance <= 0 or len(pts) < 3:
+        return pts
+    keep = [False] * len(pts)
+    keep[0] = keep[-1] = True
+    limit = tolerance * tolerance
+    spans = [(0, len(pts) - 1)]
+    while spans:
+        a, b = spans.pop()
+        (ax, ay), (bx, by) = pts[a], pts[b]
+        dx, dy = bx - ax, by - ay
+        length = dx * dx + dy * dy
+        worst, at = -1.0, -1
+        for i in range(a + 1, b):
+            px, py = pts[i]
+            t = 0.0 if length == 0 else max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy)
+                                                  / length))
+            d = (ax + t * dx - px) ** 2 + (ay + t * dy - py) ** 2
+            if d > worst:
+                worst, at = d, i
+        if worst > limit:
+            keep[at] = True
+            spans += [(a, at), (at, b)]
+    return [p for p, kept in zip(pts, keep) if kept]
+
+
+def _points(pts):
+    return struct.pack("<I", len(pts)) + b"".join(struct.pack("<dd", *p) for p in pts)
+
+
+def _projected(coords, tolerance):
+    return simplified([project(c[0], c[1]) for c in coords], tolerance)
+
+
+def wkb(geometry, tolerance=0.0):
+    """WKB of a GeoJSON geometry (lon/lat), projected and, with a tolerance
+    (Mercator metres), simplified; None for what we do not draw."""
     kind, coords = geometry.get("type"), geometry.get("coordinates")
     if kind == "Point":
         return struct.pack("<BI", 1, 1) + struct.pack("<dd", *project(coords[0], coords[1]))
-    if kind == "LineString" and len(coords) >= 2:
-        return struct.pack("<BI", 1, 2) + _points(coords)
-    if kind == "MultiLineString":
-        parts = [c for c in coords if len(c) >= 2]
+    if kind in ("LineString", "MultiLineString"):
+        parts = [_projected(c, tolerance) for c in ([coords] if kind == "LineString" else coords)
+                 if len(c) >= 2]
+        parts = [p for p in parts if len(p) >= 2]
+        if not parts:
+            return None
+        if kind == "LineString":
+            return struct.pack("<BI", 1, 2) + _points(parts[0])
         return struct.pack("<BII", 1, 5, len(parts)) + b"".join(
-            struct.pack("<BI", 1, 2) + _points(c) for c in parts) if parts else None
+            struct.pack("<BI", 1, 2) + _points(p) for p in parts)
     if kind == "Polygon":
         coords = [coords]
     elif kind != "MultiPolygon":
         return None
     polygons = [[r for r in p if len(r) >= 4] for p in coords]
+    if tolerance:
+        # A ring that simplifies to nothing goes; its polygon goes with its outer ring.
+        polygons = [[_projected(r, tolerance) for r in p] for p in polygons]
+        polygons = [[r for r in p if len(r) >= 4] for p in polygons
+                    if p and len(p[0]) >= 4]
+    else:
+        polygons = [[[project(c[0], c[1]) for c in r] for r in p] for p in polygons]
     polygons = [p for p in polygons if p]
     if not polygons:
         return None
@@ -126,13 +173,22 @@ class SpatialWriter:
     def add_all(self, table, rows):
         """rows: (values tuple, wkb) in drawing order."""
         columns = self.columns[table]
-        insert = "INSERT INTO %s (%s, geom) VALUES (%s)" % (
-            table, ", ".join(c.split()[0] for c in columns), ", ".join("?" * (len(columns) + 1)))
+        insert = "INSERT INTO %s (id, %s, geom) VALUES (%s)" % (
+            table, ", ".join(c.split()[0] for c in columns), ", ".join("?" * (len(columns) + 2)))
         index = "INSERT INTO idx_%s_geom VALUES (?, ?, ?, ?, ?)" % table
+        rowid = self.db.execute("SELECT coalesce(max(id), 0) FROM %s" % table).fetchone()[0]
+        batch, boxes = [], []
         for values, blob in rows:
-            rowid = self.db.execute(insert, tuple(values) + (blob,)).lastrowid
+            rowid += 1
             minx, miny, maxx, maxy = wkb_bounds(blob)
-            self.db.execute(index, (rowid, minx, maxx, miny, maxy))
+            batch.append((rowid,) + tuple(values) + (blob,))
+            boxes.append((rowid, minx, maxx, miny, maxy))
+            if len(batch) >= 5000:
+                self.db.executemany(insert, batch)
+                self.db.executemany(index, boxes)
+                batch, boxes = [], []
+        self.db.executemany(insert, batch)
+        self.db.executemany(index, boxes)
 
     def close(self):
         self.db.commit()

@@ -3,13 +3,16 @@
 import_region(pbf, folder, log) writes FOLDER/tiles/osm.sqlite: the ways,
 areas and points the street style draws, classified and already projected
 (see geo.py), in drawing order. osmium-tool assembles the geometries.
+Below street level the map draws from generalised copies of the tables
+(LOW_ZOOMS): only what those zooms show, simplified to a fraction of a pixel.
 """
 
 import os
+import sqlite3
 
 from .. import osmexport
 
-from . import geo
+from . import geo, style
 
 SUBFOLDER = "tiles"
 DATABASE = "osm.sqlite"
@@ -59,32 +62,118 @@ AREA_KINDS = [
 ]
 
 
+COLUMNS = {
+    "lines": ["kind TEXT", "name TEXT", "tunnel INTEGER", "bike INTEGER", "route INTEGER"],
+    "areas": ["kind TEXT", "name TEXT", "housenumber TEXT"],
+    "points": ["kind TEXT", "name TEXT"],
+}
+# Generalised tables (style.LOW_ZOOMS: suffix -> the highest zoom they serve)
+# keep the kinds their zooms draw, areas of at least half a pixel, and lines
+# within a quarter of a pixel of the original.
+LOW_ZOOMS = style.LOW_ZOOMS
+LOW_TOLERANCE, LOW_SMALLEST = 0.25, 0.5  # pixels
+
+
+def low_tables(suffix):
+    return "lines_" + suffix, "areas_" + suffix
+
+
+def _low_kinds(z):
+    return ({k for k, spec in style.LINES.items() if spec[0] <= z},
+            {k for k, minzoom in style.AREA_MINZOOM.items() if minzoom <= z})
+
+
 def import_region(pbf, folder, log):
     out = os.path.join(folder, SUBFOLDER)
     os.makedirs(out, exist_ok=True)
     route_ways = bicycle_route_ways(pbf)
-    lines, areas, points = classify(osmexport.features(pbf, EXPORT_CONFIG), route_ways)
     target = os.path.join(out, DATABASE)
-    writer = geo.SpatialWriter(target + ".part", {
-        "lines": ["kind TEXT", "name TEXT", "tunnel INTEGER", "bike INTEGER", "route INTEGER"],
-        "areas": ["kind TEXT", "name TEXT", "housenumber TEXT"],
-        "points": ["kind TEXT", "name TEXT"],
-    })
-    writer.add_all("lines", sorted(lines, key=lambda r: (-r[0][2], LINE_ORDER.index(r[0][0]))))
-    writer.add_all("areas", sorted(areas, key=lambda r: AREA_ORDER.index(r[0][0])))
-    writer.add_all("points", points)
-    writer.close()
+    tables = dict(COLUMNS)
+    for suffix in LOW_ZOOMS:
+        lines, areas = low_tables(suffix)
+        tables[lines], tables[areas] = COLUMNS["lines"], COLUMNS["areas"]
+    # Rows wait in a staging database until every one is known: the
+    # tables hold them in drawing order, which Mapnik follows.
+    stage_path = target + ".stage"
+    if os.path.exists(stage_path):
+        os.remove(stage_path)
+    stage = sqlite3.connect(stage_path)
+    try:
+        for pragma in ("journal_mode=OFF", "synchronous=OFF", "temp_store=FILE"):
+            stage.execute("PRAGMA " + pragma)
+        for table, columns in tables.items():
+            stage.execute("CREATE TABLE %s (ord INTEGER, %s, geom BLOB)"
+                          % (table, ", ".join(columns)))
+        counts = _stage(stage, classify(osmexport.features(pbf, EXPORT_CONFIG), route_ways))
+        writer = geo.SpatialWriter(target + ".part", tables)
+        for table, columns in tables.items():
+            names = ", ".join(c.split()[0] for c in columns)
+            rows = stage.execute("SELECT %s, geom FROM %s ORDER BY ord, rowid" % (names, table))
+            writer.add_all(table, ((row[:-1], row[-1]) for row in rows))
+        writer.close()
+    finally:
+        stage.close()
+        os.remove(stage_path)
     os.replace(target + ".part", target)
     log("street map: %d lines, %d areas, %d points, %d cycle-route ways"
-        % (len(lines), len(areas), len(points), len(route_ways)))
+        % (counts["lines"], counts["areas"], counts["points"], len(route_ways)))
+
+
+def _stage(stage, rows):
+    """Stages each classified row, and its generalised copies; counts by table."""
+    low = [(suffix, _low_kinds(z), geo.pixel(z)) for suffix, z in LOW_ZOOMS.items()]
+    counts = {"lines": 0, "areas": 0, "points": 0}
+    batches = {}
+
+    def add(table, order, values, blob):
+        batch = batches.setdefault(table, [])
+        batch.append((order,) + tuple(values) + (blob,))
+        if len(batch) >= 5000:
+            flush(table)
+
+    def flush(table):
+        batch = batches.get(table)
+        if batch:
+            stage.executemany("INSERT INTO %s VALUES (%s)" % (table, ",".join(
+                "?" * len(batch[0]))), batch)
+            del batch[:]
+
+    for table, row, geometry in rows:
+        blob = geo.wkb(geometry)
+        if blob is None:
+            continue
+        counts[table] += 1
+        if table == "lines":
+            # Tunnels under the rest; then by kind.
+            order = (0 if row[2] else 1) * len(LINE_ORDER) + LINE_ORDER.index(row[0])
+        elif table == "areas":
+            order = AREA_ORDER.index(row[0])
+        else:
+            order = 0
+        add(table, order, row, blob)
+        if table == "points":
+            continue
+        for suffix, kinds, pixel in low:
+            if row[0] not in kinds[0 if table == "lines" else 1]:
+                continue
+            if table == "areas":
+                minx, miny, maxx, maxy = geo.wkb_bounds(blob)
+                if max(maxx - minx, maxy - miny) < LOW_SMALLEST * pixel:
+                    continue
+            small = geo.wkb(geometry, LOW_TOLERANCE * pixel)
+            if small is not None:
+                add(low_tables(suffix)[0 if table == "lines" else 1], order, row, small)
+    for table in list(batches):
+        flush(table)
+    return counts
 
 
 def bicycle_route_ways(pbf):
     """Ids of the ways that are members of bicycle route relations."""
-    opl = osmexport.osmium(["tags-filter", "-R", "-f", "opl", "-o", "-", pbf, "r/route=bicycle"])
     ways = set()
-    for line in opl.splitlines():
-        for field in line.split(" "):
+    for line in osmexport.lines(["tags-filter", "-R", "-f", "opl", "-o", "-", pbf,
+                                 "r/route=bicycle"]):
+        for field in line.rstrip("\n").split(" "):
             if field.startswith("M"):
                 for member in field[1:].split(","):
                     if member.startswith("w"):
@@ -93,29 +182,21 @@ def bicycle_route_ways(pbf):
 
 
 def classify(features, route_ways):
-    """(lines, areas, points): rows of (values, wkb) for the writer's tables."""
-    lines, areas, points = [], [], []
+    """(table, values, GeoJSON geometry) of each feature the street map draws."""
     for feature in features:
         tags = feature.get("properties") or {}
         geometry = feature.get("geometry") or {}
         kind = geometry.get("type")
         if kind in ("LineString", "MultiLineString"):
-            row = _line(tags, route_ways)
-            target = lines
+            row, table = _line(tags, route_ways), "lines"
         elif kind in ("Polygon", "MultiPolygon"):
-            row = _area(tags)
-            target = areas
+            row, table = _area(tags), "areas"
         elif kind == "Point":
-            row = _point(tags)
-            target = points
+            row, table = _point(tags), "points"
         else:
             continue
-        if row is None:
-            continue
-        blob = geo.wkb(geometry)
-        if blob is not None:
-            target.append((row, blob))
-    return lines, areas, points
+        if row is not None:
+            yield table, row, geometry
 
 
 def _line(tags, route_ways):
