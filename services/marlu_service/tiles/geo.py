@@ -79,46 +79,82 @@ def simplified(pts, tolerance):
 
 
 def _points(pts):
-    return struct.pack("<I", len(pts)) + b"".join(struct.pack("<dd", *p) for p in pts)
+    return struct.pack("<I%dd" % (2 * len(pts)), len(pts), *[v for p in pts for v in p])
 
 
-def _projected(coords, tolerance):
-    return simplified([project(c[0], c[1]) for c in coords], tolerance)
+_QUARTER = math.pi / 4
+
+
+def _projected(coords, log=math.log, tan=math.tan, radians=math.radians):
+    """project() of every point (the same arithmetic, for speed)."""
+    return [(c[0] * HALF / 180.0, log(tan(_QUARTER + radians(
+        MAX_LAT if c[1] > MAX_LAT else -MAX_LAT if c[1] < -MAX_LAT else c[1]) / 2)) * HALF / math.pi)
+        for c in coords]
+
+
+def shape(geometry):
+    """(kind, parts) of a GeoJSON geometry (lon/lat), projected: the parts of
+    a line, the rings of the polygons of an area, the point of a point; None
+    for what we do not draw."""
+    kind, coords = geometry.get("type"), geometry.get("coordinates")
+    if kind == "Point":
+        return "point", [project(coords[0], coords[1])]
+    if kind in ("LineString", "MultiLineString"):
+        parts = [_projected(c) for c in ([coords] if kind == "LineString" else coords)
+                 if len(c) >= 2]
+        return (kind, parts) if parts else None
+    if kind == "Polygon":
+        coords = [coords]
+    elif kind != "MultiPolygon":
+        return None
+    polygons = [[_projected(r) for r in p if len(r) >= 4] for p in coords]
+    polygons = [p for p in polygons if p]
+    return ("area", polygons) if polygons else None
+
+
+def shape_bounds(item):
+    """(minx, miny, maxx, maxy) of a shape."""
+    kind, parts = item
+    if kind == "area":
+        parts = [r for p in parts for r in p]
+    elif kind == "point":
+        parts = [parts]
+    xs = [x for part in parts for x, _ in part]
+    ys = [y for part in parts for _, y in part]
+    return min(xs), min(ys), max(xs), max(ys)
+
+
+def shape_wkb(item, tolerance=0.0):
+    """WKB of a shape, with a tolerance (Mercator metres) simplified; None
+    when nothing is left of it."""
+    kind, parts = item
+    if kind == "point":
+        return struct.pack("<BI", 1, 1) + struct.pack("<dd", *parts[0])
+    if kind != "area":
+        if tolerance:
+            parts = [simplified(p, tolerance) for p in parts]
+            parts = [p for p in parts if len(p) >= 2]
+            if not parts:
+                return None
+        if kind == "LineString":
+            return struct.pack("<BI", 1, 2) + _points(parts[0])
+        return struct.pack("<BII", 1, 5, len(parts)) + b"".join(
+            struct.pack("<BI", 1, 2) + _points(p) for p in parts)
+    if tolerance:
+        # A ring that simplifies to nothing goes; its polygon goes with its outer ring.
+        parts = [[simplified(r, tolerance) for r in p] for p in parts]
+        parts = [[r for r in p if len(r) >= 4] for p in parts if len(p[0]) >= 4]
+        if not parts:
+            return None
+    return struct.pack("<BII", 1, 6, len(parts)) + b"".join(
+        struct.pack("<BII", 1, 3, len(p)) + b"".join(_points(r) for r in p) for p in parts)
 
 
 def wkb(geometry, tolerance=0.0):
     """WKB of a GeoJSON geometry (lon/lat), projected and, with a tolerance
     (Mercator metres), simplified; None for what we do not draw."""
-    kind, coords = geometry.get("type"), geometry.get("coordinates")
-    if kind == "Point":
-        return struct.pack("<BI", 1, 1) + struct.pack("<dd", *project(coords[0], coords[1]))
-    if kind in ("LineString", "MultiLineString"):
-        parts = [_projected(c, tolerance) for c in ([coords] if kind == "LineString" else coords)
-                 if len(c) >= 2]
-        parts = [p for p in parts if len(p) >= 2]
-        if not parts:
-            return None
-        if kind == "LineString":
-            return struct.pack("<BI", 1, 2) + _points(parts[0])
-        return struct.pack("<BII", 1, 5, len(parts)) + b"".join(
-            struct.pack("<BI", 1, 2) + _points(p) for p in parts)
-    if kind == "Polygon":
-        coords = [coords]
-    elif kind != "MultiPolygon":
-        return None
-    polygons = [[r for r in p if len(r) >= 4] for p in coords]
-    if tolerance:
-        # A ring that simplifies to nothing goes; its polygon goes with its outer ring.
-        polygons = [[_projected(r, tolerance) for r in p] for p in polygons]
-        polygons = [[r for r in p if len(r) >= 4] for p in polygons
-                    if p and len(p[0]) >= 4]
-    else:
-        polygons = [[[project(c[0], c[1]) for c in r] for r in p] for p in polygons]
-    polygons = [p for p in polygons if p]
-    if not polygons:
-        return None
-    return struct.pack("<BII", 1, 6, len(polygons)) + b"".join(
-        struct.pack("<BII", 1, 3, len(p)) + b"".join(_points(r) for r in p) for p in polygons)
+    item = shape(geometry)
+    return None if item is None else shape_wkb(item, tolerance)
 
 
 def wkb_bounds(blob):
@@ -171,16 +207,17 @@ class SpatialWriter:
                             % table)
 
     def add_all(self, table, rows):
-        """rows: (values tuple, wkb) in drawing order."""
+        """rows: (values tuple, wkb[, its bounds]) in drawing order."""
         columns = self.columns[table]
         insert = "INSERT INTO %s (id, %s, geom) VALUES (%s)" % (
             table, ", ".join(c.split()[0] for c in columns), ", ".join("?" * (len(columns) + 2)))
         index = "INSERT INTO idx_%s_geom VALUES (?, ?, ?, ?, ?)" % table
         rowid = self.db.execute("SELECT coalesce(max(id), 0) FROM %s" % table).fetchone()[0]
         batch, boxes = [], []
-        for values, blob in rows:
+        for row in rows:
+            values, blob = row[0], row[1]
             rowid += 1
-            minx, miny, maxx, maxy = wkb_bounds(blob)
+            minx, miny, maxx, maxy = row[2] if len(row) > 2 else wkb_bounds(blob)
             batch.append((rowid,) + tuple(values) + (blob,))
             boxes.append((rowid, minx, maxx, miny, maxy))
             if len(batch) >= 5000:

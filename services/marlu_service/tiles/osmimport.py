@@ -102,14 +102,16 @@ def import_region(pbf, folder, log):
         for pragma in ("journal_mode=OFF", "synchronous=OFF", "temp_store=FILE"):
             stage.execute("PRAGMA " + pragma)
         for table, columns in tables.items():
-            stage.execute("CREATE TABLE %s (ord INTEGER, %s, geom BLOB)"
+            stage.execute("CREATE TABLE %s (ord INTEGER, %s, geom BLOB, minx REAL, miny REAL, "
+                          "maxx REAL, maxy REAL)"
                           % (table, ", ".join(columns)))
         counts = _stage(stage, classify(osmexport.features(pbf, EXPORT_CONFIG), route_ways))
         writer = geo.SpatialWriter(target + ".part", tables)
         for table, columns in tables.items():
             names = ", ".join(c.split()[0] for c in columns)
-            rows = stage.execute("SELECT %s, geom FROM %s ORDER BY ord, rowid" % (names, table))
-            writer.add_all(table, ((row[:-1], row[-1]) for row in rows))
+            rows = stage.execute("SELECT %s, geom, minx, miny, maxx, maxy FROM %s "
+                                 "ORDER BY ord, rowid" % (names, table))
+            writer.add_all(table, ((row[:-5], row[-5], row[-4:]) for row in rows))
         writer.close()
     finally:
         stage.close()
@@ -125,9 +127,9 @@ def _stage(stage, rows):
     counts = {"lines": 0, "areas": 0, "points": 0}
     batches = {}
 
-    def add(table, order, values, blob):
+    def add(table, order, values, blob, bounds):
         batch = batches.setdefault(table, [])
-        batch.append((order,) + tuple(values) + (blob,))
+        batch.append((order,) + tuple(values) + (blob,) + bounds)
         if len(batch) >= 5000:
             flush(table)
 
@@ -139,9 +141,10 @@ def _stage(stage, rows):
             del batch[:]
 
     for table, row, geometry in rows:
-        blob = geo.wkb(geometry)
-        if blob is None:
+        shape = geo.shape(geometry)
+        if shape is None:
             continue
+        blob, bounds = geo.shape_wkb(shape), geo.shape_bounds(shape)
         counts[table] += 1
         if table == "lines":
             # Tunnels under the rest; then by kind.
@@ -150,19 +153,20 @@ def _stage(stage, rows):
             order = AREA_ORDER.index(row[0])
         else:
             order = 0
-        add(table, order, row, blob)
+        add(table, order, row, blob, bounds)
         if table == "points":
             continue
         for suffix, kinds, pixel in low:
             if row[0] not in kinds[0 if table == "lines" else 1]:
                 continue
-            if table == "areas":
-                minx, miny, maxx, maxy = geo.wkb_bounds(blob)
-                if max(maxx - minx, maxy - miny) < LOW_SMALLEST * pixel:
-                    continue
-            small = geo.wkb(geometry, LOW_TOLERANCE * pixel)
+            minx, miny, maxx, maxy = bounds
+            if table == "areas" and max(maxx - minx, maxy - miny) < LOW_SMALLEST * pixel:
+                continue
+            small = geo.shape_wkb(shape, LOW_TOLERANCE * pixel)
             if small is not None:
-                add(low_tables(suffix)[0 if table == "lines" else 1], order, row, small)
+                # Simplification keeps the end points, hence within the same bounds.
+                add(low_tables(suffix)[0 if table == "lines" else 1], order, row, small,
+                    bounds)
     for table in list(batches):
         flush(table)
     return counts
