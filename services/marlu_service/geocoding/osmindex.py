@@ -555,12 +555,15 @@ class StreetIndex:
     def named(self, key, kind=None, housenumber=None):
         """Rows whose name is key (normalised), abbreviations and all."""
         where, first, args = "ckey = ?", "key = ?", [canonical(key)]
-        for column, value in (("kind", kind), ("number_key", housenumber)):
-            if value is not None:
-                # "5 b" and "5b", "82-84" and "82 84" are one number.
-                where += " AND replace(%s, ' ', '') = ?" % column
-                first += " AND replace(%s, ' ', '') = ?" % column
-                args.append(value.replace(" ", ""))
+        if kind is not None:
+            where += " AND kind = ?"
+            first += " AND kind = ?"
+            args.append(kind)
+        if housenumber is not None:
+            # "5 b" and "5b", "82-84" and "82 84" are one number (as the index has it).
+            where += " AND replace(number_key, ' ', '') = ?"
+            first += " AND replace(number_key, ' ', '') = ?"
+            args.append(housenumber.replace(" ", ""))
         # An index of the first schema knows names only as written.
         first_args = [normalise(key)] + args[1:]
         rows = self._select(where, args)
