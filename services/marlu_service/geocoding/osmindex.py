@@ -401,14 +401,33 @@ def _points(geometry):
     return []
 
 
-def _inside(lng, lat, rings):
-    """Even-odd rule over every ring of a multipolygon."""
-    inside = False
-    for ring in rings:
-        for (x1, y1), (x2, y2) in zip(ring, ring[1:]):
+class _Outline:
+    """Even-odd rule over every ring of a multipolygon: the edges of a multipolygon's rings by band of latitude, so that a
+    point is tested against the few edges at its latitude (the even-odd
+    rule counts only those)."""
+
+    BANDS = 256
+
+    def __init__(self, rings):
+        edges = [(x1, y1, x2, y2) for ring in rings
+                 for (x1, y1), (x2, y2) in zip(ring, ring[1:])]
+        self.south = min((min(e[1], e[3]) for e in edges), default=0.0)
+        north = max((max(e[1], e[3]) for e in edges), default=0.0)
+        self.height = (north - self.south) / self.BANDS or 1.0
+        self.bands = defaultdict(list)
+        for e in edges:
+            for band in range(self._band(min(e[1], e[3])), self._band(max(e[1], e[3])) + 1):
+                self.bands[band].append(e)
+
+    def _band(self, lat):
+        return math.floor((lat - self.south) / self.height)
+
+    def has(self, lng, lat):
+        inside = False
+        for x1, y1, x2, y2 in self.bands.get(self._band(lat), ()):
             if (y1 > lat) != (y2 > lat) and lng < x1 + (lat - y1) * (x2 - x1) / (y2 - y1):
                 inside = not inside
-    return inside
+        return inside
 
 
 class Towns:
@@ -427,16 +446,15 @@ class Towns:
                 "FROM stage.town_boxes b JOIN stage.towns t ON t.id = b.id "
                 "WHERE b.west <= ? AND b.east >= ? AND b.south <= ? AND b.north >= ? "
                 "ORDER BY t.id", (lng, lng, lat, lat)).fetchall():
-            if west <= lng <= east and south <= lat <= north and _inside(lng, lat,
-                                                                          self._shape(tid)):
+            if west <= lng <= east and south <= lat <= north and self._shape(tid).has(lng, lat):
                 return name, postcode
         return None
 
     def _shape(self, tid):
         rings = self._rings.pop(tid, None)
         if rings is None:
-            rings = json.loads(self._con.execute("SELECT rings FROM stage.towns WHERE id = ?",
-                                                 (tid,)).fetchone()[0])
+            rings = _Outline(json.loads(self._con.execute(
+                "SELECT rings FROM stage.towns WHERE id = ?", (tid,)).fetchone()[0]))
             if len(self._rings) >= self.KEPT:
                 self._rings.popitem(last=False)
         self._rings[tid] = rings
