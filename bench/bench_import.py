@@ -31,7 +31,7 @@ TARGETS = {"peak MiB": 250, "wall s": 90, "temp x extract": 2.0}
 def tree_rss(root, peaks):
     """Summed RSS (bytes) of root and its descendants; peaks: program ->
     its largest RSS so far."""
-    children, rss, names = {}, {}, {}
+    children, rss, names, anon = {}, {}, {}, {}
     for pid in os.listdir("/proc"):
         if not pid.isdigit():
             continue
@@ -40,17 +40,26 @@ def tree_rss(root, peaks):
                 fields = f.read().rsplit(")", 1)[1].split()
             children.setdefault(int(fields[1]), []).append(int(pid))
             rss[int(pid)] = int(fields[21]) * os.sysconf("SC_PAGE_SIZE")
-            with open("/proc/%s/comm" % pid) as f:
-                names[int(pid)] = f.read().strip()
         except (OSError, IndexError, ValueError):
             continue
-    total, todo = 0, [root]
+    total, anonymous, todo = 0, 0, [root]
     while todo:
         pid = todo.pop()
+        try:
+            with open("/proc/%s/status" % pid) as f:
+                anon[pid] = next((int(l.split()[1]) * 1024 for l in f
+                                  if l.startswith("RssAnon:")), 0)
+            with open("/proc/%s/comm" % pid) as f:
+                names[pid] = f.read().strip()
+        except (OSError, IndexError, ValueError):
+            pass
         total += rss.get(pid, 0)
+        anonymous += anon.get(pid, 0)
         name = names.get(pid, "?")
         peaks[name] = max(peaks.get(name, 0), rss.get(pid, 0))
         todo += children.get(pid, [])
+    # Pages of memory rather than of mapped files, which the system may drop.
+    peaks["(all, anonymous)"] = max(peaks.get("(all, anonymous)", 0), anonymous)
     return total
 
 
@@ -80,7 +89,7 @@ def imported(services, data, name, pbf):
     while proc.poll() is None:
         peak_rss = max(peak_rss, tree_rss(proc.pid, peaks))
         peak_tmp = max(peak_tmp, du(partial) + du(tmp))
-        time.sleep(0.05)
+        time.sleep(0.1)
     wall = time.monotonic() - started
     log = proc.stderr.read()
     if proc.returncode != 0:
