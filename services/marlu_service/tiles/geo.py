@@ -198,6 +198,9 @@ class SpatialWriter:
         self.db = sqlite3.connect(path)
         self.db.execute("PRAGMA journal_mode=OFF")
         self.db.execute("PRAGMA synchronous=OFF")
+        # The R*trees take rows in drawing order, not by place: their pages
+        # are visited all over, and stay cached.
+        self.db.execute("PRAGMA cache_size=-32000")
         self.columns = {}
         for table, columns in tables.items():
             self.columns[table] = columns
