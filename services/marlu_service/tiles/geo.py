@@ -230,6 +230,16 @@ class SpatialWriter:
         self.db.executemany(insert, batch)
         self.db.executemany(index, boxes)
 
+    def add_table(self, table, source):
+        """Appends the rows of source (a table of the columns, geom, minx,
+        miny, maxx and maxy, by rowid in drawing order) with their R*tree."""
+        names = ", ".join(c.split()[0] for c in self.columns[table])
+        offset = self.db.execute("SELECT coalesce(max(id), 0) FROM %s" % table).fetchone()[0]
+        self.db.execute("INSERT INTO %s (id, %s, geom) SELECT rowid + ?, %s, geom FROM %s "
+                        "ORDER BY rowid" % (table, names, names, source), (offset,))
+        self.db.execute("INSERT INTO idx_%s_geom SELECT rowid + ?, minx, maxx, miny, maxy "
+                        "FROM %s ORDER BY rowid" % (table, source), (offset,))
+
     def close(self):
         self.db.commit()
         self.db.close()

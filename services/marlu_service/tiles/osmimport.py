@@ -92,51 +92,64 @@ def import_region(pbf, folder, log):
     for suffix in LOW_ZOOMS:
         lines, areas = low_tables(suffix)
         tables[lines], tables[areas] = COLUMNS["lines"], COLUMNS["areas"]
-    # Rows wait in a staging database until every one is known: the
-    # tables hold them in drawing order, which Mapnik follows.
+    # Rows wait in a staging database, a table per table and place in the
+    # drawing order, until every one is known: the tables hold them in
+    # drawing order, which Mapnik follows.
     stage_path = target + ".stage"
-    if os.path.exists(stage_path):
-        os.remove(stage_path)
-    stage = sqlite3.connect(stage_path)
+    for old in (stage_path, target + ".part"):
+        if os.path.exists(old):
+            os.remove(old)
+    writer = geo.SpatialWriter(target + ".part", tables)
     try:
-        for pragma in ("journal_mode=OFF", "synchronous=OFF", "temp_store=FILE"):
-            stage.execute("PRAGMA " + pragma)
-        for table, columns in tables.items():
-            stage.execute("CREATE TABLE %s (ord INTEGER, %s, geom BLOB, minx REAL, miny REAL, "
-                          "maxx REAL, maxy REAL)"
-                          % (table, ", ".join(columns)))
-        counts = _stage(stage, classify(osmexport.features(pbf, EXPORT_CONFIG), route_ways))
-        writer = geo.SpatialWriter(target + ".part", tables)
-        for table, columns in tables.items():
-            names = ", ".join(c.split()[0] for c in columns)
-            rows = stage.execute("SELECT %s, geom, minx, miny, maxx, maxy FROM %s "
-                                 "ORDER BY ord, rowid" % (names, table))
-            writer.add_all(table, ((row[:-5], row[-5], row[-4:]) for row in rows))
+        writer.db.execute("ATTACH DATABASE ? AS stage", (stage_path,))
+        for pragma in ("journal_mode=OFF", "synchronous=OFF"):
+            writer.db.execute("PRAGMA stage." + pragma)
+        staged = set()
+
+        def stage_table(table, order):
+            name = "%s_%d" % (table, order)
+            if name not in staged:
+                writer.db.execute("CREATE TABLE stage.%s (%s, geom BLOB, minx REAL, miny REAL, "
+                                  "maxx REAL, maxy REAL)" % (name, ", ".join(tables[table])))
+                staged.add(name)
+            return "stage." + name
+
+        counts = _stage(writer.db, stage_table,
+                        classify(osmexport.features(pbf, EXPORT_CONFIG), route_ways))
+        for table in tables:
+            for name in sorted(staged, key=lambda n: int(n.rsplit("_", 1)[1])):
+                if name.rsplit("_", 1)[0] == table:
+                    writer.add_table(table, "stage." + name)
+        writer.db.commit()
+        writer.db.execute("DETACH DATABASE stage")
         writer.close()
     finally:
-        stage.close()
-        os.remove(stage_path)
+        writer.db.close()
+        if os.path.exists(stage_path):
+            os.remove(stage_path)
     os.replace(target + ".part", target)
     log("street map: %d lines, %d areas, %d points, %d cycle-route ways"
         % (counts["lines"], counts["areas"], counts["points"], len(route_ways)))
 
 
-def _stage(stage, rows):
-    """Stages each classified row, and its generalised copies; counts by table."""
+def _stage(db, stage_table, rows):
+    """Stages each classified row, and its generalised copies, in the table
+    stage_table(table, place in drawing order) names; counts by table."""
     low = [(suffix, _low_kinds(z), geo.pixel(z)) for suffix, z in LOW_ZOOMS.items()]
     counts = {"lines": 0, "areas": 0, "points": 0}
     batches = {}
 
     def add(table, order, values, blob, bounds):
-        batch = batches.setdefault(table, [])
-        batch.append((order,) + tuple(values) + (blob,) + bounds)
+        name = stage_table(table, order)
+        batch = batches.setdefault(name, [])
+        batch.append(tuple(values) + (blob,) + bounds)
         if len(batch) >= 5000:
-            flush(table)
+            flush(name)
 
-    def flush(table):
-        batch = batches.get(table)
+    def flush(name):
+        batch = batches.get(name)
         if batch:
-            stage.executemany("INSERT INTO %s VALUES (%s)" % (table, ",".join(
+            db.executemany("INSERT INTO %s VALUES (%s)" % (name, ",".join(
                 "?" * len(batch[0]))), batch)
             del batch[:]
 
