@@ -226,8 +226,14 @@ def _resolve(con, towns, areas):
         batches.add("found", (None, "address", street, number, street, code, city or town,
                               lat, lng, lat, lng, lat, lng, "street_address", ""))
     batches.flush()
-    con.execute("CREATE INDEX stage.codes_street ON codes(town, street, code)")
-    con.execute("CREATE INDEX stage.codes_town ON codes(town, code)")
+    # Each street's and town's commonest postcode (the first seen of equals), at once.
+    for table, key in (("street_codes", "town, street"), ("town_codes", "town")):
+        con.execute("CREATE TABLE stage.%s AS SELECT %s, code FROM (SELECT %s, code, "
+                    "row_number() OVER (PARTITION BY %s ORDER BY n DESC, first) AS k FROM "
+                    "(SELECT %s, code, count(*) AS n, min(seq) AS first FROM stage.codes "
+                    "WHERE code != '' GROUP BY %s, code)) WHERE k = 1"
+                    % (table, key, key, key, key, key))
+        con.execute("CREATE INDEX stage.%s_key ON %s(%s)" % (table, table, key))
     con.execute("CREATE INDEX stage.towns_name ON towns(name)")
     postcode = _Postcodes(con)
 
@@ -281,18 +287,15 @@ class _Postcodes:
 
     def __call__(self, town, street=None):
         if street is not None:
-            row = self.con.execute(
-                "SELECT code FROM stage.codes WHERE town = ? AND street = ? AND code != '' "
-                "GROUP BY code ORDER BY COUNT(*) DESC, MIN(seq) LIMIT 1",
-                (town, street)).fetchone()
+            row = self.con.execute("SELECT code FROM stage.street_codes WHERE town = ? AND "
+                                   "street = ?", (town, street)).fetchone()
             if row:
                 return row[0]
         if town not in self.towns:
             if len(self.towns) > 10000:
                 self.towns.clear()
-            row = self.con.execute(
-                "SELECT code FROM stage.codes WHERE town = ? AND code != '' "
-                "GROUP BY code ORDER BY COUNT(*) DESC, MIN(seq) LIMIT 1", (town,)).fetchone()
+            row = self.con.execute("SELECT code FROM stage.town_codes WHERE town = ?",
+                                   (town,)).fetchone()
             if row is None:
                 row = self.con.execute(
                     "SELECT postcode FROM stage.towns WHERE name = ? AND postcode != '' "
