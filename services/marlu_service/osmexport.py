@@ -49,10 +49,11 @@ def lines(args):
             raise OsmiumError("osmium %s failed: %s" % (args[0], last[-1][-300:]))
 
 
-def features(pbf, export_config=None):
+def features(pbf, export_config=None, marks=None):
     """The extract's features as GeoJSON dicts, one at a time, read from
     osmium export as it writes them: neither the export nor its reader holds
-    the whole extract."""
+    the whole extract. marks: texts of which a feature's line must hold one
+    (e.g. '"name":'), so that the others are not even parsed; None: all."""
     with tempfile.TemporaryDirectory(prefix="marlu-osm-") as tmp:
         # Node locations go to a file rather than memory, so that the export
         # of a large extract needs little more memory than a small one.
@@ -64,6 +65,8 @@ def features(pbf, export_config=None):
                 json.dump(export_config, f)
             args[1:1] = ["-c", config_path]
         for line in lines(args):
+            if marks is not None and not any(mark in line for mark in marks):
+                continue
             line = line.strip("\x1e \n")
             if line:
                 yield json.loads(line)

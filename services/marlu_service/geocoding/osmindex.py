@@ -44,6 +44,10 @@ CATEGORY_TAGS = {
 CATEGORY_LABELS = {"restaurant": "Restaurant", "pharmacy": "Pharmacy", "fuel": "Fuel station",
                    "hotel": "Hotel", "supermarket": "Supermarket", "parking": "Parking",
                    "toilets": "Toilets"}
+# What the line of every feature the index takes holds (osmium writes JSON
+# without spaces): a name, a house number, a boundary or a category.
+MARKS = ('"name":', '"addr:housenumber":', '"boundary":"administrative"') + tuple(
+    '"%s":"%s"' % kv for kv in CATEGORY_TAGS)
 # Bumped when the tables change; an older index is still read.
 SCHEMA = "2"
 # Gazetteer places that are towns: not sections of one, nor gone.
@@ -68,7 +72,7 @@ def import_region(pbf, folder, log):
             os.remove(old)
     con = sqlite3.connect(path)
     try:
-        counts = _build(con, stage, osmexport.features(pbf), gazetteer, log)
+        counts = _build(con, stage, osmexport.features(pbf, marks=MARKS), gazetteer, log)
         con.close()
         os.replace(path, final)
     finally:
