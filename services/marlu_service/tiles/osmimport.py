@@ -7,8 +7,9 @@ Below street level the map draws from generalised copies of the tables
 (LOW_ZOOMS): only what those zooms show, simplified to a fraction of a pixel.
 """
 
+import math
 import os
-import sqlite3
+import struct
 
 from .. import osmexport
 
@@ -110,7 +111,8 @@ def import_region(pbf, folder, log):
             name = "%s_%d" % (table, order)
             if name not in staged:
                 writer.db.execute("CREATE TABLE stage.%s (%s, geom BLOB, minx REAL, miny REAL, "
-                                  "maxx REAL, maxy REAL)" % (name, ", ".join(tables[table])))
+                                  "maxx REAL, maxy REAL, cell INTEGER)"
+                                  % (name, ", ".join(tables[table])))
                 staged.add(name)
             return "stage." + name
 
@@ -119,6 +121,8 @@ def import_region(pbf, folder, log):
         for table in tables:
             for name in sorted(staged, key=lambda n: int(n.rsplit("_", 1)[1])):
                 if name.rsplit("_", 1)[0] == table:
+                    if table in MERGED:
+                        name = _merge(writer.db, "stage." + name)
                     writer.add_table(table, "stage." + name)
         writer.db.commit()
         writer.db.execute("DETACH DATABASE stage")
@@ -139,10 +143,10 @@ def _stage(db, stage_table, rows):
     counts = {"lines": 0, "areas": 0, "points": 0}
     batches = {}
 
-    def add(table, order, values, blob, bounds):
+    def add(table, order, values, blob, bounds, cell=None):
         name = stage_table(table, order)
         batch = batches.setdefault(name, [])
-        batch.append(tuple(values) + (blob,) + bounds)
+        batch.append(tuple(values) + (blob,) + bounds + (cell,))
         if len(batch) >= 5000:
             flush(name)
 
@@ -176,13 +180,61 @@ def _stage(db, stage_table, rows):
             if table == "areas" and max(maxx - minx, maxy - miny) < LOW_SMALLEST * pixel:
                 continue
             small = geo.shape_wkb(shape, LOW_TOLERANCE * pixel)
-            if small is not None:
-                # Simplification keeps the end points, hence within the same bounds.
-                add(low_tables(suffix)[0 if table == "lines" else 1], order, row, small,
-                    bounds)
+            if small is None:
+                continue
+            # Simplification keeps the end points, hence within the same bounds.
+            if table == "areas":
+                add(low_tables(suffix)[1], order, row, small, bounds)
+            else:
+                # Lines of a kind are joined by tile of the highest zoom of the table
+                # (see _merge); nothing reads their names there.
+                cell = (math.floor(minx / (256 * pixel)) << 20) + math.floor(miny / (256 * pixel))
+                add(low_tables(suffix)[0], order, (row[0], None, row[2], 0, 0), small, bounds,
+                    cell)
     for table in list(batches):
         flush(table)
     return counts
+
+
+# Generalised line tables, whose lines of a kind are joined into one feature
+# per tile: what costs Mapnik at a low zoom is the number of features.
+MERGED = {low_tables(suffix)[0] for suffix in LOW_ZOOMS}
+
+
+def _merge(db, source):
+    """A staging table beside source (lines of one kind, with their cells) with
+    one multi-line per cell; its name."""
+    target = source + "_joined"
+    db.execute("CREATE TABLE %s AS SELECT * FROM %s WHERE 0" % (target, source))
+    rows = db.execute("SELECT cell, kind, tunnel, geom, minx, miny, maxx, maxy FROM %s "
+                      "ORDER BY cell, rowid" % source)
+    out, group = [], None
+
+    def joined(group):
+        kind, tunnel, parts, count, box = group[1:]
+        return (kind, None, tunnel, 0, 0, struct.pack("<BII", 1, 5, count) + b"".join(parts),
+                *box, group[0])
+
+    for cell, kind, tunnel, blob, *box in rows:
+        # A line's WKB is one part of a multi-line; a multi-line's parts follow its header.
+        multi = struct.unpack_from("<I", blob, 1)[0] == 5
+        parts, count = (blob[9:], struct.unpack_from("<I", blob, 5)[0]) if multi else (blob, 1)
+        if group is not None and group[0] == cell:
+            group[3].append(parts)
+            group[4] += count
+            group[5] = [min(group[5][0], box[0]), min(group[5][1], box[1]),
+                        max(group[5][2], box[2]), max(group[5][3], box[3])]
+            continue
+        if group is not None:
+            out.append(joined(group))
+            if len(out) >= 100:
+                db.executemany("INSERT INTO %s VALUES (%s)" % (target, ",".join("?" * 11)), out)
+                out = []
+        group = [cell, kind, tunnel, [parts], count, box]
+    if group is not None:
+        out.append(joined(group))
+    db.executemany("INSERT INTO %s VALUES (%s)" % (target, ",".join("?" * 11)), out)
+    return target.split(".", 1)[1]
 
 
 def bicycle_route_ways(pbf):
