@@ -185,6 +185,8 @@ def _stage(db, stage_table, rows):
             # Simplification keeps the end points, hence within the same bounds.
             if table == "areas":
                 add(low_tables(suffix)[1], order, row, small, bounds)
+            elif low_tables(suffix)[0] not in MERGED:
+                add(low_tables(suffix)[0], order, row, small, bounds)
             else:
                 # Lines of a kind are joined by tile of the highest zoom of the table
                 # (see _merge); nothing reads their names there.
@@ -196,9 +198,10 @@ def _stage(db, stage_table, rows):
     return counts
 
 
-# Generalised line tables, whose lines of a kind are joined into one feature
-# per tile: what costs Mapnik at a low zoom is the number of features.
-MERGED = {low_tables(suffix)[0] for suffix in LOW_ZOOMS}
+# Generalised line tables whose lines of a kind are joined into one feature per
+# tile: what costs Mapnik at the lowest zooms, where a tile holds many towns,
+# is the number of features. (Joined lines shade their joints as one line.)
+MERGED = {low_tables("z10")[0]}
 
 
 def _merge(db, source):
