@@ -214,15 +214,12 @@ def _resolve(con, towns, areas):
     """Each address, street (its ways of one name, per town) and place with
     its town and postcode, into stage.found in that order."""
     batches = _Batches(con)
-
-    def town_of(lng, lat):
-        town = towns.at(lng, lat)
-        return town or ("", None)
-
-    for street, number, code, city, lng, lat in con.execute(
-            "SELECT street, housenumber, postcode, city, lng, lat FROM stage.addresses "
-            "ORDER BY seq"):
-        town, town_code = town_of(lng, lat)
+    _find_towns(con, towns)
+    for street, number, code, city, lng, lat, town, town_code in con.execute(
+            "SELECT a.street, a.housenumber, a.postcode, a.city, a.lng, a.lat, t.town, t.code "
+            "FROM stage.addresses a LEFT JOIN stage.addresses_towns t ON t.seq = a.seq "
+            "ORDER BY a.seq"):
+        town = town or ""
         # Without a boundary the gazetteer's town gathers the postcodes.
         town = town or areas.at(lat, lng, "").locality
         code = code or town_code or ""
@@ -243,9 +240,9 @@ def _resolve(con, towns, areas):
 
     def street_rows(name, parts):
         by_town = defaultdict(list)
-        for mid_lng, mid_lat, blob in parts:
+        for mid_lng, mid_lat, blob, town in parts:
             # Without a boundary the gazetteer's nearest town splits a long street.
-            town = town_of(mid_lng, mid_lat)[0]
+            town = town or ""
             flat = array("d")
             flat.frombytes(blob)
             by_town[town, "" if town else areas.at(mid_lat, mid_lng, "").locality].extend(
@@ -260,26 +257,60 @@ def _resolve(con, towns, areas):
                                   south, west, north, east, "route", ""))
 
     name, parts = None, []
-    for way_name, mid_lng, mid_lat, blob in con.execute(
-            "SELECT w.name, w.mid_lng, w.mid_lat, w.pts FROM stage.ways w JOIN "
+    for way_name, mid_lng, mid_lat, blob, town in con.execute(
+            "SELECT w.name, w.mid_lng, w.mid_lat, w.pts, t.town FROM stage.ways w JOIN "
             "(SELECT name, MIN(seq) AS first FROM stage.ways GROUP BY name) f "
-            "ON f.name = w.name ORDER BY f.first, w.seq"):
+            "ON f.name = w.name LEFT JOIN stage.ways_towns t ON t.seq = w.seq "
+            "ORDER BY f.first, w.seq"):
         if way_name != name and parts:
             street_rows(name, parts)
             parts = []
         name = way_name
-        parts.append((mid_lng, mid_lat, blob))
+        parts.append((mid_lng, mid_lat, blob, town))
     if parts:
         street_rows(name, parts)
-    for row in con.execute("SELECT name, named, is_place, street, postcode, category, lng, lat, "
-                           "south, west, north, east FROM stage.places ORDER BY seq"):
+    for row in con.execute("SELECT p.name, p.named, p.is_place, p.street, p.postcode, "
+                           "p.category, p.lng, p.lat, p.south, p.west, p.north, p.east, t.town "
+                           "FROM stage.places p LEFT JOIN stage.places_towns t "
+                           "ON t.seq = p.seq ORDER BY p.seq"):
         name, named, is_place, street, code, category, lng, lat = row[:8]
-        town = town_of(lng, lat)[0] or areas.at(lat, lng, "").locality
+        town = row[12] or areas.at(lat, lng, "").locality
         types = "neighborhood political" if is_place else "point_of_interest establishment"
         batches.add("found", (None, "place" if named else "category", name, "", street,
-                              code or postcode(town), town, lat, lng, *row[8:], types,
+                              code or postcode(town), town, lat, lng, *row[8:12], types,
                               category))
     batches.flush()
+
+
+def _spread(v):
+    """The bits of a 16-bit number spaced out, for a Z-order key."""
+    v &= 0xFFFF
+    v = (v | (v << 8)) & 0x00FF00FF
+    v = (v | (v << 4)) & 0x0F0F0F0F
+    v = (v | (v << 2)) & 0x33333333
+    return (v | (v << 1)) & 0x55555555
+
+
+def _z_order(lng, lat):
+    return _spread(int((lng + 180) / 0.01)) | (_spread(int((lat + 90) / 0.01)) << 1)
+
+
+def _find_towns(con, towns):
+    """stage.T_towns(seq, town, code) for the points of the addresses, ways and
+    places inside a boundary, visited along a Z-order curve so that the
+    boundaries near one point are those of the next."""
+    con.create_function("z_order", 2, _z_order, deterministic=True)
+    batches = _Batches(con)
+    for table, lng, lat in (("addresses", "lng", "lat"), ("ways", "mid_lng", "mid_lat"),
+                            ("places", "lng", "lat")):
+        con.execute("CREATE TABLE stage.%s_towns(seq INTEGER PRIMARY KEY, town TEXT, code TEXT)"
+                    % table)
+        for seq, x, y in con.execute("SELECT seq, %s, %s FROM stage.%s ORDER BY z_order(%s, %s)"
+                                     % (lng, lat, table, lng, lat)):
+            town = towns.at(x, y)
+            if town:
+                batches.add(table + "_towns", (seq,) + town)
+        batches.flush()
 
 
 class _Postcodes:
