@@ -80,7 +80,7 @@ class TileService(unittest.TestCase):
         con.close()
         inputs = self.tiles.current_generation().inputs
         mapnik = renderer.mapnik
-        for z in (9, 11, 12):
+        for z in (8, 9, 11, 12):
             n = 1 << z
             x, y = int((7.42 + 180) / 360 * n), int((1 - math.asinh(math.tan(math.radians(
                 43.735))) / math.pi) / 2 * n)

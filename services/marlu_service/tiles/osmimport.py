@@ -201,7 +201,7 @@ def _stage(db, stage_table, rows):
 # Generalised line tables whose lines of a kind are joined into one feature per
 # tile: what costs Mapnik at the lowest zooms, where a tile holds many towns,
 # is the number of features. (Joined lines shade their joints as one line.)
-MERGED = {low_tables("z10")[0]}
+MERGED = {low_tables("z8")[0], low_tables("z10")[0]}
 
 
 def _merge(db, source):

@@ -198,7 +198,7 @@ def region_layers(regions):
 
 # The generalised tables a region's street map may have: suffix -> the
 # highest zoom they serve (made by osmimport.py).
-LOW_ZOOMS = {"z10": 10, "z12": 12}
+LOW_ZOOMS = {"z8": 8, "z10": 10, "z12": 12}
 
 
 def _has_table(path, table):
