@@ -38,8 +38,8 @@ STAGES = {"geocoding.osmindex": ("streets", 35), "directions.routino": ("routing
 PBF_MAGIC = b"OSMHeader"
 # What the importers write: a region imported by an earlier format is imported
 # again even from the same extract (2: travel times, water areas; 3: the sea
-# along coastlines).
-FORMAT = 3
+# along coastlines; 4: the street map's generalised tables for the low zooms).
+FORMAT = 4
 
 
 class ImportError_(Exception):

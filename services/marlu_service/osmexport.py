@@ -26,19 +26,47 @@ def osmium(args, timeout=3600):
     return result.stdout
 
 
-def features(pbf, export_config=None):
-    """The extract's features as GeoJSON dicts, one at a time (osmium export
-    writes them to a temporary file, which goes once they are read)."""
+def lines(args):
+    """osmium's standard output line by line, as it writes it: for outputs
+    as large as the extract. OsmiumError after the last line when it failed."""
+    with tempfile.TemporaryFile("w+", encoding="utf-8", errors="replace") as errors:
+        try:
+            proc = subprocess.Popen(["osmium"] + args, stdout=subprocess.PIPE, stderr=errors,
+                                    encoding="utf-8", errors="replace")
+        except FileNotFoundError:
+            raise OsmiumError("osmium is not installed (Debian package osmium-tool)")
+        try:
+            yield from proc.stdout
+            proc.stdout.close()
+            code = proc.wait()
+        finally:
+            if proc.poll() is None:  # the reader stopped early or failed
+                proc.kill()
+                proc.wait()
+        if code != 0:
+            errors.seek(0)
+            last = errors.read().strip().splitlines() or ["no output"]
+            raise OsmiumError("osmium %s failed: %s" % (args[0], last[-1][-300:]))
+
+
+def features(pbf, export_config=None, marks=None):
+    """The extract's features as GeoJSON dicts, one at a time, read from
+    osmium export as it writes them: neither the export nor its reader holds
+    the whole extract. marks: texts of which a feature's line must hold one
+    (e.g. '"name":'), so that the others are not even parsed; None: all."""
     with tempfile.TemporaryDirectory(prefix="marlu-osm-") as tmp:
-        args = ["export", "-f", "geojsonseq", "-O", "-o", os.path.join(tmp, "features"), pbf]
+        # Node locations go to a file rather than memory, so that the export
+        # of a large extract needs little more memory than a small one.
+        args = ["export", "-f", "geojsonseq", "-i",
+                "sparse_file_array," + os.path.join(tmp, "locations"), "-o", "-", pbf]
         if export_config is not None:
             config_path = os.path.join(tmp, "export.json")
             with open(config_path, "w", encoding="utf-8") as f:
                 json.dump(export_config, f)
-            args[3:3] = ["-c", config_path]
-        osmium(args)
-        with open(os.path.join(tmp, "features"), encoding="utf-8") as f:
-            for line in f:
-                line = line.strip("\x1e \n")
-                if line:
-                    yield json.loads(line)
+            args[1:1] = ["-c", config_path]
+        for line in lines(args):
+            if marks is not None and not any(mark in line for mark in marks):
+                continue
+            line = line.strip("\x1e \n")
+            if line:
+                yield json.loads(line)

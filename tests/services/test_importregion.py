@@ -1,8 +1,10 @@
 """scripts/import-region: a bad extract stops with one line and leaves the
 earlier import of its region working."""
 
+import math
 import os
 import shutil
+import sqlite3
 import subprocess
 import sys
 import tempfile
@@ -10,8 +12,9 @@ import unittest
 
 import support
 
-from marlu_service import config, importregion, setupdata
+from marlu_service import config, importregion, osmexport, setupdata
 from marlu_service.directions import routino
+from marlu_service.geocoding import osmindex, places
 
 sys.path.insert(0, os.path.join(support.REPO, "tools"))
 import make_scaled_region  # noqa: E402
@@ -154,3 +157,55 @@ class ScaledRegion(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class StreamedStreetIndex(unittest.TestCase):
+    """The street index finds towns through spatial indexes: the answers must
+    be the ones a look at every boundary and every town would give."""
+
+    def test_a_point_in_a_boundary_s_hole_belongs_to_the_town_in_the_hole(self):
+        # Outer: a square with a hole; inner: the town that fills the hole.
+        square = {1: (47.10, 9.40), 2: (47.10, 9.60), 3: (47.20, 9.60), 4: (47.20, 9.40),
+                  5: (47.14, 9.48), 6: (47.14, 9.52), 7: (47.16, 9.52), 8: (47.16, 9.48)}
+        homes = {20: (47.11, 9.41, {"addr:street": "Aussen", "addr:housenumber": "1"}),
+                 21: (47.15, 9.50, {"addr:street": "Innen", "addr:housenumber": "2"}),
+                 22: (47.30, 9.50, {"addr:street": "Weit", "addr:housenumber": "3"})}
+        ways = {100: ([1, 2, 3, 4, 1], {}), 101: ([5, 6, 7, 8, 5], {})}
+        town = {"type": "boundary", "boundary": "administrative", "admin_level": "8"}
+        relations = {200: ([("way", 100, "outer"), ("way", 101, "inner")], dict(town, name="Ring")),
+                     201: ([("way", 101, "outer")], dict(town, name="Kern"))}
+        with tempfile.TemporaryDirectory() as work:
+            data = os.path.join(work, "data")
+            os.makedirs(data)
+            os.symlink(config.Config().places_path, os.path.join(data, "places.sqlite"))
+            pbf = support.made_up_extract(work, "ring", {**square, **homes}, ways, relations)
+            region = importregion.import_region(pbf, data, log=lambda text: None,
+                                                importers=("geocoding.osmindex",))
+            con = sqlite3.connect(os.path.join(region, "osmindex", "index.sqlite"))
+            towns = dict(con.execute("SELECT street, town FROM features WHERE kind = 'address'"))
+            con.close()
+        self.assertEqual(towns["Aussen"], "Ring")
+        self.assertEqual(towns["Innen"], "Kern")
+        self.assertNotIn(towns["Weit"], ("Ring", "Kern", ""))
+
+    def test_the_nearest_town_by_size_is_the_one_a_full_scan_finds(self):
+        gazetteer = places.PlacesIndex(config.Config().places_path)
+        box = (43.5, 7.0, 44.2, 7.8)  # around Monaco: towns of every size
+        areas = osmindex.Areas(gazetteer, box, lambda text: None)
+        self.assertGreater(len(areas._towns), 50)
+        for i in range(400):
+            lat, lng = 43.3 + (i % 20) * 0.055, 6.8 + (i // 20) * 0.06
+
+            def score(p):
+                km = 111.2 * math.hypot(p.lat - lat, (p.lng - lng) * math.cos(math.radians(lat)))
+                return km / (0.5 * max(1.0, p.population / 1000.0) ** 0.4)
+            self.assertEqual(areas.at(lat, lng, "").locality,
+                             min(areas._towns, key=score).name, (lat, lng))
+
+    def test_a_failing_export_is_an_error_not_an_empty_extract(self):
+        with tempfile.TemporaryDirectory() as work:
+            broken = os.path.join(work, "broken.osm.pbf")
+            with open(MONACO, "rb") as f, open(broken, "wb") as out:
+                out.write(f.read()[:300000])
+            with self.assertRaises(osmexport.OsmiumError):
+                list(osmexport.features(broken))

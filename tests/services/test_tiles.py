@@ -59,6 +59,45 @@ class TileService(unittest.TestCase):
         self.assertEqual(resp.getheader("Content-Type"), "image/png")
         return renderer.mapnik.Image.fromstring(body)
 
+    def test_low_zooms_draw_from_generalised_tables_as_from_the_full_ones(self):
+        db = os.path.join(self.data, "regions", "monaco", "tiles", "osm.sqlite")
+        con = sqlite3.connect(db)
+        for suffix, top in style.LOW_ZOOMS.items():
+            kinds = {k for k, in con.execute("SELECT DISTINCT kind FROM lines_" + suffix)}
+            self.assertTrue(kinds and all(style.LINES[k][0] <= top for k in kinds), kinds)
+        (low,), (full,) = (con.execute("SELECT sum(length(geom)) FROM " + t).fetchone()
+                           for t in ("lines_z10", "lines"))
+        self.assertLess(low, full / 4)
+        # The region as an earlier import wrote it: only the full tables.
+        old = os.path.join(self.data, "old-osm.sqlite")
+        shutil.copy(db, old)
+        con.close()
+        con = sqlite3.connect(old)
+        for suffix in style.LOW_ZOOMS:
+            con.execute("DROP TABLE lines_%s" % suffix)
+            con.execute("DROP TABLE areas_%s" % suffix)
+        con.commit()
+        con.close()
+        inputs = self.tiles.current_generation().inputs
+        mapnik = renderer.mapnik
+        for z in (8, 9, 11, 12):
+            n = 1 << z
+            x, y = int((7.42 + 180) / 360 * n), int((1 - math.asinh(math.tan(math.radians(
+                43.735))) / math.pi) / 2 * n)
+            images = []
+            for path in (db, old):
+                m = mapnik.Map(256, 256)
+                mapnik.load_map_from_string(m, style.build("roadmap", dict(inputs, regions=[path])))
+                m.zoom_to_box(mapnik.Box2d(*renderer.geo.tile_bounds(z, x, y)))
+                image = mapnik.Image(256, 256)
+                mapnik.render(m, image)
+                images.append(image.tostring())
+            a, b = images
+            # Simplified by a quarter of a pixel: a few edges shade a little differently.
+            off = sum(1 for i in range(0, len(a), 4)
+                      if max(abs(p - q) for p, q in zip(a[i:i + 4], b[i:i + 4])) > 24)
+            self.assertLess(off, 64, "z%d" % z)
+
     def test_sources_follow_the_configuration(self):
         with open(self.ini, "w", encoding="utf-8") as f:
             f.write("[tiles:roadmap]\nurl = https://tile.example.org/{z}/{x}/{y}.png\n"

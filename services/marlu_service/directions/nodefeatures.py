@@ -50,36 +50,50 @@ def _leaves_by(tags, refs, node):
 
 def import_region(pbf, target, work):
     """Writes target/nodefeatures.json from the extract; returns (signals, roundabouts)."""
-    filtered = os.path.join(work, "nodefeatures.osm.pbf")
-    osmexport.osmium(["tags-filter", "--overwrite", "-o", filtered, pbf,
-                      "n/highway=traffic_signals", "w/junction=roundabout,circular"])
-    opl = osmexport.osmium(["add-locations-to-ways", "-f", "opl", "-o", "-", filtered])
-    os.remove(filtered)
-    signals, roundabouts, ring_nodes = [], [], {}
-    for line in opl.splitlines():
-        kind, _, tags, fields = _opl(line)
+    signals = []
+    for line in osmexport.lines(["tags-filter", "-R", "-f", "opl", "-o", "-", pbf,
+                                 "n/highway=traffic_signals"]):
+        kind, _, tags, fields = _opl(line.rstrip("\n"))
         if kind == "n" and tags.get("highway") == "traffic_signals":
             try:
                 signals.append([round(float(fields["y"]), 7), round(float(fields["x"]), 7)])
             except (KeyError, ValueError):
                 continue
-        elif kind == "w":
-            ring = []
-            for ref in fields.get("N", "").split(","):
-                if "x" in ref and "y" in ref:
-                    node, rest = ref[1:].split("x", 1)
-                    lng, lat = rest.split("y", 1)
-                    ring.append([round(float(lat), 7), round(float(lng), 7)])
-                    ring_nodes[node] = ring[-1]
-            if len(ring) > 1:
-                roundabouts.append(ring)
+    # The roundabouts' ways, then their nodes, found among all nodes as osmium
+    # lists them: its own searches by id keep a table as large as the highest id.
+    ways = []
+    for line in osmexport.lines(["tags-filter", "-R", "-f", "opl", "-o", "-", pbf,
+                                 "w/junction=roundabout,circular"]):
+        kind, _, _, fields = _opl(line.rstrip("\n"))
+        if kind == "w":
+            ways.append([r[1:] for r in fields.get("N", "").split(",") if r[:1] == "n"])
+    wanted, where = {n for w in ways for n in w}, {}
+    if wanted:
+        for line in osmexport.lines(["cat", "-t", "node", "-f", "opl,add_metadata=false",
+                                     "-o", "-", pbf]):
+            if line[1:line.find(" ")] in wanted:
+                _, node, _, fields = _opl(line.rstrip("\n"))
+                try:
+                    where[node] = [round(float(fields["y"]), 7), round(float(fields["x"]), 7)]
+                except (KeyError, ValueError):
+                    continue
+    roundabouts, ring_nodes = [], {}
+    for refs in ways:
+        ring = []
+        for node in refs:
+            if node in where:
+                ring.append(list(where[node]))
+                ring_nodes[node] = ring[-1]
+        if len(ring) > 1:
+            roundabouts.append(ring)
     # The nodes of a roundabout where a road leads away: its exits, counted
     # when the route goes round.
     exits = set()
     if ring_nodes:
-        ways = osmexport.osmium(["tags-filter", "-R", "-f", "opl", "-o", "-", pbf, "w/highway"])
-        for line in ways.splitlines():
-            kind, _, tags, fields = _opl(line)
+        # Every road of the region, read as osmium writes it, one at a time.
+        for line in osmexport.lines(["tags-filter", "-R", "-f", "opl", "-o", "-", pbf,
+                                     "w/highway"]):
+            kind, _, tags, fields = _opl(line.rstrip("\n"))
             refs = [r[1:] for r in fields.get("N", "").split(",") if r]
             for node in refs:
                 if node in ring_nodes and _leaves_by(tags, refs, node):

@@ -19,6 +19,8 @@ import xml.etree.ElementTree as ET
 from . import nodefeatures, polyline, texts, timing
 
 SHARE = "/usr/share/routino"
+# MB of memory planetsplitter sorts in (its default is 256).
+SORT_RAM_MB = 48
 PROFILES_FILE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "profiles.xml")
 TAGGING_FILE = "tagging.xml"
 # Routino makes a living street a residential road; the speed limit set here
@@ -78,7 +80,11 @@ def import_region(pbf, folder, log):
     target = os.path.join(folder, SUBDIR)
     os.makedirs(target, exist_ok=True)
     with tempfile.TemporaryDirectory(prefix=".routino-", dir=folder) as work:
-        command = ["planetsplitter", "--dir=" + target, "--tagging=" + _tagging(work),
+        # The slim planetsplitter keeps its working data in files (in work,
+        # gone with it) and sorts in a bounded amount of memory; its database
+        # is the same as the other's.
+        command = ["planetsplitter-slim", "--dir=" + target, "--tmpdir=" + work,
+                   "--sort-ram-size=%d" % SORT_RAM_MB, "--tagging=" + _tagging(work),
                    "--loggable", pbf]
         result = _run(command, IMPORT_TIMEOUT, RuntimeError)
         if result.returncode != 0:

@@ -4,6 +4,7 @@ postcodes and points of interest of the imported regions, the world's
 places and countries) ranked by how well it matches, how near it lies to
 the reader's view and position, and how important it is."""
 
+import functools
 import math
 import re
 from collections import Counter
@@ -108,6 +109,7 @@ def parse_coordinates(text):
 class Offline:
     def __init__(self, places, streets):
         self.places, self.streets = places, streets
+        self._named_towns = {}
 
     def geocode(self, address, bias=NO_BIAS):
         """(status, results) for an address, best first."""
@@ -164,34 +166,40 @@ class Offline:
         return self._best(scored, bias)
 
     def _best(self, candidates, bias):
-        """Results of (row, place or country; how it matched), best first, one per place."""
+        """Results of (row, place or country; how it matched), best first, one per
+        place, at most MAX_RESULTS: however many places share a name, only
+        those that can be among the first are formatted."""
         out = []
         for item, match in candidates:
             if match == "country":
-                result = results.country(item)
                 score = MATCH["primary"] + COUNTRY_IMPORTANCE
             elif hasattr(item, "population"):
-                result = None  # formatted below, where same-named towns tell each other apart
                 score = (MATCH[match] + math.log10(item.population + 10)
                          + FEATURE_IMPORTANCE.get(item.feature, 0.0))
             else:
-                result = results.street_row(item, self._country(item))
                 score = MATCH[match] + REGION_IMPORTANCE.get(item.kind, 4.5)
             lat, lng = (item.lat, item.lng)
-            out.append([score + bias.bonus(lat, lng), result, item])
+            out.append([score + bias.bonus(lat, lng), None, item, match])
         out.sort(key=lambda entry: -entry[0])
-        towns = [entry[2] for entry in out if entry[1] is None]
-        for entry, text in zip([e for e in out if e[1] is None], results.cities(towns)):
+        # Same-named towns tell each other apart in their texts.
+        towns = [e for e in out if hasattr(e[2], "population")]
+        for entry, text in zip(towns, results.cities([e[2] for e in towns])):
             entry[1] = text
         # A town or quarter both sources know reads as the gazetteer has it.
-        towns = [e[1] for e in out if hasattr(e[2], "population")]
+        towns = [e[1] for e in towns]
         kept = []
-        for score, result, item in out:
+        for entry in out:
+            result, item = entry[1], entry[2]
+            if result is None:
+                result = (results.country(item) if entry[3] == "country"
+                          else results.street_row(item, self._country(item)))
             if getattr(item, "kind", "") == "place" and "political" in result["types"] and any(
                     _same_place(result, town) for town in towns):
                 continue
             if not any(_same_place(result, other) for other in kept):
                 kept.append(result)
+                if len(kept) == MAX_RESULTS:
+                    break
         return kept
 
     def _addresses(self, key, qualifiers):
@@ -270,8 +278,13 @@ class Offline:
     def _town_near(self, qualifier, row):
         """Whether a town of the gazetteer so named lies near the row: a street
         the extract puts in a suburb is still "Market Street, Harrisburg"."""
-        return any(_km((p.lat, p.lng), (row.lat, row.lng)) <= TOWN_REACH_KM
-                   for p in self.places.named(qualifier))
+        # Asked once per row of a name: the towns of a qualifier are looked up once.
+        towns = self._named_towns.get(qualifier)
+        if towns is None:
+            if len(self._named_towns) > 1000:
+                self._named_towns.clear()
+            towns = self._named_towns[qualifier] = self.places.named(qualifier)
+        return any(_km((p.lat, p.lng), (row.lat, row.lng)) <= TOWN_REACH_KM for p in towns)
 
     def _matching(self, rows, qualifiers):
         return [r for r in rows if not qualifiers or self._qualified(r, qualifiers)]
@@ -339,10 +352,14 @@ def _number_splits(key):
     return found
 
 
+@functools.lru_cache(maxsize=4096)
+def _name_of(formatted_address):
+    return normalise(formatted_address.split(",")[0])
+
+
 def _same_place(a, b):
     """Whether two results are one place: the same name, close together."""
-    if normalise(a["formatted_address"].split(",")[0]) != normalise(
-            b["formatted_address"].split(",")[0]):
+    if _name_of(a["formatted_address"]) != _name_of(b["formatted_address"]):
         return False
     area = "political" in a["types"] or "political" in b["types"]
     return _km(a["location"], b["location"]) < SAME_PLACE_KM[area]

@@ -15,7 +15,8 @@ import math
 import os
 import sqlite3
 import threading
-from collections import Counter, defaultdict, namedtuple
+from array import array
+from collections import Counter, OrderedDict, defaultdict, namedtuple
 
 from .. import osmexport
 
@@ -43,14 +44,16 @@ CATEGORY_TAGS = {
 CATEGORY_LABELS = {"restaurant": "Restaurant", "pharmacy": "Pharmacy", "fuel": "Fuel station",
                    "hotel": "Hotel", "supermarket": "Supermarket", "parking": "Parking",
                    "toilets": "Toilets"}
+# What the line of every feature the index takes holds (osmium writes JSON
+# without spaces): a name, a house number, a boundary or a category.
+MARKS = ('"name":', '"addr:housenumber":', '"boundary":"administrative"') + tuple(
+    '"%s":"%s"' % kv for kv in CATEGORY_TAGS)
 # Bumped when the tables change; an older index is still read.
 SCHEMA = "2"
 # Gazetteer places that are towns: not sections of one, nor gone.
 TOWN_FEATURES = {"PPL", "PPLA", "PPLA2", "PPLA3", "PPLA4", "PPLA5", "PPLC", "PPLG", "PPLS",
                  "PPLF", "PPLL", "PPLR"}
 
-Feature = namedtuple("Feature", "kind name housenumber street postcode town lat lng "
-                                "south west north east types category")
 Area = namedtuple("Area", "locality admin2 admin1 admin1_code country")
 NO_AREA = Area("", "", "", "", "")
 
@@ -61,18 +64,279 @@ def import_region(pbf, folder, log):
     # The data folder holds the regions' folder and the gazetteer.
     gazetteer = PlacesIndex(os.path.join(os.path.dirname(os.path.dirname(
         os.path.abspath(folder))), "places.sqlite"))
-    areas = []
+    final = os.path.join(target, FILENAME)
+    # Written aside and swapped in: a running service may be reading the old one.
+    path, stage = final + ".partial", os.path.join(target, "stage.sqlite")
+    for old in (path, stage):
+        if os.path.exists(old):
+            os.remove(old)
+    con = sqlite3.connect(path)
+    try:
+        counts = _build(con, stage, osmexport.features(pbf, marks=MARKS), gazetteer, log)
+        con.close()
+        os.replace(path, final)
+    finally:
+        con.close()
+        for left in (path, stage):
+            if os.path.exists(left):
+                os.remove(left)
+    log("street index: %d streets, %d addresses, %d places, %d more points of interest"
+        % tuple(counts.get(k, 0) for k in ("street", "address", "place", "category")))
 
-    def make_areas(box):
-        areas.append(Areas(gazetteer, box, log))
-        return areas[0]
 
-    features = list(_features(osmexport.features(pbf), make_areas))
-    areas = areas[0] if areas else Areas(gazetteer, None, log)
-    _write(os.path.join(target, FILENAME), features, areas)
-    log("street index: %d streets, %d addresses, %d places, %d more points of interest" % tuple(
-        sum(1 for f in features if f.kind == k) for k in ("street", "address", "place",
-                                                          "category")))
+# The extract goes through a staging database beside the index, so that the
+# import holds one feature (one street name) at a time, whatever the region's size.
+_STAGE = """
+    CREATE TABLE stage.towns(id INTEGER PRIMARY KEY, name TEXT, postcode TEXT, rings TEXT,
+                             west REAL, south REAL, east REAL, north REAL);
+    CREATE VIRTUAL TABLE stage.town_boxes USING rtree(id, west, east, south, north);
+    CREATE TABLE stage.addresses(seq INTEGER PRIMARY KEY, street TEXT, housenumber TEXT,
+                                 postcode TEXT, city TEXT, lng REAL, lat REAL);
+    CREATE TABLE stage.ways(seq INTEGER PRIMARY KEY, name TEXT, mid_lng REAL, mid_lat REAL,
+                            pts BLOB);
+    CREATE TABLE stage.places(seq INTEGER PRIMARY KEY, name TEXT, named INTEGER,
+                              is_place INTEGER, street TEXT, postcode TEXT, category TEXT,
+                              lng REAL, lat REAL, south REAL, west REAL, north REAL, east REAL);
+    CREATE TABLE stage.found(seq INTEGER PRIMARY KEY, kind TEXT, name TEXT, housenumber TEXT,
+                             street TEXT, postcode TEXT, town TEXT, lat REAL, lng REAL,
+                             south REAL, west REAL, north REAL, east REAL, types TEXT,
+                             category TEXT);
+    CREATE TABLE stage.codes(seq INTEGER PRIMARY KEY, town TEXT, street TEXT, code TEXT);
+    CREATE TABLE stage.cells(y INTEGER, x INTEGER, town TEXT, locality TEXT, admin2 TEXT,
+                             admin1 TEXT, admin1_code TEXT, country TEXT,
+                             PRIMARY KEY (y, x, town)) WITHOUT ROWID;
+"""
+BATCH = 5000
+
+
+class _Batches:
+    """INSERTs gathered and run a few thousand at a time."""
+
+    def __init__(self, con):
+        self.con, self.rows = con, defaultdict(list)
+
+    def add(self, table, row):
+        rows = self.rows[table]
+        rows.append(row)
+        if len(rows) >= BATCH:
+            self.flush(table)
+
+    def flush(self, table=None):
+        for name in [table] if table else list(self.rows):
+            rows = self.rows[name]
+            if rows:
+                self.con.executemany("INSERT INTO stage.%s VALUES (%s)"
+                                     % (name, ",".join("?" * len(rows[0]))), rows)
+                del rows[:]
+
+
+def _build(con, stage, items, gazetteer, log):
+    """Writes the index's tables into con from the extract's features; the
+    count of rows of each kind."""
+    for pragma in ("journal_mode=OFF", "synchronous=OFF", "temp_store=FILE",
+                   "cache_size=-16000"):
+        con.execute("PRAGMA " + pragma)
+    con.execute("ATTACH DATABASE ? AS stage", (stage,))
+    con.execute("PRAGMA stage.journal_mode=OFF")
+    con.execute("PRAGMA stage.synchronous=OFF")
+    con.executescript(_STAGE)
+    box = _read(items, _Batches(con))
+    areas = Areas(gazetteer, box, log, con)
+    _resolve(con, Towns(con), areas)
+    return _write(con, areas)
+
+
+def _read(items, batches):
+    """Stages the features the index needs; the box (south, west, north,
+    east) of their first points, or None."""
+    box = [math.inf, math.inf, -math.inf, -math.inf]
+
+    def extend(p):
+        box[0], box[1] = min(box[0], p[1]), min(box[1], p[0])
+        box[2], box[3] = max(box[2], p[1]), max(box[3], p[0])
+
+    for item in items:
+        tags, geometry = item.get("properties") or {}, item.get("geometry")
+        if not geometry:
+            continue
+        name = (tags.get("name") or "").strip()
+        if (tags.get("boundary") == "administrative" and tags.get("admin_level") == "8"
+                and name and geometry["type"] == "MultiPolygon"):
+            rings = [ring for polygon in geometry["coordinates"] for ring in polygon]
+            pts = [p for ring in rings for p in ring]
+            west, south = min(p[0] for p in pts), min(p[1] for p in pts)
+            east, north = max(p[0] for p in pts), max(p[1] for p in pts)
+            batches.flush("towns")
+            tid = batches.con.execute(
+                "INSERT INTO stage.towns(name, postcode, rings, west, south, east, north) "
+                "VALUES (?,?,?,?,?,?,?)", (name, tags.get("addr:postcode") or tags.get(
+                    "postal_code"), json.dumps(rings), west, south, east, north)).lastrowid
+            batches.add("town_boxes", (tid, west, east, south, north))
+            continue
+        pts = _points(geometry)
+        if not pts:
+            continue
+        if tags.get("addr:housenumber") and tags.get("addr:street"):
+            lng, lat = _centre(pts)
+            extend(pts[0])
+            batches.add("addresses", (None, tags["addr:street"], tags["addr:housenumber"],
+                                      tags.get("addr:postcode"), tags.get("addr:city"),
+                                      lng, lat))
+        category = _category(tags)
+        if not name:
+            if category:
+                _stage_place(batches, CATEGORY_LABELS[category], tags, geometry["type"], pts)
+                extend(pts[0])
+            continue
+        if tags.get("highway") and geometry["type"] != "Point":
+            mid = pts[len(pts) // 2]
+            batches.add("ways", (None, name, mid[0], mid[1],
+                                 array("d", [c for p in pts for c in p[:2]]).tobytes()))
+            extend(pts[0])
+        elif (tags.get("place") in MINOR_PLACES or tags.get("railway") in STATIONS
+              or (not tags.get("highway") and not tags.get("public_transport")
+                  and not tags.get("railway") and any(k in tags for k in PLACE_KEYS))):
+            _stage_place(batches, name, tags, geometry["type"], pts)
+            extend(pts[0])
+    batches.flush()
+    return tuple(box) if box[0] != math.inf else None
+
+
+def _stage_place(batches, name, tags, kind, pts):
+    lng, lat = _centre(pts)
+    batches.add("places", (None, name, bool((tags.get("name") or "").strip()),
+                           bool(tags.get("place")), tags.get("addr:street", ""),
+                           tags.get("addr:postcode"), _category(tags), lng, lat,
+                           *(_box(pts) if kind != "Point" else _box([(lng, lat)]))))
+
+
+def _resolve(con, towns, areas):
+    """Each address, street (its ways of one name, per town) and place with
+    its town and postcode, into stage.found in that order."""
+    batches = _Batches(con)
+    _find_towns(con, towns)
+    for street, number, code, city, lng, lat, town, town_code in con.execute(
+            "SELECT a.street, a.housenumber, a.postcode, a.city, a.lng, a.lat, t.town, t.code "
+            "FROM stage.addresses a LEFT JOIN stage.addresses_towns t ON t.seq = a.seq "
+            "ORDER BY a.seq"):
+        town = town or ""
+        # Without a boundary the gazetteer's town gathers the postcodes.
+        town = town or areas.at(lat, lng, "").locality
+        code = code or town_code or ""
+        batches.add("codes", (None, town, street, code))
+        batches.add("found", (None, "address", street, number, street, code, city or town,
+                              lat, lng, lat, lng, lat, lng, "street_address", ""))
+    batches.flush()
+    # Each street's and town's commonest postcode (the first seen of equals), at once.
+    for table, key in (("street_codes", "town, street"), ("town_codes", "town")):
+        con.execute("CREATE TABLE stage.%s AS SELECT %s, code FROM (SELECT %s, code, "
+                    "row_number() OVER (PARTITION BY %s ORDER BY n DESC, first) AS k FROM "
+                    "(SELECT %s, code, count(*) AS n, min(seq) AS first FROM stage.codes "
+                    "WHERE code != '' GROUP BY %s, code)) WHERE k = 1"
+                    % (table, key, key, key, key, key))
+        con.execute("CREATE INDEX stage.%s_key ON %s(%s)" % (table, table, key))
+    con.execute("CREATE INDEX stage.towns_name ON towns(name)")
+    postcode = _Postcodes(con)
+
+    def street_rows(name, parts):
+        by_town = defaultdict(list)
+        for mid_lng, mid_lat, blob, town in parts:
+            # Without a boundary the gazetteer's nearest town splits a long street.
+            town = town or ""
+            flat = array("d")
+            flat.frombytes(blob)
+            by_town[town, "" if town else areas.at(mid_lat, mid_lng, "").locality].extend(
+                zip(flat[0::2], flat[1::2]))
+        for (town, locality), pts in by_town.items():
+            # The vertex nearest the middle of the street's box: on the street.
+            south, west, north, east = _box(pts)
+            cx, cy = (west + east) / 2, (south + north) / 2
+            lng, lat = min(pts, key=lambda p: (p[0] - cx) ** 2 + (p[1] - cy) ** 2)
+            batches.add("found", (None, "street", name, "", name,
+                                  postcode(town or locality, name), town or locality, lat, lng,
+                                  south, west, north, east, "route", ""))
+
+    name, parts = None, []
+    for way_name, mid_lng, mid_lat, blob, town in con.execute(
+            "SELECT w.name, w.mid_lng, w.mid_lat, w.pts, t.town FROM stage.ways w JOIN "
+            "(SELECT name, MIN(seq) AS first FROM stage.ways GROUP BY name) f "
+            "ON f.name = w.name LEFT JOIN stage.ways_towns t ON t.seq = w.seq "
+            "ORDER BY f.first, w.seq"):
+        if way_name != name and parts:
+            street_rows(name, parts)
+            parts = []
+        name = way_name
+        parts.append((mid_lng, mid_lat, blob, town))
+    if parts:
+        street_rows(name, parts)
+    for row in con.execute("SELECT p.name, p.named, p.is_place, p.street, p.postcode, "
+                           "p.category, p.lng, p.lat, p.south, p.west, p.north, p.east, t.town "
+                           "FROM stage.places p LEFT JOIN stage.places_towns t "
+                           "ON t.seq = p.seq ORDER BY p.seq"):
+        name, named, is_place, street, code, category, lng, lat = row[:8]
+        town = row[12] or areas.at(lat, lng, "").locality
+        types = "neighborhood political" if is_place else "point_of_interest establishment"
+        batches.add("found", (None, "place" if named else "category", name, "", street,
+                              code or postcode(town), town, lat, lng, *row[8:12], types,
+                              category))
+    batches.flush()
+
+
+def _spread(v):
+    """The bits of a 16-bit number spaced out, for a Z-order key."""
+    v &= 0xFFFF
+    v = (v | (v << 8)) & 0x00FF00FF
+    v = (v | (v << 4)) & 0x0F0F0F0F
+    v = (v | (v << 2)) & 0x33333333
+    return (v | (v << 1)) & 0x55555555
+
+
+def _z_order(lng, lat):
+    return _spread(int((lng + 180) / 0.01)) | (_spread(int((lat + 90) / 0.01)) << 1)
+
+
+def _find_towns(con, towns):
+    """stage.T_towns(seq, town, code) for the points of the addresses, ways and
+    places inside a boundary, visited along a Z-order curve so that the
+    boundaries near one point are those of the next."""
+    con.create_function("z_order", 2, _z_order, deterministic=True)
+    batches = _Batches(con)
+    for table, lng, lat in (("addresses", "lng", "lat"), ("ways", "mid_lng", "mid_lat"),
+                            ("places", "lng", "lat")):
+        con.execute("CREATE TABLE stage.%s_towns(seq INTEGER PRIMARY KEY, town TEXT, code TEXT)"
+                    % table)
+        for seq, x, y in con.execute("SELECT seq, %s, %s FROM stage.%s ORDER BY z_order(%s, %s)"
+                                     % (lng, lat, table, lng, lat)):
+            town = towns.at(x, y)
+            if town:
+                batches.add(table + "_towns", (seq,) + town)
+        batches.flush()
+
+
+class _Postcodes:
+    """The postcode of a street or town: the commonest of its addresses (the
+    first seen of equals), else its boundary's."""
+
+    def __init__(self, con):
+        self.con, self.towns = con, {}
+
+    def __call__(self, town, street=None):
+        if street is not None:
+            row = self.con.execute("SELECT code FROM stage.street_codes WHERE town = ? AND "
+                                   "street = ?", (town, street)).fetchone()
+            if row:
+                return row[0]
+        if town not in self.towns:
+            if len(self.towns) > 10000:
+                self.towns.clear()
+            row = self.con.execute("SELECT code FROM stage.town_codes WHERE town = ?",
+                                   (town,)).fetchone()
+            if row is None:
+                row = self.con.execute(
+                    "SELECT postcode FROM stage.towns WHERE name = ? AND postcode != '' "
+                    "ORDER BY id DESC LIMIT 1", (town,)).fetchone()
+            self.towns[town] = row[0] if row else ""
+        return self.towns[town]
 
 
 class Areas:
@@ -82,11 +346,14 @@ class Areas:
     bigger it is."""
 
     CELL = 0.005  # degrees; points this close share their answer
+    GRID = 0.25  # degrees; the gazetteer's towns by square of this size
+    MEMO = 50000  # answers kept in memory; the staging database keeps them all
 
-    def __init__(self, places, box, log):
-        """box: (south, west, north, east) of the extract's points, or None."""
-        self._cache = {}
-        self._towns = []
+    def __init__(self, places, box, log, con=None):
+        """box: (south, west, north, east) of the extract's points, or None;
+        con: a connection with the staging database, or None."""
+        self._cache, self._con = {}, con
+        self._towns, self._named, self._grid = [], defaultdict(list), defaultdict(list)
         if box is None:
             return
         south, west, north, east = box[0] - 0.3, box[1] - 0.3, box[2] + 0.3, box[3] + 0.3
@@ -95,12 +362,33 @@ class Areas:
                            if p.feature in TOWN_FEATURES]
         except PlacesUnavailable as exc:
             log("street index: no gazetteer for towns and countries (%s)" % exc)
+        for i, p in enumerate(self._towns):
+            self._named[normalise(p.name)].append(p)
+            self._grid[math.floor(p.lat / self.GRID), math.floor(p.lng / self.GRID)].append(
+                (i, p))
+        self._reach = max((self._weight(p) for p in self._towns), default=1.0)
+
+    @staticmethod
+    def _weight(p):
+        # A town of 50,000 reaches about 2.5 km, one of 1,000 about 0.5 km.
+        return 0.5 * max(1.0, p.population / 1000.0) ** 0.4
 
     def at(self, lat, lng, town):
         cell = (round(lat / self.CELL), round(lng / self.CELL), town)
-        if cell not in self._cache:
-            self._cache[cell] = self._area(lat, lng, town)
-        return self._cache[cell]
+        found = self._cache.get(cell)
+        if found is None:
+            # The first point of a cell answers for the cell, as the stored answers do.
+            row = self._con.execute(
+                "SELECT locality, admin2, admin1, admin1_code, country FROM stage.cells "
+                "WHERE y = ? AND x = ? AND town = ?", cell).fetchone() if self._con else None
+            found = Area(*row) if row else self._area(lat, lng, town)
+            if row is None and self._con:
+                self._con.execute("INSERT INTO stage.cells VALUES (?,?,?,?,?,?,?,?)",
+                                  cell + tuple(found))
+            if len(self._cache) >= self.MEMO:
+                self._cache.clear()
+            self._cache[cell] = found
+        return found
 
     def _area(self, lat, lng, town):
         if not self._towns:
@@ -110,14 +398,32 @@ class Areas:
         def km(p):
             return 111.2 * math.hypot(p.lat - lat, (p.lng - lng) * scale)
 
-        named = [p for p in self._towns if town and normalise(p.name) == normalise(town)]
+        named = self._named.get(normalise(town), []) if town else []
         if named:
             best = min(named, key=km)
         else:
-            # A town of 50,000 reaches about 2.5 km, one of 1,000 about 0.5 km.
-            best = min(self._towns,
-                       key=lambda p: km(p) / (0.5 * max(1.0, p.population / 1000.0) ** 0.4))
+            best = self._nearest(lat, lng, km, scale)
         return Area(town or best.name, best.admin2, best.admin1, best.admin1_code, best.country)
+
+    def _nearest(self, lat, lng, km, scale):
+        """The town of the least distance by weight (the first of equals), found
+        in squares around the point, ring by ring, until no farther square can
+        hold a better one."""
+        cy, cx = math.floor(lat / self.GRID), math.floor(lng / self.GRID)
+        reach = max(max(abs(y - cy), abs(x - cx)) for y, x in self._grid)
+        best = None
+        for r in range(reach + 1):
+            # Towns in ring r or beyond lie more than r - 1 squares away.
+            if best is not None and best[0] < 111.2 * (r - 1) * self.GRID * scale / self._reach:
+                break
+            ring = [(cy + dy, cx + dx) for dy in range(-r, r + 1) for dx in range(-r, r + 1)
+                    if max(abs(dy), abs(dx)) == r]
+            for square in ring:
+                for i, p in self._grid.get(square, ()):
+                    entry = (km(p) / self._weight(p), i, p)
+                    if best is None or entry[:2] < best[:2]:
+                        best = entry
+        return best[2]
 
 
 def _points(geometry):
@@ -133,125 +439,64 @@ def _points(geometry):
     return []
 
 
-def _inside(lng, lat, rings):
-    """Even-odd rule over every ring of a multipolygon."""
-    inside = False
-    for ring in rings:
-        for (x1, y1), (x2, y2) in zip(ring, ring[1:]):
+class _Outline:
+    """Even-odd rule over every ring of a multipolygon: the edges of a multipolygon's rings by band of latitude, so that a
+    point is tested against the few edges at its latitude (the even-odd
+    rule counts only those)."""
+
+    BANDS = 256
+
+    def __init__(self, rings):
+        edges = [(x1, y1, x2, y2) for ring in rings
+                 for (x1, y1), (x2, y2) in zip(ring, ring[1:])]
+        self.south = min((min(e[1], e[3]) for e in edges), default=0.0)
+        north = max((max(e[1], e[3]) for e in edges), default=0.0)
+        self.height = (north - self.south) / self.BANDS or 1.0
+        self.bands = defaultdict(list)
+        for e in edges:
+            for band in range(self._band(min(e[1], e[3])), self._band(max(e[1], e[3])) + 1):
+                self.bands[band].append(e)
+
+    def _band(self, lat):
+        return math.floor((lat - self.south) / self.height)
+
+    def has(self, lng, lat):
+        inside = False
+        for x1, y1, x2, y2 in self.bands.get(self._band(lat), ()):
             if (y1 > lat) != (y2 > lat) and lng < x1 + (lat - y1) * (x2 - x1) / (y2 - y1):
                 inside = not inside
-    return inside
+        return inside
 
 
 class Towns:
-    """The municipal boundaries of the extract (admin_level 8), with their postcodes."""
+    """The municipal boundaries of the extract (admin_level 8), with their
+    postcodes, found through their boxes in the staging database."""
 
-    def __init__(self):
-        self.towns = []
+    KEPT = 64  # boundaries kept parsed
 
-    def add(self, name, postcode, geometry):
-        rings = [ring for polygon in geometry["coordinates"] for ring in polygon]
-        pts = [p for ring in rings for p in ring]
-        box = (min(p[0] for p in pts), min(p[1] for p in pts),
-               max(p[0] for p in pts), max(p[1] for p in pts))
-        self.towns.append([name, postcode, box, rings])
+    def __init__(self, con):
+        self._con, self._rings = con, OrderedDict()
 
     def at(self, lng, lat):
-        for town in self.towns:
-            x0, y0, x1, y1 = town[2]
-            if x0 <= lng <= x1 and y0 <= lat <= y1 and _inside(lng, lat, town[3]):
-                return town
+        """(name, postcode) of the first boundary around the point, or None."""
+        for tid, name, postcode, west, south, east, north in self._con.execute(
+                "SELECT t.id, t.name, t.postcode, t.west, t.south, t.east, t.north "
+                "FROM stage.town_boxes b JOIN stage.towns t ON t.id = b.id "
+                "WHERE b.west <= ? AND b.east >= ? AND b.south <= ? AND b.north >= ? "
+                "ORDER BY t.id", (lng, lng, lat, lat)).fetchall():
+            if west <= lng <= east and south <= lat <= north and self._shape(tid).has(lng, lat):
+                return name, postcode
         return None
 
-
-def _features(items, make_areas):
-    towns, ways, places, addresses = Towns(), defaultdict(list), [], []
-    postcodes = defaultdict(Counter)  # town or street -> postcodes of its addresses
-    for item in items:
-        tags, geometry = item.get("properties") or {}, item.get("geometry")
-        if not geometry:
-            continue
-        name = (tags.get("name") or "").strip()
-        if (tags.get("boundary") == "administrative" and tags.get("admin_level") == "8"
-                and name and geometry["type"] == "MultiPolygon"):
-            towns.add(name, tags.get("addr:postcode") or tags.get("postal_code"), geometry)
-            continue
-        pts = _points(geometry)
-        if not pts:
-            continue
-        if tags.get("addr:housenumber") and tags.get("addr:street"):
-            addresses.append((tags, pts))
-        category = _category(tags)
-        if not name:
-            if category:
-                places.append((CATEGORY_LABELS[category], tags, geometry["type"], pts))
-            continue
-        if tags.get("highway") and geometry["type"] != "Point":
-            ways[name].append(pts)
-        elif (tags.get("place") in MINOR_PLACES or tags.get("railway") in STATIONS
-              or (not tags.get("highway") and not tags.get("public_transport")
-                  and not tags.get("railway") and any(k in tags for k in PLACE_KEYS))):
-            places.append((name, tags, geometry["type"], pts))
-
-    def town_of(lng, lat):
-        town = towns.at(lng, lat)
-        return (town[0], town[1]) if town else ("", None)
-
-    every = [p for _, pts in addresses for p in pts[:1]] + [
-        p for parts in ways.values() for pts in parts for p in pts[:1]] + [
-        p for place in places for p in place[3][:1]]
-    areas = make_areas(_box(every) if every else None)
-
-    found = []
-    for tags, pts in addresses:
-        lng, lat = _centre(pts)
-        town, town_code = town_of(lng, lat)
-        # Without a boundary the gazetteer's town gathers the postcodes.
-        town = town or areas.at(lat, lng, "").locality
-        code = tags.get("addr:postcode") or town_code or ""
-        postcodes[town][code] += 1
-        postcodes[(town, tags["addr:street"])][code] += 1
-        found.append(Feature("address", tags["addr:street"], tags["addr:housenumber"],
-                             tags["addr:street"], code, tags.get("addr:city") or town,
-                             lat, lng, *_box([(lng, lat)]), ("street_address",), ""))
-
-    town_codes = {t[0]: t[1] for t in towns.towns if t[1]}
-
-    def postcode(town, street=None):
-        for counts in (postcodes.get((town, street)), postcodes.get(town)):
-            counts = Counter({c: n for c, n in (counts or {}).items() if c})
-            if counts:
-                return counts.most_common(1)[0][0]
-        return town_codes.get(town, "")
-
-    for name, parts in ways.items():
-        by_town = defaultdict(list)
-        for pts in parts:
-            mid = pts[len(pts) // 2]
-            # Without a boundary the gazetteer's nearest town splits a long street.
-            town = town_of(*mid)[0]
-            by_town[town, "" if town else areas.at(mid[1], mid[0], "").locality].extend(pts)
-        for (town, locality), pts in by_town.items():
-            # The vertex nearest the middle of the street's box: on the street.
-            south, west, north, east = _box(pts)
-            cx, cy = (west + east) / 2, (south + north) / 2
-            lng, lat = min(pts, key=lambda p: (p[0] - cx) ** 2 + (p[1] - cy) ** 2)
-            found.append(Feature("street", name, "", name, postcode(town or locality, name),
-                                 town or locality, lat, lng, south, west, north, east, ("route",), ""))
-    for name, tags, kind, pts in places:
-        lng, lat = _centre(pts)
-        town = town_of(lng, lat)[0] or areas.at(lat, lng, "").locality
-        if tags.get("place"):
-            types = ("neighborhood", "political")
-        else:
-            types = ("point_of_interest", "establishment")
-        category = _category(tags)
-        found.append(Feature("place" if (tags.get("name") or "").strip() else "category",
-                             name, "", tags.get("addr:street", ""),
-                             tags.get("addr:postcode") or postcode(town), town, lat, lng,
-                             *(_box(pts) if kind != "Point" else _box([(lng, lat)])), types,
-                             category))
-    return found
+    def _shape(self, tid):
+        rings = self._rings.pop(tid, None)
+        if rings is None:
+            rings = _Outline(json.loads(self._con.execute(
+                "SELECT rings FROM stage.towns WHERE id = ?", (tid,)).fetchone()[0]))
+            if len(self._rings) >= self.KEPT:
+                self._rings.popitem(last=False)
+        self._rings[tid] = rings
+        return rings
 
 
 def _category(tags):
@@ -272,12 +517,9 @@ def _box(pts):
             max(p[1] for p in pts), max(p[0] for p in pts))
 
 
-def _write(final, features, areas):
-    # Written aside and swapped in: a running service may be reading the old one.
-    path = final + ".partial"
-    if os.path.exists(path):
-        os.remove(path)
-    con = sqlite3.connect(path)
+def _write(con, areas):
+    """The index's tables from stage.found, its indexes made after the load;
+    the count of rows of each kind."""
     con.executescript("""
         CREATE TABLE features(key TEXT, number_key TEXT, kind TEXT, name TEXT,
                               housenumber TEXT, street TEXT,
@@ -285,26 +527,41 @@ def _write(final, features, areas):
                               west REAL, north REAL, east REAL, types TEXT,
                               ckey TEXT, locality TEXT, admin2 TEXT, admin1 TEXT,
                               admin1_code TEXT, country TEXT, category TEXT);
-        CREATE INDEX features_key ON features(key);
-        CREATE INDEX features_ckey ON features(ckey);
-        CREATE INDEX features_category ON features(category) WHERE category != '';
-        CREATE INDEX features_postcode ON features(postcode);
         -- Names by their letter triples: typos and words of longer names.
         CREATE VIRTUAL TABLE fuzzy USING fts5(key, tokenize='trigram');
         CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);
     """)
-    con.executemany("INSERT INTO features VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)", (
-        (normalise(f.name) if f.kind != "category" else "", normalise(f.housenumber), f.kind,
-         f.name, f.housenumber, f.street, f.postcode, f.town, f.lat, f.lng, f.south, f.west,
-         f.north, f.east, " ".join(f.types),
-         canonical(f.name) if f.kind != "category" else "", *areas.at(f.lat, f.lng, f.town),
-         f.category)
-        for f in features))
-    con.execute("INSERT INTO fuzzy(key) SELECT DISTINCT key FROM features WHERE key != ''")
-    con.execute("INSERT INTO meta VALUES ('schema', ?)", (SCHEMA,))
+    counts = Counter()
+    rows = con.execute("SELECT kind, name, housenumber, street, postcode, town, lat, lng, "
+                       "south, west, north, east, types, category FROM stage.found ORDER BY seq")
+    while True:
+        batch = rows.fetchmany(BATCH)
+        if not batch:
+            break
+        out = []
+        for (kind, name, housenumber, street, code, town, lat, lng, south, west, north, east,
+             types, category) in batch:
+            counts[kind] += 1
+            out.append((normalise(name) if kind != "category" else "", normalise(housenumber),
+                        kind, name, housenumber, street, code, town, lat, lng, south, west,
+                        north, east, types, canonical(name) if kind != "category" else "",
+                        *areas.at(lat, lng, town), category))
+        con.executemany("INSERT INTO main.features VALUES "
+                        "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)", out)
+    con.executescript("""
+        -- A name, its kind and its house number without spaces ("5 b" is "5b")
+        -- find their rows at once, however many streets share the name.
+        CREATE INDEX main.features_key ON features(key, kind);
+        CREATE INDEX main.features_ckey ON features(ckey, kind, replace(number_key, ' ', ''));
+        CREATE INDEX main.features_category ON features(category) WHERE category != '';
+        CREATE INDEX main.features_postcode ON features(postcode, kind);
+    """)
+    con.execute("INSERT INTO main.fuzzy(key) SELECT DISTINCT key FROM main.features "
+                "WHERE key != ''")
+    con.execute("INSERT INTO main.meta VALUES ('schema', ?)", (SCHEMA,))
     con.commit()
-    con.close()
-    os.replace(path, final)
+    con.execute("DETACH DATABASE stage")
+    return counts
 
 
 Row = namedtuple("Row", "kind name housenumber street postcode town lat lng "
@@ -354,12 +611,15 @@ class StreetIndex:
     def named(self, key, kind=None, housenumber=None):
         """Rows whose name is key (normalised), abbreviations and all."""
         where, first, args = "ckey = ?", "key = ?", [canonical(key)]
-        for column, value in (("kind", kind), ("number_key", housenumber)):
-            if value is not None:
-                # "5 b" and "5b", "82-84" and "82 84" are one number.
-                where += " AND replace(%s, ' ', '') = ?" % column
-                first += " AND replace(%s, ' ', '') = ?" % column
-                args.append(value.replace(" ", ""))
+        if kind is not None:
+            where += " AND kind = ?"
+            first += " AND kind = ?"
+            args.append(kind)
+        if housenumber is not None:
+            # "5 b" and "5b", "82-84" and "82 84" are one number (as the index has it).
+            where += " AND replace(number_key, ' ', '') = ?"
+            first += " AND replace(number_key, ' ', '') = ?"
+            args.append(housenumber.replace(" ", ""))
         # An index of the first schema knows names only as written.
         first_args = [normalise(key)] + args[1:]
         rows = self._select(where, args)

@@ -46,32 +46,115 @@ def unwrap(ring):
 
 # --- WKB ----------------------------------------------------------------------
 
-def _points(coords):
-    return struct.pack("<I", len(coords)) + b"".join(
-        struct.pack("<dd", *project(c[0], c[1])) for c in coords)
+def pixel(z):
+    """Mercator metres of a pixel at zoom z."""
+    return 2 * HALF / 256 / (1 << z)
 
 
-def wkb(geometry):
-    """WKB of a GeoJSON geometry (lon/lat), projected; None for what we do not draw."""
+def simplified(pts, tolerance):
+    """Douglas-Peucker: the points of a line that keep it within tolerance."""
+    if tolerance <= 0 or len(pts) < 3:
+        return pts
+    keep = [False] * len(pts)
+    keep[0] = keep[-1] = True
+    limit = tolerance * tolerance
+    spans = [(0, len(pts) - 1)]
+    while spans:
+        a, b = spans.pop()
+        (ax, ay), (bx, by) = pts[a], pts[b]
+        dx, dy = bx - ax, by - ay
+        length = dx * dx + dy * dy
+        worst, at = -1.0, -1
+        for i in range(a + 1, b):
+            px, py = pts[i]
+            t = 0.0 if length == 0 else max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy)
+                                                  / length))
+            d = (ax + t * dx - px) ** 2 + (ay + t * dy - py) ** 2
+            if d > worst:
+                worst, at = d, i
+        if worst > limit:
+            keep[at] = True
+            spans += [(a, at), (at, b)]
+    return [p for p, kept in zip(pts, keep) if kept]
+
+
+def _points(pts):
+    return struct.pack("<I%dd" % (2 * len(pts)), len(pts), *[v for p in pts for v in p])
+
+
+_QUARTER = math.pi / 4
+
+
+def _projected(coords, log=math.log, tan=math.tan, radians=math.radians):
+    """project() of every point (the same arithmetic, for speed)."""
+    return [(c[0] * HALF / 180.0, log(tan(_QUARTER + radians(
+        MAX_LAT if c[1] > MAX_LAT else -MAX_LAT if c[1] < -MAX_LAT else c[1]) / 2)) * HALF / math.pi)
+        for c in coords]
+
+
+def shape(geometry):
+    """(kind, parts) of a GeoJSON geometry (lon/lat), projected: the parts of
+    a line, the rings of the polygons of an area, the point of a point; None
+    for what we do not draw."""
     kind, coords = geometry.get("type"), geometry.get("coordinates")
     if kind == "Point":
-        return struct.pack("<BI", 1, 1) + struct.pack("<dd", *project(coords[0], coords[1]))
-    if kind == "LineString" and len(coords) >= 2:
-        return struct.pack("<BI", 1, 2) + _points(coords)
-    if kind == "MultiLineString":
-        parts = [c for c in coords if len(c) >= 2]
-        return struct.pack("<BII", 1, 5, len(parts)) + b"".join(
-            struct.pack("<BI", 1, 2) + _points(c) for c in parts) if parts else None
+        return "point", [project(coords[0], coords[1])]
+    if kind in ("LineString", "MultiLineString"):
+        parts = [_projected(c) for c in ([coords] if kind == "LineString" else coords)
+                 if len(c) >= 2]
+        return (kind, parts) if parts else None
     if kind == "Polygon":
         coords = [coords]
     elif kind != "MultiPolygon":
         return None
-    polygons = [[r for r in p if len(r) >= 4] for p in coords]
+    polygons = [[_projected(r) for r in p if len(r) >= 4] for p in coords]
     polygons = [p for p in polygons if p]
-    if not polygons:
-        return None
-    return struct.pack("<BII", 1, 6, len(polygons)) + b"".join(
-        struct.pack("<BII", 1, 3, len(p)) + b"".join(_points(r) for r in p) for p in polygons)
+    return ("area", polygons) if polygons else None
+
+
+def shape_bounds(item):
+    """(minx, miny, maxx, maxy) of a shape."""
+    kind, parts = item
+    if kind == "area":
+        parts = [r for p in parts for r in p]
+    elif kind == "point":
+        parts = [parts]
+    xs = [x for part in parts for x, _ in part]
+    ys = [y for part in parts for _, y in part]
+    return min(xs), min(ys), max(xs), max(ys)
+
+
+def shape_wkb(item, tolerance=0.0):
+    """WKB of a shape, with a tolerance (Mercator metres) simplified; None
+    when nothing is left of it."""
+    kind, parts = item
+    if kind == "point":
+        return struct.pack("<BI", 1, 1) + struct.pack("<dd", *parts[0])
+    if kind != "area":
+        if tolerance:
+            parts = [simplified(p, tolerance) for p in parts]
+            parts = [p for p in parts if len(p) >= 2]
+            if not parts:
+                return None
+        if kind == "LineString":
+            return struct.pack("<BI", 1, 2) + _points(parts[0])
+        return struct.pack("<BII", 1, 5, len(parts)) + b"".join(
+            struct.pack("<BI", 1, 2) + _points(p) for p in parts)
+    if tolerance:
+        # A ring that simplifies to nothing goes; its polygon goes with its outer ring.
+        parts = [[simplified(r, tolerance) for r in p] for p in parts]
+        parts = [[r for r in p if len(r) >= 4] for p in parts if len(p[0]) >= 4]
+        if not parts:
+            return None
+    return struct.pack("<BII", 1, 6, len(parts)) + b"".join(
+        struct.pack("<BII", 1, 3, len(p)) + b"".join(_points(r) for r in p) for p in parts)
+
+
+def wkb(geometry, tolerance=0.0):
+    """WKB of a GeoJSON geometry (lon/lat), projected and, with a tolerance
+    (Mercator metres), simplified; None for what we do not draw."""
+    item = shape(geometry)
+    return None if item is None else shape_wkb(item, tolerance)
 
 
 def wkb_bounds(blob):
@@ -115,6 +198,9 @@ class SpatialWriter:
         self.db = sqlite3.connect(path)
         self.db.execute("PRAGMA journal_mode=OFF")
         self.db.execute("PRAGMA synchronous=OFF")
+        # The R*trees take rows in drawing order, not by place: their pages
+        # are visited all over, and stay cached.
+        self.db.execute("PRAGMA cache_size=-32000")
         self.columns = {}
         for table, columns in tables.items():
             self.columns[table] = columns
@@ -124,15 +210,35 @@ class SpatialWriter:
                             % table)
 
     def add_all(self, table, rows):
-        """rows: (values tuple, wkb) in drawing order."""
+        """rows: (values tuple, wkb[, its bounds]) in drawing order."""
         columns = self.columns[table]
-        insert = "INSERT INTO %s (%s, geom) VALUES (%s)" % (
-            table, ", ".join(c.split()[0] for c in columns), ", ".join("?" * (len(columns) + 1)))
+        insert = "INSERT INTO %s (id, %s, geom) VALUES (%s)" % (
+            table, ", ".join(c.split()[0] for c in columns), ", ".join("?" * (len(columns) + 2)))
         index = "INSERT INTO idx_%s_geom VALUES (?, ?, ?, ?, ?)" % table
-        for values, blob in rows:
-            rowid = self.db.execute(insert, tuple(values) + (blob,)).lastrowid
-            minx, miny, maxx, maxy = wkb_bounds(blob)
-            self.db.execute(index, (rowid, minx, maxx, miny, maxy))
+        rowid = self.db.execute("SELECT coalesce(max(id), 0) FROM %s" % table).fetchone()[0]
+        batch, boxes = [], []
+        for row in rows:
+            values, blob = row[0], row[1]
+            rowid += 1
+            minx, miny, maxx, maxy = row[2] if len(row) > 2 else wkb_bounds(blob)
+            batch.append((rowid,) + tuple(values) + (blob,))
+            boxes.append((rowid, minx, maxx, miny, maxy))
+            if len(batch) >= 5000:
+                self.db.executemany(insert, batch)
+                self.db.executemany(index, boxes)
+                batch, boxes = [], []
+        self.db.executemany(insert, batch)
+        self.db.executemany(index, boxes)
+
+    def add_table(self, table, source):
+        """Appends the rows of source (a table of the columns, geom, minx,
+        miny, maxx and maxy, by rowid in drawing order) with their R*tree."""
+        names = ", ".join(c.split()[0] for c in self.columns[table])
+        offset = self.db.execute("SELECT coalesce(max(id), 0) FROM %s" % table).fetchone()[0]
+        self.db.execute("INSERT INTO %s (id, %s, geom) SELECT rowid + ?, %s, geom FROM %s "
+                        "ORDER BY rowid" % (table, names, names, source), (offset,))
+        self.db.execute("INSERT INTO idx_%s_geom SELECT rowid + ?, minx, maxx, miny, maxy "
+                        "FROM %s ORDER BY rowid" % (table, source), (offset,))
 
     def close(self):
         self.db.commit()

@@ -5,6 +5,7 @@ One style per tile set; each region adds its own layers. Labels come last
 street names where they collide.
 """
 
+import sqlite3
 from xml.sax.saxutils import quoteattr
 
 from . import geo
@@ -79,11 +80,17 @@ def style(name, rules, extra=""):
     return "<Style name=\"%s\" %s>%s</Style>" % (name, extra, "".join(rules))
 
 
-def sqlite_layer(name, path, table, styles, srs=geo.MERCATOR):
+def sqlite_layer(name, path, table, styles, srs=geo.MERCATOR, lo=None, hi=None):
+    """A layer of a table; lo, hi: the zooms it is read at (default all)."""
     params = {"type": "sqlite", "file": path, "table": table, "geometry_field": "geom",
               "key_field": "id", "use_spatial_index": "true", "wkb_format": "generic"}
-    return ("<Layer name=%s srs=%s>%s<Datasource>%s</Datasource></Layer>"
-            % (quoteattr(name), quoteattr(srs),
+    scales = ""
+    if lo is not None:
+        scales += " maximum-scale-denominator=\"%.3f\"" % (scale(lo) * 1.41)
+    if hi is not None:
+        scales += " minimum-scale-denominator=\"%.3f\"" % (scale(hi) / 1.41)
+    return ("<Layer name=%s srs=%s%s>%s<Datasource>%s</Datasource></Layer>"
+            % (quoteattr(name), quoteattr(srs), scales,
                "".join("<StyleName>%s</StyleName>" % s for s in styles),
                "".join("<Parameter name=%s>%s</Parameter>" % (quoteattr(k), _esc(v))
                        for k, v in params.items())))
@@ -171,12 +178,40 @@ def region_layers(regions):
               style("area-labels", area_labels), style("point-labels", point_labels)]
     shapes, labels = [], []
     for i, path in enumerate(regions):
-        shapes.append(sqlite_layer("areas-%d" % i, path, "areas", ["areas"]))
-        shapes.append(sqlite_layer("lines-%d" % i, path, "lines", ["casing", "lines"]))
+        # Below street level a region draws from its generalised tables (a
+        # region imported before it had them draws from the full ones).
+        bands, lo = [], 0
+        for suffix, hi in sorted(LOW_ZOOMS.items(), key=lambda kv: kv[1]):
+            if _has_table(path, "lines_" + suffix):
+                bands.append(("-" + suffix, "_" + suffix, lo, hi))
+                lo = hi + 1
+        bands.append(("", "", lo if bands else None, None))
+        for name, table, low, high in bands:
+            shapes.append(sqlite_layer("areas%s-%d" % (name, i), path, "areas" + table,
+                                       ["areas"], lo=low, hi=high))
+            shapes.append(sqlite_layer("lines%s-%d" % (name, i), path, "lines" + table,
+                                       ["casing", "lines"], lo=low, hi=high))
         labels.append(sqlite_layer("road-labels-%d" % i, path, "lines", ["road-labels"]))
         labels.append(sqlite_layer("area-labels-%d" % i, path, "areas", ["area-labels"]))
         labels.append(sqlite_layer("points-%d" % i, path, "points", ["point-labels"]))
     return styles, shapes, labels
+
+
+# The generalised tables a region's street map may have: suffix -> the
+# highest zoom they serve (made by osmimport.py).
+LOW_ZOOMS = {"z8": 8, "z10": 10, "z12": 12}
+
+
+def _has_table(path, table):
+    try:
+        con = sqlite3.connect("file:%s?mode=ro" % path, uri=True)
+        try:
+            return bool(con.execute("SELECT 1 FROM sqlite_master WHERE name = ?",
+                                    (table,)).fetchone())
+        finally:
+            con.close()
+    except sqlite3.Error:
+        return False
 
 
 def bicycle_layers(regions):
