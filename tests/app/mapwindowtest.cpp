@@ -13,6 +13,8 @@
 #include <QWebFrame>
 #include <QWebView>
 
+#include <cmath>
+
 namespace MapWindowTest {
 
 Suite::Suite(const QStringList &hostKeys)
@@ -108,6 +110,21 @@ GeoLocation *pageSource(MainWindow *window)
 {
     auto *bridge = qobject_cast<PositionBridge *>(frame(window)->evaluateJavaScript("pelmark").value<QObject *>());
     return bridge ? bridge->source() : nullptr;
+}
+
+QByteArray nmeaSentence(const QByteArray &body)
+{
+    quint8 sum = 0;
+    for (char c : body)
+        sum ^= quint8(c);
+    return "$" + body + "*" + QByteArray::number(sum, 16).rightJustified(2, '0').toUpper() + "\r\n";
+}
+
+QByteArray nmeaAngle(double degrees, int digits)
+{
+    const int d = int(std::fabs(degrees));
+    return QByteArray::number(d).rightJustified(digits, '0')
+           + QByteArray::number((std::fabs(degrees) - d) * 60, 'f', 6).rightJustified(9, '0');
 }
 
 }

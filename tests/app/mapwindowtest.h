@@ -50,6 +50,10 @@ QJsonObject pageState(MainWindow *window);
 QAction *menuEntry(MainWindow *window, const QString &text);
 // The position source behind the page's "pelmark"; fixes go in at its slot.
 GeoLocation *pageSource(MainWindow *window);
+// An NMEA sentence with its checksum, and an angle as NMEA writes it
+// (degrees in `digits` places, then minutes), for logs that a test replays.
+QByteArray nmeaSentence(const QByteArray &body);
+QByteArray nmeaAngle(double degrees, int digits);
 
 }
 

@@ -50,8 +50,7 @@ private slots:
     void newAnswerClosesAnOpenSheet();
     void okWithoutRoutesGivesAnEmptySheet();
     void unreadableRouteReplyWarns();
-    void escapeCancelsARunningRequest();
-    void destinationLookupTellsTheView();
+    void runningLookupTellsTheViewAndEscapeCancelsIt();
 
 private:
     void runDirections(ModalScript &script, int timeoutMs = 20000);
@@ -548,23 +547,7 @@ void TestDirectionsFlow::unreadableRouteReplyWarns()
     QVERIFY(snippets("var request").isEmpty());
 }
 
-void TestDirectionsFlow::escapeCancelsARunningRequest()
-{
-    CannedHttpServer geocoding;
-    geocoding.setMode(CannedHttpServer::Silent);
-    QSettings().setValue("Servers/GeocodingHost", geocoding.hostPort());
-    startWindow();
-    ModalScript script;
-    script.then(request("La Condamine", "Fontvieille, Monaco"));
-    MapWindowTest::menuEntry(m_window, "Directions")->trigger();
-    QTRY_COMPARE(geocoding.targets().size(), 1);
-    QVERIFY(Maemo5Attributes::testAttribute(m_window, Maemo5Attributes::ShowProgressIndicator));
-    // Where a user's key goes: the focused map, which leaves Escape to the window.
-    QTest::keyClick(m_window->focusWidget() ? m_window->focusWidget() : m_window, Qt::Key_Escape);
-    QVERIFY(!Maemo5Attributes::testAttribute(m_window, Maemo5Attributes::ShowProgressIndicator));
-}
-
-void TestDirectionsFlow::destinationLookupTellsTheView()
+void TestDirectionsFlow::runningLookupTellsTheViewAndEscapeCancelsIt()
 {
     CannedHttpServer geocoding;
     geocoding.setMode(CannedHttpServer::Silent);
@@ -586,7 +569,11 @@ void TestDirectionsFlow::destinationLookupTellsTheView()
     QVERIFY(latLng.value(0).toDouble() < match.captured(3).toDouble());
     QVERIFY(match.captured(2).toDouble() < latLng.value(1).toDouble());
     QVERIFY(latLng.value(1).toDouble() < match.captured(4).toDouble());
+
+    QVERIFY(Maemo5Attributes::testAttribute(m_window, Maemo5Attributes::ShowProgressIndicator));
+    // Where a user's key goes: the focused map, which leaves Escape to the window.
     QTest::keyClick(m_window->focusWidget() ? m_window->focusWidget() : m_window, Qt::Key_Escape);
+    QVERIFY(!Maemo5Attributes::testAttribute(m_window, Maemo5Attributes::ShowProgressIndicator));
 }
 
 MARLU_TEST_MAIN(TestDirectionsFlow)

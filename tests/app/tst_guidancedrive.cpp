@@ -58,20 +58,8 @@ namespace {
 const char Start[] = "43.7393 7.4276";   // Place du Casino
 const char Destination[] = "Fontvieille, Monaco";
 
-QByteArray sentence(const QByteArray &body)
-{
-    quint8 sum = 0;
-    for (char c : body)
-        sum ^= quint8(c);
-    return "$" + body + "*" + QByteArray::number(sum, 16).rightJustified(2, '0').toUpper() + "\r\n";
-}
-
-QByteArray angle(double degrees, int digits)
-{
-    const int d = int(std::fabs(degrees));
-    return QByteArray::number(d).rightJustified(digits, '0')
-           + QByteArray::number((std::fabs(degrees) - d) * 60, 'f', 6).rightJustified(9, '0');
-}
+using MapWindowTest::nmeaAngle;
+using MapWindowTest::nmeaSentence;
 
 // A 1 Hz receiver: RMC and GGA each second, HDOP 2 (20 m of accuracy).
 QByteArray nmea(const QList<QPointF> &fixes)
@@ -82,9 +70,9 @@ QByteArray nmea(const QList<QPointF> &fixes)
         const QPointF p = fixes[i], q = fixes[qMax(0, i - 1)];
         const double knots = RouteProgress::distance(q.x(), q.y(), p.x(), p.y()) * 3600 / 1852;
         const QByteArray time = t0.addSecs(i).toString("hhmmss.00").toLatin1();
-        const QByteArray at = angle(p.x(), 2) + ",N," + angle(p.y(), 3) + ",E";
-        out += sentence("GPRMC," + time + ",A," + at + "," + QByteArray::number(knots, 'f', 1) + ",0.0,180524,,,A");
-        out += sentence("GPGGA," + time + "," + at + ",1,08,2.0,40.0,M,48.9,M,,");
+        const QByteArray at = nmeaAngle(p.x(), 2) + ",N," + nmeaAngle(p.y(), 3) + ",E";
+        out += nmeaSentence("GPRMC," + time + ",A," + at + "," + QByteArray::number(knots, 'f', 1) + ",0.0,180524,,,A");
+        out += nmeaSentence("GPGGA," + time + "," + at + ",1,08,2.0,40.0,M,48.9,M,,");
     }
     return out;
 }

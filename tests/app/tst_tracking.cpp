@@ -55,22 +55,8 @@ namespace {
 const double StartLat = 35.8185;
 const double StartLon = -78.8641;
 
-QByteArray sentence(const QByteArray &body)
-{
-    quint8 sum = 0;
-    for (char c : body)
-        sum ^= quint8(c);
-    return "$" + body + "*" + QByteArray::number(sum, 16).rightJustified(2, '0').toUpper() + "\r\n";
-}
-
-QByteArray angle(double degrees, int degreeDigits)
-{
-    const double a = std::fabs(degrees);
-    const int d = int(a);
-    const double minutes = (a - d) * 60.0;
-    return QByteArray::number(d).rightJustified(degreeDigits, '0')
-           + QByteArray::number(minutes, 'f', 6).rightJustified(9, '0');
-}
+using MapWindowTest::nmeaAngle;
+using MapWindowTest::nmeaSentence;
 
 // One RMC and one GGA sentence per fix, 200 ms apart, so that a replay is quick.
 QByteArray track(const QList<QPointF> &fixes, double hdop)
@@ -84,9 +70,9 @@ QByteArray track(const QList<QPointF> &fixes, double hdop)
                                 + "." + QByteArray::number(cs % 100).rightJustified(2, '0');
         const QByteArray ns = lat < 0 ? "S" : "N";
         const QByteArray ew = lon < 0 ? "W" : "E";
-        out += sentence("GPRMC," + time + ",A," + angle(lat, 2) + "," + ns + "," + angle(lon, 3) + ","
+        out += nmeaSentence("GPRMC," + time + ",A," + nmeaAngle(lat, 2) + "," + ns + "," + nmeaAngle(lon, 3) + ","
                         + ew + ",10.0,0.0,070326,,,A");
-        out += sentence("GPGGA," + time + "," + angle(lat, 2) + "," + ns + "," + angle(lon, 3) + "," + ew
+        out += nmeaSentence("GPGGA," + time + "," + nmeaAngle(lat, 2) + "," + ns + "," + nmeaAngle(lon, 3) + "," + ew
                         + ",1,08," + QByteArray::number(hdop, 'f', 1) + ",100.0,M,-33.0,M,,");
     }
     return out;
