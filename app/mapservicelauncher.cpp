@@ -50,8 +50,8 @@ bool MapServiceLauncher::answers(const QUrl &url, int timeoutMs)
     return socket.waitForConnected(timeoutMs);
 }
 
-bool MapServiceLauncher::ensureRunning(const QUrl &url, const QString &scriptPath,
-                                       const QString &logPath, int timeoutMs)
+void MapServiceLauncher::begin(const QUrl &url, const QString &scriptPath,
+                               const QString &logPath, int timeoutMs)
 {
     m_url = url;
     m_script = scriptPath;
@@ -59,6 +59,12 @@ bool MapServiceLauncher::ensureRunning(const QUrl &url, const QString &scriptPat
     m_timeoutMs = timeoutMs;
     m_failure.clear();
     m_stranger = false;
+}
+
+bool MapServiceLauncher::ensureRunning(const QUrl &url, const QString &scriptPath,
+                                       const QString &logPath, int timeoutMs)
+{
+    begin(url, scriptPath, logPath, timeoutMs);
     if (m_process && m_process->state() != QProcess::NotRunning)
         return true;
     stop();
@@ -75,12 +81,7 @@ bool MapServiceLauncher::ensureRunning(const QUrl &url, const QString &scriptPat
 void MapServiceLauncher::start(const QUrl &url, const QString &scriptPath,
                                const QString &logPath, int timeoutMs)
 {
-    m_url = url;
-    m_script = scriptPath;
-    m_log = logPath;
-    m_timeoutMs = timeoutMs;
-    m_failure.clear();
-    m_stranger = false;
+    begin(url, scriptPath, logPath, timeoutMs);
     m_starting = true;
     bool ok = m_process && m_process->state() != QProcess::NotRunning;
     if (!ok) {

@@ -54,6 +54,8 @@ signals:
     void restarted();
 
 private:
+    // What a start or an ensureRunning() works with, and no failure yet.
+    void begin(const QUrl &url, const QString &scriptPath, const QString &logPath, int timeoutMs);
     bool launch(const QUrl &url);
     bool waitUntilAnswering(int timeoutMs);
     bool exited();
