@@ -11,18 +11,16 @@ Renders into a scratch copy of the data folder's tile cache, never into it.
 
 import argparse
 import http.client
-import os
 import shutil
 import statistics
 import sys
-import tempfile
 import threading
 import time
 from urllib.parse import urlencode
 
 import bench_tiles
 
-from marlu_service import config, server as mapservice  # noqa: E402
+from marlu_service import config  # noqa: E402
 
 QUESTIONS = ["/maps/api/geocode/xml?" + urlencode({"address": a}) for a in (
     "Place du Casino, Monaco", "Boulevard Albert 1er 12, Monaco", "Paris", "Fontvieille")] + [
@@ -80,19 +78,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--data", default=config.default_data_dir())
     args = parser.parse_args()
-    source = config.Config(data_dir=args.data)
-    if not source.regions():
-        raise SystemExit("no imported region in %s: run the set-up first" % source.data_dir)
-    scratch = tempfile.mkdtemp(prefix="marlu-bench-burst-")
+    scratch, cfg, server = bench_tiles.scratch_service(args.data, "marlu-bench-burst-")
     try:
-        os.symlink(source.regions_dir, os.path.join(scratch, "regions"))
-        os.symlink(source.places_path, os.path.join(scratch, "places.sqlite"))
-        shutil.copytree(os.path.join(source.tiles_dir, "base"),
-                        os.path.join(scratch, "tiles", "base"))
-        cfg = config.Config(os.path.join(scratch, "none.ini"), scratch)
-        server = mapservice.MapServer(cfg, os.path.join(bench_tiles.REPO, "web"), port=0)
-        server.RequestHandlerClass = bench_tiles.QuietHandler
-        threading.Thread(target=server.serve_forever, daemon=True).start()
         port = server.port
         bench_tiles.timed_get(port, "/tiles/roadmap/15/%d/%d.png"
                               % bench_tiles.tile_of(43.735, 7.42, 15))  # loads the style

@@ -17,8 +17,6 @@ import random
 import shutil
 import statistics
 import sys
-import tempfile
-import threading
 import time
 from urllib.parse import quote
 
@@ -26,8 +24,8 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "services"))
 
-from bench_tiles import QuietHandler, street_tiles  # noqa: E402
-from marlu_service import config, server as mapservice, setupdata  # noqa: E402
+from bench_tiles import scratch_service, street_tiles  # noqa: E402
+from marlu_service import config, setupdata  # noqa: E402
 
 TARGET_RATIO = 3
 QUERIES = ["Place du Casino, Monaco", "Boulevard Albert 1er", "Avenue de Verdun, Beausoleil",
@@ -62,17 +60,8 @@ def main():
     parser.add_argument("--rounds", type=int, default=3)
     parser.add_argument("--extract", default=setupdata.DEFAULT_DEMO)
     args = parser.parse_args()
-    source = config.Config(data_dir=args.data)
-    if not source.regions():
-        raise SystemExit("no imported region in %s: run the set-up first" % source.data_dir)
-    scratch = tempfile.mkdtemp(prefix="marlu-bench-import-")
+    scratch, cfg, server = scratch_service(args.data, "marlu-bench-import-", copy_regions=True)
     try:
-        shutil.copytree(source.regions_dir, os.path.join(scratch, "regions"), symlinks=True)
-        os.symlink(source.places_path, os.path.join(scratch, "places.sqlite"))
-        cfg = config.Config(os.path.join(scratch, "none.ini"), scratch)
-        server = mapservice.MapServer(cfg, os.path.join(HERE, "..", "web"), port=0)
-        server.RequestHandlerClass = QuietHandler
-        threading.Thread(target=server.serve_forever, daemon=True).start()
         regions = server.regions
         tiles = street_tiles(cfg, 10000)
         random.Random(1).shuffle(tiles)

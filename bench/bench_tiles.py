@@ -67,26 +67,39 @@ def timed_get(port, path):
     return elapsed
 
 
+def scratch_service(data_dir, prefix, copy_regions=False):
+    """(scratch folder, cfg, running server): a service on a folder of its own
+    that reads data_dir's regions and places and starts from its low-zoom
+    tiles, so that what a benchmark renders or imports stays out of data_dir.
+    copy_regions: a copy of the regions folder, for benchmarks that import."""
+    source = config.Config(data_dir=data_dir)
+    if not source.regions():
+        raise SystemExit("no imported region in %s: run the set-up first" % source.data_dir)
+    scratch = tempfile.mkdtemp(prefix=prefix)
+    regions = os.path.join(scratch, "regions")
+    if copy_regions:
+        shutil.copytree(source.regions_dir, regions, symlinks=True)
+    else:
+        os.symlink(source.regions_dir, regions)
+    if os.path.exists(source.places_path):
+        os.symlink(source.places_path, os.path.join(scratch, "places.sqlite"))
+    base = os.path.join(source.tiles_dir, "base")
+    if os.path.isdir(base):
+        shutil.copytree(base, os.path.join(scratch, "tiles", "base"))
+    cfg = config.Config(os.path.join(scratch, "none.ini"), scratch)
+    server = mapservice.MapServer(cfg, os.path.join(REPO, "web"), port=0)
+    server.RequestHandlerClass = QuietHandler
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return scratch, cfg, server
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--data", default=config.default_data_dir())
     parser.add_argument("--count", type=int, default=30)
     args = parser.parse_args()
-    source = config.Config(data_dir=args.data)
-    if not source.regions():
-        raise SystemExit("no imported region in %s: run the set-up first" % source.data_dir)
-    scratch = tempfile.mkdtemp(prefix="marlu-bench-tiles-")
+    scratch, cfg, server = scratch_service(args.data, "marlu-bench-tiles-")
     try:
-        os.symlink(source.regions_dir, os.path.join(scratch, "regions"))
-        if os.path.exists(source.places_path):
-            os.symlink(source.places_path, os.path.join(scratch, "places.sqlite"))
-        base = os.path.join(source.tiles_dir, "base")
-        if os.path.isdir(base):
-            shutil.copytree(base, os.path.join(scratch, "tiles", "base"))
-        cfg = config.Config(os.path.join(scratch, "none.ini"), scratch)
-        server = mapservice.MapServer(cfg, os.path.join(REPO, "web"), port=0)
-        server.RequestHandlerClass = QuietHandler
-        threading.Thread(target=server.serve_forever, daemon=True).start()
         path = "/tiles/roadmap/%d/%d/%d.png"
         timed_get(server.port, path % (15, *tile_of(43.735, 7.42, 15)))  # loads the style
         wanted = street_tiles(cfg, args.count)
