@@ -23,6 +23,7 @@ marlu_packages=(
 marlu_tools=(
   cmake:cmake g++:g++ make:make node:nodejs npm:npm
   xvfb-run:xvfb xauth:xauth xprop:x11-utils xdotool:xdotool import:imagemagick
+  ccache:ccache
 )
 
 marlu_install_packages() {
@@ -65,6 +66,12 @@ marlu_build_in() {
   while [ $# -gt 0 ] && [ "$1" != -- ]; do options+=("$1"); shift; done
   [ $# -gt 0 ] && shift
   [ $# -gt 0 ] && targets=(--target "$@")
+  # ccache shares objects between build folders and work trees (paths taken
+  # relative to the folder above the checkout), so a rebuild after a branch
+  # switch or a second tree costs what changed.
+  command -v ccache >/dev/null 2>&1 &&
+    options=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache "${options[@]}")
+  export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$(dirname "$MARLU_ROOT")}
   cmake -S "$MARLU_ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
   cmake --build "$dir" -j"$(nproc)" "${targets[@]}"
 }
