@@ -230,7 +230,10 @@ class PlacesIndex:
         # Alternate names hold the famous exonyms ("Cologne" for Köln) but
         # also odd local ones; a place found only by one must be big.
         floor = max((p.population for p in found), default=0) / 10
-        return [p for p in found if not p.alternate or p.population >= floor][:limit]
+        found = [p for p in found if not p.alternate or p.population >= floor]
+        # A small capital ("Hamilton", Bermuda) is a candidate beside the big towns.
+        return found[:limit] + [p for p in found[limit:] if p.feature == "PPLC"
+                                and not p.alternate]
 
     def search(self, address, limit=MAX_RESULTS):
         """Places that "City", "City, Region, Country" or "City Country" names,
