@@ -128,8 +128,13 @@ class Offline:
             found = self._ranked(name, Bias(position=point))
         except PlacesUnavailable:
             found = []
-        found = sorted((r for r in found if _km(point, r["location"]) <= NAMED_NEAR_KM),
-                       key=lambda r: _km(point, r["location"]))
+        found = [r for r in found if _km(point, r["location"]) <= NAMED_NEAR_KM]
+        if not found:  # "sporry" for "Sporry Weiher": a word of the name
+            found = [results.street_row(row, self._country(row))
+                     for kind in ("place", "street")
+                     for row, _ in self.streets.loose(normalise(name), kind)
+                     if _km(point, (row.lat, row.lng)) <= NAMED_NEAR_KM]
+        found.sort(key=lambda r: _km(point, r["location"]))
         return found or [results.point(*point)]
 
     # --- by name ------------------------------------------------------------------
@@ -203,9 +208,13 @@ class Offline:
             if result is None:
                 result = (results.country(item) if entry[3] == "country"
                           else results.street_row(item, self._country(item)))
-            if getattr(item, "kind", "") == "place" and "political" in result["types"] and any(
-                    _same_place(result, town) for town in towns):
-                continue
+            same = [town for town in towns if _same_place(result, town)] if getattr(
+                item, "kind", "") == "place" and "political" in result["types"] else []
+            if same:
+                # The gazetteer's town, as high as the extract's place of it ranks;
+                # the gazetteer has no postcodes, the extract may know the town's.
+                result = same[0]
+                _add_postcode(result, item.postcode)
             if not any(_same_place(result, other) for other in kept):
                 kept.append(result)
                 if len(kept) == MAX_RESULTS:
@@ -390,6 +399,11 @@ def _reach(place):
     return centre, max(extent, DISTRICT_REACH_KM), names, None
 
 
+def _add_postcode(result, code):
+    if code and not any("postal_code" in c[2] for c in result["components"]):
+        result["components"].append((code, code, ("postal_code",)))
+
+
 def _rank_places_first(entries):
     """Scores made so that a town or suburb comes before a thing named after
     it nearby, and a capital before its country of the same name."""
@@ -441,5 +455,7 @@ def _same_place(a, b):
     """Whether two results are one place: the same name, close together."""
     if _name_of(a["formatted_address"]) != _name_of(b["formatted_address"]):
         return False
+    if ("country" in a["types"]) != ("country" in b["types"]):
+        return False  # a city-state and its country are two answers
     area = "political" in a["types"] or "political" in b["types"]
     return _km(a["location"], b["location"]) < SAME_PLACE_KM[area]
