@@ -128,14 +128,17 @@ class Offline:
             found = self._ranked(name, Bias(position=point))
         except PlacesUnavailable:
             found = []
-        found = [r for r in found if _km(point, r["location"]) <= NAMED_NEAR_KM]
+        found = [r for r in found if _km_to(point, r) <= NAMED_NEAR_KM]
         if not found:  # "sporry" for "Sporry Weiher": a word of the name
             found = [results.street_row(row, self._country(row))
                      for kind in ("place", "street")
-                     for row, _ in self.streets.loose(normalise(name), kind)
-                     if _km(point, (row.lat, row.lng)) <= NAMED_NEAR_KM]
-        found.sort(key=lambda r: _km(point, r["location"]))
-        return found or [results.point(*point)]
+                     for row, _ in self.streets.loose(normalise(name), kind)]
+            found = [r for r in found if _km_to(point, r) <= NAMED_NEAR_KM]
+        found.sort(key=lambda r: _km_to(point, r))
+        # A river or forest written with a point in its area is there, at that point.
+        return [dict(r, location=point) if _km_to(point, r) == 0 and "political" not in
+                r["types"] and r["location_type"] == "GEOMETRIC_CENTER" else r
+                for r in found] or [results.point(*point)]
 
     # --- by name ------------------------------------------------------------------
 
@@ -397,6 +400,16 @@ def _reach(place):
     if "locality" in types and "political" in types:
         return centre, max(extent, TOWN_REACH_KM), names, None
     return centre, max(extent, DISTRICT_REACH_KM), names, None
+
+
+def _km_to(point, result):
+    """How far a point lies from a result's area (a river's, a street's), or
+    from its location where it has none."""
+    area = result.get("bounds")
+    if area is None:
+        return _km(point, result["location"])
+    south, west, north, east = area
+    return _km(point, (min(max(point[0], south), north), min(max(point[1], west), east)))
 
 
 def _add_postcode(result, code):

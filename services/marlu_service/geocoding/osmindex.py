@@ -328,6 +328,11 @@ def _resolve(con, towns, areas):
                     "WHERE code != '' GROUP BY %s, code)) WHERE k = 1"
                     % (table, key, key, key, key, key))
         con.execute("CREATE INDEX stage.%s_key ON %s(%s)" % (table, table, key))
+    # A house without a postcode of its own has its street's, else its town's.
+    con.execute("UPDATE stage.found SET postcode = coalesce((SELECT s.code FROM "
+                "stage.street_codes s WHERE s.town = found.town AND s.street = found.street), "
+                "(SELECT t.code FROM stage.town_codes t WHERE t.town = found.town), '') "
+                "WHERE kind = 'address' AND postcode = ''")
     con.execute("CREATE INDEX stage.towns_name ON towns(name)")
     postcode = _Postcodes(con)
 
