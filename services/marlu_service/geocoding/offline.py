@@ -56,7 +56,8 @@ _NEAR_WORDS = {"near", "around", "close to", "bei", "nahe", "nahe bei", "in der 
 
 def _km(a, b):
     scale = math.cos(math.radians((a[0] + b[0]) / 2))
-    return 111.2 * math.hypot(a[0] - b[0], (a[1] - b[1]) * scale)
+    # The short way round: Fiji's two sides of the date line are neighbours.
+    return 111.2 * math.hypot(a[0] - b[0], ((a[1] - b[1] + 180) % 360 - 180) * scale)
 
 
 class Bias:
@@ -73,15 +74,21 @@ class Bias:
         if self.position is not None:
             return self.position
         if self.view is not None:
-            s, w, n, e = self.view
-            return (s + n) / 2, (w + e) / 2
+            return self._view_centre()
         return None
+
+    def _view_centre(self):
+        """The middle of the view; a view whose west edge lies east of its east
+        edge spans the date line."""
+        s, w, n, e = self.view
+        middle = (w + e) / 2 if w <= e else (w + e + 360) / 2
+        return (s + n) / 2, (middle + 180) % 360 - 180
 
     def bonus(self, lat, lng):
         best = 0.0
         if self.view is not None:
             s, w, n, e = self.view
-            centre = ((s + n) / 2, (w + e) / 2)
+            centre = self._view_centre()
             half = max(1.0, _km((s, w), (n, e)) / 2)
             beyond = max(0.0, _km(centre, (lat, lng)) - half)
             best = NEAR_BONUS / (1 + beyond / max(half, 5.0))

@@ -726,6 +726,8 @@ _ROW = ("kind, name, housenumber, street, postcode, town, lat, lng, south, west,
 _ROWS = {"3": _ROW, "2": _ROW.replace("district, district_kind, location_type", "'', '', ''"),
          "1": ("kind, name, housenumber, street, postcode, town, lat, lng, south, west, north, "
                "east, types, town, '', '', '', '', '', '', '', ''")}
+# The planner takes the partial index on kinds only when the query repeats its condition.
+_KIND = "category = ? AND category != ''"
 # Rings of cells a search by kind reads at most around its centre (about 60 km).
 MAX_RINGS = 30
 
@@ -828,7 +830,7 @@ class StreetIndex:
                     old += [Row(*r) for r in con.execute(
                         "SELECT %s FROM features WHERE category = ?" % _ROWS["2"], (kind,))]
         if centre is None:
-            return old + self._select("category = ? LIMIT %d" % wanted, [kind], "3")
+            return old + self._select(_KIND + " LIMIT %d" % wanted, [kind], "3")
         lat, lng = centre
         scale = max(0.01, math.cos(math.radians(lat)))
         ring_km = 111.2 * CELL * scale  # the least width of a ring
@@ -837,8 +839,8 @@ class StreetIndex:
         for ring in range(MAX_RINGS + 1):
             cells = [(cy + dy) * 100000 + cx + dx for dy in range(-ring, ring + 1)
                      for dx in range(-ring, ring + 1) if max(abs(dy), abs(dx)) == ring]
-            found += self._select("category = ? AND cell IN (%s)"
-                                  % ",".join("?" * len(cells)), [kind] + cells, "3")
+            found += self._select(_KIND + " AND cell IN (%s)" % ",".join("?" * len(cells)),
+                                  [kind] + cells, "3")
             # Rows beyond the rings read so far lie at least this far away.
             sure = ring * ring_km
             near = [r for r in found if _km(centre, r) <= sure]
