@@ -342,7 +342,7 @@ class Offline:
             else:
                 place = self._reference(where, bias)
                 if place is None:
-                    return []
+                    return None  # "Restaurant at the End": a name, not a kind
                 centre, within, names, country = _reach(place)
                 names.add(normalise(where))
                 if near:
@@ -354,8 +354,8 @@ class Offline:
         inside = [r for r in rows if names & {normalise(r.locality), normalise(r.town),
                                              normalise(r.district)}]
         rows = inside or rows
-        if not rows and not where:
-            return None  # a word that names a kind and a place too ("Bar")
+        if not rows:
+            return None  # a name that reads like a kind ("Bar", a town), else nothing
         found = []
         for row in rows:
             result = results.street_row(row, self._country(row))

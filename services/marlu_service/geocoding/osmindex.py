@@ -229,8 +229,8 @@ def _interpolate(con):
     con.execute("CREATE INDEX stage.addresses_point ON addresses(lng, lat)")
     con.execute("CREATE INDEX stage.ways_middle ON ways(mid_lat, mid_lng)")
     batches = _Batches(con)
-    for step, street, code, blob in con.execute(
-            "SELECT step, street, postcode, pts FROM stage.interpolations ORDER BY seq").fetchall():
+    for step, street, code, blob in _chunked(con, "SELECT seq, step, street, postcode, pts "
+                                                  "FROM stage.interpolations"):
         pts = _unpack(blob)
         ends = [con.execute("SELECT seq, street, housenumber, postcode, city, place FROM "
                             "stage.addresses WHERE lng = ? AND lat = ? AND interpolated = 0 "
@@ -260,6 +260,19 @@ def _interpolate(con):
                                       ends[0][2], lng, lat, ends[0][3] or "", 1))
     batches.flush()
     con.execute("DELETE FROM stage.addresses WHERE street = ''")
+
+
+def _chunked(con, select):
+    """The rows of a SELECT (its first column the seq, left out) a thousand at a
+    time, so that the tables may change between them."""
+    last = 0
+    while True:
+        rows = con.execute(select + " WHERE seq > ? ORDER BY seq LIMIT 1000", (last,)).fetchall()
+        if not rows:
+            return
+        last = rows[-1][0]
+        for row in rows:
+            yield row[1:]
 
 
 def _unpack(blob):

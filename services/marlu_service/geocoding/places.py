@@ -286,7 +286,7 @@ class PlacesIndex:
                 ('"%s"' % key.replace('"', ""), FUZZY_CANDIDATES))
                 if (" %s " % key) in (" %s " % k) and k != key]
             # One typo is the common case, and exact look-ups of its variants are quick.
-            variants = sorted(one_edit_variants(key))
+            variants = sorted(one_edit_variants(key)) if edits else []
             typos = [k for k, in con.execute(
                 "SELECT DISTINCT n.key FROM names n JOIN places p ON p.id = n.place "
                 "WHERE n.key IN (%s) AND (n.alternate = 0 OR p.population >= ?)"

@@ -70,10 +70,15 @@ def within_edits(a, b, limit):
     return previous[-1] <= limit
 
 
+# Longer than any name; the typos of a longer text are not looked for, as
+# they are many (each letter's every variant) and match nothing.
+MAX_FUZZY_LETTERS = 64
+
+
 def allowed_edits(key):
     """Typos forgiven in a typed name: none below 4 letters, one up to 7, then two."""
     letters = len(key.replace(" ", ""))
-    return 0 if letters < 4 else 1 if letters < 8 else 2
+    return 0 if letters < 4 or letters > MAX_FUZZY_LETTERS else 1 if letters < 8 else 2
 
 
 def one_edit_variants(key):
