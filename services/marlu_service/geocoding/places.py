@@ -246,8 +246,12 @@ class PlacesIndex:
             return found
         parts = [normalise(p) for p in address.split(",")]
         if len(parts) > 1:
-            return self._filtered(self._named(parts[0]),
-                                  [compact(p) for p in parts[1:] if p], limit)
+            qualifiers = [compact(p) for p in parts[1:] if p]
+            # A country whose name holds a comma ("Bonaire, Sint Eustatius and Saba").
+            whole_tail = "".join(qualifiers)
+            if len(qualifiers) > 1 and whole_tail in self._qualifiers:
+                qualifiers = [whole_tail]
+            return self._filtered(self._named(parts[0]), qualifiers, limit)
         words = whole.split()
         for tail in range(1, min(4, len(words) - 1) + 1):
             qualifier = "".join(words[-tail:])
