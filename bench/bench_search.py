@@ -118,7 +118,8 @@ def interpolated(lines, numbers, streets, rng):
 def extract_queries(pbf, rng):
     """(set name, query, truth points) from an extract's own features."""
     streets, addresses, pois = defaultdict(list), {}, {}
-    towns, hamlets, natural, kinds = {}, {}, defaultdict(list), []
+    # A town mapped as a node and as an area is at either.
+    towns, hamlets, natural, kinds = defaultdict(list), defaultdict(list), defaultdict(list), []
     numbers, lines = {}, []
     for item in osmexport.features(pbf):
         tags, geometry = item.get("properties") or {}, item.get("geometry") or {}
@@ -148,9 +149,9 @@ def extract_queries(pbf, rng):
         if tags.get("addr:interpolation") and kind == "LineString":
             lines.append((tags, points))
         if name and tags.get("place") in TOWNS:
-            towns[name] = [centre]
+            towns[name].append(centre)
         if name and tags.get("place") in HAMLETS:
-            hamlets[name] = [centre]
+            hamlets[name].append(centre)
         if name and any((k, tags.get(k)) in NATURAL for k in ("natural", "waterway", "place")):
             natural[name] += points
         word = next((KIND_WORDS[k, tags[k]] for k in ("amenity", "tourism", "shop")
