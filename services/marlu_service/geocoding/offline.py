@@ -221,11 +221,9 @@ class Offline:
             same = [town for town in towns if _same_place(result, town)] if getattr(
                 item, "kind", "") == "place" and "political" in result["types"] else []
             if same:
-                # The gazetteer's town, as high as the extract's place of it ranks,
-                # where the extract puts it; the gazetteer has no postcodes, the
-                # extract may know the town's.
+                # The gazetteer's town, as high as the extract's place of it ranks;
+                # the gazetteer has no postcodes, the extract may know the town's.
                 result = same[0]
-                result["location"] = (item.lat, item.lng)
                 _add_postcode(result, item.postcode)
             if not any(_same_place(result, other) for other in kept):
                 kept.append(result)
