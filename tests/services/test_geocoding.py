@@ -56,7 +56,10 @@ class OfflineTest(GeocodeCase):
 
     def test_region_and_country_filter_the_places(self):
         cases = {"Paris, TX": ["Paris, TX, USA"], "Paris Texas": ["Paris, TX, USA"],
-                 "paris, fr": ["Paris, France"], "Toledo, Castille-La Mancha": ["Toledo, Spain"]}
+                 "paris, fr": ["Paris, France"], "Toledo, Castille-La Mancha": ["Toledo, Spain"],
+                 # A country whose name holds a comma.
+                 "Kralendijk, Bonaire, Sint Eustatius and Saba":
+                     ["Kralendijk, Bonaire, Sint Eustatius and Saba"]}
         for address, expected in cases.items():
             with self.subTest(address=address):
                 self.assertEqual(self.addresses(self.geocode(address)), expected)

@@ -150,7 +150,8 @@ class SearchTest(SearchCase):
                  "Bahnhofstr. 15": "Bahnhofstraße 15, 9494 Schaan, Liechtenstein",
                  "2022 Fleet St": "2022 Fleet St, Baltimore, MD 21231, USA",
                  "9490": "9490 Vaduz, Liechtenstein",
-                 "21231 Baltimore": "Baltimore, MD 21231, USA"}
+                 "21231 Baltimore": "Baltimore, MD 21231, USA",
+                 "South Second Street, Steelton": "S 2nd St, Steelton, PA, USA"}
         for address, first in cases.items():
             with self.subTest(address=address):
                 self.assertEqual(self.first(address), first)
