@@ -121,6 +121,8 @@ class SearchTest(SearchCase):
                          "Springfield, MA, USA")
         self.assertEqual(self.first("Springfield", {"X-Marlu-View": "north,pole,x,y"}),
                          self.first("Springfield"))
+        # A view across the date line (west edge east of the east edge) is a view too.
+        self.assertEqual(self.first("Ba", {"X-Marlu-View": "-20,179,-15,-179"}), "Ba, Fiji")
 
     def test_streets_take_town_region_and_country_from_the_gazetteer(self):
         for address in ("Landstrasse, Vaduz", "Landstrasse, Liechtenstein", "Landstrasse, LI"):
