@@ -1,7 +1,12 @@
 """Search quality of the offline geocoder: how often the first answer lands
 within 300 m and 3 km of the truth, and how long a search takes, over query
 sets built from the shared extracts (Monaco, Harrisburg, Rome) and from the
-gazetteer's capitals, typed alone and with their country.
+gazetteer's capitals, typed alone and with their country. Per extract, by
+kind of query: towns and villages, hamlets and suburbs, streets, addresses,
+interpolated addresses, points of interest by name and by kind ("cafe near
+LAT,LON" at one of them), natural features, streets with a typo, and
+coordinates written with degrees, minutes and seconds, alone and after a
+name.
 
 The extracts are imported (street index only) into a scratch data folder
 that shares the gazetteer of --data; unsorted extracts are sorted first. The
@@ -34,6 +39,20 @@ from marlu_service.geocoding.countries import COUNTRY_NAMES  # noqa: E402
 EXTRACTS = ("monaco", "harrisburg", "rome")
 PER_KIND = 40
 TARGET_MS = 20
+TOWNS = {"village", "town", "city"}
+HAMLETS = {"suburb", "quarter", "neighbourhood", "hamlet", "isolated_dwelling", "borough"}
+NATURAL = {("natural", "peak"), ("natural", "water"), ("natural", "wood"), ("natural", "bay"),
+           ("natural", "beach"), ("waterway", "river"), ("waterway", "canal"),
+           ("waterway", "stream"), ("place", "island"), ("place", "islet")}
+# What a person types for the kind of a point of interest.
+KIND_WORDS = {("amenity", "restaurant"): "restaurant", ("amenity", "cafe"): "cafe",
+              ("amenity", "bar"): "bar", ("amenity", "pub"): "pub",
+              ("amenity", "pharmacy"): "pharmacy", ("amenity", "fuel"): "fuel",
+              ("tourism", "hotel"): "hotel", ("amenity", "parking"): "parking",
+              ("amenity", "school"): "school", ("amenity", "bank"): "bank",
+              ("shop", "supermarket"): "supermarket", ("amenity", "fast_food"): "fast food",
+              ("amenity", "place_of_worship"): "church", ("tourism", "museum"): "museum",
+              ("amenity", "post_office"): "post office", ("amenity", "toilets"): "toilets"}
 
 
 def km(a, b):
@@ -58,9 +77,50 @@ def typo(name, rng):
     return " ".join(words)
 
 
+def dms(value, letters):
+    """A coordinate as 40°14'47.4"N."""
+    whole = abs(value)
+    d, m = int(whole), int(whole * 60) % 60
+    s = whole * 3600 - d * 3600 - m * 60
+    return "%d°%02d'%04.1f\"%s" % (d, m, s, letters[value < 0])
+
+
+def interpolated(lines, numbers, streets, rng):
+    """("N street", [its point]) between the ends of interpolation lines, the
+    street named by the line, its ends, or the extract's nearest street."""
+    out = {}
+    for tags, points in lines:
+        ends = [numbers.get(points[0]), numbers.get(points[-1])]
+        if None in ends or not all(e[0].isdigit() for e in ends):
+            continue
+        first, last = int(ends[0][0]), int(ends[1][0])
+        step = 1 if tags["addr:interpolation"] in ("all", "1") else 2
+        if abs(last - first) <= step:
+            continue
+        street = tags.get("addr:street") or ends[0][1] or ends[1][1] or min(
+            streets, key=lambda name: min(km(points[len(points) // 2], p)
+                                          for p in streets[name]))
+        n = first + step * rng.randrange(1, abs(last - first) // step) * (1 if last > first
+                                                                          else -1)
+        share = (n - first) / (last - first)
+        lengths = [km(a, b) for a, b in zip(points, points[1:])]
+        left = share * sum(lengths)
+        for (a, b), length in zip(zip(points, points[1:]), lengths):
+            if left <= length:
+                t = left / length if length else 0
+                out["%d %s" % (n, street)] = [(a[0] + (b[0] - a[0]) * t,
+                                               a[1] + (b[1] - a[1]) * t)]
+                break
+            left -= length
+    return out
+
+
 def extract_queries(pbf, rng):
     """(set name, query, truth points) from an extract's own features."""
     streets, addresses, pois = defaultdict(list), {}, {}
+    # A town mapped as a node and as an area is at either.
+    towns, hamlets, natural, kinds = defaultdict(list), defaultdict(list), defaultdict(list), []
+    numbers, lines = {}, []
     for item in osmexport.features(pbf):
         tags, geometry = item.get("properties") or {}, item.get("geometry") or {}
         coords = geometry.get("coordinates")
@@ -84,6 +144,20 @@ def extract_queries(pbf, rng):
             addresses["%s %s" % (tags["addr:housenumber"], tags["addr:street"])] = [centre]
         if name and (tags.get("amenity") or tags.get("tourism") or tags.get("shop")):
             pois[name] = [centre]
+        if tags.get("addr:housenumber") and kind == "Point":
+            numbers[points[0]] = (tags["addr:housenumber"], tags.get("addr:street"))
+        if tags.get("addr:interpolation") and kind == "LineString":
+            lines.append((tags, points))
+        if name and tags.get("place") in TOWNS:
+            towns[name].append(centre)
+        if name and tags.get("place") in HAMLETS:
+            hamlets[name].append(centre)
+        if name and any((k, tags.get(k)) in NATURAL for k in ("natural", "waterway", "place")):
+            natural[name] += points
+        word = next((KIND_WORDS[k, tags[k]] for k in ("amenity", "tourism", "shop")
+                     if (k, tags.get(k)) in KIND_WORDS), None)
+        if word:
+            kinds.append(("%s near %.6f,%.6f" % (word, centre[0], centre[1]), [centre]))
 
     def sample(table):
         keys = sorted(table)
@@ -95,6 +169,18 @@ def extract_queries(pbf, rng):
     out += [("points of interest", q, t) for q, t in sample(pois)]
     long_names = {k: v for k, v in streets.items() if max(map(len, k.split())) >= 8}
     out += [("streets, one letter missing", typo(q, rng), t) for q, t in sample(long_names)]
+    out += [("towns and villages", q, t) for q, t in sample(towns)]
+    out += [("hamlets and suburbs", q, t) for q, t in sample(hamlets)]
+    out += [("natural features", q, t) for q, t in sample(natural)]
+    out += [("interpolated addresses", q, t) for q, t in sample(
+        interpolated(lines, numbers, streets, rng))]
+    out += [("points of interest by kind", q, t) for q, t in sample(dict(kinds))]
+    written = {"%s %s" % (dms(t[0][0], "NS"), dms(t[0][1], "EW")): t
+               for _, t in sample(pois)}
+    written.update({"%s, %s %.5f° %s %.5f°" % (q, "NS"[t[0][0] < 0], abs(t[0][0]),
+                                                "EW"[t[0][1] < 0], abs(t[0][1])): t
+                    for q, t in sample(pois)})
+    out += [("coordinates as people write them", q, t) for q, t in written.items()]
     return out
 
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Compares two street indexes (index.sqlite) of one extract row by row:
-kind, name, house number, town, postcode, areas and position rounded to
-1e-7 degrees, in the order they were written. Prints the differences;
+kind, name, house number, town, postcode, areas, district, location type,
+kind cell and position rounded to 1e-7 degrees, in the order they were written. Prints the differences;
 exits 1 when there are any.
 
   compare_index.py BEFORE.sqlite AFTER.sqlite
@@ -15,9 +15,15 @@ COLUMNS = ("kind, name, housenumber, street, postcode, town, round(lat, 7), roun
            "locality, admin2, admin1, admin1_code, country, category, key, ckey, number_key")
 
 
+# Columns of the later schemas, compared where the index has them.
+LATER = ("district", "district_kind", "location_type", "cell")
+
+
 def rows(path):
     con = sqlite3.connect("file:%s?mode=ro" % path, uri=True)
-    found = con.execute("SELECT %s FROM features ORDER BY rowid" % COLUMNS).fetchall()
+    have = {r[1] for r in con.execute("PRAGMA table_info(features)")}
+    columns = ", ".join([COLUMNS] + [c for c in LATER if c in have])
+    found = con.execute("SELECT %s FROM features ORDER BY rowid" % columns).fetchall()
     fuzzy = sorted(r[0] for r in con.execute("SELECT key FROM fuzzy"))
     con.close()
     return found, fuzzy

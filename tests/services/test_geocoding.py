@@ -56,7 +56,10 @@ class OfflineTest(GeocodeCase):
 
     def test_region_and_country_filter_the_places(self):
         cases = {"Paris, TX": ["Paris, TX, USA"], "Paris Texas": ["Paris, TX, USA"],
-                 "paris, fr": ["Paris, France"], "Toledo, Castille-La Mancha": ["Toledo, Spain"]}
+                 "paris, fr": ["Paris, France"], "Toledo, Castille-La Mancha": ["Toledo, Spain"],
+                 # A country whose name holds a comma.
+                 "Kralendijk, Bonaire, Sint Eustatius and Saba":
+                     ["Kralendijk, Bonaire, Sint Eustatius and Saba"]}
         for address, expected in cases.items():
             with self.subTest(address=address):
                 self.assertEqual(self.addresses(self.geocode(address)), expected)
@@ -125,7 +128,11 @@ class BadInputTest(GeocodeCase):
     def test_hostile_text_gets_an_answer_and_harms_nothing(self):
         for query in ("address=Paris%00%01%1B%0D%0A", "address=%FF%FE%C3", "address=%ED%A0%80",
                       "address=" + quote("x'); DROP TABLE places; --"),
-                      "address=" + quote("%' OR '1'='1"), "address=" + quote("\\\"<&>")):
+                      "address=" + quote("%' OR '1'='1"), "address=" + quote("\\\"<&>"),
+                      # Long texts of many short words, numbers or kind words: the typos
+                      # of a 500-letter text are not looked for.
+                      "address=" + quote("1 " * 249), "address=" + quote("x" * 499),
+                      "address=" + quote("[bar] " + "in near " * 60)):
             with self.subTest(query=query):
                 self.assertIn(self.raw(query).findtext("status"), ("OK", "ZERO_RESULTS"))
         self.assertEqual(self.addresses(self.geocode("Paris, TX")), ["Paris, TX, USA"])

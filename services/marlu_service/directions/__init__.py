@@ -68,9 +68,12 @@ class Directions:
     def handle(self, handler, query):
         handler.send_body(200, xmlreply.CONTENT_TYPE, render(*self.directions(query)))
 
-    def resolve(self, text):
-        """The Waypoint the geocoder finds for a text (its best candidate), or None."""
-        status, results = self.geocoder.geocode(text)
+    def resolve(self, text, near=None):
+        """The Waypoint the geocoder finds for a text (its best candidate), or
+        None; near: the other end's Waypoint, whose surroundings come first."""
+        bias = geocoding.NO_BIAS if near is None else geocoding.Bias(
+            position=(near.lat, near.lng))
+        status, results = self.geocoder.geocode(text, bias)
         if status == "UNKNOWN_ERROR":
             raise geocoding.Unavailable(text)
         if status != "OK" or not results:
@@ -80,13 +83,22 @@ class Directions:
         return Waypoint(lat=lat, lng=lng, address=best["formatted_address"], types=best["types"],
                         place_id=best["place_id"])
 
+    def resolve_ends(self, origin, destination):
+        """Both ends, each looked up near the other: a route is a local
+        question, so "Canton" after "Fells Point" is the Canton beside it."""
+        a = self.resolve(origin)
+        b = self.resolve(destination, near=a)
+        if b is not None:  # the origin again, near where the destination turned out to be
+            a = self.resolve(origin, near=b) or a
+        return [a, b]
+
     def directions(self, query):
         """(status, routes, waypoints, error message) for a parse_qs() dict; see render()."""
         request = parse_request(query)
         if isinstance(request, str):
             return "INVALID_REQUEST", [], [], request
         try:
-            ends = [self.resolve(request.origin), self.resolve(request.destination)]
+            ends = self.resolve_ends(request.origin, request.destination)
         except Exception as exc:  # the geocoder's data missing or broken
             sys.stderr.write("directions: geocoder failed: %r\n" % exc)
             return "UNKNOWN_ERROR", [], [], "The geocoder is not available."

@@ -46,7 +46,8 @@ def bias_of(headers):
     view = _numbers(headers.get(VIEW_HEADER), 4)
     if view is not None:
         s, w, n, e = view
-        if not (-90 <= s <= n <= 90 and -180 <= w <= 180 and -180 <= e <= 180 and w <= e):
+        # West beyond east is a view across the date line.
+        if not (-90 <= s <= n <= 90 and -180 <= w <= 180 and -180 <= e <= 180):
             view = None
     position = _numbers(headers.get(POSITION_HEADER), 2)
     if position is not None and not (-90 <= position[0] <= 90 and -180 <= position[1] <= 180):

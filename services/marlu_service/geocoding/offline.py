@@ -1,22 +1,20 @@
-"""The offline back-end: coordinate pairs, kinds of place ("pharmacy near
-Rue Grimaldi"), and otherwise every place a text names (addresses, streets,
-postcodes and points of interest of the imported regions, the world's
-places and countries) ranked by how well it matches, how near it lies to
-the reader's view and position, and how important it is."""
+"""The offline back-end: coordinates as people write them (alone, or after a
+name: the place of that name nearest to them), kinds of place ("pharmacy near
+Rue Grimaldi", "[bar] Vaduz", "cafe near 47.16,9.51"), and otherwise every
+place a text names (addresses, streets, postcodes, suburbs, hamlets, natural
+features and points of interest of the imported regions, the world's places
+and countries) ranked by how well it matches, how near it lies to the
+reader's view and position, and how important it is."""
 
 import functools
 import math
 import re
 from collections import Counter
 
-from . import results
+from . import coordinates, kinds, results
 from .places import MAX_RESULTS, PlacesUnavailable
 from .text import compact, normalise
 
-_NUMBER = r"([+-]?(?:[0-9]+(?:\.[0-9]*)?|\.[0-9]+))"
-# One way only to split the gap between the numbers, so a long run of
-# spaces cannot make the match backtrack quadratically.
-_COORDINATES = re.compile(_NUMBER + r"(?:\s*,\s*|\s+)" + _NUMBER, re.ASCII)
 # "9490", "21231 Baltimore", "Schaan 9494", "SW1A 1AA" is left to the street search.
 _POSTCODE = re.compile(r"([0-9]{4,6})(?: (.+))?|(.+) ([0-9]{4,6})")
 
@@ -27,42 +25,39 @@ REGION_IMPORTANCE = {"address": 5.5, "street": 5.0, "postcode": 5.0, "place": 4.
 COUNTRY_IMPORTANCE = 8.0
 # How far from a town's point its streets may lie when a qualifier names it.
 TOWN_REACH_KM = 8.0
-FEATURE_IMPORTANCE = {"PPLC": 1.5, "PPLA": 0.5, "PPLX": -0.5}
+# A capital typed by its own name is what is meant, however small it is.
+FEATURE_IMPORTANCE = {"PPLC": 5.0, "PPLA": 0.5, "PPLX": -0.5}
+# Of a feature's importance, what a place found by an alternate name keeps:
+# "Victoria" is first the capital of that name, not one that once had it.
+ALTERNATE_SHARE = 0.2
+# What a thing named after a town or suburb near it loses to that place.
+NAMED_AFTER = 3.0
+NAMED_AFTER_KM = 10.0
+# How far around a coordinate a name written with it is looked for (km), and
+# how far from a point a kind "near" it is.
+NAMED_NEAR_KM = 10.0
+KIND_NEAR_KM = 10.0
+# How far around a suburb, hamlet or other place without a boundary its
+# points of a kind lie (km).
+DISTRICT_REACH_KM = 2.0
 # Most a result gains by lying in the view or at the own position.
 NEAR_BONUS = 4.0
 # Two results of one name this close are one place (km): towns and quarters
 # that two sources name, an address drawn as both line and area.
 SAME_PLACE_KM = {True: 3.0, False: 0.2}
 
-# Words for the kinds of place people ask for, in English, Finnish and
-# German, singular and plural (normalised: no accents).
-CATEGORY_WORDS = {
-    "restaurant": ("restaurant", "restaurants", "ravintola", "ravintolat", "ravintoloita",
-                   "gaststatte", "gaststatten"),
-    "pharmacy": ("pharmacy", "pharmacies", "chemist", "chemists", "drugstore", "apteekki",
-                 "apteekit", "apteekkeja", "apotheke", "apotheken"),
-    "fuel": ("fuel", "gas station", "gas stations", "petrol station", "petrol stations",
-             "filling station", "filling stations", "huoltoasema", "huoltoasemat",
-             "polttoaine", "bensa asema", "tankstelle", "tankstellen"),
-    "hotel": ("hotel", "hotels", "hotelli", "hotellit", "hotelleja"),
-    "supermarket": ("supermarket", "supermarkets", "grocery", "groceries", "supermarketti",
-                    "supermarketit", "ruokakauppa", "ruokakaupat", "supermarkt",
-                    "supermarkte"),
-    "parking": ("parking", "car park", "car parks", "parking lot", "parking lots",
-                "pysakointi", "parkkipaikka", "parkkipaikat", "parkkihalli", "parkplatz",
-                "parkplatze", "parkhaus"),
-    "toilets": ("toilet", "toilets", "restroom", "restrooms", "wc", "vessa", "vessat",
-                "kaymala", "kaymalat", "toilette", "toiletten"),
-}
-_CATEGORY_OF = {word: category for category, words in CATEGORY_WORDS.items()
-                for word in words}
-_CATEGORY_QUERY = re.compile(r"(.+?)(?: (in|near|at|around|bei|nahe|lahella|in der nahe von|"
-                             r"nahe bei|close to) (.+))?")
+# "kind in Place", "kind near Place" in the three languages.
+_KIND_QUERY = re.compile(r"(.+?) (in|near|at|around|close to|bei|nahe|nahe bei|in der nahe von|"
+                         r"in der nähe von|im|lahella|lähellä) (.+)", re.IGNORECASE)
+_BRACKETED = re.compile(r"\[([^\]]*)\] ?,? ?(.*)")
+_NEAR_WORDS = {"near", "around", "close to", "bei", "nahe", "nahe bei", "in der nahe von",
+               "lahella"}
 
 
 def _km(a, b):
     scale = math.cos(math.radians((a[0] + b[0]) / 2))
-    return 111.2 * math.hypot(a[0] - b[0], (a[1] - b[1]) * scale)
+    # The short way round: Fiji's two sides of the date line are neighbours.
+    return 111.2 * math.hypot(a[0] - b[0], ((a[1] - b[1] + 180) % 360 - 180) * scale)
 
 
 class Bias:
@@ -79,15 +74,21 @@ class Bias:
         if self.position is not None:
             return self.position
         if self.view is not None:
-            s, w, n, e = self.view
-            return (s + n) / 2, (w + e) / 2
+            return self._view_centre()
         return None
+
+    def _view_centre(self):
+        """The middle of the view; a view whose west edge lies east of its east
+        edge spans the date line."""
+        s, w, n, e = self.view
+        middle = (w + e) / 2 if w <= e else (w + e + 360) / 2
+        return (s + n) / 2, (middle + 180) % 360 - 180
 
     def bonus(self, lat, lng):
         best = 0.0
         if self.view is not None:
             s, w, n, e = self.view
-            centre = ((s + n) / 2, (w + e) / 2)
+            centre = self._view_centre()
             half = max(1.0, _km((s, w), (n, e)) / 2)
             beyond = max(0.0, _km(centre, (lat, lng)) - half)
             best = NEAR_BONUS / (1 + beyond / max(half, 5.0))
@@ -100,10 +101,11 @@ NO_BIAS = Bias()
 
 
 def parse_coordinates(text):
-    match = _COORDINATES.fullmatch(text.strip())
-    if match is None:
-        return None
-    return float(match.group(1)), float(match.group(2))
+    return coordinates.parse(text)
+
+
+def _valid(point):
+    return -90 <= point[0] <= 90 and -180 <= point[1] <= 180
 
 
 class Offline:
@@ -115,14 +117,35 @@ class Offline:
         """(status, results) for an address, best first."""
         point = parse_coordinates(address)
         if point is not None:
-            lat, lng = point
-            if not (-90 <= lat <= 90 and -180 <= lng <= 180):
+            if not _valid(point):
                 return "ZERO_RESULTS", []
-            return "OK", [results.point(lat, lng)]
-        found = self._category(address, bias)
+            return "OK", [results.point(*point)]
+        found = self._kind(address, bias)
         if found is None:
-            found = self._ranked(address, bias)
+            written = coordinates.named(address)
+            found = (self._named_near(*written) if written is not None
+                     else self._ranked(address, bias))
         return ("OK", found[:MAX_RESULTS]) if found else ("ZERO_RESULTS", [])
+
+    def _named_near(self, name, point):
+        """The places of a name nearest a coordinate written with it, else the point."""
+        if not _valid(point):
+            return []
+        try:
+            found = self._ranked(name, Bias(position=point))
+        except PlacesUnavailable:
+            found = []
+        found = [r for r in found if _km_to(point, r) <= NAMED_NEAR_KM]
+        if not found:  # "sporry" for "Sporry Weiher": a word of the name
+            found = [results.street_row(row, self._country(row))
+                     for kind in ("place", "street")
+                     for row, _ in self.streets.loose(normalise(name), kind)]
+            found = [r for r in found if _km_to(point, r) <= NAMED_NEAR_KM]
+        found.sort(key=lambda r: _km_to(point, r))
+        # A river or forest written with a point in its area is there, at that point.
+        return [dict(r, location=point) if _km_to(point, r) == 0 and "political" not in
+                r["types"] and r["location_type"] == "GEOMETRIC_CENTER" else r
+                for r in found] or [results.point(*point)]
 
     # --- by name ------------------------------------------------------------------
 
@@ -175,11 +198,13 @@ class Offline:
                 score = MATCH["primary"] + COUNTRY_IMPORTANCE
             elif hasattr(item, "population"):
                 score = (MATCH[match] + math.log10(item.population + 10)
-                         + FEATURE_IMPORTANCE.get(item.feature, 0.0))
+                         + FEATURE_IMPORTANCE.get(item.feature, 0.0) * (
+                             1.0 if match == "primary" else ALTERNATE_SHARE))
             else:
                 score = MATCH[match] + REGION_IMPORTANCE.get(item.kind, 4.5)
             lat, lng = (item.lat, item.lng)
             out.append([score + bias.bonus(lat, lng), None, item, match])
+        _rank_places_first(out)
         out.sort(key=lambda entry: -entry[0])
         # Same-named towns tell each other apart in their texts.
         towns = [e for e in out if hasattr(e[2], "population")]
@@ -193,9 +218,13 @@ class Offline:
             if result is None:
                 result = (results.country(item) if entry[3] == "country"
                           else results.street_row(item, self._country(item)))
-            if getattr(item, "kind", "") == "place" and "political" in result["types"] and any(
-                    _same_place(result, town) for town in towns):
-                continue
+            same = [town for town in towns if _same_place(result, town)] if getattr(
+                item, "kind", "") == "place" and "political" in result["types"] else []
+            if same:
+                # The gazetteer's town, as high as the extract's place of it ranks;
+                # the gazetteer has no postcodes, the extract may know the town's.
+                result = same[0]
+                _add_postcode(result, item.postcode)
             if not any(_same_place(result, other) for other in kept):
                 kept.append(result)
                 if len(kept) == MAX_RESULTS:
@@ -257,7 +286,8 @@ class Offline:
 
     def _keys(self, row):
         # Only US states go by their code ("MD"); elsewhere it is a GeoNames number.
-        return {compact(row.town), compact(row.locality), compact(row.admin2),
+        return {compact(row.town), compact(row.locality), compact(row.district),
+                compact(row.admin2),
                 compact(row.admin1), compact(row.postcode),
                 compact(row.postcode + (row.locality or row.town)),
                 compact(row.admin1_code) if row.country == "US" else ""} - {""}
@@ -295,29 +325,37 @@ class Offline:
 
     # --- kinds of place -----------------------------------------------------------
 
-    def _category(self, address, bias):
+    def _kind(self, address, bias):
         """Points of interest of a kind the text asks for, nearest first; None
         when the text does not ask for a kind."""
-        text = normalise(address.replace(",", " in ", 1)) if "," in address else normalise(
-            address)
-        match = _CATEGORY_QUERY.fullmatch(text)
-        if match is None or match.group(1) not in _CATEGORY_OF:
+        asked = _kind_query(address)
+        if asked is None:
             return None
-        rows = self.streets.of_category(_CATEGORY_OF[match.group(1)])
-        centre, within = bias.centre(), None
-        if match.group(3):
-            where = match.group(3)
-            towns = [r for r in rows if where in (normalise(r.locality), normalise(r.town))]
-            if match.group(2) != "near" and towns:
-                rows = towns
-            centre = self._reference(where, bias)
-            if centre is None and not towns:
-                return []
-            within = None if towns else 10.0
-        if centre is not None:
-            rows = sorted(rows, key=lambda r: _km(centre, (r.lat, r.lng)))
-            if within is not None:
-                rows = [r for r in rows if _km(centre, (r.lat, r.lng)) <= within]
+        kind, near, where = asked
+        centre, within, names, country = bias.centre(), None, set(), None
+        if where:
+            point = parse_coordinates(where)
+            if point is not None:
+                if not _valid(point):
+                    return []
+                centre, within = point, KIND_NEAR_KM
+            else:
+                place = self._reference(where, bias)
+                if place is None:
+                    return None  # "Restaurant at the End": a name, not a kind
+                centre, within, names, country = _reach(place)
+                names.add(normalise(where))
+                if near:
+                    within, names = max(within, KIND_NEAR_KM), set()
+        rows = self.streets.of_kind(kind, centre, within,
+                                    MAX_RESULTS * 5 if names or country else MAX_RESULTS)
+        if country:
+            rows = [r for r in rows if self._country(r) == country]
+        inside = [r for r in rows if names & {normalise(r.locality), normalise(r.town),
+                                             normalise(r.district)}]
+        rows = inside or rows
+        if not rows:
+            return None  # a name that reads like a kind ("Bar", a town), else nothing
         found = []
         for row in rows:
             result = results.street_row(row, self._country(row))
@@ -328,12 +366,88 @@ class Offline:
         return found
 
     def _reference(self, where, bias):
-        """The point a place name after "near" or "in" stands for, or None."""
+        """The best result for a place named after "near" or "in", or None."""
         try:
             best = self._ranked(where, bias)
         except PlacesUnavailable:
             return None
-        return best[0]["location"] if best else None
+        return best[0] if best else None
+
+
+def _kind_query(address):
+    """(kind, whether "near", the place or coordinate text or "") that a text
+    asks for: "bars in Ebenholz", "[restaurant] Vaduz", "cafe near 47.1,9.5",
+    "Apotheken, Schaan", "pharmacy"; or None."""
+    text = " ".join(address.split())
+    bracketed = _BRACKETED.fullmatch(text)
+    if bracketed is not None:
+        kind = kinds.named(normalise(bracketed.group(1)))
+        return (kind, False, bracketed.group(2).strip()) if kind else None
+    match = _KIND_QUERY.fullmatch(text)
+    if match is not None:
+        kind = kinds.named(normalise(match.group(1)))
+        if kind:
+            return kind, normalise(match.group(2)) in _NEAR_WORDS, match.group(3).strip()
+    head, _, where = text.partition(",")
+    kind = kinds.named(normalise(head))
+    return (kind, False, where.strip()) if kind else None
+
+
+def _reach(place):
+    """(centre, km, names, country code or None) of the area a result stands for
+    when things of a kind are asked for in it."""
+    centre = place["location"]
+    types = place["types"]
+    names = {normalise(place["formatted_address"].split(",")[0])}
+    bounds = place.get("bounds")
+    extent = _km(bounds[:2], bounds[2:]) / 2 if bounds else 0.0
+    if "country" in types:
+        return centre, max(extent, TOWN_REACH_KM), set(), [
+            c[1] for c in place["components"] if "country" in c[2]][0]
+    if "locality" in types and "political" in types:
+        return centre, max(extent, TOWN_REACH_KM), names, None
+    return centre, max(extent, DISTRICT_REACH_KM), names, None
+
+
+def _km_to(point, result):
+    """How far a point lies from a result's area (a river's, a street's), or
+    from its location where it has none."""
+    area = result.get("bounds")
+    if area is None:
+        return _km(point, result["location"])
+    south, west, north, east = area
+    return _km(point, (min(max(point[0], south), north), min(max(point[1], west), east)))
+
+
+def _add_postcode(result, code):
+    if code and not any("postal_code" in c[2] for c in result["components"]):
+        result["components"].append((code, code, ("postal_code",)))
+
+
+def _rank_places_first(entries):
+    """Scores made so that a town or suburb comes before a thing named after
+    it nearby, and a capital before its country of the same name."""
+    def place_name(item):
+        if hasattr(item, "population"):
+            return normalise(item.name)
+        if "political" in getattr(item, "types", ""):
+            return normalise(item.name)
+        return None
+
+    places = [(place_name(e[2]), e[2]) for e in entries if e[3] in ("primary", "alternate")]
+    places = [(n, p) for n, p in places if n]
+    countries = {e[2].code: e for e in entries if e[3] == "country"}
+    for entry in entries:
+        item = entry[2]
+        if hasattr(item, "population"):
+            country = countries.get(item.country)
+            if country and item.feature == "PPLC" and entry[3] == "primary":
+                entry[0] = max(entry[0], country[0] + 0.5)
+        elif entry[3] != "country" and not place_name(item) and item.kind == "place":
+            name = normalise(item.name)
+            if any(n == name and _km((p.lat, p.lng), (item.lat, item.lng)) <= NAMED_AFTER_KM
+                   for n, p in places):
+                entry[0] -= NAMED_AFTER
 
 
 def _number_splits(key):
@@ -361,5 +475,7 @@ def _same_place(a, b):
     """Whether two results are one place: the same name, close together."""
     if _name_of(a["formatted_address"]) != _name_of(b["formatted_address"]):
         return False
+    if ("country" in a["types"]) != ("country" in b["types"]):
+        return False  # a city-state and its country are two answers
     area = "political" in a["types"] or "political" in b["types"]
     return _km(a["location"], b["location"]) < SAME_PLACE_KM[area]

@@ -2,12 +2,13 @@
 
 import_region(pbf, folder, log) reads the extract with osmium-tool and writes
 folder/osmindex/index.sqlite: one row per street (its named ways joined by
-name and town), per address (house number on a street), per named place and
-per unnamed point of interest of a category people search for (parking,
-toilets). Each row knows its town (the municipal boundary around it, else
-the nearest fitting place of the world gazetteer), the gazetteer's regions
-and country there, and its postcode. StreetIndex searches the indexes of
-every imported region.
+name and town), per address (house number on a street or a place, and the
+numbers between the ends of an interpolation line), per named place or
+natural feature and per unnamed point of interest of a kind people search
+for (parking, toilets). Each row knows its kind, the suburb or hamlet around
+it, its town (the municipal boundary around it, else the nearest fitting
+place of the world gazetteer), the gazetteer's regions and country there,
+and its postcode. StreetIndex searches the indexes of every imported region.
 """
 
 import json
@@ -20,36 +21,42 @@ from collections import Counter, OrderedDict, defaultdict, namedtuple
 
 from .. import osmexport
 
+from . import kinds
 from .places import PlacesIndex, PlacesUnavailable
 from .text import allowed_edits, canonical, normalise, one_edit_variants, pieces, within_edits
 
 SUBFOLDER = "osmindex"
 FILENAME = "index.sqlite"
-# Towns and cities come from GeoNames, which knows their size; the extract's
-# own place nodes below that level are kept.
-MINOR_PLACES = {"suburb", "quarter", "neighbourhood", "hamlet", "locality", "square",
-                "island", "islet", "isolated_dwelling", "farm", "city_block", "plot"}
+# The extract's own places: below the gazetteer's towns, and the villages and
+# towns it may lack (the two are one candidate where both know a place).
+PLACES = {"suburb", "quarter", "neighbourhood", "hamlet", "locality", "square", "island",
+          "islet", "isolated_dwelling", "farm", "city_block", "plot", "borough", "village",
+          "town", "city"}
+# Named water lines worth finding; streams and ditches are many and small.
+WATERWAYS = {"river", "canal", "stream"}
 PLACE_KEYS = ("amenity", "tourism", "leisure", "shop", "historic", "building", "office",
               "craft", "man_made", "natural", "aeroway")
 # Railway lines carry names too, but only stations are places to go to.
 STATIONS = {"station", "halt"}
-# What people ask for by kind ("pharmacy near ..."): category -> its tags.
-CATEGORY_TAGS = {
-    ("amenity", "restaurant"): "restaurant", ("amenity", "pharmacy"): "pharmacy",
-    ("healthcare", "pharmacy"): "pharmacy", ("amenity", "fuel"): "fuel",
-    ("tourism", "hotel"): "hotel", ("shop", "supermarket"): "supermarket",
-    ("amenity", "parking"): "parking", ("amenity", "toilets"): "toilets",
-}
-# What an unnamed one is called in a result.
-CATEGORY_LABELS = {"restaurant": "Restaurant", "pharmacy": "Pharmacy", "fuel": "Fuel station",
-                   "hotel": "Hotel", "supermarket": "Supermarket", "parking": "Parking",
-                   "toilets": "Toilets"}
+# What an unnamed point of interest is called in a result, where its kind's
+# name does not read well.
+LABELS = {"fuel": "Fuel station", "atm": "ATM", "toilets": "Toilets", "parking": "Parking"}
 # What the line of every feature the index takes holds (osmium writes JSON
-# without spaces): a name, a house number, a boundary or a category.
-MARKS = ('"name":', '"addr:housenumber":', '"boundary":"administrative"') + tuple(
-    '"%s":"%s"' % kv for kv in CATEGORY_TAGS)
-# Bumped when the tables change; an older index is still read.
-SCHEMA = "2"
+# without spaces): a name, a house number, an interpolation line, a boundary
+# or a kind.
+MARKS = ('"name":', '"addr:housenumber":', '"addr:interpolation":',
+         '"boundary":"administrative"') + tuple(
+    '"%s":"%s"' % tuple(tag.split("=")) for _, tags, _ in kinds.KINDS.values() for tag in tags)
+# Bumped when the tables change; an older index is still read. 3 added the
+# kind index (category, cell), the district (suburb, hamlet) and location_type.
+SCHEMA = "3"
+# Size of the cells that points of a kind are indexed by, in degrees: a search
+# by kind reads the cells around its centre, whatever the region's size.
+CELL = 0.02
+# House numbers one interpolation line may stand for at most.
+MAX_INTERPOLATED = 1000
+# addr:interpolation values: the step between numbers.
+INTERPOLATION_STEPS = {"odd": 2, "even": 2, "all": 1, "1": 1, "2": 2}
 # Gazetteer places that are towns: not sections of one, nor gone.
 TOWN_FEATURES = {"PPL", "PPLA", "PPLA2", "PPLA3", "PPLA4", "PPLA5", "PPLC", "PPLG", "PPLS",
                  "PPLF", "PPLL", "PPLR"}
@@ -91,7 +98,10 @@ _STAGE = """
                              west REAL, south REAL, east REAL, north REAL);
     CREATE VIRTUAL TABLE stage.town_boxes USING rtree(id, west, east, south, north);
     CREATE TABLE stage.addresses(seq INTEGER PRIMARY KEY, street TEXT, housenumber TEXT,
-                                 postcode TEXT, city TEXT, lng REAL, lat REAL);
+                                 postcode TEXT, city TEXT, lng REAL, lat REAL, place TEXT,
+                                 interpolated INTEGER);
+    CREATE TABLE stage.interpolations(seq INTEGER PRIMARY KEY, step TEXT, street TEXT,
+                                      postcode TEXT, pts BLOB);
     CREATE TABLE stage.ways(seq INTEGER PRIMARY KEY, name TEXT, mid_lng REAL, mid_lat REAL,
                             pts BLOB);
     CREATE TABLE stage.places(seq INTEGER PRIMARY KEY, name TEXT, named INTEGER,
@@ -100,7 +110,7 @@ _STAGE = """
     CREATE TABLE stage.found(seq INTEGER PRIMARY KEY, kind TEXT, name TEXT, housenumber TEXT,
                              street TEXT, postcode TEXT, town TEXT, lat REAL, lng REAL,
                              south REAL, west REAL, north REAL, east REAL, types TEXT,
-                             category TEXT);
+                             category TEXT, district TEXT, location_type TEXT);
     CREATE TABLE stage.codes(seq INTEGER PRIMARY KEY, town TEXT, street TEXT, code TEXT);
     CREATE TABLE stage.cells(y INTEGER, x INTEGER, town TEXT, locality TEXT, admin2 TEXT,
                              admin1 TEXT, admin1_code TEXT, country TEXT,
@@ -141,9 +151,10 @@ def _build(con, stage, items, gazetteer, log):
     con.execute("PRAGMA stage.synchronous=OFF")
     con.executescript(_STAGE)
     box = _read(items, _Batches(con))
+    _interpolate(con)
     areas = Areas(gazetteer, box, log, con)
     _resolve(con, Towns(con), areas)
-    return _write(con, areas)
+    return _write(con, areas, Districts(con))
 
 
 def _read(items, batches):
@@ -176,16 +187,25 @@ def _read(items, batches):
         pts = _points(geometry)
         if not pts:
             continue
-        if tags.get("addr:housenumber") and tags.get("addr:street"):
+        street = tags.get("addr:street") or tags.get("addr:place") or ""
+        # A number without a street may end an interpolation line, which names it.
+        if tags.get("addr:housenumber") and (street or geometry["type"] == "Point"):
             lng, lat = _centre(pts)
             extend(pts[0])
-            batches.add("addresses", (None, tags["addr:street"], tags["addr:housenumber"],
+            batches.add("addresses", (None, street, tags["addr:housenumber"],
                                       tags.get("addr:postcode"), tags.get("addr:city"),
-                                      lng, lat))
-        category = _category(tags)
+                                      lng, lat, tags.get("addr:place") or "", 0))
+        if tags.get("addr:interpolation") in INTERPOLATION_STEPS and geometry["type"] == \
+                "LineString":
+            batches.add("interpolations", (None, tags["addr:interpolation"],
+                                           tags.get("addr:street") or "",
+                                           tags.get("addr:postcode"),
+                                           array("d", [c for p in pts for c in p[:2]]).tobytes()))
+        category = kinds.of_tags(tags)
         if not name:
-            if category:
-                _stage_place(batches, CATEGORY_LABELS[category], tags, geometry["type"], pts)
+            if category and category not in kinds.NATURAL_KINDS | kinds.PLACE_KINDS:
+                _stage_place(batches, LABELS.get(category) or category.replace(
+                    "_", " ").capitalize(), tags, geometry["type"], pts)
                 extend(pts[0])
             continue
         if tags.get("highway") and geometry["type"] != "Point":
@@ -193,7 +213,8 @@ def _read(items, batches):
             batches.add("ways", (None, name, mid[0], mid[1],
                                  array("d", [c for p in pts for c in p[:2]]).tobytes()))
             extend(pts[0])
-        elif (tags.get("place") in MINOR_PLACES or tags.get("railway") in STATIONS
+        elif (tags.get("place") in PLACES or tags.get("railway") in STATIONS
+              or tags.get("waterway") in WATERWAYS
               or (not tags.get("highway") and not tags.get("public_transport")
                   and not tags.get("railway") and any(k in tags for k in PLACE_KEYS))):
             _stage_place(batches, name, tags, geometry["type"], pts)
@@ -202,11 +223,95 @@ def _read(items, batches):
     return tuple(box) if box[0] != math.inf else None
 
 
+def _interpolate(con):
+    """The numbers between the two end addresses of each interpolation line,
+    spread along it, as addresses marked interpolated."""
+    con.execute("CREATE INDEX stage.addresses_point ON addresses(lng, lat)")
+    con.execute("CREATE INDEX stage.ways_middle ON ways(mid_lat, mid_lng)")
+    batches = _Batches(con)
+    for step, street, code, blob in _chunked(con, "SELECT seq, step, street, postcode, pts "
+                                                  "FROM stage.interpolations"):
+        pts = _unpack(blob)
+        ends = [con.execute("SELECT seq, street, housenumber, postcode, city, place FROM "
+                            "stage.addresses WHERE lng = ? AND lat = ? AND interpolated = 0 "
+                            "ORDER BY street = '' LIMIT 1", p).fetchone() for p in (pts[0], pts[-1])]
+        if None in ends or len(pts) < 2:
+            continue
+        try:
+            first, last = int(ends[0][2]), int(ends[1][2])
+        except ValueError:
+            continue  # "12a": no numbers to count between
+        street = street or ends[0][1] or ends[1][1] or _nearest_street(con, pts)
+        if not street:
+            continue
+        for end in ends:
+            if not end[1]:
+                con.execute("UPDATE stage.addresses SET street = ? WHERE seq = ?",
+                            (street, end[0]))
+        ends = [end[2:] for end in ends]
+        if first > last:
+            first, last, pts = last, first, pts[::-1]
+        numbers = range(first + INTERPOLATION_STEPS[step], last, INTERPOLATION_STEPS[step])
+        if not numbers or len(numbers) > MAX_INTERPOLATED:
+            continue
+        for number in numbers:
+            lng, lat = _along(pts, (number - first) / (last - first))
+            batches.add("addresses", (None, street, str(number), code or ends[0][1],
+                                      ends[0][2], lng, lat, ends[0][3] or "", 1))
+    batches.flush()
+    con.execute("DELETE FROM stage.addresses WHERE street = ''")
+
+
+def _chunked(con, select):
+    """The rows of a SELECT (its first column the seq, left out) a thousand at a
+    time, so that the tables may change between them."""
+    last = 0
+    while True:
+        rows = con.execute(select + " WHERE seq > ? ORDER BY seq LIMIT 1000", (last,)).fetchall()
+        if not rows:
+            return
+        last = rows[-1][0]
+        for row in rows:
+            yield row[1:]
+
+
+def _unpack(blob):
+    flat = array("d")
+    flat.frombytes(blob)
+    return list(zip(flat[0::2], flat[1::2]))
+
+
+def _nearest_street(con, pts):
+    """The name of the street nearest the middle of a line (within about 200 m)."""
+    lng, lat = pts[len(pts) // 2]
+    best = None
+    # A way's middle lies at most half its length from any of its points.
+    for name, blob in con.execute("SELECT name, pts FROM stage.ways WHERE mid_lat BETWEEN ? AND ? "
+                                  "AND mid_lng BETWEEN ? AND ?",
+                                  (lat - 0.02, lat + 0.02, lng - 0.03, lng + 0.03)):
+        gap = min(math.hypot(p[0] - lng, (p[1] - lat) * 1.3) for p in _unpack(blob))
+        if gap < 0.002 and (best is None or gap < best[0]):
+            best = (gap, name)
+    return best[1] if best else ""
+
+
+def _along(pts, share):
+    """The point a share of the way along a line."""
+    lengths = [math.hypot(b[0] - a[0], b[1] - a[1]) for a, b in zip(pts, pts[1:])]
+    left = share * sum(lengths)
+    for (a, b), length in zip(zip(pts, pts[1:]), lengths):
+        if left <= length and length > 0:
+            t = left / length
+            return a[0] + (b[0] - a[0]) * t, a[1] + (b[1] - a[1]) * t
+        left -= length
+    return pts[-1]
+
+
 def _stage_place(batches, name, tags, kind, pts):
     lng, lat = _centre(pts)
     batches.add("places", (None, name, bool((tags.get("name") or "").strip()),
                            bool(tags.get("place")), tags.get("addr:street", ""),
-                           tags.get("addr:postcode"), _category(tags), lng, lat,
+                           tags.get("addr:postcode"), kinds.of_tags(tags), lng, lat,
                            *(_box(pts) if kind != "Point" else _box([(lng, lat)]))))
 
 
@@ -215,17 +320,18 @@ def _resolve(con, towns, areas):
     its town and postcode, into stage.found in that order."""
     batches = _Batches(con)
     _find_towns(con, towns)
-    for street, number, code, city, lng, lat, town, town_code in con.execute(
-            "SELECT a.street, a.housenumber, a.postcode, a.city, a.lng, a.lat, t.town, t.code "
-            "FROM stage.addresses a LEFT JOIN stage.addresses_towns t ON t.seq = a.seq "
-            "ORDER BY a.seq"):
+    for street, number, code, city, lng, lat, place, interpolated, town, town_code in \
+            con.execute("SELECT a.street, a.housenumber, a.postcode, a.city, a.lng, a.lat, "
+                        "a.place, a.interpolated, t.town, t.code FROM stage.addresses a "
+                        "LEFT JOIN stage.addresses_towns t ON t.seq = a.seq ORDER BY a.seq"):
         town = town or ""
         # Without a boundary the gazetteer's town gathers the postcodes.
         town = town or areas.at(lat, lng, "").locality
         code = code or town_code or ""
         batches.add("codes", (None, town, street, code))
         batches.add("found", (None, "address", street, number, street, code, city or town,
-                              lat, lng, lat, lng, lat, lng, "street_address", ""))
+                              lat, lng, lat, lng, lat, lng, "street_address", "", place,
+                              "RANGE_INTERPOLATED" if interpolated else ""))
     batches.flush()
     # Each street's and town's commonest postcode (the first seen of equals), at once.
     for table, key in (("street_codes", "town, street"), ("town_codes", "town")):
@@ -235,6 +341,11 @@ def _resolve(con, towns, areas):
                     "WHERE code != '' GROUP BY %s, code)) WHERE k = 1"
                     % (table, key, key, key, key, key))
         con.execute("CREATE INDEX stage.%s_key ON %s(%s)" % (table, table, key))
+    # A house without a postcode of its own has its street's, else its town's.
+    con.execute("UPDATE stage.found SET postcode = coalesce((SELECT s.code FROM "
+                "stage.street_codes s WHERE s.town = found.town AND s.street = found.street), "
+                "(SELECT t.code FROM stage.town_codes t WHERE t.town = found.town), '') "
+                "WHERE kind = 'address' AND postcode = ''")
     con.execute("CREATE INDEX stage.towns_name ON towns(name)")
     postcode = _Postcodes(con)
 
@@ -254,7 +365,7 @@ def _resolve(con, towns, areas):
             lng, lat = min(pts, key=lambda p: (p[0] - cx) ** 2 + (p[1] - cy) ** 2)
             batches.add("found", (None, "street", name, "", name,
                                   postcode(town or locality, name), town or locality, lat, lng,
-                                  south, west, north, east, "route", ""))
+                                  south, west, north, east, "route", "", "", ""))
 
     name, parts = None, []
     for way_name, mid_lng, mid_lat, blob, town in con.execute(
@@ -275,10 +386,11 @@ def _resolve(con, towns, areas):
                            "ON t.seq = p.seq ORDER BY p.seq"):
         name, named, is_place, street, code, category, lng, lat = row[:8]
         town = row[12] or areas.at(lat, lng, "").locality
-        types = "neighborhood political" if is_place else "point_of_interest establishment"
+        types = " ".join(kinds.types(category)) or (
+            "neighborhood political" if is_place else "point_of_interest establishment")
         batches.add("found", (None, "place" if named else "category", name, "", street,
                               code or postcode(town), town, lat, lng, *row[8:12], types,
-                              category))
+                              category, "", ""))
     batches.flush()
 
 
@@ -499,14 +611,6 @@ class Towns:
         return rings
 
 
-def _category(tags):
-    for key in ("amenity", "healthcare", "tourism", "shop"):
-        category = CATEGORY_TAGS.get((key, tags.get(key)))
-        if category:
-            return category
-    return ""
-
-
 def _centre(pts):
     return (sum(p[0] for p in pts) / len(pts), sum(p[1] for p in pts) / len(pts))
 
@@ -517,7 +621,60 @@ def _box(pts):
             max(p[1] for p in pts), max(p[0] for p in pts))
 
 
-def _write(con, areas):
+class Districts:
+    """The suburb, quarter, village or hamlet a point lies in: the nearest of
+    the extract's places of those kinds whose reach holds it, nearer the
+    larger the kind."""
+
+    CELL = 0.002  # degrees; points this close share their answer
+    MEMO = 50000
+
+    def __init__(self, con):
+        self._con, self._cache = con, {}
+        con.executescript("""
+            CREATE TABLE stage.districts(id INTEGER PRIMARY KEY, name TEXT, kind TEXT,
+                                         lng REAL, lat REAL, reach REAL);
+            CREATE VIRTUAL TABLE stage.district_boxes USING rtree(id, west, east, south, north);
+        """)
+        kinds_in = ",".join("'%s'" % k for k in kinds.PARENTS)
+        con.execute("INSERT INTO stage.districts(name, kind, lng, lat) SELECT name, category, "
+                    "lng, lat FROM stage.places WHERE named AND category IN (%s) ORDER BY seq"
+                    % kinds_in)
+        rows = con.execute("SELECT id, kind, lng, lat FROM stage.districts").fetchall()
+        for did, kind, lng, lat in rows:
+            reach = kinds.PARENTS[kind]
+            dlat = reach / 111.2
+            dlng = dlat / max(0.01, math.cos(math.radians(lat)))
+            con.execute("UPDATE stage.districts SET reach = ? WHERE id = ?", (reach, did))
+            con.execute("INSERT INTO stage.district_boxes VALUES (?,?,?,?,?)",
+                        (did, lng - dlng, lng + dlng, lat - dlat, lat + dlat))
+
+    def at(self, lat, lng):
+        """(name, kind) of the district around a point, or ("", "")."""
+        cell = (round(lat / self.CELL), round(lng / self.CELL))
+        found = self._cache.get(cell)
+        if found is None:
+            scale = math.cos(math.radians(lat))
+            best, found = None, ("", "")
+            for name, kind, plng, plat, reach in self._con.execute(
+                    "SELECT d.name, d.kind, d.lng, d.lat, d.reach FROM stage.district_boxes b "
+                    "JOIN stage.districts d ON d.id = b.id WHERE b.west <= ? AND b.east >= ? "
+                    "AND b.south <= ? AND b.north >= ? ORDER BY d.id", (lng, lng, lat, lat)):
+                share = 111.2 * math.hypot(plat - lat, (plng - lng) * scale) / reach
+                if share <= 1 and (best is None or share < best):
+                    best, found = share, (name, kind)
+            if len(self._cache) >= self.MEMO:
+                self._cache.clear()
+            self._cache[cell] = found
+        return found
+
+
+def cell_of(lat, lng):
+    """The kind index's cell of a point."""
+    return math.floor((lat + 90) / CELL) * 100000 + math.floor((lng + 180) / CELL)
+
+
+def _write(con, areas, districts):
     """The index's tables from stage.found, its indexes made after the load;
     the count of rows of each kind."""
     con.executescript("""
@@ -526,34 +683,41 @@ def _write(con, areas):
                               postcode TEXT, town TEXT, lat REAL, lng REAL, south REAL,
                               west REAL, north REAL, east REAL, types TEXT,
                               ckey TEXT, locality TEXT, admin2 TEXT, admin1 TEXT,
-                              admin1_code TEXT, country TEXT, category TEXT);
+                              admin1_code TEXT, country TEXT, category TEXT,
+                              district TEXT, district_kind TEXT, location_type TEXT,
+                              cell INTEGER);
         -- Names by their letter triples: typos and words of longer names.
         CREATE VIRTUAL TABLE fuzzy USING fts5(key, tokenize='trigram');
         CREATE TABLE meta(key TEXT PRIMARY KEY, value TEXT);
     """)
     counts = Counter()
     rows = con.execute("SELECT kind, name, housenumber, street, postcode, town, lat, lng, "
-                       "south, west, north, east, types, category FROM stage.found ORDER BY seq")
+                       "south, west, north, east, types, category, district, location_type "
+                       "FROM stage.found ORDER BY seq")
     while True:
         batch = rows.fetchmany(BATCH)
         if not batch:
             break
         out = []
         for (kind, name, housenumber, street, code, town, lat, lng, south, west, north, east,
-             types, category) in batch:
+             types, category, district, location_type) in batch:
             counts[kind] += 1
+            around = districts.at(lat, lng)
+            if district and district != around[0]:
+                around = (district, "hamlet")  # an address on a place the extract lacks
             out.append((normalise(name) if kind != "category" else "", normalise(housenumber),
                         kind, name, housenumber, street, code, town, lat, lng, south, west,
                         north, east, types, canonical(name) if kind != "category" else "",
-                        *areas.at(lat, lng, town), category))
-        con.executemany("INSERT INTO main.features VALUES "
-                        "(?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)", out)
+                        *areas.at(lat, lng, town), category, *around, location_type,
+                        cell_of(lat, lng)))
+        con.executemany("INSERT INTO main.features VALUES (%s)" % ",".join("?" * 26), out)
     con.executescript("""
         -- A name, its kind and its house number without spaces ("5 b" is "5b")
         -- find their rows at once, however many streets share the name.
         CREATE INDEX main.features_key ON features(key, kind);
         CREATE INDEX main.features_ckey ON features(ckey, kind, replace(number_key, ' ', ''));
-        CREATE INDEX main.features_category ON features(category) WHERE category != '';
+        -- A search by kind reads the cells around its centre.
+        CREATE INDEX main.features_kind ON features(category, cell) WHERE category != '';
         CREATE INDEX main.features_postcode ON features(postcode, kind);
     """)
     con.execute("INSERT INTO main.fuzzy(key) SELECT DISTINCT key FROM main.features "
@@ -566,12 +730,27 @@ def _write(con, areas):
 
 Row = namedtuple("Row", "kind name housenumber street postcode town lat lng "
                         "south west north east types locality admin2 admin1 admin1_code country "
-                        "category")
+                        "category district district_kind location_type")
 _ROW = ("kind, name, housenumber, street, postcode, town, lat, lng, south, west, north, east, "
-        "types, locality, admin2, admin1, admin1_code, country, category")
-# An index of the first schema lacks the area columns.
-_ROW_FIRST = ("kind, name, housenumber, street, postcode, town, lat, lng, south, west, north, "
-              "east, types, town, '', '', '', '', ''")
+        "types, locality, admin2, admin1, admin1_code, country, category, district, "
+        "district_kind, location_type")
+# The columns of an index of an older schema: the first lacks the areas, the
+# second the districts.
+_ROWS = {"3": _ROW, "2": _ROW.replace("district, district_kind, location_type", "'', '', ''"),
+         "1": ("kind, name, housenumber, street, postcode, town, lat, lng, south, west, north, "
+               "east, types, town, '', '', '', '', '', '', '', ''")}
+# The planner takes the partial index on kinds only when the query repeats its condition.
+_KIND = "category = ? AND category != ''"
+# Rings of cells a search by kind reads at most around its centre (about 60 km).
+MAX_RINGS = 30
+
+
+def _schema(con):
+    try:
+        row = con.execute("SELECT value FROM meta WHERE key = 'schema'").fetchone()
+    except sqlite3.Error:
+        return "1"
+    return row[0] if row and row[0] in _ROWS else "1"
 
 
 class StreetIndex:
@@ -585,50 +764,39 @@ class StreetIndex:
             if os.path.isfile(path):
                 con = sqlite3.connect("file:%s?mode=ro" % path, uri=True,
                                       check_same_thread=False)
-                try:
-                    current = bool(con.execute(
-                        "SELECT 1 FROM meta WHERE key = 'schema' AND value = ?",
-                        (SCHEMA,)).fetchone())
-                except sqlite3.Error:
-                    current = False
-                self._cons.append((con, current))
+                self._cons.append((con, _schema(con)))
 
-    def _select(self, where, args, first=None):
-        """Rows of every region; first: the query for an index of the first
-        schema (None: such an index has no answer)."""
+    def _select(self, where, args, oldest="2"):
+        """Rows of every region whose index is of schema oldest or newer."""
         rows = []
         with self._lock:
-            for con, current in self._cons:
-                if current:
-                    sql = "SELECT %s FROM features WHERE %s" % (_ROW, where)
-                elif first is not None:
-                    sql = "SELECT %s FROM features WHERE %s" % (_ROW_FIRST, first)
-                else:
-                    continue
-                rows += [Row(*r) for r in con.execute(sql, args)]
+            for con, schema in self._cons:
+                if schema >= oldest:
+                    rows += [Row(*r) for r in con.execute("SELECT %s FROM features WHERE %s"
+                                                          % (_ROWS[schema], where), args)]
         return rows
 
     def named(self, key, kind=None, housenumber=None):
         """Rows whose name is key (normalised), abbreviations and all."""
-        where, first, args = "ckey = ?", "key = ?", [canonical(key)]
+        where, args = "ckey = ?", [canonical(key)]
         if kind is not None:
             where += " AND kind = ?"
-            first += " AND kind = ?"
             args.append(kind)
         if housenumber is not None:
             # "5 b" and "5b", "82-84" and "82 84" are one number (as the index has it).
             where += " AND replace(number_key, ' ', '') = ?"
-            first += " AND replace(number_key, ' ', '') = ?"
             args.append(housenumber.replace(" ", ""))
         # An index of the first schema knows names only as written.
-        first_args = [normalise(key)] + args[1:]
-        rows = self._select(where, args)
+        return self._select(where, args) + self._select_first(
+            where.replace("ckey", "key"), [normalise(key)] + args[1:])
+
+    def _select_first(self, where, args):
+        rows = []
         with self._lock:
-            old = [con for con, current in self._cons if not current]
-        for con in old:
-            with self._lock:
-                rows += [Row(*r) for r in con.execute(
-                    "SELECT %s FROM features WHERE %s" % (_ROW_FIRST, first), first_args)]
+            for con, schema in self._cons:
+                if schema == "1":
+                    rows += [Row(*r) for r in con.execute(
+                        "SELECT %s FROM features WHERE %s" % (_ROWS["1"], where), args)]
         return rows
 
     def loose(self, key, kind):
@@ -641,7 +809,7 @@ class StreetIndex:
         variants = sorted(one_edit_variants(key)) if edits else []
         found = {}
         with self._lock:
-            cons = [con for con, current in self._cons if current]
+            cons = [con for con, schema in self._cons if schema >= "2"]
             for con in cons:
                 for k, in con.execute("SELECT key FROM fuzzy WHERE fuzzy MATCH ? LIMIT 2000",
                                       ('"%s"' % key.replace('"', ""),)):
@@ -663,11 +831,47 @@ class StreetIndex:
             out += [(row, match) for row in self._select("key = ? AND kind = ?", [k, kind])]
         return out
 
-    def of_category(self, category):
-        return self._select("category = ?", [category])
+    def of_kind(self, kind, centre=None, within_km=None, wanted=10):
+        """Rows of a kind, nearest the centre (lat, lng) first, at most within_km
+        away; the cells around the centre are read ring by ring until wanted
+        rows lie nearer than any unread cell can. Without a centre, the first
+        wanted rows. An index older than the kind index is read whole."""
+        old = []
+        with self._lock:
+            for con, schema in self._cons:
+                if schema == "2":
+                    old += [Row(*r) for r in con.execute(
+                        "SELECT %s FROM features WHERE category = ?" % _ROWS["2"], (kind,))]
+        if centre is None:
+            return old + self._select(_KIND + " LIMIT %d" % wanted, [kind], "3")
+        lat, lng = centre
+        scale = max(0.01, math.cos(math.radians(lat)))
+        ring_km = 111.2 * CELL * scale  # the least width of a ring
+        cy, cx = math.floor((lat + 90) / CELL), math.floor((lng + 180) / CELL)
+        found = old
+        for ring in range(MAX_RINGS + 1):
+            cells = [(cy + dy) * 100000 + cx + dx for dy in range(-ring, ring + 1)
+                     for dx in range(-ring, ring + 1) if max(abs(dy), abs(dx)) == ring]
+            found += self._select(_KIND + " AND cell IN (%s)" % ",".join("?" * len(cells)),
+                                  [kind] + cells, "3")
+            # Rows beyond the rings read so far lie at least this far away.
+            sure = ring * ring_km
+            near = [r for r in found if _km(centre, r) <= sure]
+            if len(near) >= wanted or (within_km is not None and sure >= within_km):
+                break
+        found.sort(key=lambda r: _km(centre, r))
+        if within_km is not None:
+            found = [r for r in found if _km(centre, r) <= within_km]
+        return found
 
     def with_postcode(self, code):
-        return self._select("postcode = ? AND kind = 'address'", [code], "postcode = ? AND kind = 'address'")
+        return (self._select("postcode = ? AND kind = 'address'", [code])
+                + self._select_first("postcode = ? AND kind = 'address'", [code]))
+
+
+def _km(centre, row):
+    scale = math.cos(math.radians(centre[0]))
+    return 111.2 * math.hypot(row.lat - centre[0], (row.lng - centre[1]) * scale)
 
 
 def refresh(folder, log):

@@ -230,7 +230,10 @@ class PlacesIndex:
         # Alternate names hold the famous exonyms ("Cologne" for Köln) but
         # also odd local ones; a place found only by one must be big.
         floor = max((p.population for p in found), default=0) / 10
-        return [p for p in found if not p.alternate or p.population >= floor][:limit]
+        found = [p for p in found if not p.alternate or p.population >= floor]
+        # A small capital ("Hamilton", Bermuda) is a candidate beside the big towns.
+        return found[:limit] + [p for p in found[limit:] if p.feature == "PPLC"
+                                and not p.alternate]
 
     def search(self, address, limit=MAX_RESULTS):
         """Places that "City", "City, Region, Country" or "City Country" names,
@@ -243,8 +246,12 @@ class PlacesIndex:
             return found
         parts = [normalise(p) for p in address.split(",")]
         if len(parts) > 1:
-            return self._filtered(self._named(parts[0]),
-                                  [compact(p) for p in parts[1:] if p], limit)
+            qualifiers = [compact(p) for p in parts[1:] if p]
+            # A country whose name holds a comma ("Bonaire, Sint Eustatius and Saba").
+            whole_tail = "".join(qualifiers)
+            if len(qualifiers) > 1 and whole_tail in self._qualifiers:
+                qualifiers = [whole_tail]
+            return self._filtered(self._named(parts[0]), qualifiers, limit)
         words = whole.split()
         for tail in range(1, min(4, len(words) - 1) + 1):
             qualifier = "".join(words[-tail:])
@@ -283,7 +290,7 @@ class PlacesIndex:
                 ('"%s"' % key.replace('"', ""), FUZZY_CANDIDATES))
                 if (" %s " % key) in (" %s " % k) and k != key]
             # One typo is the common case, and exact look-ups of its variants are quick.
-            variants = sorted(one_edit_variants(key))
+            variants = sorted(one_edit_variants(key)) if edits else []
             typos = [k for k, in con.execute(
                 "SELECT DISTINCT n.key FROM names n JOIN places p ON p.id = n.place "
                 "WHERE n.key IN (%s) AND (n.alternate = 0 OR p.population >= ?)"

@@ -5,6 +5,7 @@ import base64
 import hashlib
 import math
 
+from . import kinds
 from .countries import COUNTRY_NAMES, FORMATTED_COUNTRY
 
 # Half the height of the viewport, in degrees of latitude, by population.
@@ -141,11 +142,21 @@ def _town_line(row, country):
     return ", ".join(p for p in parts + [tail] if p)
 
 
+def _district(row):
+    """The component of the suburb or hamlet around a row: a part of its town."""
+    types = kinds.types(row.district_kind)
+    if not types or "locality" in types:
+        types = ("sublocality", "political")
+    return [(row.district, row.district, types)]
+
+
 def _areas(row, country):
-    """Address components of the town, its regions, country and postcode."""
-    components = []
+    """Address components of the suburb or hamlet, the town, its regions,
+    country and postcode."""
     town = row.locality or row.town
-    if town:
+    own = row.name if row.kind != "address" else ""
+    components = _district(row) if row.district and row.district not in (own, town) else []
+    if town and not (town == own and "political" in row.types):
         components.append((town, town, ("locality", "political")))
     if row.admin2 and row.admin2 != town:
         components.append((row.admin2, row.admin2, ("administrative_area_level_2", "political")))
@@ -167,9 +178,10 @@ def street_row(row, country):
         street = short_street(row.street, country)
         first = " ".join((street, row.housenumber) if country in NUMBER_AFTER
                          else (row.housenumber, street))
-        components = [(row.housenumber, row.housenumber, ("street_number",)),
-                      (row.street, street, ("route",))]
-        location_type = "ROOFTOP"
+        components = [(row.housenumber, row.housenumber, ("street_number",))]
+        if row.street != row.district:  # else a number on a place (addr:place)
+            components.append((row.street, street, ("route",)))
+        location_type = row.location_type or "ROOFTOP"
     elif row.kind == "street":
         first = short_street(row.name, country)
         components = [(row.name, first, ("route",))]

@@ -34,6 +34,12 @@ _SHORT = {
     "blvd": "bd", "boul": "bd", "place": "pl", "road": "rd", "drive": "dr", "lane": "ln",
     "court": "ct", "square": "sq", "mount": "mt", "fort": "ft", "highway": "hwy",
     "north": "n", "south": "s", "east": "e", "west": "w", "strasse": "str", "platz": "pl",
+    # "North Second Street" is "N 2nd St".
+    "first": "1st", "second": "2nd", "third": "3rd", "fourth": "4th", "fifth": "5th",
+    "sixth": "6th", "seventh": "7th", "eighth": "8th", "ninth": "9th", "tenth": "10th",
+    "eleventh": "11th", "twelfth": "12th", "thirteenth": "13th", "fourteenth": "14th",
+    "fifteenth": "15th", "sixteenth": "16th", "seventeenth": "17th", "eighteenth": "18th",
+    "nineteenth": "19th", "twentieth": "20th",
 }
 
 
@@ -64,10 +70,15 @@ def within_edits(a, b, limit):
     return previous[-1] <= limit
 
 
+# Longer than any name; the typos of a longer text are not looked for, as
+# they are many (each letter's every variant) and match nothing.
+MAX_FUZZY_LETTERS = 64
+
+
 def allowed_edits(key):
     """Typos forgiven in a typed name: none below 4 letters, one up to 7, then two."""
     letters = len(key.replace(" ", ""))
-    return 0 if letters < 4 else 1 if letters < 8 else 2
+    return 0 if letters < 4 or letters > MAX_FUZZY_LETTERS else 1 if letters < 8 else 2
 
 
 def one_edit_variants(key):
