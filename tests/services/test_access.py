@@ -52,10 +52,17 @@ class HostAndSecretTest(unittest.TestCase):
             secret = f.read().strip()
         self.assertEqual([stat.S_IMODE(os.stat(p).st_mode) for p in (
             self.secret_path, os.path.dirname(self.secret_path))], [0o600, 0o700])
+        # The proof covers the address asked for and the one listened on, so
+        # a relay from another port passes on a proof that does not fit it.
         nonce = "0123456789abcdef" * 2
-        status, _, body = self.service.get("/marlu/identity?nonce=" + nonce)
-        self.assertEqual((status, json.loads(body)["proof"]), (200, hmac.new(
-            secret.encode(), nonce.encode(), hashlib.sha256).hexdigest()))
+        for host in (self.host, "localhost:%d" % self.service.port):
+            status, _, body = self.service.get("/marlu/identity?nonce=" + nonce,
+                                               headers={"Host": host})
+            self.assertEqual((status, json.loads(body)), (200, {
+                "name": "Marlu map service", "version": json.loads(body)["version"],
+                "listen": self.host, "proof": hmac.new(secret.encode(), (
+                    "%s\n%s\n%s" % (nonce, host.lower(), self.host)).encode(),
+                    hashlib.sha256).hexdigest()}))
         for query in ("", "?nonce=abc", "?nonce=" + "g" * 16, "?nonce=" + "a" * 129):
             self.assertEqual(self.status("/marlu/identity" + query), 400, query)
         for given, status in (("", 403), (secret[:-1], 403), (secret.upper(), 403),
