@@ -46,9 +46,10 @@ MAX_CONNECTIONS = 128
 FD_SHARE = 4
 # This share of them is kept for requests that carry the application's key.
 RESERVED_SHARE = 4
-# Searches and routes computed at once, and how long one waits for its turn
-# before the answer is 503.
-SEARCH_SLOTS = 4
+# Searches and routes computed at once (more than the requests one online
+# provider takes at once, so that a slow one leaves room), and how long one
+# waits for its turn before the answer is 503.
+SEARCH_SLOTS = 8
 SEARCH_WAIT = 10.0
 BUSY = "The map service is busy with other searches and routes; try again in a moment.\n"
 FULL = "The map service has too many connections open; try again in a moment.\n"

@@ -156,8 +156,13 @@ class Regions:
         except Exception as exc:  # the job fails, the service goes on
             sentence = "The %s of %s failed: %s." % (job.kind, job.name, exc)
         if job.cancelled.is_set():
-            # Cleaned by whoever cancelled it, and its name may be another
-            # job's now; the cancel may have come after the region was complete.
+            # Cleaned by whoever cancelled it, but what it wrote since goes
+            # too, unless its name is another job's now. The cancel may have
+            # come after the region was complete.
+            with self._lock:
+                taken = self._jobs.get(job.name) not in (None, job)
+                if not taken and not job.keep_download:
+                    self._clean(job, parts=True)
             self.server.reload()
             return
         if sentence:

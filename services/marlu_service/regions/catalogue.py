@@ -77,6 +77,10 @@ def entry(feature):
     }
 
 
+class _NotJson(ValueError):
+    pass
+
+
 class _Features:
     """The features of a FeatureCollection read from a text file one at a
     time; ValueError for what is not one."""
@@ -125,6 +129,9 @@ class _Features:
             return value
 
     def __iter__(self):
+        first = self._peek()
+        if not first or first not in "{[":
+            raise _NotJson()
         self._expect("{")
         if self._peek() == "}":
             raise ValueError("no features")
@@ -161,7 +168,7 @@ def entries_of(text, url):
                 found.append(item)
                 if len(found) >= MAX_ENTRIES:
                     break
-    except UnicodeDecodeError:
+    except (UnicodeDecodeError, _NotJson):
         raise Unavailable("The catalogue at %s is not JSON." % url) from None
     except RecursionError:
         raise Unavailable("The catalogue at %s is nested too deeply to read." % url) from None
@@ -260,4 +267,5 @@ class Catalogue:
                 raise Unavailable("Cannot fetch the catalogue %s: the server answered %d."
                                   % (url, status))
             raw.seek(0)
-            return entries_of(io.TextIOWrapper(raw, encoding="utf-8"), url)
+            with io.TextIOWrapper(raw, encoding="utf-8") as text:
+                return entries_of(text, url)

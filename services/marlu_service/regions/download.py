@@ -208,6 +208,8 @@ class Download:
             if validator:
                 headers["If-Range"] = validator
         with open_url(self.url, self.timeout, headers=headers) as resp:
+            if self.job.cancelled.is_set():
+                raise Cancelled()
             total = resp.headers.get("Content-Length")
             total = int(total) if total and total.isdigit() else None
             match = re.match(r"bytes (\d+)-\d+/(\d+)", resp.headers.get("Content-Range") or "")
@@ -231,9 +233,6 @@ class Download:
                     chunk = resp.read1(CHUNK)
                     if not chunk:
                         break
-                    if total is not None and have + len(chunk) > total:
-                        raise Failed("The server sent more than the %d bytes it announced "
-                                     "for %s." % (total, self.url))
                     out.write(chunk)
                     have += len(chunk)
                     self._report(have, total)
