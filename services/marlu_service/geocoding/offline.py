@@ -20,6 +20,8 @@ _COORDINATES = re.compile(_NUMBER + r"(?:\s*,\s*|\s+)" + _NUMBER, re.ASCII)
 # "9490", "21231 Baltimore", "Schaan 9494", "SW1A 1AA" is left to the street search.
 _POSTCODE = re.compile(r"([0-9]{4,6})(?: (.+))?|(.+) ([0-9]{4,6})")
 
+# Longer than any name typed with a typo or as a word of a longer one.
+LONGEST_LOOSE = 80
 # Score of a result: how it matched + how important it is + how near it lies.
 MATCH = {"primary": 3.0, "alternate": 1.5, "word": 1.0, "fuzzy": 0.5}
 # Importance of the regions' rows, on the scale of log10(population).
@@ -151,7 +153,9 @@ class Offline:
                     scored.append((country, "country"))
         except PlacesUnavailable as exc:
             missing = exc
-        if not scored and not gazetteer:
+        # Typos and words of longer names are looked for only in a text no
+        # longer than a name: their look-ups cost the square of its length.
+        if not scored and not gazetteer and len(key) <= LONGEST_LOOSE:
             scored = [(r, m) for kind in ("street", "place")
                       for r, m in self._loose_matching(key, kind, qualifiers)]
             try:
