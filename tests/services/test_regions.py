@@ -290,7 +290,10 @@ class Settings(unittest.TestCase):
         status, resp, body = SERVICE.get("/tiles/sources.json")
         self.assertEqual(json.loads(body)["sets"]["roadmap"]["url"], osm["url"])
         for bad in ({"tiles": dict(osm, url="javascript:alert(1)")},
-                    {"directions": {"backend": "osrm", "url": "http://x\n[geocoding]"}}):
+                    {"directions": {"backend": "osrm", "url": "http://x\n[geocoding]"}},
+                    {"tiles": dict(osm, attribution="a\u2028[geocoding]")},
+                    {"tiles": dict(osm, attribution="a\u2029b")},
+                    {"tiles": dict(osm, attribution="a\x85b")}):
             self.assertEqual(SERVICE.call("PUT", "/marlu/services", bad)[0], 400)
         with open(ini(), encoding="utf-8") as f:
             self.assertEqual(f.read(), written)
@@ -299,6 +302,28 @@ class Settings(unittest.TestCase):
         status, resp, body = SERVICE.get("/tiles/sources.json")
         self.assertEqual(json.loads(body)["sets"]["roadmap"]["url"], "/tiles/roadmap/{z}/{x}/{y}.png")
         self.assertEqual(SERVICE.call("GET", "/marlu/services")[1], answer)
+
+    def test_a_file_that_does_not_parse_is_named_and_a_linked_one_written_through(self):
+        for broken in ("[tiles]\nx = 1\n[tiles]\ny = 2\n", "no section\n"):
+            ini(broken)
+            for method, body in (("GET", None), ("PUT", {"tiles": {"mode": "offline"}})):
+                status, answer = SERVICE.call(method, "/marlu/services", body)
+                self.assertEqual(status, 500, answer)
+                self.assertIn("configuration file %s cannot be read" % ini(), answer["error"])
+            with open(ini(), encoding="utf-8") as f:
+                self.assertEqual(f.read(), broken)
+        real = os.path.join(DATA.name, "real.ini")
+        with open(real, "w", encoding="utf-8") as f:
+            f.write(base_ini())
+        os.remove(ini())
+        os.symlink(real, ini())
+        self.addCleanup(os.remove, real)
+        self.addCleanup(ini, base_ini())
+        self.addCleanup(os.remove, ini())
+        status, answer = SERVICE.call("PUT", "/marlu/services", {"geocoding": {"backend": "photon"}})
+        self.assertEqual((status, os.path.islink(ini())), (200, True), answer)
+        with open(real, encoding="utf-8") as f:
+            self.assertIn("backend = photon", f.read())
 
 
 if __name__ == "__main__":
