@@ -8,11 +8,13 @@ import sqlite3
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 from unittest import mock
 
 import support
 
+from marlu_service import regions as service_regions
 from marlu_service import config, importregion, osmexport, setupdata
 from marlu_service.directions import routino
 from marlu_service.geocoding import osmindex, places
@@ -113,7 +115,6 @@ class RegionNames(unittest.TestCase):
             self.assertEqual(importregion.checked_name("  Cote d Azur_2 "), "Cote-d-Azur_2")
 
     def test_a_failing_step_is_named_with_its_cause_not_a_tool_s_banner(self):
-        from marlu_service.directions import routino
         with tempfile.TemporaryDirectory(prefix="marlu-import-") as work:
             data = os.path.join(work, "data")
             for error, said in ((RuntimeError("planetsplitter failed: ================"),
@@ -148,6 +149,16 @@ class RegionNames(unittest.TestCase):
                     self.assertEqual(config.Config(data_dir=data).regions(), [final])
                     self.assertFalse(os.path.exists(old))
                     shutil.rmtree(partial, ignore_errors=True)
+            # What killed jobs left: gone at the next start, but for an import
+            # that may still be writing (another service's).
+            for left in (".gone.deleted", ".stale.partial", ".fresh.partial"):
+                shutil.copytree(final, os.path.join(regions, left))
+            hour_ago = time.time() - 3600
+            for where, folders, files in os.walk(os.path.join(regions, ".stale.partial")):
+                for name in folders + files + [""]:
+                    os.utime(os.path.join(where, name), (hour_ago, hour_ago))
+            service_regions.sweep(regions)
+            self.assertEqual(sorted(os.listdir(regions)), [".fresh.partial", "monaco"])
 
 
 class ScaledRegion(unittest.TestCase):
