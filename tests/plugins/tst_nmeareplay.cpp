@@ -239,8 +239,9 @@ private Q_SLOTS:
                                          + ".00,A,5230.0000,N,01320.0000,E,0.0,0.0,010320,,,A") + "\r\n";
             log.write(line.left(20));
             log.flush();
+            // An epoch is complete once the next one begins.
             if (i % 5 == 0)
-                QTRY_COMPARE_WITH_TIMEOUT(fixes.list.size(), i, 10000);
+                QTRY_COMPARE_WITH_TIMEOUT(fixes.list.size(), i - 1, 10000);
             log.write(line.mid(20));
             log.flush();
         }

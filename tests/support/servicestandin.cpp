@@ -15,8 +15,10 @@ ServiceStandIn::ServiceStandIn(QObject *parent)
 {
     QFile key(ServiceApi::secretPath());
     QDir().mkpath(QFileInfo(key).path());
-    if (key.open(QIODevice::WriteOnly))
+    if (key.open(QIODevice::WriteOnly)) {
         key.write(Secret + "\n");
+        key.setPermissions(QFile::ReadOwner | QFile::WriteOwner);   // as the service makes it
+    }
     setHandler([this](const Request &request) {
         const QUrl target(request.target);
         Response response;
