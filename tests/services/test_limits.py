@@ -20,8 +20,10 @@ import support
 
 # http.server reads at most this much of a request line (CRLF included).
 LONGEST_LINE = 65536
+# Few open files, so that the connections' bound is the open-file limit's share.
 STARTER = """
-import sys
+import resource, sys
+resource.setrlimit(resource.RLIMIT_NOFILE, (128, resource.getrlimit(resource.RLIMIT_NOFILE)[1]))
 sys.path.insert(0, sys.argv[1])
 from marlu_service import server
 server.HEAD_DEADLINE = 2.0
