@@ -523,11 +523,11 @@ def main(argv=None):
     finally:
         server.regions.stop()
         server.server_close()
-        # Requests under way may wait on a renderer or a provider; the
-        # interpreter's exit would wait for them, so the process ends here.
-        sys.stdout.flush()
-        sys.stderr.flush()
-        os._exit(0)
+    # Requests under way may wait on a renderer or a provider; the
+    # interpreter's exit would wait for them, so the process ends here.
+    sys.stdout.flush()
+    sys.stderr.flush()
+    os._exit(0)
 
 
 if __name__ == "__main__":
