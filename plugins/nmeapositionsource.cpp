@@ -8,6 +8,7 @@ namespace {
 
 const int DefaultRequestTimeout = 5 * 60 * 1000; // ms, as Qt's NMEA source
 const qint64 LongestLag = 1000;                  // ms
+const int FollowPollMs = 250;                    // how often a followed log is looked at
 
 const QGeoPositionInfo::Attribute Attributes[] = {
     QGeoPositionInfo::Direction,          QGeoPositionInfo::GroundSpeed,
@@ -46,10 +47,12 @@ void carry(QGeoPositionInfo *info, QGeoPositionInfo::Attribute attribute, double
 
 } // namespace
 
-NmeaPositionSource::NmeaPositionSource(QFileDevice *log, double speed, QObject *parent)
+NmeaPositionSource::NmeaPositionSource(QFileDevice *log, double speed, bool follow,
+                                       QObject *parent)
     : QNmeaPositionInfoSource(SimulationMode, parent)
     , m_log(log)
     , m_speed(speed)
+    , m_follow(follow)
 {
     // The base class's own reader never starts: every slot that would start
     // it is replaced here. Only its parser is used.
@@ -114,7 +117,14 @@ NmeaReplay::Read NmeaPositionSource::readEpoch(Epoch *epoch)
 {
     QByteArray line;
     for (int lines = 0; lines < NmeaReplay::LinesPerTurn; ++lines) {
-        if (!NmeaReplay::readLine(m_log, &line)) {
+        const qint64 start = m_log->pos();
+        const bool more = NmeaReplay::readLine(m_log, &line);
+        if (m_follow && (!more || (!line.endsWith('\n') && m_log->atEnd()))) {
+            // The writer is not done: this line again, and the epoch, once it is.
+            m_log->seek(start);
+            return NmeaReplay::Read::Finished;
+        }
+        if (!more) {
             if (!m_hasReading)
                 return NmeaReplay::Read::Finished;
             m_hasReading = false;
@@ -125,6 +135,11 @@ NmeaReplay::Read NmeaPositionSource::readEpoch(Epoch *epoch)
         Epoch sentence;
         if (line.isEmpty() || !parsePosInfoFromNmeaData(line.constData(), line.size(), &sentence.info, &sentence.hasFix))
             continue;
+        if (NmeaReplay::hasImpossiblePosition(line)) {
+            qCWarning(lcNmeaReplay, "dropped a sentence whose position is off the earth: %s",
+                      line.trimmed().left(100).constData());
+            continue;
+        }
         // An epoch begins with a sentence that carries a time, and takes the
         // sentences that follow up to the next time.
         const QTime time = sentence.info.timestamp().time();
@@ -174,6 +189,10 @@ void NmeaPositionSource::onPaceTimer()
             return;
         }
         if (read == NmeaReplay::Read::Finished) {
+            if (m_follow) {
+                m_paceTimer.start(FollowPollMs);
+                return;
+            }
             endOfLog();
             return;
         }

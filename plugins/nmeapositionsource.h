@@ -22,13 +22,16 @@ class QFileDevice;
 // is there to push a whole log through the application.
 //
 // Stopping pauses the replay; starting again goes on where it stopped.
+// Following, the end of the log is waited at for what a receiver still
+// writes to it, as "tail -f" does; a line not yet complete is read once it is.
 class NmeaPositionSource : public QNmeaPositionInfoSource
 {
     Q_OBJECT
 
 public:
     // Reads the opened log, which it takes as its child and device.
-    NmeaPositionSource(QFileDevice *log, double speed, QObject *parent = nullptr);
+    NmeaPositionSource(QFileDevice *log, double speed, bool follow = false,
+                       QObject *parent = nullptr);
 
     void setUpdateInterval(int msec) override;
     QGeoPositionInfo lastKnownPosition(bool fromSatellitePositioningMethodsOnly = false) const override;
@@ -58,6 +61,7 @@ private:
 
     QFileDevice *m_log;
     double m_speed;
+    bool m_follow;
 
     // Reading: the epoch in progress, and the next one to replay.
     Epoch m_reading;

@@ -2,6 +2,9 @@
 
 #include <QIODevice>
 
+#include <QList>
+
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -39,4 +42,42 @@ bool NmeaReplay::readLine(QIODevice *device, QByteArray *line)
         line->clear();
     }
     return true;
+}
+
+namespace {
+
+// ddmm.mmm (latitude, at most 90) or dddmm.mmm (longitude, at most 180).
+bool impossible(const QByteArray &field, double most)
+{
+    if (field.isEmpty())
+        return false;   // no position in this sentence
+    for (char c : field) {
+        if (!(c >= '0' && c <= '9') && c != '.')
+            return true;
+    }
+    bool ok = false;
+    const double value = field.toDouble(&ok);
+    if (!ok)
+        return true;
+    const double degrees = std::floor(value / 100);
+    const double minutes = value - degrees * 100;
+    return minutes >= 60 || degrees + minutes / 60 > most;
+}
+
+}
+
+bool NmeaReplay::hasImpossiblePosition(const QByteArray &sentence)
+{
+    const QList<QByteArray> fields = sentence.split('*').value(0).split(',');
+    const QByteArray type = fields.value(0).right(3);
+    int latitude = -1;
+    if (type == "GGA")
+        latitude = 2;
+    else if (type == "RMC")
+        latitude = 3;
+    else if (type == "GLL")
+        latitude = 1;
+    if (latitude < 0)
+        return false;
+    return impossible(fields.value(latitude), 90) || impossible(fields.value(latitude + 2), 180);
 }

@@ -2,7 +2,10 @@
 #define NMEAREPLAY_H
 
 #include <QByteArray>
+#include <QLoggingCategory>
 #include <QTime>
+
+Q_DECLARE_LOGGING_CATEGORY(lcNmeaReplay)
 
 class QIODevice;
 
@@ -27,6 +30,11 @@ int delay(const QTime &from, const QTime &to, double speed);
 // long to be a sentence is skipped whole and read as an empty one, so that
 // a log without line breaks cannot fill the memory.
 bool readLine(QIODevice *device, QByteArray *line);
+
+// Whether a sentence (GGA, RMC or GLL) gives a position no place on earth
+// has: latitude past 90, longitude past 180, minutes of 60 or more, a sign.
+// Its checksum may be right all the same; Qt's parser would wrap it around.
+bool hasImpossiblePosition(const QByteArray &sentence);
 
 } // namespace NmeaReplay
 

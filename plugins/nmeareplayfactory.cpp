@@ -14,6 +14,8 @@ Q_LOGGING_CATEGORY(lcNmeaReplay, "marlu.position.nmeareplay")
 namespace {
 const char ReplayFileVariable[] = "MARLU_NMEA_FILE";
 const char ReplaySpeedVariable[] = "MARLU_NMEA_SPEED";
+// Set (to anything but 0): the log is followed as a receiver writes it.
+const char ReplayFollowVariable[] = "MARLU_NMEA_FOLLOW";
 }
 
 NmeaReplayFactory::NmeaReplayFactory(QObject *parent)
@@ -71,7 +73,9 @@ QGeoPositionInfoSource *NmeaReplayFactory::positionInfoSource(QObject *parent)
         delete file;
         return nullptr;
     }
-    auto *source = new NmeaPositionSource(file, replaySpeed(true), parent);
+    const QByteArray follow = qgetenv(ReplayFollowVariable).trimmed();
+    auto *source = new NmeaPositionSource(file, replaySpeed(true), !follow.isEmpty() && follow != "0",
+                                          parent);
     source->setUserEquivalentRangeError(UserEquivalentRangeError);
     return source;
 }

@@ -1,17 +1,15 @@
 #include "serviceapi.h"
 
+#include "webservice/keyfile.h"
 #include "webservice/networkerrortext.h"
+#include "webservice/serviceproof.h"
 
-#include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QJsonDocument>
-#include <QMessageAuthenticationCode>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <QTimer>
 
 namespace {
@@ -38,26 +36,12 @@ ServiceApi::ServiceApi(QNetworkAccessManager *network, const QUrl &base, QObject
 
 QString ServiceApi::secretPath()
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QDir::isAbsolutePath(runtime))
-        return runtime + "/marlu/mapservice.secret";
-    return QDir::homePath() + "/.marlu/mapservice.secret";
+    return KeyFile::path();
 }
 
 QByteArray ServiceApi::readSecret(QString *why)
 {
-    QFile file(secretPath());
-    if (!file.open(QIODevice::ReadOnly)) {
-        *why = tr("The map service's key %1 cannot be read: %2.").arg(file.fileName(), file.errorString());
-        return QByteArray();
-    }
-    const QByteArray secret = file.read(1024).trimmed();
-    static const QRegularExpression hex("^[0-9a-f]{64}$");
-    if (!hex.match(QString::fromLatin1(secret)).hasMatch()) {
-        *why = tr("The map service's key %1 is not 64 hexadecimal characters.").arg(file.fileName());
-        return QByteArray();
-    }
-    return secret;
+    return KeyFile::read(secretPath(), why);
 }
 
 bool ServiceApi::isLoopback(const QUrl &base)
@@ -96,7 +80,7 @@ void ServiceApi::verifyIdentity(Done done)
         return bytes.toHex();
     }();
     send("GET", "/marlu/identity?nonce=" + QString::fromLatin1(nonce), nullptr, false,
-         [secret, why, nonce, done](const Answer &answer) {
+         [secret, why, nonce, done, base = m_base](const Answer &answer) {
         Answer checked = answer;
         const QString name = answer.body.value("name").toString();
         if (!answer.ok || name != "Marlu map service") {
@@ -107,13 +91,8 @@ void ServiceApi::verifyIdentity(Done done)
             checked.ok = false;
             checked.error = why;
         } else {
-            const QByteArray expected =
-                QMessageAuthenticationCode::hash(nonce, secret, QCryptographicHash::Sha256).toHex();
-            const QByteArray proof = answer.body.value("proof").toString().toLatin1().toLower();
-            if (proof != expected) {
-                checked.ok = false;
-                checked.error = tr("It calls itself Marlu's map service but does not know this user's key.");
-            }
+            checked.error = ServiceProof::check(answer.body, nonce, secret, base);
+            checked.ok = checked.error.isEmpty();
         }
         done(checked);
     });

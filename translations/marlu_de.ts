@@ -909,20 +909,8 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
 <context>
     <name>ServiceApi</name>
     <message>
-        <source>The map service's key %1 cannot be read: %2.</source>
-        <translation>Der Schlüssel %1 des Kartendienstes kann nicht gelesen werden: %2.</translation>
-    </message>
-    <message>
-        <source>The map service's key %1 is not 64 hexadecimal characters.</source>
-        <translation>Der Schlüssel %1 des Kartendienstes besteht nicht aus 64 Hexadezimalzeichen.</translation>
-    </message>
-    <message>
         <source>It is not Marlu's map service.</source>
         <translation>Es ist nicht Marlus Kartendienst.</translation>
-    </message>
-    <message>
-        <source>It calls itself Marlu's map service but does not know this user's key.</source>
-        <translation>Es nennt sich Marlus Kartendienst, kennt aber den Schlüssel dieses Benutzers nicht.</translation>
     </message>
     <message>
         <source>The map host %1 is not the map service on this computer.</source>
@@ -1016,6 +1004,63 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     <message>
         <source>via %1</source>
         <translation>über %1</translation>
+    </message>
+</context>
+<context>
+    <name>KeyFile</name>
+    <message>
+        <source>The map service's key %1 is a symbolic link, not the key file.</source>
+        <translation>Der Schlüssel %1 des Kartendienstes ist ein symbolischer Link, nicht die Schlüsseldatei.</translation>
+    </message>
+    <message>
+        <source>The map service's key %1 cannot be read: %2.</source>
+        <translation>Der Schlüssel %1 des Kartendienstes kann nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>The map service's key %1 is not a plain file.</source>
+        <translation>Der Schlüssel %1 des Kartendienstes ist keine gewöhnliche Datei.</translation>
+    </message>
+    <message>
+        <source>The map service's key %1 belongs to another user.</source>
+        <translation>Der Schlüssel %1 des Kartendienstes gehört einem anderen Benutzer.</translation>
+    </message>
+    <message>
+        <source>The map service's key %1 can be read by other users.</source>
+        <translation>Der Schlüssel %1 des Kartendienstes kann von anderen Benutzern gelesen werden.</translation>
+    </message>
+    <message>
+        <source>The map service's key %1 is not 64 hexadecimal characters.</source>
+        <translation>Der Schlüssel %1 des Kartendienstes besteht nicht aus 64 Hexadezimalzeichen.</translation>
+    </message>
+</context>
+<context>
+    <name>ListenerOwner</name>
+    <message>
+        <source>the port is held by another user's program (user id %1)</source>
+        <translation>der Port gehört dem Programm eines anderen Benutzers (Benutzerkennung %1)</translation>
+    </message>
+    <message>
+        <source>the port is held by a program that is none of this user's</source>
+        <translation>der Port gehört einem Programm, das nicht diesem Benutzer gehört</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceProof</name>
+    <message>
+        <source>It passes on the answers of Marlu's map service at %1: a program in between relays it.</source>
+        <translation>Es gibt die Antworten von Marlus Kartendienst unter %1 weiter: ein Programm dazwischen leitet sie weiter.</translation>
+    </message>
+    <message>
+        <source>another address</source>
+        <translation>einer anderen Adresse</translation>
+    </message>
+    <message>
+        <source>It calls itself Marlu's map service but does not know this user's key.</source>
+        <translation>Es nennt sich Marlus Kartendienst, kennt aber den Schlüssel dieses Benutzers nicht.</translation>
+    </message>
+    <message>
+        <source>It answers as Marlu's map service, but %1.</source>
+        <translation>Es antwortet als Marlus Kartendienst, aber %1.</translation>
     </message>
 </context>
 </TS>

@@ -909,20 +909,8 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
 <context>
     <name>ServiceApi</name>
     <message>
-        <source>The map service's key %1 cannot be read: %2.</source>
-        <translation>Karttapalvelun avainta %1 ei voi lukea: %2.</translation>
-    </message>
-    <message>
-        <source>The map service's key %1 is not 64 hexadecimal characters.</source>
-        <translation>Karttapalvelun avain %1 ei ole 64 heksadesimaalimerkkiä.</translation>
-    </message>
-    <message>
         <source>It is not Marlu's map service.</source>
         <translation>Se ei ole Marlun karttapalvelu.</translation>
-    </message>
-    <message>
-        <source>It calls itself Marlu's map service but does not know this user's key.</source>
-        <translation>Se kertoo olevansa Marlun karttapalvelu mutta ei tunne tämän käyttäjän avainta.</translation>
     </message>
     <message>
         <source>The map host %1 is not the map service on this computer.</source>
@@ -1016,6 +1004,63 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     <message>
         <source>via %1</source>
         <translation>kautta %1</translation>
+    </message>
+</context>
+<context>
+    <name>KeyFile</name>
+    <message>
+        <source>The map service's key %1 is a symbolic link, not the key file.</source>
+        <translation>Karttapalvelun avain %1 on symbolinen linkki eikä avaintiedosto.</translation>
+    </message>
+    <message>
+        <source>The map service's key %1 cannot be read: %2.</source>
+        <translation>Karttapalvelun avainta %1 ei voi lukea: %2.</translation>
+    </message>
+    <message>
+        <source>The map service's key %1 is not a plain file.</source>
+        <translation>Karttapalvelun avain %1 ei ole tavallinen tiedosto.</translation>
+    </message>
+    <message>
+        <source>The map service's key %1 belongs to another user.</source>
+        <translation>Karttapalvelun avain %1 kuuluu toiselle käyttäjälle.</translation>
+    </message>
+    <message>
+        <source>The map service's key %1 can be read by other users.</source>
+        <translation>Karttapalvelun avaimen %1 voivat lukea muutkin käyttäjät.</translation>
+    </message>
+    <message>
+        <source>The map service's key %1 is not 64 hexadecimal characters.</source>
+        <translation>Karttapalvelun avain %1 ei ole 64 heksadesimaalimerkkiä.</translation>
+    </message>
+</context>
+<context>
+    <name>ListenerOwner</name>
+    <message>
+        <source>the port is held by another user's program (user id %1)</source>
+        <translation>porttia pitää toisen käyttäjän ohjelma (käyttäjätunnus %1)</translation>
+    </message>
+    <message>
+        <source>the port is held by a program that is none of this user's</source>
+        <translation>porttia pitää ohjelma, joka ei ole tämän käyttäjän</translation>
+    </message>
+</context>
+<context>
+    <name>ServiceProof</name>
+    <message>
+        <source>It passes on the answers of Marlu's map service at %1: a program in between relays it.</source>
+        <translation>Se välittää osoitteessa %1 olevan Marlun karttapalvelun vastauksia: välissä oleva ohjelma välittää ne.</translation>
+    </message>
+    <message>
+        <source>another address</source>
+        <translation>toisessa osoitteessa</translation>
+    </message>
+    <message>
+        <source>It calls itself Marlu's map service but does not know this user's key.</source>
+        <translation>Se kertoo olevansa Marlun karttapalvelu mutta ei tunne tämän käyttäjän avainta.</translation>
+    </message>
+    <message>
+        <source>It answers as Marlu's map service, but %1.</source>
+        <translation>Se vastaa Marlun karttapalveluna, mutta %1.</translation>
     </message>
 </context>
 </TS>

@@ -31,17 +31,34 @@ def default_path():
     return os.path.join(os.path.expanduser("~"), ".marlu", "mapservice.secret")
 
 
+class KeyFileError(OSError):
+    """A key path that holds something other than a key file of this user:
+    not replaced, since it is not ours to remove; its text names the file."""
+
+
 def _read(path):
-    """The secret in the file, or None when it is missing, malformed, not a
-    plain file of this user or readable by others."""
+    """The secret in the file, or None when it is missing or is a file of
+    this user that is malformed or readable by others (replaced then).
+    Opened without following a link or waiting on a pipe."""
     try:
-        fd = os.open(path, os.O_RDONLY | os.O_NOFOLLOW)
-    except OSError:
+        fd = os.open(path, os.O_RDONLY | os.O_NOFOLLOW | os.O_NONBLOCK)
+    except FileNotFoundError:
         return None
+    except OSError as exc:
+        if os.path.islink(path):
+            raise KeyFileError("The map service's key %s is a symbolic link; remove it." % path)
+        raise KeyFileError("The map service's key %s cannot be opened: %s."
+                           % (path, exc.strerror or exc))
     with os.fdopen(fd, "rb") as f:
         st = os.fstat(f.fileno())
-        if (not stat.S_ISREG(st.st_mode) or st.st_uid != os.getuid()
-                or st.st_mode & 0o077):
+        if not stat.S_ISREG(st.st_mode):
+            raise KeyFileError("The map service's key %s is not a plain file (%s); remove it."
+                               % (path, "a folder" if stat.S_ISDIR(st.st_mode) else
+                                  "a pipe" if stat.S_ISFIFO(st.st_mode) else "a special file"))
+        if st.st_uid != os.getuid():
+            raise KeyFileError("The map service's key %s belongs to another user; remove it."
+                               % path)
+        if st.st_mode & 0o077:
             return None
         text = f.read(200).decode("ascii", "replace").strip()
     return text if _SECRET.match(text) else None
@@ -73,8 +90,14 @@ def load_or_create(path):
             os.unlink(temporary)
     found = _read(path)
     if found is None:
-        raise OSError("cannot make a usable secret in %s" % path)
+        raise KeyFileError("Cannot make a usable key in %s." % path)
     return found
+
+
+def proof(secret, nonce, asked, listen):
+    """HMAC-SHA256 of "NONCE\nASKED\nLISTEN" keyed with the secret, in hex."""
+    message = "\n".join((nonce, asked, listen)).encode("ascii", "replace")
+    return hmac.new(secret.encode("ascii"), message, hashlib.sha256).hexdigest()
 
 
 def send_json(handler, status, document):
@@ -99,9 +122,18 @@ class Identity:
             send_json(handler, HTTPStatus.BAD_REQUEST,
                       {"error": "The nonce must be 16 to 128 hexadecimal characters."})
             return
-        proof = hmac.new(self.secret.encode("ascii"), nonce.encode("ascii"), hashlib.sha256)
+        # Bound to the address the client asked for and the one this service
+        # listens on: a relay on another port passes on a proof of neither.
+        asked = (handler.headers.get("Host") or "").strip().lower()
+        listen = "%s:%d" % handler.server.server_address[:2]
         send_json(handler, HTTPStatus.OK, {"name": NAME, "version": upstream.VERSION,
-                                           "proof": proof.hexdigest()})
+                                           "listen": listen,
+                                           "proof": proof(self.secret, nonce, asked, listen)})
+
+    def keyed(self, handler):
+        """Whether the request carries this service's secret."""
+        given = handler.headers.get(HEADER, "")
+        return hmac.compare_digest(given.encode("utf-8", "replace"), self.secret.encode("ascii"))
 
     def allows(self, handler):
         """Whether a request may go on: /marlu/ endpoints other than the
@@ -109,8 +141,7 @@ class Identity:
         path = urlsplit(handler.path).path
         if not path.startswith(PREFIX) or path == PATH:
             return True
-        given = handler.headers.get(HEADER, "")
-        if hmac.compare_digest(given.encode("utf-8", "replace"), self.secret.encode("ascii")):
+        if self.keyed(handler):
             return True
         send_json(handler, HTTPStatus.FORBIDDEN,
                   {"error": "This request needs the service's secret (%s)." % HEADER})

@@ -35,6 +35,10 @@ IMPORTERS = tuple(MODULES)
 STAGES = {"geocoding.osmindex": ("streets", 35), "directions.routino": ("routing", 15),
           "tiles.osmimport": ("map", 50)}
 
+# What each stage builds, as a failure names it.
+STEP_WORDS = {"streets": "the street and address index", "routing": "the routing database",
+              "map": "the street map"}
+
 PBF_MAGIC = b"OSMHeader"
 # What the importers write: a region imported by an earlier format is imported
 # again even from the same extract (2: travel times, water areas; 3: the sea
@@ -64,11 +68,21 @@ def checked_name(name):
     digits, '-' and '_', runs of spaces folded to one '-', at most 64
     characters. Anything else is refused before anything is touched."""
     folded = re.sub(r"\s+", "-", name.strip())
-    if not folded or len(folded) > NAME_LIMIT or not re.fullmatch(r"[\w-]+", folded) \
+    # ASCII only, as the application lists them.
+    if not folded or len(folded) > NAME_LIMIT or not re.fullmatch(r"[A-Za-z0-9_-]+", folded) \
             or not folded.strip("-"):
-        raise ImportError_("%r is not a region name: use letters, digits, '-' and '_' "
-                           "(at most %d characters)" % (name, NAME_LIMIT))
+        raise ImportError_("%r is not a region name: use the letters A to Z, digits, '-' and "
+                           "'_' (at most %d characters)" % (name[:NAME_LIMIT + 1], NAME_LIMIT))
     return folded
+
+
+def cause(exc):
+    """Why a step failed, in words: the system's reason for an OSError (a full
+    disk), else the error's text without the rulers and banners tools print."""
+    if isinstance(exc, OSError) and exc.strerror:
+        return exc.strerror[:1].lower() + exc.strerror[1:]
+    text = " ".join(re.sub(r"[=\-_*#~+.]{3,}", " ", str(exc)).split()).strip(" :")
+    return (text[:200] or type(exc).__name__).rstrip(".")
 
 
 def sha256(path):
@@ -170,7 +184,14 @@ def import_region(pbf, data_dir=None, name=None, log=None, importers=IMPORTERS,
         for i, module_name in enumerate(importers):
             progress(STAGES[module_name][0], 100 * sum(weights[:i]) // sum(weights))
             t0 = time.monotonic()
-            MODULES[module_name].import_region(source, partial, log)
+            try:
+                MODULES[module_name].import_region(source, partial, log)
+            except (ImportError_, KeyboardInterrupt):
+                raise
+            except Exception as exc:
+                raise ImportError_("%s: the import stopped while building %s: %s"
+                                   % (name, STEP_WORDS[STAGES[module_name][0]], cause(exc))) \
+                    from exc
             log("%s: %s done in %.1f s" % (name, module_name, time.monotonic() - t0))
         shutil.rmtree(work)
         with open(os.path.join(partial, "region.json"), "w", encoding="utf-8") as f:

@@ -9,18 +9,21 @@ routes (tiles), which its endpoint objects give.
 
 Only the application is served: a request whose Host is not this loopback
 address and port (127.0.0.1:PORT or localhost:PORT) is refused, which keeps
-web pages out through DNS rebinding. Connections are handled by a bounded
-pool of workers, idle ones are closed after a while, and beyond a bound new
-ones are closed at once, so the service keeps file descriptors to spare.
+web pages out through DNS rebinding. Each connection has a thread of its
+own, so a slow client holds only its own; a request's head has a deadline,
+idle connections are closed after a while, and a full service makes room by
+closing the connection that has waited longest without a request, or else
+answers 503. Connections that carry the application's key keep room of their
+own; searches and routes share a budget of their own, apart from the tiles.
 """
 
 import argparse
 import json
 import os
-import queue
 import re
 import resource
 import signal
+import socket
 import sys
 import threading
 import time
@@ -28,16 +31,28 @@ from http import HTTPStatus
 from http.server import HTTPServer, SimpleHTTPRequestHandler
 from urllib.parse import parse_qs, unquote, urlsplit
 
-from . import SERVICES_DIR, config, identity, regions, seeddata, servicesconfig, tiles
+from . import SERVICES_DIR, config, connections, identity, regions, seeddata, servicesconfig, \
+    tiles
 
 DEFAULT_PORT = 8717
 # A keep-alive connection that sends nothing for this long is closed.
 IDLE_TIMEOUT = 20.0
-WORKERS = 32
-# Connections open at once (being served or waiting for a worker), and at
-# most this share of the open-file limit, the rest being for files.
+# A request's head (its line and headers), and a body, must have come this
+# long after its first byte: a client that drips them is cut off.
+HEAD_DEADLINE = 10.0
+# Connections open at once, and at most this share of the open-file limit,
+# the rest being for files.
 MAX_CONNECTIONS = 128
 FD_SHARE = 4
+# This share of them is kept for requests that carry the application's key.
+RESERVED_SHARE = 4
+# Searches and routes computed at once (more than the requests one online
+# provider takes at once, so that a slow one leaves room), and how long one
+# waits for its turn before the answer is 503.
+SEARCH_SLOTS = 8
+SEARCH_WAIT = 10.0
+BUSY = "The map service is busy with other searches and routes; try again in a moment.\n"
+FULL = "The map service has too many connections open; try again in a moment.\n"
 JSON_TYPE = "application/json; charset=utf-8"
 MAX_JSON_BODY = 64 * 1024
 # How long a request waits for the endpoints still loading at start-up.
@@ -76,19 +91,41 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
     def __init__(self, *args, **kwargs):
         super().__init__(*args, directory=args[2].root, **kwargs)
 
+    def handle_one_request(self):
+        """Waits for a request (at most the idle time), then gives its head
+        the head deadline from its first byte on."""
+        entry = self.server.connections_entry(self.connection)
+        self.server.connections.waiting(entry)
+        try:
+            started = self.rfile.peek(1)
+        except (OSError, ValueError):
+            started = b""
+        if not started:
+            self.close_connection = True
+            return
+        self.server.connections.receiving(entry)
+        super().handle_one_request()
+
     def parse_request(self):
         """Reads the request line and headers, then refuses (403) a Host other
-        than the service's own loopback address and port, for every method."""
+        than the service's own loopback address and port, for every method,
+        and (503) a request without the key when only the reserved room is left."""
         if not super().parse_request():
             return False
         host = (self.headers.get("Host") or "").strip().lower()
-        if host in self.server.hosts:
-            return True
-        self._error = "foreign Host %.100r" % host
-        self.close_connection = True
-        identity.send_json(self, HTTPStatus.FORBIDDEN, {
-            "error": "This service answers only requests for %s." % self.server.hosts[0]})
-        return False
+        if host not in self.server.hosts:
+            self._error = "foreign Host %.100r" % host
+            self.close_connection = True
+            identity.send_json(self, HTTPStatus.FORBIDDEN, {
+                "error": "This service answers only requests for %s." % self.server.hosts[0]})
+            return False
+        entry = self.server.connections_entry(self.connection)
+        if not self.server.connections.serving(entry, self.server.identity.keyed(self)):
+            self._error = "no room for a request without the key"
+            self.close_connection = True
+            self.send_text(HTTPStatus.SERVICE_UNAVAILABLE, FULL)
+            return False
+        return True
 
     def do_GET(self):
         self._dispatch(send_body=True)
@@ -107,6 +144,7 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
 
     def _dispatch(self, send_body):
         self._send_body = send_body
+        self.server.connections.received(self.server.connections_entry(self.connection))
         parts = urlsplit(self.path)
         try:
             if not self.server.identity.allows(self):
@@ -177,6 +215,7 @@ class MapRequestHandler(SimpleHTTPRequestHandler):
         if int(length) > MAX_JSON_BODY:
             return HTTPStatus.REQUEST_ENTITY_TOO_LARGE, {"error": "The request is too long."}
         data = self.rfile.read(int(length)) if int(length) else b"{}"
+        self.server.connections.received(self.server.connections_entry(self.connection))
         try:
             body = json.loads(data.decode("utf-8"))
         except (UnicodeDecodeError, ValueError):
@@ -283,10 +322,9 @@ class MapServer(HTTPServer):
         limit = resource.getrlimit(resource.RLIMIT_NOFILE)[0]
         self.max_connections = MAX_CONNECTIONS if limit == resource.RLIM_INFINITY else max(
             4, min(MAX_CONNECTIONS, limit // FD_SHARE))
-        self._open = threading.BoundedSemaphore(self.max_connections)
-        self._waiting = queue.Queue()
-        for _ in range(min(WORKERS, self.max_connections)):
-            threading.Thread(target=self._work, daemon=True).start()
+        self.connections = connections.Connections(
+            self.max_connections, max(1, self.max_connections // RESERVED_SHARE), HEAD_DEADLINE)
+        self._search_slots = threading.BoundedSemaphore(SEARCH_SLOTS)
         if background:
             timer = threading.Timer(LOADING_DELAY, self._load_ahead)
             timer.daemon = True
@@ -296,24 +334,44 @@ class MapServer(HTTPServer):
             self._loader = True
 
     def process_request(self, request, client_address):
-        """Hands the connection to a worker; beyond the bound it is closed at
-        once, which the client sees as a refusal rather than a hang."""
-        if not self._open.acquire(blocking=False):
-            sys.stderr.write("refused a connection: %d open\n" % self.max_connections)
-            self.shutdown_request(request)
+        """Serves the connection in a thread of its own; a full service that
+        cannot make room answers 503 without reading the request."""
+        entry = self.connections.open(request)
+        if entry is None:
+            sys.stderr.write("refused a connection: %d being served\n" % self.max_connections)
+            threading.Thread(target=_refuse, args=(request,), daemon=True).start()
             return
-        self._waiting.put((request, client_address))
+        threading.Thread(target=self._serve, args=(request, client_address, entry),
+                         daemon=True).start()
 
-    def _work(self):
-        while True:
-            request, client_address = self._waiting.get()
-            try:
-                self.finish_request(request, client_address)
-            except Exception:
+    def _serve(self, request, client_address, entry):
+        try:
+            self.finish_request(request, client_address)
+        except Exception:
+            if not entry.evicted:
                 self.handle_error(request, client_address)
+        finally:
+            self.connections.close(request)
+            self.shutdown_request(request)
+
+    def connections_entry(self, sock):
+        """The entry of a connection being served (made for a handler run
+        without process_request, as the tests' own servers do)."""
+        return self.connections.get(sock) or connections.Connection(sock)
+
+    def budgeted(self, route):
+        """route run within the budget of searches and routes: a request that
+        finds no slot in time is answered 503 with a sentence."""
+        def run(handler, query):
+            if not self._search_slots.acquire(timeout=SEARCH_WAIT):
+                handler._error = "busy"
+                handler.send_text(HTTPStatus.SERVICE_UNAVAILABLE, BUSY)
+                return
+            try:
+                route(handler, query)
             finally:
-                self.shutdown_request(request)
-                self._open.release()
+                self._search_slots.release()
+        return run
 
     def handle_error(self, request, client_address):
         # A client that went away or timed out is no error of the service.
@@ -349,7 +407,8 @@ class MapServer(HTTPServer):
                 # A whole dictionary swapped in: a request never sees one half made.
                 routes = dict(self.routes)
                 for endpoint in (self.geocoder, self.directions):
-                    routes.update(endpoint.routes())
+                    routes.update({path: self.budgeted(route)
+                                   for path, route in endpoint.routes().items()})
                 self.routes = routes
         finally:
             # A failure (its traceback in the log) must not keep requests waiting.
@@ -380,6 +439,25 @@ class MapServer(HTTPServer):
     @property
     def port(self):
         return self.server_address[1]
+
+
+def _refuse(sock):
+    """Answers 503 on a connection whose request is not read, then lets the
+    client's bytes drain so that it reads the answer rather than a reset."""
+    data = FULL.encode("utf-8")
+    try:
+        sock.settimeout(1.0)
+        sock.sendall(b"HTTP/1.0 503 Service Unavailable\r\nContent-Type: text/plain; "
+                     b"charset=utf-8\r\nRetry-After: 1\r\nConnection: close\r\n"
+                     b"Content-Length: %d\r\n\r\n%s" % (len(data), data))
+        sock.shutdown(socket.SHUT_WR)
+        for _ in range(4):
+            if not sock.recv(65536):
+                break
+    except OSError:
+        pass
+    finally:
+        sock.close()
 
 
 def parse_args(argv):
@@ -419,8 +497,12 @@ def main(argv=None):
     cfg = config.Config(args.config, args.data)
     seeddata.seed(cfg.data_dir)
     config.finish_interrupted_swaps(cfg.regions_dir)
+    regions.sweep(cfg.regions_dir)
     try:
         server = MapServer(cfg, args.root, args.port, background=True)
+    except identity.KeyFileError as exc:
+        sys.stderr.write("%s\n" % exc)
+        return 1
     except OSError as exc:
         sys.stderr.write("cannot listen on 127.0.0.1:%d: %s\n" % (args.port, exc.strerror or exc))
         return 1
@@ -441,7 +523,11 @@ def main(argv=None):
     finally:
         server.regions.stop()
         server.server_close()
-    return 0
+    # Requests under way may wait on a renderer or a provider; the
+    # interpreter's exit would wait for them, so the process ends here.
+    sys.stdout.flush()
+    sys.stderr.flush()
+    os._exit(0)
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@ routes). Setting them edits the service's own configuration file line by
 line, so that its comments, its order and sections this code does not know
 stay as the person who wrote them left them; then the server reloads."""
 
+import configparser
 import os
 import re
 import tempfile
@@ -71,7 +72,9 @@ def _text(value, what, limit=2000):
     if not isinstance(value, str):
         raise Invalid("The %s must be text." % what)
     value = value.strip()
-    if re.search(r"[\x00-\x1f\x7f]", value) or len(value) > limit:
+    # Whatever Python reads as a line break (U+2028, U+0085 ...) would split the line.
+    if re.search(r"[\x00-\x1f\x7f-\x9f]", value) or len(value.splitlines()) > 1 \
+            or len(value) > limit:
         raise Invalid("The %s must be one line of at most %d characters." % (what, limit))
     return value
 
@@ -116,14 +119,23 @@ class ServicesConfig:
         }
 
     def get(self, body):
+        problem = _problem(self._cfg.path)
+        if problem:
+            return self._unreadable(problem)
         return HTTPStatus.OK, self.state()
+
+    def _unreadable(self, why):
+        return HTTPStatus.INTERNAL_SERVER_ERROR, {
+            "error": "The service's configuration file %s cannot be read (%s), so it runs "
+                     "offline; mend or remove the file." % (self._cfg.path, why)}
 
     def put(self, body):
         try:
             changes = self._changes(body)
         except Invalid as exc:
             return HTTPStatus.BAD_REQUEST, {"error": str(exc)}
-        path = self._cfg.path
+        # Written through a link to the file it names, not over the link.
+        path = os.path.realpath(self._cfg.path)
         try:
             with open(path, encoding="utf-8") as f:
                 text = f.read()
@@ -132,6 +144,10 @@ class ServicesConfig:
         except (OSError, UnicodeDecodeError) as exc:
             return HTTPStatus.INTERNAL_SERVER_ERROR, {
                 "error": "Cannot read the configuration file %s: %s." % (path, exc)}
+        # A file that does not parse is not edited: the edit could not be read either.
+        problem = _problem(path)
+        if problem:
+            return self._unreadable(problem)
         try:
             _write(path, edit_ini(text, changes))
         except OSError as exc:
@@ -177,6 +193,18 @@ class ServicesConfig:
             if backend == "osrm" and directions.get("url"):
                 changes[("osrm", "url")] = _url(directions["url"], "route address")
         return changes
+
+
+def _problem(path):
+    """Why the file does not parse as the service reads it, in one line, or None."""
+    try:
+        with open(path, encoding="utf-8") as f:
+            configparser.ConfigParser(interpolation=None).read_file(f)
+    except FileNotFoundError:
+        return None
+    except (OSError, UnicodeDecodeError, configparser.Error) as exc:
+        return " ".join(str(exc).split())[:300]
+    return None
 
 
 def _write(path, text):

@@ -121,6 +121,14 @@ def get(url, timeout=TIMEOUT, interval=None, accept="application/json",
     mean something to the caller. timeout bounds each read, deadline (seconds,
     DEADLINE by default) the whole request, waiting included.
     """
+    return request(url, timeout=timeout, interval=interval, accept=accept,
+                   max_bytes=max_bytes, deadline=deadline)[:2]
+
+
+def request(url, method="GET", timeout=TIMEOUT, interval=None, accept="application/json",
+            max_bytes=MAX_BODY, deadline=None, into=None):
+    """(HTTP status, body bytes, headers) of a request, as get() does; with
+    into, a binary file, the body goes there instead (the bytes given are b"")."""
     ends = time.monotonic() + (DEADLINE if deadline is None else deadline)
     configured = _Target(url)
     gate = _gate(configured.netloc)
@@ -131,10 +139,10 @@ def get(url, timeout=TIMEOUT, interval=None, accept="application/json",
         _wait_for_slot(configured.netloc, MIN_INTERVAL if interval is None else interval, ends)
         target = configured
         for _ in range(MAX_REDIRECTS + 1):
-            status, location, body = _exchange(target, configured, timeout, accept,
-                                               max_bytes, ends)
+            status, location, body, headers = _exchange(target, configured, method, timeout,
+                                                        accept, max_bytes, ends, into)
             if location is None:
-                return status, body
+                return status, body, headers
             following = _Target(urljoin(target.url, location))
             if not target.may_follow(following):
                 raise UpstreamError("redirect", "not followed from %s to %.200s"
@@ -145,8 +153,8 @@ def get(url, timeout=TIMEOUT, interval=None, accept="application/json",
         gate.release()
 
 
-def _exchange(target, configured, timeout, accept, max_bytes, ends):
-    """(status, redirect location or None, body) of one request."""
+def _exchange(target, configured, method, timeout, accept, max_bytes, ends, into):
+    """(status, redirect location or None, body, headers) of one request."""
     address = target.resolve(configured)
     remaining = ends - time.monotonic()
     if remaining <= 0:
@@ -169,15 +177,15 @@ def _exchange(target, configured, timeout, accept, max_bytes, ends):
     watchdog.daemon = True
     watchdog.start()
     try:
-        conn.request("GET", target.path, headers={"User-Agent": USER_AGENT, "Accept": accept,
-                                                  "Accept-Encoding": "identity"})
+        conn.request(method, target.path, headers={"User-Agent": USER_AGENT, "Accept": accept,
+                                                   "Accept-Encoding": "identity"})
         response = conn.getresponse()
         if response.status in REDIRECTS and response.getheader("Location"):
-            return response.status, response.getheader("Location"), b""
-        body = _read_limited(response, max_bytes)
+            return response.status, response.getheader("Location"), b"", response.headers
+        body = _read_limited(response, max_bytes, into)
         if expired.is_set():
             raise UpstreamError("timeout", "no complete answer within the deadline")
-        return response.status, None, body
+        return response.status, None, body, response.headers
     except UpstreamError as exc:
         if expired.is_set() and exc.kind == "truncated":
             raise UpstreamError("timeout", "no complete answer within the deadline")
@@ -199,7 +207,7 @@ def _exchange(target, configured, timeout, accept, max_bytes, ends):
             sock.close()
 
 
-def _read_limited(response, max_bytes):
+def _read_limited(response, max_bytes, into=None):
     announced = response.length
     if announced is not None and announced > max_bytes:
         raise UpstreamError("too_large", "%d bytes announced, at most %d read"
@@ -212,7 +220,10 @@ def _read_limited(response, max_bytes):
         size += len(chunk)
         if size > max_bytes:
             raise UpstreamError("too_large", "more than %d bytes" % max_bytes)
-        chunks.append(chunk)
+        if into is None:
+            chunks.append(chunk)
+        else:
+            into.write(chunk)
     # A read returns what came before the connection closed, even when
     # that is less than the announced length.
     if response.length:

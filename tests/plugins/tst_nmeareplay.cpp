@@ -11,6 +11,7 @@ namespace {
 
 const char ReplayVariable[] = "MARLU_NMEA_FILE";
 const char SpeedVariable[] = "MARLU_NMEA_SPEED";
+const char FollowVariable[] = "MARLU_NMEA_FOLLOW";
 const double Uere = 5.0; // the user equivalent range error the plugin documents
 
 QString fixture(const char *name)
@@ -114,6 +115,7 @@ private Q_SLOTS:
     {
         qunsetenv(ReplayVariable);
         qunsetenv(SpeedVariable);
+        qunsetenv(FollowVariable);
     }
 
     void withoutLogThePlatformServes_data()
@@ -182,13 +184,33 @@ private Q_SLOTS:
         QVERIFY(qAbs(fixes.list.last().attribute(QGeoPositionInfo::GroundSpeed) - 5.5 * 1852 / 3600) < 0.6);
     }
 
-    void corruptedChecksumIsSkipped()
+    void badSentencesAreSkipped_data()
     {
+        QTest::addColumn<QByteArray>("bad");
+        QTest::addColumn<bool>("logged");
+        QTest::newRow("corrupted checksum")
+            << corrupt(nmea("GPRMC,120001.00,A,4000.0000,S,03000.0000,W,0.0,0.0,010320,,,A")) << false;
+        // Checksums right, positions off the earth: Qt's parser would wrap them around.
+        QTest::newRow("latitude past 90")
+            << nmea("GPRMC,120001.00,A,9100.0000,S,01320.0000,E,0.0,0.0,010320,,,A") << true;
+        QTest::newRow("longitude past 180")
+            << nmea("GPGGA,120001.00,5230.0000,N,18100.0000,W,1,08,1.0,10.0,M,0.0,M,,") << true;
+        QTest::newRow("sixty minutes") << nmea("GPGLL,5260.0000,N,01320.0000,E,120001.00,A,A") << true;
+        QTest::newRow("a sign") << nmea("GPRMC,120001.00,A,-5230.0000,N,01320.0000,E,0.0,0.0,010320,,,A")
+                                << true;
+    }
+
+    void badSentencesAreSkipped()
+    {
+        QFETCH(QByteArray, bad);
+        QFETCH(bool, logged);
         qputenv(ReplayVariable, writeLog({
             nmea("GPRMC,120000.00,A,5230.0000,N,01320.0000,E,0.0,0.0,010320,,,A"),
-            corrupt(nmea("GPRMC,120001.00,A,4000.0000,S,03000.0000,W,0.0,0.0,010320,,,A")),
+            bad,
             nmea("GPRMC,120002.00,A,5230.0010,N,01320.0000,E,0.0,0.0,010320,,,A"),
         }).toLocal8Bit());
+        if (logged)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("dropped a sentence whose position is off the earth: \\$GP"));
         std::unique_ptr<QGeoPositionInfoSource> source(QGeoPositionInfoSource::createDefaultSource(nullptr));
         QVERIFY(source);
         Fixes fixes(source.get());
@@ -196,6 +218,36 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(fixes.list.size(), 2, 4000);
         QCOMPARE(fixes.list.at(0).coordinate().latitude(), 52.5);
         QCOMPARE(fixes.list.at(1).timestamp().time(), QTime(12, 0, 2));
+    }
+
+    void aFollowedLogIsReadAsItGrows()
+    {
+        const QString name = writeLog({nmea("GPRMC,120000.00,A,5230.0000,N,01320.0000,E,0.0,0.0,010320,,,A")});
+        qputenv(ReplayVariable, name.toLocal8Bit());
+        qputenv(FollowVariable, "1");
+        qputenv(SpeedVariable, "50");
+        std::unique_ptr<QGeoPositionInfoSource> source(QGeoPositionInfoSource::createDefaultSource(nullptr));
+        QVERIFY(source);
+        Fixes fixes(source.get());
+        QSignalSpy ended(source.get(), &QGeoPositionInfoSource::updateTimeout);
+        source->startUpdates();
+        QFile log(name);
+        QVERIFY(log.open(QIODevice::Append));
+        // As a receiver writes: sentences, and one in two pieces.
+        for (int i = 1; i <= 20; ++i) {
+            const QByteArray line = nmea("GPRMC,1200" + QByteArray::number(i).rightJustified(2, '0')
+                                         + ".00,A,5230.0000,N,01320.0000,E,0.0,0.0,010320,,,A") + "\r\n";
+            log.write(line.left(20));
+            log.flush();
+            // An epoch is complete once the next one begins.
+            if (i % 5 == 0)
+                QTRY_COMPARE_WITH_TIMEOUT(fixes.list.size(), i - 1, 10000);
+            log.write(line.mid(20));
+            log.flush();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(fixes.list.size(), 20, 10000);
+        QCOMPARE(fixes.list.last().timestamp().time(), QTime(12, 0, 19));
+        QCOMPARE(ended.size(), 0);
     }
 
     void logIsReadAsTheReplayGoes()

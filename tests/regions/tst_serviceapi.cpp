@@ -4,7 +4,11 @@
 #include "regions/region.h"
 #include "regions/serviceapi.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
+
+#include <sys/stat.h>
 
 // The private API's client against a stand-in on loopback: the key goes along,
 // and whatever comes back is one sentence when it is not what was asked for.
@@ -15,6 +19,8 @@ private slots:
     void hostileAnswersBecomeOneSentence_data();
     void hostileAnswersBecomeOneSentence();
     void identityNeedsTheKey();
+    void keyPathsThatAreNoKeyAreNamed_data();
+    void keyPathsThatAreNoKeyAreNamed();
     void theKeyNeverLeavesThisComputer();
     void regionListKeepsOnlyUsableEntries();
 
@@ -78,6 +84,20 @@ void TestServiceApi::identityNeedsTheKey()
     api.verifyIdentity([&](const ServiceApi::Answer &a) { verified = a.ok ? 1 : -1; });
     QTRY_VERIFY_WITH_TIMEOUT(verified != 0, 30000);
     QCOMPARE(verified, -1);
+    // A relay of a real service on another port passes on a proof that does not fit.
+    QVERIFY(key.open(QIODevice::WriteOnly));
+    key.write(ServiceStandIn::Secret);
+    key.close();
+    service.relay(9);
+    ServiceApi::Answer relayed;
+    api.verifyIdentity([&](const ServiceApi::Answer &a) { relayed = a; verified = 2; });
+    QTRY_VERIFY_WITH_TIMEOUT(verified == 2, 30000);
+    QVERIFY(!relayed.ok);
+    QCOMPARE(relayed.error, QString("It passes on the answers of Marlu's map service at 127.0.0.1:9: "
+                                    "a program in between relays it."));
+    QVERIFY(key.open(QIODevice::WriteOnly));
+    key.write(QByteArray(64, 'f'));
+    key.close();
     const ServiceApi::Answer refused = ask(service.url(), "/marlu/regions");
     QCOMPARE(refused.status, 403);
     QCOMPARE(refused.error, QString("The map service refused the request: A request without the key."));
@@ -90,6 +110,45 @@ void TestServiceApi::identityNeedsTheKey()
     const ServiceApi::Answer unread = ask(service.url(), "/marlu/regions");
     QVERIFY(unread.error.endsWith("is not 64 hexadecimal characters."));
     QCOMPARE(service.requests().size(), before);
+}
+
+void TestServiceApi::keyPathsThatAreNoKeyAreNamed_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("folder") << "folder" << "is not a plain file.";
+    QTest::newRow("pipe, which would block a reader") << "fifo" << "is not a plain file.";
+    QTest::newRow("symbolic link") << "link" << "is a symbolic link, not the key file.";
+    QTest::newRow("readable by others") << "0644" << "can be read by other users.";
+    QTest::newRow("missing") << "none" << "cannot be read: No such file or directory.";
+}
+
+void TestServiceApi::keyPathsThatAreNoKeyAreNamed()
+{
+    QFETCH(QString, kind);
+    const QString path = ServiceApi::secretPath();
+    QDir().mkpath(QFileInfo(path).path());
+    QFile::remove(path);
+    QDir(path).removeRecursively();
+    QFile real(path + ".real");
+    QVERIFY(real.open(QIODevice::WriteOnly));
+    real.write(ServiceStandIn::Secret);
+    real.close();
+    QVERIFY(real.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    if (kind == "folder")
+        QVERIFY(QDir().mkpath(path));
+    else if (kind == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == "link")
+        QVERIFY(real.link(path));
+    else if (kind == "0644")
+        QVERIFY(real.copy(path) && QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadOther));
+    QString why;
+    QVERIFY(ServiceApi::readSecret(&why).isEmpty());
+    QVERIFY2(why.startsWith("The map service's key " + path + ' '), qPrintable(why));
+    QTEST(why.mid(("The map service's key " + path + ' ').size()), "error");
+    QFile::remove(path);
+    QDir(path).removeRecursively();
 }
 
 void TestServiceApi::theKeyNeverLeavesThisComputer()

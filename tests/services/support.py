@@ -234,6 +234,8 @@ class DownloadSite(LoopbackSite):
 
     def __init__(self, files):
         self.files, self.cut_once, self.drip, self.requests = files, set(), set(), []
+        # Paths served without a length, or redirected.
+        self.unsized, self.redirects = set(), {}
         site = self
 
         class Handler(http.server.BaseHTTPRequestHandler):
@@ -247,6 +249,12 @@ class DownloadSite(LoopbackSite):
                 path = self.path.split("?", 1)[0]
                 asked = self.headers.get("Range")
                 site.requests.append((self.command, path, asked))
+                if path in site.redirects:
+                    self.send_response(302)
+                    self.send_header("Location", site.redirects[path])
+                    self.send_header("Content-Length", "0")
+                    self.end_headers()
+                    return
                 data = site.files.get(path)
                 if data is None:
                     self.send_error(404)
@@ -257,7 +265,10 @@ class DownloadSite(LoopbackSite):
                 if start:
                     self.send_header("Content-Range", "bytes %d-%d/%d"
                                      % (start, len(data) - 1, len(data)))
-                self.send_header("Content-Length", str(len(data) - start))
+                if path in site.unsized:
+                    self.close_connection = True
+                else:
+                    self.send_header("Content-Length", str(len(data) - start))
                 self.send_header("Last-Modified", site.MODIFIED)
                 self.end_headers()
                 if self.command == "HEAD":

@@ -8,10 +8,13 @@ import sqlite3
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
+from unittest import mock
 
 import support
 
+from marlu_service import regions as service_regions
 from marlu_service import config, importregion, osmexport, setupdata
 from marlu_service.directions import routino
 from marlu_service.geocoding import osmindex, places
@@ -97,8 +100,10 @@ class RegionNames(unittest.TestCase):
             with open(os.path.join(victim, "keep.txt"), "w") as f:
                 f.write("mine\n")
             before = snapshot(work)
+            # ASCII only, as the application lists them: 64 four-byte letters
+            # would not even fit a folder name.
             for name in (victim, "../places.sqlite", "../x", ".", "..", "a/b", "",
-                         "x" * 65, ".monaco.old"):
+                         "x" * 65, ".monaco.old", "Côte", "\U0001d49c" * 64):
                 with self.subTest(name=name):
                     result = subprocess.run([SCRIPT, MONACO, "--name", name],
                                             capture_output=True, text=True,
@@ -107,7 +112,23 @@ class RegionNames(unittest.TestCase):
                     self.assertEqual(len(result.stderr.splitlines()), 1, result.stderr)
                     self.assertIn("is not a region name", result.stderr)
                     self.assertEqual(snapshot(work), before)
-            self.assertEqual(importregion.checked_name("  Côte d Azur_2 "), "Côte-d-Azur_2")
+            self.assertEqual(importregion.checked_name("  Cote d Azur_2 "), "Cote-d-Azur_2")
+
+    def test_a_failing_step_is_named_with_its_cause_not_a_tool_s_banner(self):
+        with tempfile.TemporaryDirectory(prefix="marlu-import-") as work:
+            data = os.path.join(work, "data")
+            for error, said in ((RuntimeError("planetsplitter failed: ================"),
+                                 "planetsplitter failed"),
+                                (OSError(28, "No space left on device"),
+                                 "no space left on device")):
+                with self.subTest(said=said), mock.patch.object(routino, "import_region",
+                                                                side_effect=error):
+                    with self.assertRaises(importregion.ImportError_) as caught:
+                        importregion.import_region(MONACO, data, log=lambda text: None,
+                                                   importers=("directions.routino",))
+                    self.assertEqual(str(caught.exception), "monaco: the import stopped while "
+                                     "building the routing database: " + said)
+                    self.assertEqual(os.listdir(os.path.join(data, "regions")), [])
 
     def test_an_import_killed_between_its_renames_is_finished_or_undone(self):
         with tempfile.TemporaryDirectory(prefix="marlu-import-") as work:
@@ -128,6 +149,16 @@ class RegionNames(unittest.TestCase):
                     self.assertEqual(config.Config(data_dir=data).regions(), [final])
                     self.assertFalse(os.path.exists(old))
                     shutil.rmtree(partial, ignore_errors=True)
+            # What killed jobs left: gone at the next start, but for an import
+            # that may still be writing (another service's).
+            for left in (".gone.deleted", ".stale.partial", ".fresh.partial"):
+                shutil.copytree(final, os.path.join(regions, left))
+            hour_ago = time.time() - 3600
+            for where, folders, files in os.walk(os.path.join(regions, ".stale.partial")):
+                for name in folders + files + [""]:
+                    os.utime(os.path.join(where, name), (hour_ago, hour_ago))
+            service_regions.sweep(regions)
+            self.assertEqual(sorted(os.listdir(regions)), [".fresh.partial", "monaco"])
 
 
 class ScaledRegion(unittest.TestCase):

@@ -12,7 +12,8 @@ from urllib.parse import urlencode
 
 import support
 
-from marlu_service import config, directions
+from marlu_service import config, directions, upstream
+from marlu_service.regions import catalogue
 
 MONACO = support.fixture("osm", "monaco.osm.pbf")
 HARRISBURG = support.fixture("osm", "harrisburg.osm.pbf")
@@ -47,12 +48,23 @@ def setUpModule():
         "/harrisburg.osm.pbf": harrisburg,                     # no .md5 beside it
         "/bad/monaco.osm.pbf": monaco, "/bad/monaco.osm.pbf.md5": b"0" * 32 + b"\n",
         "/drip/monaco.osm.pbf": monaco,
+        "/unsized/monaco.osm.pbf": monaco,
+        "/slowmd5/monaco.osm.pbf": monaco,
+        "/slowmd5/monaco.osm.pbf.md5": hashlib.md5(monaco).hexdigest().encode() + b"\n",
+        "/nested.json": b'{"features": ' + b"[" * 100000 + b"]" * 100000 + b"}",
+        "/slow.json": json.dumps({"features": []}).encode() + b" " * 400,
         "/notjson.json": b"<html>Moved</html>", "/list.json": b"[1, 2]",
     })
     SITE.files["/index.json"] = json.dumps({"type": "FeatureCollection", "features": [
         feature("europe", "/europe-latest.osm.pbf"),
         feature("monaco", "/europe/monaco-latest.osm.pbf", "europe")]}).encode()
-    SITE.drip.add("/drip/monaco.osm.pbf")
+    SITE.drip.update(("/drip/monaco.osm.pbf", "/slowmd5/monaco.osm.pbf.md5", "/slow.json"))
+    SITE.unsized.add("/unsized/monaco.osm.pbf")
+    SITE.redirects.update({"/away/monaco.osm.pbf": "http://127.0.0.1:9/monaco.osm.pbf",
+                           "/ftp/monaco.osm.pbf": "ftp://127.0.0.1/monaco.osm.pbf"})
+    many = [feature("r%d" % i, "/r%d.osm.pbf" % i) for i in range(catalogue.MAX_ENTRIES + 50)]
+    SITE.files["/many.json"] = json.dumps({"type": "FeatureCollection",
+                                           "features": many}).encode()
     os.symlink(config.Config().places_path, os.path.join(DATA.name, "places.sqlite"))
     with open(ini(), "w", encoding="utf-8") as f:
         f.write(base_ini())
@@ -167,20 +179,29 @@ class Downloads(unittest.TestCase):
         cases = (("download", SITE.url + "/bad/monaco.osm.pbf", "checksum does not match"),
                  ("download", SITE.url + "/missing.osm.pbf", "404"),
                  ("download", SITE.url + "/europe/monaco-latest.osm.pbf", "disk space"),
+                 # Without a length, the same bound as the bytes come.
+                 ("download", SITE.url + "/unsized/monaco.osm.pbf", "disk space so far"),
+                 ("download", SITE.url + "/away/monaco.osm.pbf", "redirect not followed"),
+                 ("download", SITE.url + "/ftp/monaco.osm.pbf", "redirect not followed"),
+                 ("download", SITE.url + "/slowmd5/monaco.osm.pbf", "no complete answer"),
                  ("import", truncated, "damaged or truncated"))
         for kind, source, reason in cases:
             with self.subTest(reason=reason):
-                if reason == "disk space":   # room for the extract, not for its import
-                    SERVICE.server.regions.free_space = lambda path: 3 * size
+                if reason.startswith("disk space"):   # room for the extract, not its import
+                    SERVICE.server.regions.free_space = lambda path: 3 * size - 1
                     self.addCleanup(vars(SERVICE.server.regions).pop, "free_space", None)
+                if reason == "no complete answer":
+                    self.addCleanup(setattr, upstream, "DEADLINE", upstream.DEADLINE)
+                    upstream.DEADLINE = 1
                 body = {"url" if kind == "download" else "path": source, "name": "old"}
                 status, answer = SERVICE.call("POST", "/marlu/regions/" + kind, body)
                 self.assertEqual(status, 202, answer)
                 failed = settled("old")
                 self.assertEqual(failed["state"], "failed")
-                self.assertIn(reason, failed["error"])
+                self.assertIn(reason.replace(" so far", ""), failed["error"])
                 self.assertEqual(len(failed["error"].splitlines()), 1)
                 self.assertEqual(SERVICE.call("DELETE", "/marlu/regions/old"), (200, {}))
+                vars(SERVICE.server.regions).pop("free_space", None)
                 self.assertEqual(regions()["old"]["state"], "ready")
                 self.assertEqual((downloads(), leftovers()), ([], []))
                 self.assertEqual(snapshot(DATA.name), before)
@@ -208,6 +229,10 @@ class Downloads(unittest.TestCase):
         self.assertNotIn("monaco", regions())
         support.wait_until(lambda: downloads() == [], what="the .part file to go")
         self.assertEqual(SERVICE.call("POST", cancel)[0], 404)
+        # The name is free at once, though the cancelled job's read still waits.
+        status, again = SERVICE.call("POST", "/marlu/regions/download", drip)
+        self.assertEqual(status, 202, again)
+        self.assertEqual(SERVICE.call("POST", "/marlu/jobs/%s/cancel" % again["job"]), (200, {}))
 
 
 class Imports(unittest.TestCase):
@@ -236,11 +261,17 @@ class Settings(unittest.TestCase):
 
     def test_a_catalogue_that_is_not_a_catalogue(self):
         for path, reason in (("/notjson.json", "not JSON"), ("/list.json", "not a list"),
-                             ("/gone.json", "404")):
+                             ("/gone.json", "404"), ("/nested.json", "nested too deeply"),
+                             ("/slow.json", "no complete answer")):
             ini("[regions]\ncatalogue = %s%s\n" % (SITE.url, path))
+            SERVICE.server.regions.catalogue.deadline = 2
             status, answer = SERVICE.call("GET", "/marlu/catalogue")
             self.assertEqual(status, 502)
             self.assertIn(reason, answer["error"])
+        # Read a feature at a time, and no more than the application reads.
+        ini("[regions]\ncatalogue = %s/many.json\n" % SITE.url)
+        status, answer = SERVICE.call("GET", "/marlu/catalogue")
+        self.assertEqual((status, len(answer["entries"])), (200, catalogue.MAX_ENTRIES))
 
     def test_services_are_written_into_the_file_keeping_what_it_had(self):
         kept = "# my settings\n[regions]\ncatalogue = %s/index.json ; local\n\n[mine]\nx = 1\n" \
@@ -259,7 +290,10 @@ class Settings(unittest.TestCase):
         status, resp, body = SERVICE.get("/tiles/sources.json")
         self.assertEqual(json.loads(body)["sets"]["roadmap"]["url"], osm["url"])
         for bad in ({"tiles": dict(osm, url="javascript:alert(1)")},
-                    {"directions": {"backend": "osrm", "url": "http://x\n[geocoding]"}}):
+                    {"directions": {"backend": "osrm", "url": "http://x\n[geocoding]"}},
+                    {"tiles": dict(osm, attribution="a\u2028[geocoding]")},
+                    {"tiles": dict(osm, attribution="a\u2029b")},
+                    {"tiles": dict(osm, attribution="a\x85b")}):
             self.assertEqual(SERVICE.call("PUT", "/marlu/services", bad)[0], 400)
         with open(ini(), encoding="utf-8") as f:
             self.assertEqual(f.read(), written)
@@ -268,6 +302,28 @@ class Settings(unittest.TestCase):
         status, resp, body = SERVICE.get("/tiles/sources.json")
         self.assertEqual(json.loads(body)["sets"]["roadmap"]["url"], "/tiles/roadmap/{z}/{x}/{y}.png")
         self.assertEqual(SERVICE.call("GET", "/marlu/services")[1], answer)
+
+    def test_a_file_that_does_not_parse_is_named_and_a_linked_one_written_through(self):
+        for broken in ("[tiles]\nx = 1\n[tiles]\ny = 2\n", "no section\n"):
+            ini(broken)
+            for method, body in (("GET", None), ("PUT", {"tiles": {"mode": "offline"}})):
+                status, answer = SERVICE.call(method, "/marlu/services", body)
+                self.assertEqual(status, 500, answer)
+                self.assertIn("configuration file %s cannot be read" % ini(), answer["error"])
+            with open(ini(), encoding="utf-8") as f:
+                self.assertEqual(f.read(), broken)
+        real = os.path.join(DATA.name, "real.ini")
+        with open(real, "w", encoding="utf-8") as f:
+            f.write(base_ini())
+        os.remove(ini())
+        os.symlink(real, ini())
+        self.addCleanup(os.remove, real)
+        self.addCleanup(ini, base_ini())
+        self.addCleanup(os.remove, ini())
+        status, answer = SERVICE.call("PUT", "/marlu/services", {"geocoding": {"backend": "photon"}})
+        self.assertEqual((status, os.path.islink(ini())), (200, True), answer)
+        with open(real, encoding="utf-8") as f:
+            self.assertIn("backend = photon", f.read())
 
 
 if __name__ == "__main__":

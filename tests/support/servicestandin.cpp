@@ -1,11 +1,11 @@
 #include "servicestandin.h"
 
 #include "regions/serviceapi.h"
+#include "webservice/serviceproof.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageAuthenticationCode>
 #include <QUrlQuery>
 
 const QByteArray ServiceStandIn::Secret = QByteArray("0123456789abcdef").repeated(4);
@@ -15,15 +15,22 @@ ServiceStandIn::ServiceStandIn(QObject *parent)
 {
     QFile key(ServiceApi::secretPath());
     QDir().mkpath(QFileInfo(key).path());
-    if (key.open(QIODevice::WriteOnly))
+    if (key.open(QIODevice::WriteOnly)) {
         key.write(Secret + "\n");
+        key.setPermissions(QFile::ReadOwner | QFile::WriteOwner);   // as the service makes it
+    }
     setHandler([this](const Request &request) {
         const QUrl target(request.target);
         Response response;
         if (target.path() == "/marlu/identity") {
             const QByteArray nonce = QUrlQuery(target).queryItemValue("nonce").toLatin1();
-            const QByteArray proof = QMessageAuthenticationCode::hash(nonce, Secret, QCryptographicHash::Sha256).toHex();
-            response.body = "{\"name\": \"Marlu map service\", \"version\": \"0\", \"proof\": \"" + proof + "\"}";
+            const QByteArray listen = m_relayed ? "127.0.0.1:" + QByteArray::number(m_relayed)
+                                                : hostPort().toLatin1();
+            // A relay has to name the real service's port, or it would be refused.
+            const QByteArray asked = m_relayed ? listen : request.headers.value("host").toLower();
+            const QByteArray proof = ServiceProof::of(Secret, nonce, asked, listen);
+            response.body = "{\"name\": \"Marlu map service\", \"version\": \"0\", \"listen\": \""
+                + listen + "\", \"proof\": \"" + proof + "\"}";
         } else if (request.headers.value("x-marlu-secret") != Secret) {
             response.status = 403;
             response.body = "{\"error\": \"A request without the key.\"}";

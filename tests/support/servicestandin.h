@@ -20,10 +20,14 @@ public:
     QUrl url() const;
     // The requests that carried the key, as "METHOD /path".
     QStringList calls() const;
+    // Proves its identity as a service on 127.0.0.1:port would, as a program
+    // relaying that service's answers from this port passes them on.
+    void relay(quint16 port) { m_relayed = port; }
     static const QByteArray Secret;
 
 private:
     QHash<QByteArray, Response> m_answers;
+    quint16 m_relayed = 0;
 };
 
 #endif

@@ -41,6 +41,12 @@ def parse_request(query):
     for name, value in (("origin", origin), ("destination", destination)):
         if not value:
             return "Invalid request. Missing the '%s' parameter." % name
+    # Ends are looked up as addresses are: a longer text is refused unread.
+    for name, values in (("origin", [origin]), ("destination", [destination]),
+                         ("waypoints", query.get("waypoints", ()))):
+        if any(len(v) > geocoding.MAX_ADDRESS for value in values for v in value.split("|")):
+            return "Invalid request. The %s is longer than %d characters." % (
+                name, geocoding.MAX_ADDRESS)
     mode = first("mode", "").lower() or "driving"
     if mode not in MODES and mode != "transit":
         return "Invalid request. Invalid 'mode' parameter."

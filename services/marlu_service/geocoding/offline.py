@@ -13,7 +13,7 @@ from collections import Counter
 
 from . import coordinates, kinds, results
 from .places import MAX_RESULTS, PlacesUnavailable
-from .text import compact, normalise
+from .text import MAX_FUZZY_LETTERS, compact, normalise
 
 # "9490", "21231 Baltimore", "Schaan 9494", "SW1A 1AA" is left to the street search.
 _POSTCODE = re.compile(r"([0-9]{4,6})(?: (.+))?|(.+) ([0-9]{4,6})")
@@ -174,7 +174,9 @@ class Offline:
                     scored.append((country, "country"))
         except PlacesUnavailable as exc:
             missing = exc
-        if not scored and not gazetteer:
+        # Typos and words of longer names are looked for only in a text no
+        # longer than a name: their look-ups cost the square of its length.
+        if not scored and not gazetteer and len(key) <= MAX_FUZZY_LETTERS:
             scored = [(r, m) for kind in ("street", "place")
                       for r, m in self._loose_matching(key, kind, qualifiers)]
             try:

@@ -10,14 +10,14 @@ a restart. Downloads land in DATA/downloads/ and go once imported.
 """
 
 import datetime
-import http.client
 import json
 import os
 import shutil
 import threading
+import time
 from http import HTTPStatus
 
-from .. import config, importregion
+from .. import config, importregion, upstream
 from . import catalogue, download
 from .jobs import Job
 
@@ -39,7 +39,7 @@ class Regions:
 
     def reload(self, cfg):
         self._cfg = cfg
-        self.catalogue = catalogue.Catalogue(cfg.cache_dir, self.timeout)
+        self.catalogue = catalogue.Catalogue(cfg.cache_dir)
 
     def free_space(self, path):
         """How much room there is where downloads go (replaced to test a full disk)."""
@@ -146,17 +146,27 @@ class Regions:
         return HTTPStatus.ACCEPTED, {"job": job.id, "name": name}
 
     def _run(self, job, work):
+        resumable = False
         try:
             sentence = work(job)
         except download.Cancelled:
             sentence = None
         except download.Failed as exc:
-            sentence = str(exc)
+            sentence, resumable = str(exc), exc.resumable
         except Exception as exc:  # the job fails, the service goes on
             sentence = "The %s of %s failed: %s." % (job.kind, job.name, exc)
-        if job.cancelled.is_set() or sentence:
-            self._clean(job, parts=job.cancelled.is_set() and not job.keep_download)
-        if sentence and not job.cancelled.is_set():
+        if job.cancelled.is_set():
+            # Cleaned by whoever cancelled it, but what it wrote since goes
+            # too, unless its name is another job's now. The cancel may have
+            # come after the region was complete.
+            with self._lock:
+                taken = self._jobs.get(job.name) not in (None, job)
+                if not taken and not job.keep_download:
+                    self._clean(job, parts=True)
+            self.server.reload()
+            return
+        if sentence:
+            self._clean(job, parts=not resumable)
             job.fail(sentence)
             return
         # A success, or a cancel that may have come after the last rename.
@@ -215,6 +225,11 @@ class Regions:
             return _error(HTTPStatus.NOT_FOUND, "There is no job %s running." % job_id)
         job.cancel()
         self._clean(job, parts=True)
+        # The name is free at once: the job's thread, which may still be in a
+        # read, sees the cancel and leaves everything alone.
+        with self._lock:
+            if self._jobs.get(job.name) is job:
+                del self._jobs[job.name]
         return HTTPStatus.OK, {}
 
     # --- Delete and update -----------------------------------------------------
@@ -262,12 +277,17 @@ class Regions:
         if download.check_url(url):
             return _error(HTTPStatus.BAD_REQUEST, "%s was imported from a file: there is no "
                           "address to update it from." % name)
+        # The answer says whether there is anything to do, so it waits for
+        # the HEAD, within the providers' deadline.
         try:
-            with download.open_url(url, self.timeout, method="HEAD") as resp:
-                served = download.http_date(resp.headers.get("Last-Modified"))
-        except (OSError, http.client.HTTPException) as exc:
+            status, _, headers = upstream.request(url, method="HEAD", accept="*/*")
+        except upstream.UpstreamError as exc:
             return _error(HTTPStatus.BAD_GATEWAY, "Cannot ask %s for its date: %s."
-                          % (url, download.reason(exc)))
+                          % (url, download.upstream_reason(exc)))
+        if status != 200:
+            return _error(HTTPStatus.BAD_GATEWAY, "Cannot ask %s for its date: the server "
+                          "answered %d." % (url, status))
+        served = download.http_date(headers.get("Last-Modified"))
         if served is None:
             return _error(HTTPStatus.BAD_GATEWAY, "%s does not give its date, so there is no "
                           "telling whether it is newer." % url)
@@ -293,6 +313,33 @@ class Regions:
             entry["imported"] = entry["pbf"] in urls or \
                 download.region_name(entry["pbf"]) in names
         return HTTPStatus.OK, {"entries": entries}
+
+
+# A half-built region younger than this may be another service's import under way.
+STALE_PARTIAL = 600
+
+
+def sweep(regions_dir):
+    """Removes what killed jobs left in regions/: folders set aside for
+    deletion, and half-built regions nothing has written to for a while."""
+    try:
+        names = os.listdir(regions_dir)
+    except OSError:
+        return
+    for entry in names:
+        path = os.path.join(regions_dir, entry)
+        if not entry.startswith(".") or not os.path.isdir(path) or os.path.islink(path):
+            continue
+        if entry.endswith(".deleted"):
+            config.remove_region_folder(regions_dir, path)
+        elif entry.endswith(".partial"):
+            try:
+                changed = max([os.stat(path).st_mtime] + [
+                    os.stat(os.path.join(path, child)).st_mtime for child in os.listdir(path)])
+            except OSError:
+                continue
+            if time.time() - changed > STALE_PARTIAL:
+                config.remove_region_folder(regions_dir, path)
 
 
 def _iso_seconds(text):

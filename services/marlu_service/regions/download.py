@@ -17,18 +17,25 @@ import time
 import urllib.error
 import urllib.request
 
-from .. import importregion
+from .. import importregion, upstream
 
 USER_AGENT = "Marlu map service/1.0"
 CHUNK = 256 * 1024
 ATTEMPTS = 3           # reads in a row that end early before giving up
 IMPORT_FACTOR = 3      # an imported region takes about three times its extract
 MD5_LIMIT = 4096
+# Free space checked as the bytes come, every this many of them.
+SPACE_CHECK = 8 * 1024 * 1024
 MIN_BYTES = 1024       # at least this much in each time-out's span, as curl's speed limit
 
 
 class Failed(Exception):
-    """A download that cannot go on; its text is the one sentence the user reads."""
+    """A download that cannot go on; its text is the one sentence the user reads.
+    resumable: what came so far is kept, and a new download of the URL goes on from it."""
+
+    def __init__(self, sentence, resumable=False):
+        super().__init__(sentence)
+        self.resumable = resumable
 
 
 class Cancelled(Exception):
@@ -43,10 +50,42 @@ def check_url(url):
     return None
 
 
+class _Redirects(urllib.request.HTTPRedirectHandler):
+    """The providers' rules: a few hops, to http(s) on the same host or https
+    elsewhere, never to a loopback or private address unless the first URL
+    is there."""
+
+    max_redirections = upstream.MAX_REDIRECTS
+
+    def __init__(self, url):
+        self.configured = upstream._Target(url)
+
+    def redirect_request(self, req, fp, code, msg, headers, newurl):
+        try:
+            here, there = upstream._Target(req.full_url), upstream._Target(newurl)
+            if not here.may_follow(there):
+                raise upstream.UpstreamError("redirect", "not followed from %s to %.200s"
+                                             % (here.scheme, newurl))
+            there.resolve(self.configured)
+        except upstream.UpstreamError as exc:
+            raise urllib.error.HTTPError(req.full_url, code, "a redirect not followed (%s)"
+                                         % exc.detail, headers, fp) from None
+        return super().redirect_request(req, fp, code, msg, headers, newurl)
+
+
 def open_url(url, timeout, method="GET", headers=None):
     request = urllib.request.Request(url, method=method,
                                      headers=dict(headers or {}, **{"User-Agent": USER_AGENT}))
-    return urllib.request.urlopen(request, timeout=timeout)
+    return urllib.request.build_opener(_Redirects(url)).open(request, timeout=timeout)
+
+
+def upstream_reason(exc):
+    """Why a provider request failed, in a few words."""
+    if exc.kind == "timeout":
+        return "no complete answer within %d s" % upstream.DEADLINE
+    if exc.kind == "redirect":
+        return "a redirect not followed (%s)" % exc.detail
+    return exc.detail
 
 
 def http_date(text):
@@ -122,9 +161,11 @@ class Download:
             got_more = os.path.exists(self.part) and os.path.getsize(self.part) > have
             stalled = 0 if got_more else stalled + 1
             if stalled >= ATTEMPTS:
+                kept = os.path.exists(self.part) and os.path.getsize(self.part) > 0
                 if error is not None:
-                    raise failure(self.url, error)
-                raise Failed("The download of %s keeps breaking off." % self.url)
+                    raise Failed(str(failure(self.url, error)) + self._kept(kept), kept)
+                raise Failed("The download of %s keeps breaking off.%s" % (self.url,
+                                                                        self._kept(kept)), kept)
             if self.job.cancelled.wait(min(2 ** stalled, 10) / 4):
                 raise Cancelled()
         self._verify()
@@ -140,6 +181,10 @@ class Download:
         if when is not None:   # the fallback date of an extract without a header date
             os.utime(final, (when, when))
         return final
+
+    @staticmethod
+    def _kept(kept):
+        return " What came so far is kept: download it again to go on." if kept else ""
 
     def _resumable(self):
         """Bytes of an earlier download of the same URL to go on from, else 0."""
@@ -163,6 +208,8 @@ class Download:
             if validator:
                 headers["If-Range"] = validator
         with open_url(self.url, self.timeout, headers=headers) as resp:
+            if self.job.cancelled.is_set():
+                raise Cancelled()
             total = resp.headers.get("Content-Length")
             total = int(total) if total and total.isdigit() else None
             match = re.match(r"bytes (\d+)-\d+/(\d+)", resp.headers.get("Content-Range") or "")
@@ -181,6 +228,7 @@ class Download:
                 json.dump({"url": self.url, "validator": validator}, f)
             with open(self.part, "ab" if have else "wb") as out:
                 window, window_start = have, time.monotonic()
+                checked = have
                 while not self.job.cancelled.is_set():
                     chunk = resp.read1(CHUNK)
                     if not chunk:
@@ -188,18 +236,21 @@ class Download:
                     out.write(chunk)
                     have += len(chunk)
                     self._report(have, total)
+                    # Without a length the bound of _check_space holds as the bytes come.
+                    if total is None and have - checked >= SPACE_CHECK:
+                        checked = have
+                        self._check_growing(have)
                     # A server that drips would keep the job going for ever.
                     if time.monotonic() - window_start >= self.timeout:
                         if have - window < MIN_BYTES:
                             raise Failed("The server at %s sends too slowly (under %d bytes "
-                                         "in %d s); try again later." % (
-                                             self.url, MIN_BYTES, self.timeout))
+                                         "in %d s).%s" % (self.url, MIN_BYTES, self.timeout,
+                                                          self._kept(True)), True)
                         window, window_start = have, time.monotonic()
             if self.job.cancelled.is_set():
                 raise Cancelled()
-            if total is not None and have > total:
-                raise Failed("The server sent more than the %d bytes it announced for %s."
-                             % (total, self.url))
+            if total is None:
+                self._check_growing(have)
             return total is None or have == total
 
     def _check_space(self, total, have):
@@ -209,6 +260,14 @@ class Download:
         if free < need:
             raise Failed("Not enough free disk space: %s needed for %s, %s free."
                          % (mebibytes(need), self.name, mebibytes(free)))
+
+    def _check_growing(self, have):
+        """While a download of unknown length grows: room for its import must stay."""
+        free = self.free_space(self.downloads_dir)
+        if free < IMPORT_FACTOR * have:
+            raise Failed("Not enough free disk space: %s has %s so far, and importing it needs "
+                         "%s, %s free." % (self.name, mebibytes(have),
+                                           mebibytes(IMPORT_FACTOR * have), mebibytes(free)))
 
     def _report(self, have, total):
         now = time.monotonic()
@@ -220,15 +279,20 @@ class Download:
 
     def _verify(self):
         """Checks URL.md5 when the server has one."""
+        # Small and read whole: the providers' deadline holds for it.
         try:
-            with open_url(self.url + ".md5", self.timeout) as resp:
-                text = resp.read(MD5_LIMIT).decode("ascii", "replace")
-        except urllib.error.HTTPError as exc:
-            if exc.code in (404, 410):
-                return
-            raise failure(self.url + ".md5", exc) from exc
-        except (OSError, http.client.HTTPException) as exc:
-            raise failure(self.url + ".md5", exc) from exc
+            status, body = upstream.get(self.url + ".md5", accept="text/plain",
+                                        max_bytes=MD5_LIMIT, interval=0)
+        except upstream.UpstreamError as exc:
+            if exc.kind == "too_large":
+                raise Failed("The checksum file %s.md5 is not an MD5 sum." % self.url) from None
+            raise Failed("Cannot download %s.md5: %s." % (self.url, upstream_reason(exc))) \
+                from None
+        if status in (404, 410):
+            return
+        if status != 200:
+            raise Failed("Cannot download %s.md5: the server answered %d." % (self.url, status))
+        text = body.decode("ascii", "replace")
         match = re.match(r"\s*([0-9a-fA-F]{32})\b", text)
         if not match:
             raise Failed("The checksum file %s.md5 is not an MD5 sum." % self.url)
