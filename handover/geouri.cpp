@@ -1,6 +1,5 @@
 #include "geouri.h"
 
-#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QUrl>
 #include <cmath>
@@ -15,11 +14,6 @@ bool readCoordinate(const QString &text, double limit, double *value)
         return false;
     *value = text.toDouble();
     return std::fabs(*value) <= limit;
-}
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("GeoUri", text);
 }
 
 }

@@ -1,12 +1,14 @@
 #ifndef GEOURI_H
 #define GEOURI_H
 
+#include <QCoreApplication>
 #include <QString>
 
 // A geo: link (RFC 5870, with the common "q" and "z" query parameters):
 // geo:47.14,9.52  geo:47.14,9.52?z=15  geo:0,0?q=Vaduz  geo:0,0?q=47.14,9.52(Town hall)
 class GeoUri
 {
+    Q_DECLARE_TR_FUNCTIONS(GeoUri)
 public:
     static const int MaxLength = 2000;
 
