@@ -35,8 +35,9 @@ bool GpxReader::read(QIODevice *device, GpxData *data)
         case QXmlStreamReader::DTD:
             return fail(xml, tr("it declares a document type, which GPX files do not"));
         case QXmlStreamReader::StartElement:
+            // Some programs leave the namespace out; another one is another format.
             if (xml.name() != QLatin1String("gpx")
-                || (xml.namespaceUri() != Gpx10 && xml.namespaceUri() != Gpx11))
+                || (xml.namespaceUri() != Gpx10 && xml.namespaceUri() != Gpx11 && !xml.namespaceUri().isEmpty()))
                 return fail(xml, tr("it is not a GPX 1.0 or 1.1 file"));
             m_namespace = xml.namespaceUri().toString();
             if (!readGpx(xml, data))

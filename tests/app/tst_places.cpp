@@ -8,14 +8,17 @@
 #include "places/placesdlg.h"
 #include "places/saveplacedlg.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWebFrame>
 #include <QWebView>
 

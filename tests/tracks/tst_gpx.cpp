@@ -27,6 +27,13 @@ private slots:
 
 namespace {
 
+class NmeaParser : public QNmeaPositionInfoSource
+{
+public:
+    NmeaParser() : QNmeaPositionInfoSource(QNmeaPositionInfoSource::SimulationMode) {}
+    using QNmeaPositionInfoSource::parsePosInfoFromNmeaData;
+};
+
 QString fixtures()
 {
     const QString dir = qEnvironmentVariable("MARLU_FIXTURES");
@@ -75,15 +82,20 @@ void writeFile(const QString &path, const QByteArray &content)
 
 void TestGpx::replayedDriveIsReadByOtherProgramsAndSurvivesAKill()
 {
+    // The receiver's log read by Qt's own NMEA parser, sentence by sentence:
+    // the fixes a replay gives, without waiting for their times to pass.
     QFile log(fixtures() + "/nmea/bundg-zeus9-moving-ijsselmeer.log");
     QVERIFY2(log.open(QIODevice::ReadOnly), qPrintable(log.fileName()));
-    QNmeaPositionInfoSource source(QNmeaPositionInfoSource::RealTimeMode);
-    source.setDevice(&log);
+    NmeaParser parser;
     QList<QGeoPositionInfo> fixes;
-    connect(&source, &QNmeaPositionInfoSource::positionUpdated, this,
-            [&](const QGeoPositionInfo &info) { fixes << info; });
-    source.startUpdates();
-    QTRY_VERIFY_WITH_TIMEOUT(log.atEnd() && fixes.size() > 100, 30000);
+    while (!log.atEnd()) {
+        const QByteArray line = log.readLine();
+        QGeoPositionInfo info;
+        bool hasFix = false;
+        if (parser.parsePosInfoFromNmeaData(line.constData(), line.size(), &info, &hasFix) && hasFix
+            && info.timestamp().isValid())
+            fixes << info;
+    }
 
     QTemporaryDir dir;
     TrackRecorder recorder(dir.path());
@@ -144,13 +156,12 @@ void TestGpx::filesOfOtherPrograms_data()
     QTest::addColumn<int>("tracks");
     QTest::addColumn<int>("routes");
     QTest::addColumn<int>("waypoints");
-    QTest::addColumn<int>("points");   // of all tracks and routes
-    QTest::newRow("car drive, GPX 1.0") << "around-visnjan-with-car.gpx" << 1 << 0 << 0 << -1;
-    QTest::newRow("hike") << "korita-zbevnica.gpx" << 1 << 0 << 0 << -1;
-    QTest::newRow("route") << "route.gpx" << 0 << 1 << 0 << -1;
-    QTest::newRow("every field") << "gpx1.1_with_all_fields.gpx" << -1 << -1 << -1 << -1;
-    QTest::newRow("byte-order mark") << "unicode_with_bom.gpx" << -1 << -1 << -1 << -1;
-    QTest::newRow("empty segment") << "track-with-empty-segment.gpx" << -1 << -1 << -1 << -1;
+    QTest::newRow("car drive, GPX 1.0") << "around-visnjan-with-car.gpx" << 1 << 0 << 0;
+    QTest::newRow("hike") << "korita-zbevnica.gpx" << 4 << 0 << 2;
+    QTest::newRow("route") << "route.gpx" << 0 << 1 << 0;
+    QTest::newRow("every field") << "gpx1.1_with_all_fields.gpx" << -1 << -1 << -1;
+    QTest::newRow("byte-order mark, no namespace") << "unicode_with_bom.gpx" << 0 << 0 << 1;
+    QTest::newRow("empty segment") << "track-with-empty-segment.gpx" << -1 << -1 << -1;
 }
 
 // The counts are gpxpy's where the row gives none.
