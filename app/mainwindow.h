@@ -198,6 +198,7 @@ private:
     FavouriteStore *m_favourites = nullptr;
     Location m_foundPlace;   // the last place Find Address marked
     bool m_hasFoundPlace = false;
+    bool m_favouriteMarksShown = false;
     QStringList m_pendingLinks;   // handed over before the page had loaded
     GeocodeRequester *m_linkGeocoder = nullptr;
     QString m_linkQuery;

@@ -37,8 +37,10 @@ void MainWindow::createPlacesMenu(QMenuBar *menu)
     connect(m_favourites, &FavouriteStore::changed, this, &MainWindow::onFavouritesChanged);
     // Marks are the page's: a reloaded page gets them again.
     connect(ui->webView, &QWebView::loadFinished, this, [this](bool ok) {
-        if (ok)
+        if (ok) {
+            m_favouriteMarksShown = false;   // a new page has none, whatever was shown before
             onFavouritesChanged();
+        }
     });
     if (!m_favourites->load())
         PlainMessage::warning(this, tr("Places"), m_favourites->problem());
@@ -69,6 +71,10 @@ void MainWindow::onFavouritesChanged()
     SavedPlaces::set(named);
     if (m_placeNames)
         m_placeNames->setStringList(m_favourites->names());
+    // Nothing to show and nothing shown: the page needs no word.
+    if (marks.isEmpty() && !m_favouriteMarksShown)
+        return;
+    m_favouriteMarksShown = !marks.isEmpty();
     runJavascript("showFavourites(" + jsonLiteral(QJsonDocument(marks).toJson(QJsonDocument::Compact)) + ");");
 }
 

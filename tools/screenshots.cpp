@@ -26,6 +26,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWebFrame>
+#include <QWebPage>
 #include <QWebView>
 #include <cstdio>
 #include <functional>
@@ -194,6 +196,8 @@ int main(int argc, char *argv[])
         };
         ok = shootList("Places", "places.png", false) && ok;
         ok = shootList("Tracks", "tracks.png", true) && ok;
+        // Out to where the saved places are.
+        view->page()->mainFrame()->evaluateJavaScript("map.setZoom(14);");
         settle(3000);
         ok = save(&window, out.filePath("places-map.png")) && ok;
     }

@@ -68,12 +68,19 @@ void TracksDlg::fill()
         } else {
             double metres = 0;
             qint64 seconds = 0;
+            // When the track began, as its first timed point says; else when the file was written.
+            QDateTime began;
             for (const GpxLine &line : data.tracks) {
                 metres += line.length();
                 seconds += line.duration();
+                for (const GpxPoint &point : line.points) {
+                    if (point.time.isValid() && (!began.isValid() || point.time < began))
+                        began = point.time;
+                }
             }
             QStringList parts;
-            parts << QLocale().toString(file.lastModified(), QLocale::ShortFormat)
+            parts << QLocale().toString((began.isValid() ? began : file.lastModified()).toLocalTime(),
+                                        QLocale::ShortFormat)
                   << TripFigures::distance(qint64(metres)) << TripFigures::duration(seconds);
             if (seconds > 0)
                 parts << tr("%1 km/h").arg(QLocale().toString(metres / seconds * 3.6, 'f', 1));

@@ -5,6 +5,7 @@
 
 #include "app/mainwindow.h"
 #include "directions/directionsdlg.h"
+#include "places/favouritestore.h"
 #include "places/placesdlg.h"
 #include "places/saveplacedlg.h"
 
@@ -14,7 +15,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QCompleter>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -33,8 +37,15 @@ public:
 private slots:
     void placeFromALinkIsSavedKeptAndRoutedTo();
     void gpxFilesShowOnTheMapAndHostileOnesChangeNothing();
+    void pressOnTheMapOffersToSaveThatPoint();
 
 private:
+    // The window on a data folder without saved places (the home lasts the run).
+    void freshStart()
+    {
+        QFile::remove(FavouriteStore().path());
+        startWindow();
+    }
     QJsonObject placesState()
     {
         const QString json = m_window->findChild<QWebView *>("webView")->page()->mainFrame()
@@ -60,7 +71,7 @@ QString fixture(const QString &name)
 
 void TestPlaces::placeFromALinkIsSavedKeptAndRoutedTo()
 {
-    startWindow();
+    freshStart();
     // A link handed over moves the map there, with a mark.
     m_window->openLinks({"geo:43.7393,7.4278?z=16"});
     QJsonObject state = MapWindowTest::pageState(m_window);
@@ -88,6 +99,27 @@ void TestPlaces::placeFromALinkIsSavedKeptAndRoutedTo()
     delete m_window;
     startWindow();
     QTRY_COMPARE(placesState()["favourites"].toInt(), 1);
+
+    // Find Address knows the name: completed, and answered without the service.
+    ModalScript find;
+    QStringList completions;
+    find.then([&](QWidget *w) {
+        auto *edit = w->findChild<QLineEdit *>("lineEdit");
+        for (int i = 0; i < edit->completer()->model()->rowCount(); ++i)
+            completions << edit->completer()->model()->index(i, 0).data().toString();
+        edit->setText("<I>casino</I> ");
+        w->findChild<QPushButton *>("pushButton")->click();
+        auto *list = w->findChild<QListWidget *>("listWidget");
+        QCOMPARE(list->count(), 1);
+        QMetaObject::invokeMethod(w, "on_listWidget_doubleClicked", Q_ARG(QModelIndex, list->model()->index(0, 0)));
+    });
+    runEntry("Find Address", find);
+    QVERIFY(completions.contains("<i>Casino</i>"));
+    const QJsonArray marks = MapWindowTest::pageState(m_window)["marks"].toArray();
+    QCOMPARE(marks.size(), 1);
+    QCOMPARE(marks[0].toObject()["text"].toString(), QString("<i>Casino</i>"));
+    QVERIFY(qAbs(marks[0].toObject()["lat"].toDouble() - 43.7393) < 1e-6);
+
     ModalScript route;
     QStringList rows;
     route.then([&](QWidget *w) {
@@ -153,6 +185,48 @@ void TestPlaces::gpxFilesShowOnTheMapAndHostileOnesChangeNothing()
     QCOMPARE(frame->evaluateJavaScript("document.querySelectorAll('.marlu-mark-label img').length").toInt(), 0);
     QVERIFY(frame->evaluateJavaScript("document.body.textContent").toString().contains("<img src=x onerror="));
     QVERIFY(frame->evaluateJavaScript("document.title").toString() != "owned");
+}
+
+void TestPlaces::pressOnTheMapOffersToSaveThatPoint()
+{
+    freshStart();
+    m_window->openLinks({"geo:43.7311,7.4197?z=15"});
+    auto *view = m_window->findChild<QWebView *>("webView");
+    // What takes the map's mouse events: the window's overlay above the view.
+    QWidget *overlay = m_window->childAt(view->geometry().center());
+    QVERIFY(overlay && overlay != view);
+    const QPoint middle = overlay->mapFrom(m_window, view->geometry().center());
+
+    Favourite saved;
+    QTimer menuAnswer;
+    connect(&menuAnswer, &QTimer::timeout, this, [&] {
+        if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+            menuAnswer.stop();
+            menu->setActiveAction(menu->actions().first());
+            QTest::keyClick(menu, Qt::Key_Return);
+        }
+    });
+    menuAnswer.start(20);
+    ModalScript save;
+    save.then([&](QWidget *w) {
+        auto *dlg = qobject_cast<SavePlaceDlg *>(w);
+        QVERIFY(dlg);
+        QCOMPARE(dlg->findChild<QComboBox *>("whichCombo")->currentText(), QString("The point pressed on the map"));
+        dlg->findChild<QComboBox *>("kindCombo")->setCurrentIndex(2);
+        saved = dlg->place();
+        dlg->accept();
+    });
+    QTimer::singleShot(0, this, [&] {
+        QContextMenuEvent press(QContextMenuEvent::Mouse, middle, overlay->mapToGlobal(middle));
+        QApplication::sendEvent(overlay, &press);
+    });
+    QTRY_VERIFY_WITH_TIMEOUT(save.done() && !QApplication::activeModalWidget(), 10000);
+    // The middle of the view is where the map was centred, near enough.
+    QCOMPARE(saved.kind, Favourite::Work);
+    QCOMPARE(saved.name, QString("Work"));
+    QVERIFY2(qAbs(saved.latitude - 43.7311) < 1e-3 && qAbs(saved.longitude - 7.4197) < 1e-3,
+             qPrintable(saved.coordinates()));
+    QCOMPARE(placesState()["favourites"].toInt(), 1);
 }
 
 MARLU_TEST_MAIN(TestPlaces)
