@@ -1,6 +1,8 @@
 #include "gpxtrackwriter.h"
 
 #include <QByteArray>
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -20,14 +22,18 @@ GpxTrackWriter::~GpxTrackWriter()
 bool GpxTrackWriter::open(const QString &path, const QString &name)
 {
     close();
+    m_error.clear();
     m_file.setFileName(path);
-    if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly))
+    if (!m_file.open(QIODevice::ReadWrite | QIODevice::NewOnly | QIODevice::Unbuffered)) {
+        m_error = m_file.errorString();
         return false;
+    }
     const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
         "<gpx version=\"1.1\" creator=\"Marlu " MARLU_VERSION "\" xmlns=\"http://www.topografix.com/GPX/1/1\""
         " xmlns:marlu=\"urn:pelmark:marlu:gpx:1\">\n<trk><name>" + escaped(name) + "</name><trkseg>\n";
     m_tailAt = head.size();
     if (m_file.write(head + Tail) < 0 || !m_file.flush()) {
+        m_error = m_file.errorString();
         m_file.close();
         return false;
     }
@@ -50,9 +56,14 @@ bool GpxTrackWriter::add(double latitude, double longitude, const QDateTime &tim
         point += "</extensions>";
     }
     point += "</trkpt>\n";
-    // One write of point and tail: the file is never without its end for long.
-    if (!m_file.seek(m_tailAt) || m_file.write(point + Tail) < 0 || !m_file.flush())
+    // One write of point and tail at the tail's place: the file is never
+    // without its end for long, and one system call is all a fix costs.
+    point += Tail;
+    if (::pwrite(m_file.handle(), point.constData(), size_t(point.size()), m_tailAt) != point.size()) {
+        m_error = QString::fromLocal8Bit(std::strerror(errno));
         return false;
+    }
+    point.chop(Tail.size());
     m_tailAt += point.size();
     return true;
 }

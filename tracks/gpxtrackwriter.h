@@ -20,11 +20,12 @@ public:
     void close();
     bool isOpen() const { return m_file.isOpen(); }
     QString path() const { return m_file.fileName(); }
-    QString error() const { return m_file.errorString(); }
+    QString error() const { return m_error; }
 
 private:
     QFile m_file;
     qint64 m_tailAt = 0;   // where the closing tags start
+    QString m_error;
 };
 
 #endif

@@ -25,10 +25,11 @@ bool TrackRecorder::add(const QGeoPositionInfo &fix)
     const QDateTime time = fix.timestamp();
     if (!at.isValid() || !time.isValid() || (m_last.isValid() && time <= m_last))
         return false;
-    const bool newDay = m_last.isValid() && m_last.toLocalTime().date() != time.toLocalTime().date();
-    if (!m_writer.isOpen() || newDay || m_last.secsTo(time) > MaxGapSeconds) {
+    // The local midnight is worked out once a file: the time zone is looked up anew at each conversion.
+    if (!m_writer.isOpen() || time >= m_dayEnd || m_last.secsTo(time) > MaxGapSeconds) {
         if (!startFile(time))
             return false;
+        m_dayEnd = QDateTime(time.toLocalTime().date().addDays(1), QTime(0, 0), Qt::LocalTime).toUTC();
     }
     const double speed = fix.hasAttribute(QGeoPositionInfo::GroundSpeed) ? fix.attribute(QGeoPositionInfo::GroundSpeed) : -1;
     const double accuracy = fix.hasAttribute(QGeoPositionInfo::HorizontalAccuracy)

@@ -36,6 +36,7 @@ private:
     QString m_folder;
     GpxTrackWriter m_writer;
     QDateTime m_last;
+    QDateTime m_dayEnd;   // the local midnight that ends the file's day, in UTC
     QString m_error;
 };
 
