@@ -1,6 +1,7 @@
 #include "gpxreader.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QXmlStreamReader>
 #include <cmath>
 
@@ -11,6 +12,11 @@ const QString Gpx11 = "http://www.topografix.com/GPX/1/1";
 
 bool GpxReader::read(const QString &path, GpxData *data)
 {
+    // A device or a pipe would be read for ever.
+    if (!QFileInfo(path).isFile()) {
+        m_error = tr("%1 is not a file that can be shown.").arg(path);
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         m_error = tr("The file %1 could not be opened: %2.").arg(path, file.errorString());

@@ -283,6 +283,10 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
 <context>
     <name>GpxReader</name>
     <message>
+        <source>%1 is not a file that can be shown.</source>
+        <translation>%1 ist keine Datei, die angezeigt werden kann.</translation>
+    </message>
+    <message>
         <source>The file %1 could not be opened: %2.</source>
         <translation>Die Datei %1 konnte nicht geöffnet werden: %2.</translation>
     </message>

@@ -283,6 +283,10 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
 <context>
     <name>GpxReader</name>
     <message>
+        <source>%1 is not a file that can be shown.</source>
+        <translation>%1 ei ole tiedosto, jonka voi näyttää.</translation>
+    </message>
+    <message>
         <source>The file %1 could not be opened: %2.</source>
         <translation>Tiedostoa %1 ei voitu avata: %2.</translation>
     </message>

@@ -219,6 +219,7 @@ void TestGpx::hostileFiles_data()
                               << qint64(0) << "document type" << "";
     QTest::newRow("100 MB") << QByteArray() << qint64(100) * 1024 * 1024 << "too large" << "";
     QTest::newRow("no position") << head + "<wpt lat=\"north\" lon=\"7\"/></gpx>" << qint64(0) << "no valid position" << "";
+    QTest::newRow("a device") << QByteArray() << qint64(-1) << "not a file" << "";
     QTest::newRow("not XML") << QByteArray("\x89PNG\r\n\x1a\n", 8) << qint64(0) << "cannot be shown" << "";
 }
 
@@ -229,8 +230,9 @@ void TestGpx::hostileFiles()
     QFETCH(QString, refusal);
     QFETCH(QString, name);
     QTemporaryDir dir;
-    const QString path = dir.path() + "/hostile.gpx";
-    writeFile(path, content);
+    const QString path = size < 0 ? QString("/dev/zero") : dir.path() + "/hostile.gpx";
+    if (size >= 0)
+        writeFile(path, content);
     if (size > 0)
         QVERIFY(QFile(path).resize(size));
     GpxData data;
