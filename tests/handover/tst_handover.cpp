@@ -3,7 +3,10 @@
 #include "handover/geouri.h"
 #include "handover/instancebus.h"
 
+#include "pageserver.h"
+
 #include <QProcess>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -18,6 +21,7 @@ private slots:
     void geoLinks_data();
     void geoLinks();
     void secondStartHandsOverAndEnds();
+    void runningWindowTakesTheLink();
 
 private:
     QProcess m_bus;
@@ -115,12 +119,44 @@ void TestHandover::secondStartHandsOverAndEnds()
     QVERIFY(second.waitForStarted());
     // The call arrives while the second start waits for its answer.
     QTRY_COMPARE_WITH_TIMEOUT(opened.count(), 1, 30000);
-    QVERIFY(second.waitForFinished(30000));
+    // The event loop may already have seen it end.
+    QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 30000);
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     QCOMPARE(second.exitCode(), 0);
     QCOMPARE(opened.first().first().toStringList(), (QStringList{"geo:47.14,9.52?z=15", dir.path() + "/trip.gpx"}));
     const QByteArray log = second.readAllStandardError();
     QVERIFY2(log.contains("handed over") && !log.contains("window shown"), log.constData());
+}
+
+// Two real starts on the bus: the first shows the page from the map service,
+// the second gives it a link and ends; the first marks the place.
+void TestHandover::runningWindowTakesTheLink()
+{
+    PageServer server;
+    QVERIFY(server.start());
+    QSettings().setValue("Servers/MapHost", server.hostPort());
+    QSettings().sync();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.setProcessChannelMode(QProcess::MergedChannels);
+    QByteArray firstLog;
+    connect(&first, &QProcess::readyRead, this, [&] { firstLog += first.readAll(); });
+    first.start(MARLU_BINARY, QStringList());
+    QTRY_VERIFY2_WITH_TIMEOUT(firstLog.contains("loaded html page"), firstLog.constData(), 60000);
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(MARLU_BINARY, {"geo:43.7393,7.4278?z=16"});
+    QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, 30000);
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QTRY_VERIFY2_WITH_TIMEOUT(firstLog.contains("\"addMark(43.7393, 7.4278, \\\"43.7393, 7.4278\\\");\""),
+                              firstLog.right(2000).constData(), 20000);
+    QVERIFY(firstLog.contains("\"map.setZoom(16);\""));
+    first.terminate();
+    QVERIFY(first.waitForFinished(20000));
 }
 
 MARLU_TEST_MAIN(TestHandover)
