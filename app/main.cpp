@@ -1,6 +1,8 @@
 #include "app/mainwindow.h"
 #include "app/mapservicelauncher.h"
 #include "app/translations.h"
+#include "handover/geouri.h"
+#include "handover/instancebus.h"
 #include "webservice/serverconfig.h"
 
 #include <QApplication>
@@ -28,7 +30,7 @@ QString mapServiceScript()
 
 // Parsed by a core application before the GUI one exists, so that --help
 // and --version need no display. Returns an exit code, or -1 to go on.
-int parseCommandLine(int argc, char *argv[])
+int parseCommandLine(int argc, char *argv[], QStringList *links)
 {
     QCoreApplication core(argc, argv);
     const QStringList arguments = core.arguments();
@@ -42,6 +44,8 @@ int parseCommandLine(int argc, char *argv[])
     const QCommandLineOption nmea("nmea", "Replay the NMEA log FILE as the GPS position.",
                                   "FILE");
     parser.addOption(nmea);
+    parser.addPositionalArgument("links", "geo: links (geo:47.14,9.52, geo:0,0?q=Vaduz) and GPX files to open.",
+                                 "[geo:LINK | FILE.gpx ...]");
     // Qt's own options (-platform, -style, ...) are QApplication's to read.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const bool parsed = parser.parse(arguments);
@@ -80,6 +84,9 @@ int parseCommandLine(int argc, char *argv[])
         }
         qputenv("MARLU_NMEA_FILE", QFile::encodeName(log.absoluteFilePath()));
     }
+    // Files are named for the instance that may take them over, whatever its folder.
+    for (const QString &argument : parser.positionalArguments())
+        *links << (GeoUri::isGeoUri(argument) ? argument : QFileInfo(argument).absoluteFilePath());
     return -1;
 }
 
@@ -90,7 +97,8 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName("Pelmark");
     QCoreApplication::setApplicationName("Marlu");
     QCoreApplication::setApplicationVersion(MARLU_VERSION);
-    const int done = parseCommandLine(argc, argv);
+    QStringList links;
+    const int done = parseCommandLine(argc, argv, &links);
     if (done >= 0)
         return done;
 
@@ -99,6 +107,12 @@ int main(int argc, char *argv[])
     QApplication::setAttribute(Qt::AA_ForceRasterWidgets);
     QApplication app(argc, argv);
     Translations::install(QLocale::system());
+    // A second start hands its links to the running window and ends.
+    InstanceBus instance;
+    if (!instance.claim() && InstanceBus::handOver(links)) {
+        qDebug() << "handed over to the running Marlu:" << links;
+        return 0;
+    }
     // The position plugin: in the application's own folder when installed,
     // built beside the binary for runs straight from the build.
     const QString binDir = QCoreApplication::applicationDirPath();
@@ -119,5 +133,8 @@ int main(int argc, char *argv[])
     MainWindow window(nullptr, MapServiceLauncher::isLocalDefault(page) ? &launcher : nullptr);
     window.show();
     qDebug() << "window shown";
+    QObject::connect(&instance, &InstanceBus::opened, &window, &MainWindow::openLinks);
+    if (!links.isEmpty())
+        window.openLinks(links);
     return app.exec();
 }

@@ -11,6 +11,9 @@
 
 class CurrDirectionsDlg;
 class DirectionsDlg;
+class FavouriteStore;
+class TrackRecorder;
+struct Favourite;
 class GeocodeRequester;
 class GoogleDirections;
 class MapServiceLauncher;
@@ -30,6 +33,8 @@ class QDialog;
 class QEvent;
 class QKeyEvent;
 class QLabel;
+class QLineEdit;
+class QStringListModel;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QResizeEvent;
@@ -82,6 +87,10 @@ public slots:
     void onLoadFinished(bool ok);
     void mapRegions();
     void mapServices();
+    void places();
+    // geo: links and GPX files, from the command line or a later start.
+    void openLinks(const QStringList &links);
+    void tracks();
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
@@ -118,6 +127,22 @@ private:
     void reroute(double latitude, double longitude);
     void finishReroute(bool success, const QString &error);
     static void stackWindow(QDialog *dialog);
+    // Places, tracks and what other programs hand over (mainwindow_places.cpp).
+    void createPlacesMenu(QMenuBar *menu);
+    void onFavouritesChanged();
+    void savePlace(const QList<Favourite> &pressed = {});
+    void onMapPointChosen(const QPoint &pos);
+    void showPlace(double latitude, double longitude, const QString &label);
+    void routeToPlace(const QString &name);
+    bool routeToSavedPlace(const QString &text);   // false when `text` names no saved place
+    static QString jsonLiteral(const QByteArray &json);
+    void completeFromPlaces(QLineEdit *edit);
+    void openGeoUri(const QString &link);
+    void onLinkSearchFinished(bool success, QString error);
+    // Tracks and GPX files (mainwindow_tracks.cpp).
+    void createTracksMenu(QMenuBar *menu);
+    void recordFix();
+    void openGpx(const QString &path);
     // What the geocoder is told so that it prefers places near the reader:
     // the page's view as "south,west,north,east" and the own position as
     // "lat,lng"; empty when unknown.
@@ -170,6 +195,16 @@ private:
     bool m_rerouting = false;   // the running directions request is a reroute
     QString m_rerouteOrigin;
     int m_guidedRoute = -1;
+    FavouriteStore *m_favourites = nullptr;
+    Location m_foundPlace;   // the last place Find Address marked
+    bool m_hasFoundPlace = false;
+    bool m_favouriteMarksShown = false;
+    QStringList m_pendingLinks;   // handed over before the page had loaded
+    GeocodeRequester *m_linkGeocoder = nullptr;
+    QString m_linkQuery;
+    QStringListModel *m_placeNames = nullptr;
+    TrackRecorder *m_recorder = nullptr;
+    QAction *m_recordTrackAction = nullptr;
 };
 
 #endif

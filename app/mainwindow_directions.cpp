@@ -12,6 +12,7 @@
 #include "text/plainmessage.h"
 
 #include <QDebug>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -25,6 +26,7 @@ void MainWindow::directions()
     if (!m_directionsDlg) {
         m_directionsDlg = new DirectionsDlg(this);
         stackWindow(m_directionsDlg);
+        completeFromPlaces(m_directionsDlg->findChild<QLineEdit *>("destinationEdit"));
     }
     m_directionsDlg->setStartAddress(m_currentPosition.description());
     m_directionsDlg->setDestinationAddress(m_destination.description());
@@ -52,6 +54,8 @@ void MainWindow::directions()
     m_currentPosition.setDescription(m_directionsDlg->startAddress());
     m_currentPosition.setCoordinates(0, 0);
     showProgressIndicator(true);
+    if (routeToSavedPlace(m_directionsDlg->destinationAddress()))
+        return;
     m_geocoder->setBias(viewBias(), positionBias());
     m_geocoder->query(m_directionsDlg->destinationAddress());
 }

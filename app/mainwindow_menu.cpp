@@ -92,6 +92,7 @@ void MainWindow::createMenu()
     menu->addAction(tr("About"), this, [this] { AboutBox(this).exec(); });
     createRegionsMenu();
     addVoiceGuidanceEntry(menu);
+    createPlacesMenu(menu);
 
     if (inTable)
         onSourceUpdates(updateMode);

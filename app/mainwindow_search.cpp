@@ -28,6 +28,8 @@ void MainWindow::find()
                                 QString::number(place.longitude(), 'g', 6),
                                 JsString::escape(place.description()));
     ui->webView->page()->mainFrame()->evaluateJavaScript(js);
+    m_foundPlace = place;
+    m_hasFoundPlace = true;
     // The next fix would otherwise centre the map away from the found place.
     m_centerOnPosition = false;
 }

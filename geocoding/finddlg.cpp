@@ -3,6 +3,7 @@
 #include "ui_finddlg.h"
 
 #include "geocoding/recentsearches.h"
+#include "geocoding/savedplaces.h"
 #include "text/plainmessage.h"
 
 #include <QAbstractItemView>
@@ -40,7 +41,7 @@ FindDlg::FindDlg(GeocodeRequester &requester, QString text, QWidget *parent)
 void FindDlg::setUpTyping()
 {
     ui->lineEdit->selectAll();
-    m_recent = new QStringListModel(RecentSearches::load(), this);
+    m_recent = new QStringListModel(RecentSearches::withSavedPlaces(RecentSearches::load()), this);
     auto *completer = new QCompleter(m_recent, this);
     completer->setCaseSensitivity(Qt::CaseInsensitive);
     ui->lineEdit->setCompleter(completer);
@@ -129,10 +130,17 @@ void FindDlg::on_pushButton_clicked()
         QMessageBox::information(this, tr("Find Address"), tr("Type a place to search for."), QMessageBox::Ok);
         return;
     }
-    m_recent->setStringList(RecentSearches::add(ui->lineEdit->text()));
+    m_recent->setStringList(RecentSearches::withSavedPlaces(RecentSearches::add(ui->lineEdit->text())));
     ui->pushButton->setEnabled(false);
     m_rows.clear();
     ui->listWidget->clear();
+    // A saved place's name is answered here: the service does not know it.
+    if (const GeocodeAddress *saved = SavedPlaces::find(ui->lineEdit->text())) {
+        m_requester.cancel();
+        m_requester.m_results = {*saved};
+        onFinish(true, QString());
+        return;
+    }
     m_requester.query(ui->lineEdit->text());
 }
 

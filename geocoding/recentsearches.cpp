@@ -1,5 +1,7 @@
 #include "recentsearches.h"
 
+#include "geocoding/savedplaces.h"
+
 #include <QSettings>
 
 static const char *const Key = "RecentSearches";
@@ -26,6 +28,16 @@ QStringList RecentSearches::cleaned(const QStringList &entries)
             out << text;
         if (out.size() == Limit)
             break;
+    }
+    return out;
+}
+
+QStringList RecentSearches::withSavedPlaces(const QStringList &entries)
+{
+    QStringList out = entries;
+    for (const QString &name : SavedPlaces::names()) {
+        if (!out.contains(name, Qt::CaseInsensitive))
+            out << name;
     }
     return out;
 }

@@ -14,6 +14,8 @@ public:
     static QStringList load();
     // Puts `text` first (once, whatever its case) and returns the new list.
     static QStringList add(const QString &text);
+    // `entries` and then the saved places' names that are not among them.
+    static QStringList withSavedPlaces(const QStringList &entries);
 
 private:
     static QStringList cleaned(const QStringList &entries);

@@ -26,6 +26,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <QWebFrame>
+#include <QWebPage>
 #include <QWebView>
 #include <cstdio>
 #include <functional>
@@ -171,6 +173,33 @@ int main(int argc, char *argv[])
         });
         menuEntry(&window, "Map Services")->trigger();
         ok = servicesSaved && ok;
+
+        // The saved places (tools/screenshots.sh writes them) and the track
+        // recorded during the drive, each list at the handheld's size; then
+        // the track shown on the map with the places' marks.
+        auto shootList = [&](const QString &entry, const QString &file, bool showFirst) {
+            bool saved = false;
+            QTimer::singleShot(0, [&] {
+                QWidget *list = QApplication::activeModalWidget();
+                if (!list)
+                    return;
+                list->resize(800, 480);
+                settle(500);
+                saved = save(list, out.filePath(file));
+                if (auto *show = list->findChild<QPushButton *>("showBtt"); show && showFirst && show->isEnabled())
+                    show->click();
+                else
+                    list->close();
+            });
+            menuEntry(&window, entry)->trigger();
+            return saved;
+        };
+        ok = shootList("Places", "places.png", false) && ok;
+        ok = shootList("Tracks", "tracks.png", true) && ok;
+        // Out to where the saved places are.
+        view->page()->mainFrame()->evaluateJavaScript("map.setZoom(14);");
+        settle(3000);
+        ok = save(&window, out.filePath("places-map.png")) && ok;
     }
     return ok && sheetSaved ? 0 : 1;
 }

@@ -9,8 +9,17 @@ home=$(mktemp -d /tmp/marlu-screenshots.XXXXXX)
 trap 'rm -rf "$home"' EXIT
 mkdir -p "$home/.config/Pelmark" "$home/runtime" "$home/shots"
 chmod 700 "$home/runtime"
-# Position updates every second, so the map follows the track.
-printf '[General]\nUpdateMode=1\n' > "$home/.config/Pelmark/Marlu.conf"
+# Position updates every second, so the map follows the track, which is recorded.
+printf '[General]\nUpdateMode=1\nRecordTrack=true\n' > "$home/.config/Pelmark/Marlu.conf"
+# A few saved places in Monaco for the Places list.
+mkdir -p "$home/.local/share/marlu"
+cat > "$home/.local/share/marlu/favourites.json" <<'JSON'
+{"version": 1, "places": [
+ {"name": "Home", "address": "Boulevard Albert 1er, Monaco", "lat": 43.7335, "lng": 7.4205, "kind": "home"},
+ {"name": "Casino de Monte-Carlo", "address": "Place du Casino, Monaco", "lat": 43.7393, "lng": 7.4278, "kind": "place"},
+ {"name": "Stade Louis II", "address": "Fontvieille, Monaco", "lat": 43.7277, "lng": 7.4155, "kind": "place"}
+]}
+JSON
 
 HOME=$home XDG_CONFIG_HOME=$home/.config XDG_RUNTIME_DIR=$home/runtime \
   QT_PLUGIN_PATH=$MARLU_BUILD/plugins MARLU_SERVICE=$MARLU_ROOT/services/mapservice.py \

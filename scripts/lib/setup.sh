@@ -17,6 +17,7 @@ marlu_packages=(
   python3-mapnik routino osmium-tool marble-qt-data
   qttools5-dev qttools5-dev-tools qttranslations5-l10n
   libqt5texttospeech5-dev qtspeech5-speechd-plugin qtspeech5-flite-plugin speech-dispatcher
+  python3-gpxpy gpsbabel dbus-daemon
 )
 # Tools, checked by command: a machine may have them from elsewhere (node from
 # another repository, python from pyenv), and Debian's package would clash.

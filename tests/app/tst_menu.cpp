@@ -77,7 +77,8 @@ void TestMenu::firstStartAppliesDefaults()
     QCOMPARE(texts(), (QStringList{"Hybrid", "Road Map", "Satellite", "Terrain", "Directions", "Find Address",
                                    "Traffic Layer", "Bicycling Layer", "Show Accuracy", "Auto Rotate",
                                    "Fullscreen", "Orientation", "Position Updates", "Clear Marks", "About",
-                                   "Map Regions", "Map Services", "Voice Guidance"}));
+                                   "Map Regions", "Map Services", "Voice Guidance", "Places", "Save Place...", "Record Track",
+                                   "Tracks", "Open GPX..."}));
     QVERIFY(action("Road Map")->isChecked());
     QVERIFY(action("Road Map")->actionGroup()->isExclusive());
     QCOMPARE(action("Road Map")->actionGroup()->actions().size(), 4);
