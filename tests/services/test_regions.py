@@ -5,6 +5,7 @@ and the services settings, all while the service keeps running."""
 import hashlib
 import json
 import os
+import socket
 import subprocess
 import tempfile
 import unittest
@@ -235,9 +236,17 @@ class Settings(unittest.TestCase):
         ini(base_ini())
 
     def test_a_catalogue_that_is_not_a_catalogue(self):
-        for path, reason in (("/notjson.json", "not JSON"), ("/list.json", "not a list"),
-                             ("/gone.json", "404")):
-            ini("[regions]\ncatalogue = %s%s\n" % (SITE.url, path))
+        closed = socket.socket()
+        closed.bind(("127.0.0.1", 0))
+        refused = "http://127.0.0.1:%d/index.json" % closed.getsockname()[1]
+        closed.close()
+        way_back = ' An extract already on this computer can be added with "Import from File\u2026".'
+        for url, reason in (
+                (SITE.url + "/notjson.json", "not JSON"), (SITE.url + "/list.json", "not a list"),
+                (SITE.url + "/gone.json", "The catalogue server 127.0.0.1: nothing answers at its "
+                                          "address (HTTP 404)." + way_back),
+                (refused, "The catalogue server 127.0.0.1: the connection was refused." + way_back)):
+            ini("[regions]\ncatalogue = %s\n" % url)
             status, answer = SERVICE.call("GET", "/marlu/catalogue")
             self.assertEqual(status, 502)
             self.assertIn(reason, answer["error"])

@@ -6,12 +6,17 @@ import hashlib
 import http.client
 import json
 import os
+import sys
 import threading
 import time
+from urllib.parse import urlsplit
 
+from .. import providerfailure
 from . import download
 
 DEFAULT_URL = "https://download.geofabrik.de/index-v1.json"
+# What a user can do without the catalogue.
+WAY_BACK = "An extract already on this computer can be added with \"Import from File\u2026\"."
 MAX_AGE = 24 * 3600
 # Geofabrik's index with outlines is some tens of MB; more is not a catalogue.
 SIZE_LIMIT = 256 * 1024 * 1024
@@ -116,8 +121,12 @@ class Catalogue:
             with download.open_url(url, self.timeout) as resp:
                 body = resp.read(SIZE_LIMIT + 1)
         except (OSError, http.client.HTTPException) as exc:
-            raise Unavailable("Cannot fetch the catalogue %s: %s."
-                              % (url, download.reason(exc))) from exc
+            sys.stderr.write("regions: catalogue %s: %s\n" % (url, download.reason(exc)))
+            status = getattr(exc, "code", None)
+            provider = "The catalogue server %s" % urlsplit(url).hostname
+            raise Unavailable(providerfailure.of_status(provider, status, WAY_BACK)
+                              if isinstance(status, int) else
+                              providerfailure.of_error(provider, exc, WAY_BACK)) from exc
         if len(body) > SIZE_LIMIT:
             raise Unavailable("The catalogue at %s is larger than %d MB." % (url, SIZE_LIMIT >> 20))
         try:
