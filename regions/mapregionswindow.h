@@ -35,6 +35,9 @@ signals:
     void regionsChanged();
     // The areas to outline on the map while this window is open (none when closed).
     void outlinesChanged(const QList<QRectF> &areas);
+    // A region was selected: the map is to show its area (west, south as the
+    // top left, east, north as the bottom right, as in outlinesChanged).
+    void areaSelected(const QRectF &area);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -49,7 +52,11 @@ private:
     void showRegions(const QList<Region> &regions);
     void say(const QString &text);
     void updateButtons();
+    void selected();
     const Region *current() const;
+    // The selected region when it has a job, else the one job under way.
+    const Region *runningJob() const;
+    void placeAsSheet();
 
     ServiceApi *m_api;
     QTreeWidget *m_list;
