@@ -34,11 +34,34 @@ WindowFitter::WindowFitter(QObject *parent)
 {
 }
 
+WindowFitter *WindowFitter::instance()
+{
+    if (!qApp)
+        return nullptr;
+    auto *fitter = qApp->findChild<WindowFitter *>(QString(), Qt::FindDirectChildrenOnly);
+    if (!fitter) {
+        fitter = new WindowFitter(qApp);
+        qApp->installEventFilter(fitter);
+    }
+    return fitter;
+}
+
 void WindowFitter::install()
 {
-    if (!qApp || qApp->findChild<WindowFitter *>(QString(), Qt::FindDirectChildrenOnly))
-        return;
-    qApp->installEventFilter(new WindowFitter(qApp));
+    instance();
+}
+
+void WindowFitter::fitShown(QWidget *window)
+{
+    if (WindowFitter *fitter = instance())
+        fitter->shown(window);
+}
+
+void WindowFitter::shown(QWidget *window)
+{
+    window->setProperty(FitsLeftProperty, FitsPerShow);
+    waitForFrame(window, FrameWaitMs / FrameCheckMs);
+    fitLater(window);
 }
 
 bool WindowFitter::eventFilter(QObject *watched, QEvent *event)
@@ -51,11 +74,10 @@ bool WindowFitter::eventFilter(QObject *watched, QEvent *event)
     auto *widget = static_cast<QWidget *>(watched);
     if (!widget->isWindow())
         return false;
-    if (type == QEvent::Show) {
-        widget->setProperty(FitsLeftProperty, FitsPerShow);
-        waitForFrame(widget, FrameWaitMs / FrameCheckMs);
-    }
-    fitLater(widget);
+    if (type == QEvent::Show)
+        shown(widget);
+    else
+        fitLater(widget);
     return false;
 }
 

@@ -15,12 +15,16 @@ class WindowFitter : public QObject
 public:
     // Installs the one fitter on the application; later calls do nothing.
     static void install();
+    // Installs it and fits a window being shown now, whose Show event it missed.
+    static void fitShown(QWidget *window);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     explicit WindowFitter(QObject *parent);
+    static WindowFitter *instance();
+    void shown(QWidget *window);
     void fitLater(QWidget *window);
     void waitForFrame(QWidget *window, int checksLeft);
 };
