@@ -73,8 +73,11 @@ ServiceCall *ServiceCall::send(QNetworkAccessManager *network, const QNetworkReq
                                const QByteArray &verb, const QByteArray &body, qint64 maxBytes,
                                QObject *receiver, std::function<void()> onFinished)
 {
-    QNetworkReply *reply = body.isEmpty() ? network->sendCustomRequest(request, verb)
-                                          : network->sendCustomRequest(request, verb, body);
+    // Ahead of the page's tiles, as a search is: someone waits for the answer.
+    QNetworkRequest prior = request;
+    prior.setPriority(QNetworkRequest::HighPriority);
+    QNetworkReply *reply = body.isEmpty() ? network->sendCustomRequest(prior, verb)
+                                          : network->sendCustomRequest(prior, verb, body);
     return watch(new ServiceCall(reply, maxBytes), receiver, std::move(onFinished));
 }
 

@@ -253,6 +253,7 @@ void TestRegionsFlow::servicesDialogSwitchesTilesAtOnce()
                 if (b->text().remove('&') == "Save")
                     save = b;
             if (!QTest::qWaitFor([&] { return save->isEnabled(); }, 20000)) {   // the service said what it uses
+                said = "not ready: " + w->findChild<QLabel *>("status")->text();
                 w->close();
                 return;
             }
