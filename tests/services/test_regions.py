@@ -267,6 +267,11 @@ class Settings(unittest.TestCase):
         self.assertTrue(written.startswith(kept), written)
         status, resp, body = SERVICE.get("/tiles/sources.json")
         self.assertEqual(json.loads(body)["sets"]["roadmap"]["url"], osm["url"])
+        # The rule the configuration is read by, asked by the Map Services window.
+        for url, usable in (("https://t.example/{z}/{x}/{-y}.png", True),
+                            ("https://t.example/{z}/{x}.png", False)):
+            status, answer = SERVICE.call("POST", "/marlu/services/tiles/check", {"url": url})
+            self.assertEqual((status, answer["usable"]), (200, usable), answer)
         for bad in ({"tiles": dict(osm, url="javascript:alert(1)")},
                     {"directions": {"backend": "osrm", "url": "http://x\n[geocoding]"}}):
             self.assertEqual(SERVICE.call("PUT", "/marlu/services", bad)[0], 400)
