@@ -144,6 +144,9 @@ void MainWindow::showRegionArea(const QRectF &area)
             right = view.right() + 1 - sheet.left();
         else
             bottom = view.bottom() + 1 - sheet.top();
+        // A window over most of the map is no sheet: the area is fitted to the whole map.
+        if (view.width() - right < view.width() / 3 || view.height() - bottom < view.height() / 3)
+            right = bottom = 0;
     }
     m_centerOnPosition = false;
     runJavascript(QString("map.showArea([%1, %2, %3, %4], %5, %6);")

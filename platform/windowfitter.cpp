@@ -41,7 +41,10 @@ WindowFitter *WindowFitter::instance()
     auto *fitter = qApp->findChild<WindowFitter *>(QString(), Qt::FindDirectChildrenOnly);
     if (!fitter) {
         fitter = new WindowFitter(qApp);
-        qApp->installEventFilter(fitter);
+        // The offscreen platform's screen is no screen anyone sees, and its
+        // made-up frame would only shrink the windows drawn there.
+        if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+            qApp->installEventFilter(fitter);
     }
     return fitter;
 }
@@ -59,6 +62,8 @@ void WindowFitter::fitShown(QWidget *window)
 
 void WindowFitter::shown(QWidget *window)
 {
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return;
     window->setProperty(FitsLeftProperty, FitsPerShow);
     waitForFrame(window, FrameWaitMs / FrameCheckMs);
     fitLater(window);
@@ -72,7 +77,8 @@ bool WindowFitter::eventFilter(QObject *watched, QEvent *event)
     if (!watched->isWidgetType())
         return false;
     auto *widget = static_cast<QWidget *>(watched);
-    if (!widget->isWindow())
+    const Qt::WindowType kind = widget->windowType();
+    if (!widget->isWindow() || (kind != Qt::Window && kind != Qt::Dialog))
         return false;
     if (type == QEvent::Show)
         shown(widget);

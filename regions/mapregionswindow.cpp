@@ -95,6 +95,7 @@ void MapRegionsWindow::showEvent(QShowEvent *event)
 // shows a selected region in the part left free.
 void MapRegionsWindow::placeAsSheet()
 {
+    m_sheetMovesLeft = 0;
     QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
@@ -104,8 +105,25 @@ void MapRegionsWindow::placeAsSheet()
     const QSize room = ScreenFit::room(this);
     setMinimumSize(minimumSize().boundedTo(room));
     resize(qMin(room.width(), qMax(area.width() * 11 / 20, 420)), room.height());
-    const int frameWidth = frameGeometry().width() - geometry().width();
-    move(area.right() + 1 - width() - frameWidth, area.top());
+    move(sheetPlace());
+    // A manager may place the window its own way when it first shows it.
+    m_sheetMovesLeft = 3;
+}
+
+QPoint MapRegionsWindow::sheetPlace() const
+{
+    QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    return QPoint(area.right() + 1 - frameGeometry().width(), area.top());
+}
+
+void MapRegionsWindow::moveEvent(QMoveEvent *event)
+{
+    QDialog::moveEvent(event);
+    if (m_sheetMovesLeft > 0 && isVisible() && pos() != sheetPlace()) {
+        --m_sheetMovesLeft;
+        move(sheetPlace());
+    }
 }
 
 void MapRegionsWindow::hideEvent(QHideEvent *event)

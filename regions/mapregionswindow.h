@@ -41,6 +41,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:
@@ -57,6 +58,7 @@ private:
     // The selected region when it has a job, else the one job under way.
     const Region *runningJob() const;
     void placeAsSheet();
+    QPoint sheetPlace() const;
 
     ServiceApi *m_api;
     QTreeWidget *m_list;
@@ -70,6 +72,7 @@ private:
     QList<Region> m_regions;
     QSet<QString> m_running;   // names with a job under way at the last answer
     bool m_asking = false;
+    int m_sheetMovesLeft = 0;   // the window manager's own placement is undone this often
 };
 
 #endif
