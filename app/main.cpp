@@ -15,17 +15,25 @@
 
 namespace {
 
-// The service beside an installed binary, or the one of the source tree it was built from.
-QString mapServiceScript()
+struct MapService {
+    QString script;
+    QString data;   // empty: the service's own default (or $MARLU_DATA)
+};
+
+// The service beside an installed binary, which keeps its data in the user's
+// data folder, seeded from the package; or the one of the source tree it was
+// built from, with the data the set-up built into that tree's build folder.
+MapService mapService()
 {
     const QString given = qEnvironmentVariable("MARLU_SERVICE");
     if (!given.isEmpty())
-        return given;
+        return {given, QString()};
     const QString installed = QCoreApplication::applicationDirPath()
         + "/" MARLU_INSTALLED_SHARE "/services/mapservice.py";
     if (QFileInfo(installed).isFile())
-        return QDir::cleanPath(installed);
-    return QStringLiteral(MARLU_SOURCE_SERVICE);
+        return {QDir::cleanPath(installed), QString()};
+    return {QStringLiteral(MARLU_SOURCE_SERVICE),
+            qEnvironmentVariableIsSet("MARLU_DATA") ? QString() : QStringLiteral(MARLU_SOURCE_DATA)};
 }
 
 // Parsed by a core application before the GUI one exists, so that --help
@@ -127,7 +135,9 @@ int main(int argc, char *argv[])
     if (MapServiceLauncher::isLocalDefault(page)) {
         const QString logDir = QDir::homePath() + "/.marlu";
         QDir().mkpath(logDir);
-        launcher.start(page, mapServiceScript(), logDir + "/mapservice.log");
+        const MapService service = mapService();
+        launcher.setDataFolder(service.data);
+        launcher.start(page, service.script, logDir + "/mapservice.log");
     }
 
     MainWindow window(nullptr, MapServiceLauncher::isLocalDefault(page) ? &launcher : nullptr);

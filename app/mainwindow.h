@@ -19,6 +19,7 @@ class GoogleDirections;
 class MapServiceLauncher;
 class MapRegionsWindow;
 class QFrame;
+class QRectF;
 class QTimer;
 class Guidance;
 class GuidanceBanner;
@@ -104,6 +105,8 @@ private:
     void createRegionsMenu();
     void reloadTileSources();
     void updateNoStreetsNotice();
+    void checkMapData();
+    void showRegionArea(const QRectF &area);
     void openMapRegions(bool atView);
     void createPanButtons();
     void createDirectionsClients();
@@ -187,6 +190,7 @@ private:
     QPointer<MapRegionsWindow> m_regionsWindow;
     QFrame *m_noStreetsNotice = nullptr;
     QTimer *m_noStreetsTimer = nullptr;
+    QLabel *m_dataNotice = nullptr;   // the service has no data at all
     Guidance *m_guidance = nullptr;
     GuidanceBanner *m_banner = nullptr;
     MapControls *m_mapControls = nullptr;

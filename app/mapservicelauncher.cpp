@@ -179,8 +179,11 @@ bool MapServiceLauncher::launch(const QUrl &url)
     // Debian's Python, which has the map renderer's bindings; any other as a last resort.
     const QString python = QFileInfo("/usr/bin/python3").isExecutable()
         ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
-    m_process->start(python, {m_script, "--port", QString::number(url.port(80)),
-                              "--parent-pid", QString::number(QCoreApplication::applicationPid())});
+    QStringList arguments{m_script, "--port", QString::number(url.port(80)),
+                          "--parent-pid", QString::number(QCoreApplication::applicationPid())};
+    if (!m_data.isEmpty())
+        arguments << "--data" << m_data;
+    m_process->start(python, arguments);
     if (!m_process->waitForStarted(m_timeoutMs))
         return fail(QString("cannot run %1: %2").arg(python, m_process->errorString()));
     qDebug().noquote() << "started the map service" << m_script << "pid" << m_process->processId();

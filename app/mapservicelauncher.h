@@ -36,6 +36,8 @@ public:
     void start(const QUrl &url, const QString &scriptPath, const QString &logPath,
                int timeoutMs = 10000);
     bool isStarting() const { return m_starting; }
+    // The data folder a service started from here uses; empty for its default.
+    void setDataFolder(const QString &folder) { m_data = folder; }
     // ensureRunning() again with the same arguments; when another program holds
     // the port, the service starts on a free port, which then is the map host
     // of this session (ServerConfig::setSessionHost).
@@ -69,6 +71,7 @@ private:
     QUrl m_url;
     QString m_script;
     QString m_log;
+    QString m_data;
     int m_timeoutMs = 10000;
     QString m_failure;
     bool m_stranger = false;

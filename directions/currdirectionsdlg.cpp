@@ -3,6 +3,7 @@
 #include "directions/stepdelegate.h"
 #include "directions/tripfigures.h"
 #include "platform/screenfit.h"
+#include "platform/windowfitter.h"
 #include "ui_currdirectionsdlg.h"
 
 #include <QHash>
@@ -150,6 +151,8 @@ void CurrDirectionsDlg::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     ScreenFit::fit(this);
+    // Fitted again once the window manager has framed it.
+    WindowFitter::fitShown(this);
 }
 
 // One line per alternative above the steps, the shown one in bold; with a

@@ -208,14 +208,15 @@ bool GoogleDirections::readReply(QString *error)
     if (status == "ZERO_RESULTS") {
         *error = tr("No results found.");
         // The local service says why (no map data there); the user should read it.
-        const QString reason = document.documentElement().firstChildElement("error_message")
-                                   .text().simplified().left(200);
+        const QString reason = ServiceReply::errorMessage(document);
         if (!reason.isEmpty())
             *error += ' ' + reason;
         return false;
     }
     if (status != "OK") {
-        *error = tr("Service returned status: ") + status;
+        // The service's own sentence says more than the status word, which the log keeps.
+        const QString said = ServiceReply::errorMessage(document);
+        *error = said.isEmpty() ? tr("Service returned status: ") + status : said;
         return false;
     }
     m_routes = routes;

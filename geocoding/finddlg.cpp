@@ -2,8 +2,10 @@
 
 #include "ui_finddlg.h"
 
+#include "geocoding/placekind.h"
 #include "geocoding/recentsearches.h"
 #include "geocoding/savedplaces.h"
+#include "platform/screenfit.h"
 #include "text/plainmessage.h"
 
 #include <QAbstractItemView>
@@ -11,6 +13,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QSet>
 #include <QStringListModel>
 
 FindDlg::FindDlg(QNetworkAccessManager *network, QWidget *parent)
@@ -102,12 +105,33 @@ FindDlg::~FindDlg()
     delete ui;
 }
 
+// Each row says what it is when it is not an address; a street the answer
+// names twice in the same town (two ways of one name) is listed once.
 void FindDlg::showResults(QList<GeocodeAddress> &results)
 {
+    QSet<QString> streets;
     for (GeocodeAddress &address : results) {
+        if (address.m_types.contains("route") && !address.m_types.contains("street_address")) {
+            if (streets.contains(address.description()))
+                continue;
+            streets.insert(address.description());
+        }
         m_rows.append(&address);
-        ui->listWidget->addItem(address.description());
+        ui->listWidget->addItem(PlaceKind::row(address.description(), address.m_types));
     }
+}
+
+void FindDlg::showEvent(QShowEvent *event)
+{
+    // The form's size leaves a result's text scrolling sideways; long ones wrap
+    // in a window as large as the screen allows.
+    if (!m_sized) {
+        m_sized = true;
+        ui->listWidget->setWordWrap(true);
+        ui->listWidget->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        resize(size().expandedTo(QSize(640, 400)).boundedTo(ScreenFit::room(this)));
+    }
+    QDialog::showEvent(event);
 }
 
 void FindDlg::on_listWidget_doubleClicked(QModelIndex index)

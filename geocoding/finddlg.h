@@ -31,6 +31,7 @@ public:
 protected:
     void changeEvent(QEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private slots:
     void on_listWidget_doubleClicked(QModelIndex index);
@@ -46,6 +47,7 @@ private:
     GeocodeRequester m_requester;
     QList<GeocodeAddress *> m_rows;
     QStringListModel *m_recent = nullptr;
+    bool m_sized = false;
 };
 
 #endif

@@ -116,7 +116,10 @@ void GeocodeRequester::onFinished()
             m_results.append(readResult(reading.results.at(i), reading.types.at(i)));
         emit finish(true, QString());
     } else {
-        emit finish(false, tr("Service returned status: ") + status);
+        // The service's own sentence (a provider that cannot be reached, data
+        // that is missing) says more than the status word, which the log keeps.
+        const QString said = ServiceReply::errorMessage(document);
+        emit finish(false, said.isEmpty() ? tr("Service returned status: ") + status : said);
     }
 }
 

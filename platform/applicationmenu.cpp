@@ -57,6 +57,16 @@ ApplicationMenu::ApplicationMenu(QWidget *window)
     m_panel->setAutoFillBackground(true);
     new QVBoxLayout(m_panel);
 
+    // The style's thin focus line is lost at arm's length on the handheld.
+    m_focusMark = new QFrame(m_panel);
+    m_focusMark->setObjectName("applicationMenuFocus");
+    m_focusMark->setStyleSheet("#applicationMenuFocus { border: 3px solid #0a5fd6; border-radius: 5px;"
+                               " background: transparent; }");
+    m_focusMark->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_focusMark->hide();
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget *, QWidget *now) { markFocus(now); });
+
     window->installEventFilter(this);
 
     for (const QKeySequence &keys : {QKeySequence(Qt::Key_F10), QKeySequence(Qt::Key_Menu)}) {
@@ -102,18 +112,34 @@ void ApplicationMenu::openPanel()
     const int width = qMin(m_window->width(), qMax(m_panel->sizeHint().width(), m_window->width() * 2 / 3));
     m_panel->resize(width, m_panel->sizeHint().height());
     m_panel->move((m_window->width() - width) / 2, height());
+    // However it was opened, the keys work in it at once: Escape closes it,
+    // the arrows move from the first entry.
+    const QList<QAbstractButton *> entries = keyboardEntries();
+    if (!entries.isEmpty()) {
+        entries.first()->setFocus(Qt::ShortcutFocusReason);
+        markFocus(entries.first());
+    }
 }
 
 void ApplicationMenu::togglePanelFromKeyboard()
 {
-    if (isPanelOpen()) {
+    if (isPanelOpen())
         closePanel();
+    else
+        openPanel();
+}
+
+void ApplicationMenu::markFocus(QWidget *now)
+{
+    auto *entry = qobject_cast<QAbstractButton *>(now);
+    if (!entry || !isPanelOpen() || !m_panel->isAncestorOf(entry)) {
+        m_focusMark->hide();
         return;
     }
-    openPanel();
-    const QList<QAbstractButton *> entries = keyboardEntries();
-    if (!entries.isEmpty())
-        entries.first()->setFocus(Qt::ShortcutFocusReason);
+    const QRect at(entry->mapTo(m_panel, QPoint(0, 0)), entry->size());
+    m_focusMark->setGeometry(at.adjusted(-3, -3, 3, 3));
+    m_focusMark->raise();
+    m_focusMark->show();
 }
 
 void ApplicationMenu::closePanel()
@@ -123,6 +149,7 @@ void ApplicationMenu::closePanel()
     m_closers.clear();
     const bool hadFocus = m_scrim->isAncestorOf(QApplication::focusWidget());
     m_scrim->hide();
+    m_focusMark->hide();
     // The focus goes back where it was; none before means none now, so that
     // the window's own keys reach it again.
     if (hadFocus) {
@@ -300,24 +327,29 @@ bool ApplicationMenu::panelKeyPress(QAbstractButton *entry, QKeyEvent *event)
     }
 }
 
-// To the nearest entry in the arrow's direction; entries straight ahead win
-// over those to the side.
+// To the entry the arrow points at: the nearest one in the same row (or
+// column) ahead; only where none lines up, the nearest ahead to the side.
 void ApplicationMenu::moveFocus(QAbstractButton *from, int key)
 {
-    const QPoint here = from->mapTo(m_panel, from->rect().center());
+    const bool vertical = key == Qt::Key_Up || key == Qt::Key_Down;
+    const int sign = (key == Qt::Key_Down || key == Qt::Key_Right) ? 1 : -1;
+    const QRect here(from->mapTo(m_panel, QPoint(0, 0)), from->size());
     QAbstractButton *best = nullptr;
+    bool bestInLine = false;
     int bestScore = 0;
     for (QAbstractButton *entry : keyboardEntries()) {
-        const QPoint d = entry->mapTo(m_panel, entry->rect().center()) - here;
-        const bool vertical = key == Qt::Key_Up || key == Qt::Key_Down;
-        const int sign = (key == Qt::Key_Down || key == Qt::Key_Right) ? 1 : -1;
+        const QRect there(entry->mapTo(m_panel, QPoint(0, 0)), entry->size());
+        const QPoint d = there.center() - here.center();
         const int ahead = sign * (vertical ? d.y() : d.x());
         const int aside = qAbs(vertical ? d.x() : d.y());
         if (entry == from || ahead <= 0)
             continue;
-        const int score = ahead + 2 * aside;
-        if (!best || score < bestScore) {
+        const bool inLine = vertical ? (there.left() <= here.right() && there.right() >= here.left())
+                                     : (there.top() <= here.bottom() && there.bottom() >= here.top());
+        const int score = inLine ? ahead * 4 + aside : ahead + 2 * aside;
+        if (!best || (inLine && !bestInLine) || (inLine == bestInLine && score < bestScore)) {
             best = entry;
+            bestInLine = inLine;
             bestScore = score;
         }
     }

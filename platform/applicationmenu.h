@@ -49,6 +49,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void markFocus(QWidget *now);
     void buildPanel();
     void addButton(QAction *action, QGridLayout *grid, int &row, int &column);
     void updateTitle();
@@ -65,6 +66,7 @@ private:
     QList<QPair<QWidgetAction *, QPointer<QWidget>>> m_requested;
     QList<QMetaObject::Connection> m_closers;
     QPointer<QWidget> m_focusBefore;
+    QFrame *m_focusMark = nullptr;   // drawn around the entry with the focus
 };
 
 #endif

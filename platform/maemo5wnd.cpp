@@ -4,6 +4,7 @@
 #include "platform/fullscreenexitbutton.h"
 #include "platform/maemo5attributes.h"
 #include "platform/pickselectoraction.h"
+#include "platform/windowfitter.h"
 
 #include <QDebug>
 #include <QX11Info>
@@ -17,6 +18,8 @@ Maemo5Wnd::Maemo5Wnd(QWidget *parent)
 {
     qDebug() << "Maemo5Wnd::Maemo5Wnd";
     setMenuBar(new ApplicationMenu(this));
+    // This window and the dialogs stacked over it stay on the screen.
+    WindowFitter::install();
 }
 
 Maemo5Wnd::~Maemo5Wnd() = default;

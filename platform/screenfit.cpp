@@ -14,8 +14,9 @@ QScreen *screenOf(const QWidget *window)
     return screen ? screen : QGuiApplication::primaryScreen();
 }
 
-// Before its first showing a window has no frame yet; its parent's decorations
-// are the best guess of what the window manager will put around it.
+// Until the window manager has framed a window (it does so a moment after the
+// window is shown), its parent's decorations are the best guess of what the
+// manager will put around it.
 QMargins frameOf(const QWidget *window)
 {
     for (const QWidget *w = window; w; w = w->parentWidget() ? w->parentWidget()->window() : nullptr) {
@@ -23,7 +24,7 @@ QMargins frameOf(const QWidget *window)
         const QRect client = w->geometry();
         const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
                                frame.right() - client.right(), frame.bottom() - client.bottom());
-        if (!margins.isNull() || w->isVisible())
+        if (!margins.isNull())
             return margins;
     }
     return {};

@@ -1,5 +1,6 @@
 #include "mapregionswindow.h"
 
+#include "platform/screenfit.h"
 #include "regions/cataloguedialog.h"
 #include "regions/serviceapi.h"
 #include "regions/sizetext.h"
@@ -8,6 +9,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -64,7 +67,7 @@ MapRegionsWindow::MapRegionsWindow(QNetworkAccessManager *network, const QUrl &s
     connect(m_update, &QPushButton::clicked, this, &MapRegionsWindow::updateRegion);
     connect(m_delete, &QPushButton::clicked, this, &MapRegionsWindow::deleteRegion);
     connect(m_cancel, &QPushButton::clicked, this, &MapRegionsWindow::cancelJob);
-    connect(m_list, &QTreeWidget::currentItemChanged, this, &MapRegionsWindow::updateButtons);
+    connect(m_list, &QTreeWidget::currentItemChanged, this, &MapRegionsWindow::selected);
 
     auto *buttons = new QHBoxLayout;
     for (QPushButton *b : {m_import, m_download, m_update, m_delete, m_cancel})
@@ -82,8 +85,45 @@ MapRegionsWindow::MapRegionsWindow(QNetworkAccessManager *network, const QUrl &s
 
 void MapRegionsWindow::showEvent(QShowEvent *event)
 {
+    placeAsSheet();
     QDialog::showEvent(event);
     refresh();
+}
+
+// On a screen as small as the handheld's the window would hide the map and
+// the areas it outlines: it takes the right part of the screen, and the map
+// shows a selected region in the part left free.
+void MapRegionsWindow::placeAsSheet()
+{
+    m_sheetMovesLeft = 0;
+    QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    if (area.width() >= 1000 && area.height() >= 600)
+        return;
+    const QSize room = ScreenFit::room(this);
+    setMinimumSize(minimumSize().boundedTo(room));
+    resize(qMin(room.width(), qMax(area.width() * 11 / 20, 420)), room.height());
+    move(sheetPlace());
+    // A manager may place the window its own way when it first shows it.
+    m_sheetMovesLeft = 3;
+}
+
+QPoint MapRegionsWindow::sheetPlace() const
+{
+    QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect();
+    return QPoint(area.right() + 1 - frameGeometry().width(), area.top());
+}
+
+void MapRegionsWindow::moveEvent(QMoveEvent *event)
+{
+    QDialog::moveEvent(event);
+    if (m_sheetMovesLeft > 0 && isVisible() && pos() != sheetPlace()) {
+        --m_sheetMovesLeft;
+        move(sheetPlace());
+    }
 }
 
 void MapRegionsWindow::hideEvent(QHideEvent *event)
@@ -122,7 +162,8 @@ void MapRegionsWindow::showRegions(const QList<Region> &regions)
     for (const Region &r : regions) {
         auto *item = new QTreeWidgetItem({r.name, areaText(r.bbox),
                                           r.size > 0 ? SizeText::of(r.size) : QString(),
-                                          r.date.left(10), QString()});
+                                          r.date.isEmpty() ? QObject::tr("unknown") : r.date.left(10),
+                                          QString()});
         item->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
         m_list->addTopLevelItem(item);
         if (!r.bbox.isNull())
@@ -154,8 +195,18 @@ void MapRegionsWindow::showRegions(const QList<Region> &regions)
     }
     // A job that ended since the last answer changed the streets (or failed,
     // which changes nothing but does no harm to redraw).
-    const bool ended = !(m_running - running).isEmpty();
+    const QSet<QString> endedNames = m_running - running;
+    const bool ended = !endedNames.isEmpty();
     m_running = running;
+    // The status line said what was started; it says how it ended.
+    for (const Region &r : regions) {
+        if (!endedNames.contains(r.name))
+            continue;
+        if (r.state == "ready")
+            say(tr("%1 is ready.").arg(r.name));
+        else if (r.state == "failed")
+            say(tr("%1 failed: %2").arg(r.name, r.error));
+    }
     if (running.isEmpty())
         m_poll.stop();
     else if (isVisible())
@@ -175,12 +226,36 @@ const Region *MapRegionsWindow::current() const
     return row >= 0 && row < m_regions.size() ? &m_regions[row] : nullptr;
 }
 
+const Region *MapRegionsWindow::runningJob() const
+{
+    const Region *r = current();
+    if (r && r->running() && !r->job.isEmpty())
+        return r;
+    const Region *only = nullptr;
+    for (const Region &region : m_regions) {
+        if (region.running() && !region.job.isEmpty()) {
+            if (only)
+                return nullptr;   // which one is for the user to say
+            only = &region;
+        }
+    }
+    return only;
+}
+
 void MapRegionsWindow::updateButtons()
 {
     const Region *r = current();
     m_update->setEnabled(r && r->state == "ready");
     m_delete->setEnabled(r && !r->running());
-    m_cancel->setEnabled(r && r->running() && !r->job.isEmpty());
+    m_cancel->setEnabled(runningJob() != nullptr);
+}
+
+void MapRegionsWindow::selected()
+{
+    updateButtons();
+    const Region *r = current();
+    if (r && !r->bbox.isNull())
+        emit areaSelected(r->bbox);
 }
 
 void MapRegionsWindow::say(const QString &text)
@@ -285,8 +360,8 @@ void MapRegionsWindow::deleteRegion()
 
 void MapRegionsWindow::cancelJob()
 {
-    const Region *r = current();
-    if (!r || r->job.isEmpty())
+    const Region *r = runningJob();
+    if (!r)
         return;
     m_api->post("/marlu/jobs/" + pathPart(r->job) + "/cancel", {}, [this](const ServiceApi::Answer &answer) {
         say(answer.ok ? tr("Cancelled.") : answer.error);

@@ -35,9 +35,13 @@ signals:
     void regionsChanged();
     // The areas to outline on the map while this window is open (none when closed).
     void outlinesChanged(const QList<QRectF> &areas);
+    // A region was selected: the map is to show its area (west, south as the
+    // top left, east, north as the bottom right, as in outlinesChanged).
+    void areaSelected(const QRectF &area);
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 
 private:
@@ -49,7 +53,12 @@ private:
     void showRegions(const QList<Region> &regions);
     void say(const QString &text);
     void updateButtons();
+    void selected();
     const Region *current() const;
+    // The selected region when it has a job, else the one job under way.
+    const Region *runningJob() const;
+    void placeAsSheet();
+    QPoint sheetPlace() const;
 
     ServiceApi *m_api;
     QTreeWidget *m_list;
@@ -63,6 +72,7 @@ private:
     QList<Region> m_regions;
     QSet<QString> m_running;   // names with a job under way at the last answer
     bool m_asking = false;
+    int m_sheetMovesLeft = 0;   // the window manager's own placement is undone this often
 };
 
 #endif

@@ -4,12 +4,12 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -79,10 +79,22 @@ MapServicesDialog::MapServicesDialog(QNetworkAccessManager *network, const QUrl 
     , m_status(new QLabel(this))
 {
     setWindowTitle(tr("Map Services"));
-    auto *layout = new QVBoxLayout(this);
+    auto *outer = new QVBoxLayout(this);
+    // The notes are to be read whole: they wrap, and on a small screen the
+    // three kinds scroll rather than being cut.
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName("servicesScroll");
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto *content = new QWidget(scroll);
+    auto *layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    scroll->setWidget(content);
+    outer->addWidget(scroll, 1);
     auto group = [&](const QString &title, const char *kind) {
-        auto *box = new QGroupBox(title, this);
-        auto *form = new QFormLayout(box);
+        auto *box = new QGroupBox(title, content);
+        auto *form = new QVBoxLayout(box);
         Row row{new QComboBox(box), new QLineEdit(box), new QLabel(box)};
         row.preset->setObjectName(QString(kind) + "Preset");
         row.url->setObjectName(QString(kind) + "Url");
@@ -91,9 +103,9 @@ MapServicesDialog::MapServicesDialog(QNetworkAccessManager *network, const QUrl 
         for (int i = 0; i < int(sizeof Presets / sizeof *Presets); ++i)
             if (qstrcmp(Presets[i].kind, kind) == 0)
                 row.preset->addItem(tr(Presets[i].label), i);
-        form->addRow(row.preset);
-        form->addRow(row.url);
-        form->addRow(row.note);
+        form->addWidget(row.preset);
+        form->addWidget(row.url);
+        form->addWidget(row.note);
         layout->addWidget(box);
         connect(row.preset, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
                 [this, row] { presetChosen(row); });
@@ -106,13 +118,15 @@ MapServicesDialog::MapServicesDialog(QNetworkAccessManager *network, const QUrl 
     m_status->setObjectName("status");
     m_status->setWordWrap(true);
     m_status->setTextFormat(Qt::PlainText);
-    layout->addWidget(m_status);
+    layout->addStretch(1);
+    outer->addWidget(m_status);
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, this);
     m_save = buttons->button(QDialogButtonBox::Save);
     m_save->setEnabled(false);   // until the service said what it uses
     connect(buttons, &QDialogButtonBox::accepted, this, &MapServicesDialog::save);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    outer->addWidget(buttons);
+    resize(640, 600);
 
     m_status->setText(tr("Asking the map service…"));
     m_api->get("/marlu/services", [this](const ServiceApi::Answer &answer) {
@@ -184,13 +198,6 @@ QJsonObject MapServicesDialog::choice() const
 void MapServicesDialog::save()
 {
     const QJsonObject chosen = choice();
-    const QString tilesUrl = chosen["tiles"].toObject().value("url").toString();
-    if (chosen["tiles"].toObject().value("mode") == "online"
-        && (!isHttpUrl(tilesUrl) || !tilesUrl.contains("{z}") || !tilesUrl.contains("{x}")
-            || !tilesUrl.contains("{y}"))) {
-        m_status->setText(tr("The tile server's URL must start with http:// or https:// and hold {z}, {x} and {y}."));
-        return;
-    }
     for (const char *kind : {"geocoding", "directions"}) {
         const QJsonObject o = chosen[kind].toObject();
         if (o.value("backend") != "offline" && !isHttpUrl(o.value("url").toString())) {
@@ -199,6 +206,27 @@ void MapServicesDialog::save()
         }
     }
     m_save->setEnabled(false);
+    const QJsonObject tiles = chosen["tiles"].toObject();
+    if (tiles.value("mode") != "online") {
+        put(chosen);
+        return;
+    }
+    // Which templates the map can fill is the service's rule; it is asked, not repeated here.
+    m_status->setText(tr("Checking the tile server's URL…"));
+    m_api->post("/marlu/services/tiles/check", {{"url", tiles.value("url")}},
+                [this, chosen](const ServiceApi::Answer &answer) {
+        if (answer.ok && answer.body.value("usable").toBool()) {
+            put(chosen);
+            return;
+        }
+        m_save->setEnabled(true);
+        m_status->setText(answer.ok ? answer.body.value("error").toString().left(500)
+                                    : answer.error);
+    });
+}
+
+void MapServicesDialog::put(const QJsonObject &chosen)
+{
     m_status->setText(tr("Saving…"));
     m_api->put("/marlu/services", chosen, [this](const ServiceApi::Answer &answer) {
         m_save->setEnabled(true);

@@ -36,6 +36,7 @@ private:
     void showState(const QJsonObject &state);
     void presetChosen(const Row &row);
     void save();
+    void put(const QJsonObject &chosen);
 
     ServiceApi *m_api;
     Row m_tiles;

@@ -3,18 +3,21 @@
 #include "webservice/keyfile.h"
 #include "webservice/networkerrortext.h"
 #include "webservice/serviceproof.h"
+#include "webservice/servicecall.h"
+#include "webservice/servicequery.h"
 
 #include <QEventLoop>
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QPointer>
 #include <QRandomGenerator>
 #include <QTimer>
 
-namespace {
+#include <memory>
 
-const int TimeoutMs = 30000;
+namespace {
 
 // A sentence from the service is shown as it is, but on one line and not a page long.
 QString oneLine(const QString &text)
@@ -111,8 +114,8 @@ void ServiceApi::send(const QByteArray &verb, const QString &path, const QJsonOb
         fail(tr("The map host %1 is not the map service on this computer.").arg(m_base.authority()));
         return;
     }
-    QNetworkRequest request(QUrl(m_base.toString(QUrl::RemovePath | QUrl::RemoveQuery) + path));
-    request.setTransferTimeout(TimeoutMs);
+    QNetworkRequest request = ServiceQuery::request(
+        QUrl(m_base.toString(QUrl::RemovePath | QUrl::RemoveQuery) + path));
     // Ours, never a cached copy: the state changes under us.
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
@@ -130,33 +133,34 @@ void ServiceApi::send(const QByteArray &verb, const QString &path, const QJsonOb
         data = QJsonDocument(*body).toJson(QJsonDocument::Compact);
         request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json; charset=utf-8");
     }
-    QNetworkReply *reply = body ? m_network->sendCustomRequest(request, verb, data)
-                                : m_network->sendCustomRequest(request, verb);
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply](qint64 received, qint64) {
-        if (received > MaxAnswerBytes) {
-            reply->setProperty("oversize", true);
-            reply->abort();
-        }
-    });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, done] {
-        reply->deleteLater();
-        finish(reply, done);
+    // One client for every request: ServiceCall caps the answer, ends it at
+    // its deadline and words its failures.
+    auto call = std::make_shared<QPointer<ServiceCall>>();
+    *call = ServiceCall::send(m_network, request, verb, data, MaxAnswerBytes, this,
+                              [this, done, call] {
+        const QPointer<ServiceCall> ended = *call;
+        finish(*ended, done);
+        if (ended)
+            ended->discard();   // deletes the reply once this returns
     });
 }
 
-void ServiceApi::finish(QNetworkReply *reply, const Done &done)
+void ServiceApi::finish(const ServiceCall &call, const Done &done)
 {
+    const QNetworkReply *reply = call.reply();
     Answer answer;
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     answer.server = QString::fromLatin1(reply->rawHeader("Server")).simplified().left(80);
-    const QByteArray data = reply->read(MaxAnswerBytes + 1);
-    if (data.size() > MaxAnswerBytes || reply->property("oversize").toBool()) {
+    const QByteArray &data = call.body();
+    if (call.tooLarge()) {
+        answer.status = 0;
         answer.error = tr("The map service's answer is larger than %1 MiB.").arg(MaxAnswerBytes >> 20);
         done(answer);
         return;
     }
-    if (answer.status == 0) {
-        answer.error = tr("The map service did not answer: %1.").arg(NetworkErrorText::of(*reply));
+    if (answer.status == 0 || call.timedOut()) {
+        answer.status = 0;
+        answer.error = tr("The map service did not answer: %1").arg(call.failure());
         done(answer);
         return;
     }

@@ -10,7 +10,7 @@
 #include <functional>
 
 class QNetworkAccessManager;
-class QNetworkReply;
+class ServiceCall;
 
 // The local map service's private API (docs/service-api.md): every request
 // carries the per-user secret, and every answer is untrusted JSON, read with a
@@ -60,7 +60,7 @@ public:
 private:
     void send(const QByteArray &verb, const QString &path, const QJsonObject *body, bool secret,
               Done done);
-    void finish(QNetworkReply *reply, const Done &done);
+    void finish(const ServiceCall &call, const Done &done);
 
     QNetworkAccessManager *m_network;
     QUrl m_base;

@@ -28,6 +28,7 @@
 #include <QTimer>
 #include <QWebFrame>
 #include <QWebPage>
+#include <QTreeWidget>
 #include <QWebView>
 #include <cstdio>
 #include <functional>
@@ -151,29 +152,6 @@ int main(int argc, char *argv[])
         settle(1500);
         ok = guided && save(&window, out.filePath("guidance-banner.png")) && ok;
 
-        // The regions as the service lists them, then the choice of services.
-        menuEntry(&window, "Map Regions")->trigger();
-        auto *regions = window.findChild<MapRegionsWindow *>();
-        ok = regions && waitFor([&] { return !regions->regions().isEmpty(); }, 10000) && ok;
-        if (regions) {
-            settle(500);
-            ok = save(regions, out.filePath("map-regions.png")) && ok;
-            regions->close();
-        }
-        bool servicesSaved = false;
-        QTimer::singleShot(0, [&] {
-            auto *services = qobject_cast<MapServicesDialog *>(QApplication::activeModalWidget());
-            if (!services)
-                return;
-            auto *box = services->findChild<QDialogButtonBox *>();
-            // Shown once the service said which services it uses.
-            if (waitFor([&] { return box->button(QDialogButtonBox::Save)->isEnabled(); }, 10000))
-                servicesSaved = save(services, out.filePath("map-services.png"));
-            services->reject();
-        });
-        menuEntry(&window, "Map Services")->trigger();
-        ok = servicesSaved && ok;
-
         // The saved places (tools/screenshots.sh writes them) and the track
         // recorded during the drive, each list at the handheld's size; then
         // the track shown on the map with the places' marks.
@@ -201,5 +179,42 @@ int main(int argc, char *argv[])
         settle(3000);
         ok = save(&window, out.filePath("places-map.png")) && ok;
     }
+
+    // The regions as the service lists them, then the choice of services; on
+    // the handheld the whole screen, to show the map beside the sheet.
+    const auto shoot = [&](QWidget *w, const QString &name) {
+        if (!handheld)
+            return save(w, out.filePath(name + ".png"));
+        const QString path = out.filePath(name + "-800x480.png");
+        const bool saved = w->screen()->grabWindow(0).save(path);
+        std::printf("screenshots: %s %s\n", saved ? "saved" : "could not save", qPrintable(path));
+        return saved;
+    };
+    menuEntry(&window, "Map Regions")->trigger();
+    auto *regions = window.findChild<MapRegionsWindow *>();
+    ok = regions && waitFor([&] { return !regions->regions().isEmpty(); }, 10000) && ok;
+    if (regions) {
+        auto *list = regions->findChild<QTreeWidget *>("regionList");
+        if (handheld && list->topLevelItemCount() > 0)
+            list->setCurrentItem(list->topLevelItem(0));   // the map moves to it
+        settle(handheld ? 3000 : 500);
+        ok = shoot(regions, "map-regions") && ok;
+        regions->close();
+    }
+    bool servicesSaved = false;
+    QTimer::singleShot(0, [&] {
+        auto *services = qobject_cast<MapServicesDialog *>(QApplication::activeModalWidget());
+        if (!services)
+            return;
+        auto *box = services->findChild<QDialogButtonBox *>();
+        // Shown once the service said which services it uses.
+        if (waitFor([&] { return box->button(QDialogButtonBox::Save)->isEnabled(); }, 10000)) {
+            settle(500);
+            servicesSaved = shoot(services, "map-services");
+        }
+        services->reject();
+    });
+    menuEntry(&window, "Map Services")->trigger();
+    ok = servicesSaved && ok;
     return ok && sheetSaved ? 0 : 1;
 }

@@ -562,6 +562,8 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     <message>
         <source>The GPX file holds no tracks, routes or waypoints.</source>
         <translation>Die GPX-Datei enthält keine Strecken, Routen oder Wegpunkte.</translation>
+        <source>The map data is missing: run scripts/run once, or import a region in Map Regions</source>
+        <translation>Die Kartendaten fehlen: einmal scripts/run ausführen oder unter Kartenregionen eine Region importieren</translation>
     </message>
 </context>
 <context>
@@ -915,6 +917,14 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
         <source>Cancelled.</source>
         <translation>Abgebrochen.</translation>
     </message>
+    <message>
+        <source>%1 is ready.</source>
+        <translation>%1 ist bereit.</translation>
+    </message>
+    <message>
+        <source>%1 failed: %2</source>
+        <translation>%1 fehlgeschlagen: %2</translation>
+    </message>
 </context>
 <context>
     <name>MapServiceLauncher</name>
@@ -1030,16 +1040,16 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
         <translation>Der Kartendienst wird gefragt…</translation>
     </message>
     <message>
-        <source>The tile server's URL must start with http:// or https:// and hold {z}, {x} and {y}.</source>
-        <translation>Die URL des Kartenservers muss mit http:// oder https:// beginnen und {z}, {x} und {y} enthalten.</translation>
-    </message>
-    <message>
         <source>A server's URL must start with http:// or https://.</source>
         <translation>Die URL eines Servers muss mit http:// oder https:// beginnen.</translation>
     </message>
     <message>
         <source>Saving…</source>
         <translation>Wird gespeichert…</translation>
+    </message>
+    <message>
+        <source>Checking the tile server's URL…</source>
+        <translation>Die URL des Kachelservers wird geprüft…</translation>
     </message>
 </context>
 <context>
@@ -1172,10 +1182,6 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
         <translation>Die Antwort des Kartendienstes ist größer als %1 MiB.</translation>
     </message>
     <message>
-        <source>The map service did not answer: %1.</source>
-        <translation>Der Kartendienst hat nicht geantwortet: %1.</translation>
-    </message>
-    <message>
         <source>The map service refused the request: %1</source>
         <translation>Der Kartendienst hat die Anfrage abgelehnt: %1</translation>
     </message>
@@ -1194,6 +1200,10 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     <message>
         <source>The map service did not answer within %1 s.</source>
         <translation>Der Kartendienst hat nicht innerhalb von %1 s geantwortet.</translation>
+    </message>
+    <message>
+        <source>The map service did not answer: %1</source>
+        <translation>Der Kartendienst hat nicht geantwortet: %1</translation>
     </message>
 </context>
 <context>
@@ -1382,6 +1392,62 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     <message>
         <source>It answers as Marlu's map service, but %1.</source>
         <translation>Es antwortet als Marlus Kartendienst, aber %1.</translation>
+    <name>PlaceKind</name>
+    <message>
+        <source>Pharmacy</source>
+        <translation>Apotheke</translation>
+    </message>
+    <message>
+        <source>Restaurant</source>
+        <translation>Restaurant</translation>
+    </message>
+    <message>
+        <source>Café</source>
+        <translation>Café</translation>
+    </message>
+    <message>
+        <source>Bar</source>
+        <translation>Bar</translation>
+    </message>
+    <message>
+        <source>Hotel</source>
+        <translation>Hotel</translation>
+    </message>
+    <message>
+        <source>Fuel</source>
+        <translation>Tankstelle</translation>
+    </message>
+    <message>
+        <source>Supermarket</source>
+        <translation>Supermarkt</translation>
+    </message>
+    <message>
+        <source>Parking</source>
+        <translation>Parkplatz</translation>
+    </message>
+    <message>
+        <source>Toilets</source>
+        <translation>Toiletten</translation>
+    </message>
+    <message>
+        <source>Casino</source>
+        <translation>Kasino</translation>
+    </message>
+    <message>
+        <source>Region</source>
+        <translation>Region</translation>
+    </message>
+    <message>
+        <source>District</source>
+        <translation>Stadtteil</translation>
+    </message>
+    <message>
+        <source>Postcode</source>
+        <translation>Postleitzahl</translation>
+    </message>
+    <message>
+        <source>Place of interest</source>
+        <translation>Sehenswürdigkeit</translation>
     </message>
 </context>
 </TS>

@@ -562,6 +562,8 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     <message>
         <source>The GPX file holds no tracks, routes or waypoints.</source>
         <translation>GPX-tiedostossa ei ole jälkiä, reittejä eikä reittipisteitä.</translation>
+        <source>The map data is missing: run scripts/run once, or import a region in Map Regions</source>
+        <translation>Karttatiedot puuttuvat: suorita scripts/run kerran tai tuo alue Kartta-alueissa</translation>
     </message>
 </context>
 <context>
@@ -915,6 +917,14 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
         <source>Cancelled.</source>
         <translation>Keskeytetty.</translation>
     </message>
+    <message>
+        <source>%1 is ready.</source>
+        <translation>%1 on valmis.</translation>
+    </message>
+    <message>
+        <source>%1 failed: %2</source>
+        <translation>%1 epäonnistui: %2</translation>
+    </message>
 </context>
 <context>
     <name>MapServiceLauncher</name>
@@ -1030,16 +1040,16 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
         <translation>Kysytään karttapalvelulta…</translation>
     </message>
     <message>
-        <source>The tile server's URL must start with http:// or https:// and hold {z}, {x} and {y}.</source>
-        <translation>Karttapalvelimen URL:n on alettava http:// tai https:// ja siinä on oltava {z}, {x} ja {y}.</translation>
-    </message>
-    <message>
         <source>A server's URL must start with http:// or https://.</source>
         <translation>Palvelimen URL:n on alettava http:// tai https://.</translation>
     </message>
     <message>
         <source>Saving…</source>
         <translation>Tallennetaan…</translation>
+    </message>
+    <message>
+        <source>Checking the tile server's URL…</source>
+        <translation>Tarkistetaan karttatiilipalvelimen URL-osoitetta…</translation>
     </message>
 </context>
 <context>
@@ -1172,10 +1182,6 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
         <translation>Karttapalvelun vastaus on suurempi kuin %1 MiB.</translation>
     </message>
     <message>
-        <source>The map service did not answer: %1.</source>
-        <translation>Karttapalvelu ei vastannut: %1.</translation>
-    </message>
-    <message>
         <source>The map service refused the request: %1</source>
         <translation>Karttapalvelu torjui pyynnön: %1</translation>
     </message>
@@ -1194,6 +1200,10 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     <message>
         <source>The map service did not answer within %1 s.</source>
         <translation>Karttapalvelu ei vastannut %1 sekunnissa.</translation>
+    </message>
+    <message>
+        <source>The map service did not answer: %1</source>
+        <translation>Karttapalvelu ei vastannut: %1</translation>
     </message>
 </context>
 <context>
@@ -1382,6 +1392,62 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     <message>
         <source>It answers as Marlu's map service, but %1.</source>
         <translation>Se vastaa Marlun karttapalveluna, mutta %1.</translation>
+    <name>PlaceKind</name>
+    <message>
+        <source>Pharmacy</source>
+        <translation>Apteekki</translation>
+    </message>
+    <message>
+        <source>Restaurant</source>
+        <translation>Ravintola</translation>
+    </message>
+    <message>
+        <source>Café</source>
+        <translation>Kahvila</translation>
+    </message>
+    <message>
+        <source>Bar</source>
+        <translation>Baari</translation>
+    </message>
+    <message>
+        <source>Hotel</source>
+        <translation>Hotelli</translation>
+    </message>
+    <message>
+        <source>Fuel</source>
+        <translation>Polttoaine</translation>
+    </message>
+    <message>
+        <source>Supermarket</source>
+        <translation>Supermarket</translation>
+    </message>
+    <message>
+        <source>Parking</source>
+        <translation>Pysäköinti</translation>
+    </message>
+    <message>
+        <source>Toilets</source>
+        <translation>WC</translation>
+    </message>
+    <message>
+        <source>Casino</source>
+        <translation>Kasino</translation>
+    </message>
+    <message>
+        <source>Region</source>
+        <translation>Alue</translation>
+    </message>
+    <message>
+        <source>District</source>
+        <translation>Kaupunginosa</translation>
+    </message>
+    <message>
+        <source>Postcode</source>
+        <translation>Postinumero</translation>
+    </message>
+    <message>
+        <source>Place of interest</source>
+        <translation>Kohde</translation>
     </message>
 </context>
 </TS>

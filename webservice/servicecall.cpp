@@ -1,8 +1,9 @@
 #include "servicecall.h"
 
+#include "webservice/networkerrortext.h"
 #include "webservice/servicequery.h"
-#include "webservice/servicereply.h"
 
+#include <QCoreApplication>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -11,9 +12,10 @@
 
 int ServiceCall::s_deadlineMs = ServiceCall::DefaultDeadlineMs;
 
-ServiceCall::ServiceCall(QNetworkReply *reply)
+ServiceCall::ServiceCall(QNetworkReply *reply, qint64 maxBytes)
     : QObject(reply)
     , m_reply(reply)
+    , m_maxBytes(maxBytes)
 {
     // The bytes move to the call as they arrive, so the limit holds where they
     // come in; the reply itself buffers no more than a chunk of them.
@@ -32,7 +34,7 @@ void ServiceCall::onReadyRead()
     if (m_tooLarge || m_timedOut)
         return;
     m_body += m_reply->readAll();
-    if (m_body.size() > ServiceReply::MaxBytes) {
+    if (m_body.size() > m_maxBytes) {
         m_tooLarge = true;
         m_body = QByteArray();
         m_reply->abort();
@@ -64,11 +66,39 @@ ServiceCall *ServiceCall::fetch(QNetworkAccessManager *network, const QUrl &url,
     request.setPriority(QNetworkRequest::HighPriority);
     for (const auto &header : headers)
         request.setRawHeader(header.first, header.second);
-    auto *call = new ServiceCall(network->get(request));
+    return watch(new ServiceCall(network->get(request)), receiver, std::move(onFinished));
+}
+
+ServiceCall *ServiceCall::send(QNetworkAccessManager *network, const QNetworkRequest &request,
+                               const QByteArray &verb, const QByteArray &body, qint64 maxBytes,
+                               QObject *receiver, std::function<void()> onFinished)
+{
+    // Ahead of the page's tiles, as a search is: someone waits for the answer.
+    QNetworkRequest prior = request;
+    prior.setPriority(QNetworkRequest::HighPriority);
+    QNetworkReply *reply = body.isEmpty() ? network->sendCustomRequest(prior, verb)
+                                          : network->sendCustomRequest(prior, verb, body);
+    return watch(new ServiceCall(reply, maxBytes), receiver, std::move(onFinished));
+}
+
+ServiceCall *ServiceCall::watch(ServiceCall *call, QObject *receiver,
+                                std::function<void()> onFinished)
+{
     connect(call->m_reply, &QNetworkReply::finished, call,
             [call, onFinished] { call->deliver(onFinished); });
     connect(receiver, &QObject::destroyed, call, &ServiceCall::discard);
     return call;
+}
+
+QString ServiceCall::failure() const
+{
+    if (m_timedOut)
+        return QCoreApplication::translate("ServiceReply", "The service took too long to answer.");
+    if (m_tooLarge)
+        return QCoreApplication::translate("ServiceReply", "The service's reply could not be read.");
+    if (m_reply->error() != QNetworkReply::NoError)
+        return NetworkErrorText::of(*m_reply);
+    return QString();
 }
 
 void ServiceCall::deliver(const std::function<void()> &onFinished)

@@ -5,11 +5,13 @@
 #include <QList>
 #include <QObject>
 #include <QPair>
+#include <QString>
 
 #include <functional>
 
 class QNetworkAccessManager;
 class QNetworkReply;
+class QNetworkRequest;
 class QUrl;
 
 // One request to a web service, from the GET to the deletion of its reply: the
@@ -21,9 +23,10 @@ class ServiceCall : public QObject
     Q_OBJECT
 public:
     // Takes charge of a reply and aborts its download once it grows past
-    // ServiceReply::MaxBytes, or once deadlineMs() have passed without its end:
-    // the transfer time-out alone restarts on every byte that drips in.
-    explicit ServiceCall(QNetworkReply *reply);
+    // maxBytes, or once deadlineMs() have passed without its end: the transfer
+    // time-out alone restarts on every byte that drips in.
+    explicit ServiceCall(QNetworkReply *reply, qint64 maxBytes = DefaultMaxBytes);
+    static const qint64 DefaultMaxBytes = 32 * 1024 * 1024;
 
     static int deadlineMs() { return s_deadlineMs; }
     // For calls made after it; tests shorten it.
@@ -40,7 +43,17 @@ public:
                               const QList<QPair<QByteArray, QByteArray>> &headers,
                               QObject *receiver, std::function<void()> onFinished);
 
+    // Any request with the verb and body given (the map service's private API
+    // puts, posts and deletes), its answer capped at maxBytes.
+    static ServiceCall *send(QNetworkAccessManager *network, const QNetworkRequest &request,
+                             const QByteArray &verb, const QByteArray &body, qint64 maxBytes,
+                             QObject *receiver, std::function<void()> onFinished);
+
     QNetworkReply *reply() const { return m_reply; }
+    qint64 maxBytes() const { return m_maxBytes; }
+    // Why no answer can be read, in words for the user: too late, too large,
+    // or the network's failure; empty when the reply came whole.
+    QString failure() const;
     // What has arrived of the body (empty once it grew too large).
     const QByteArray &body() const { return m_body; }
     bool tooLarge() const { return m_tooLarge; }
@@ -54,6 +67,7 @@ public:
     void discard();
 
 private:
+    static ServiceCall *watch(ServiceCall *call, QObject *receiver, std::function<void()> onFinished);
     void deliver(const std::function<void()> &onFinished);
     void onReadyRead();
     void onDeadline();
@@ -61,6 +75,7 @@ private:
     static int s_deadlineMs;
 
     QNetworkReply *const m_reply;
+    const qint64 m_maxBytes;
     QByteArray m_body;
     bool m_tooLarge = false;
     bool m_timedOut = false;

@@ -2,6 +2,7 @@
 
 #include "webservice/networkerrortext.h"
 #include "webservice/guardeddom.h"
+#include "webservice/logexcerpt.h"
 #include "webservice/servicecall.h"
 
 #include <QCoreApplication>
@@ -11,12 +12,10 @@
 
 QString ServiceReply::failure(const ServiceCall &call)
 {
-    const QNetworkReply *reply = call.reply();
-    if (call.timedOut())
-        return QCoreApplication::translate("ServiceReply", "The service took too long to answer.");
-    if (reply->error() != QNetworkReply::NoError && !call.tooLarge())
-        return NetworkErrorText::of(*reply);
-    return QCoreApplication::translate("ServiceReply", "The service's reply could not be read.");
+    const QString failed = call.failure();
+    return failed.isEmpty()
+        ? QCoreApplication::translate("ServiceReply", "The service's reply could not be read.")
+        : failed;
 }
 
 bool ServiceReply::parse(const ServiceCall &call, QDomDocument *document, QString *userError,
@@ -28,12 +27,12 @@ bool ServiceReply::parse(const ServiceCall &call, QDomDocument *document, QStrin
     if (call.timedOut()) {
         why = QStringLiteral("no complete reply within %1 ms").arg(ServiceCall::deadlineMs());
     } else if (call.tooLarge()) {
-        why = QStringLiteral("reply larger than %1 bytes").arg(MaxBytes);
+        why = QStringLiteral("reply larger than %1 bytes").arg(call.maxBytes());
     } else if (GuardedDom::build(call.body(), document, &why, &line, &column)) {
         if (QLoggingCategory::defaultCategory()->isDebugEnabled()) {
             if (heading)
                 qDebug() << heading;
-            qDebug() << document->toString(1);
+            qDebug() << LogExcerpt::of(document->toString(1));
         }
         return true;
     }
@@ -62,6 +61,14 @@ bool ServiceReply::status(const QList<QDomElement> &found, const ServiceCall &ca
     }
     *status = text(found.first());
     return true;
+}
+
+QString ServiceReply::errorMessage(const QDomDocument &document)
+{
+    QString message = document.documentElement().firstChildElement("error_message").text().simplified();
+    if (message.size() > MaxMessageChars)
+        message = message.left(MaxMessageChars) + QChar(0x2026);
+    return message;
 }
 
 QString ServiceReply::text(const QDomElement &element)

@@ -14,7 +14,7 @@ class ServiceCall;
 class ServiceReply
 {
 public:
-    static const qint64 MaxBytes = 32 * 1024 * 1024;
+    static const qint64 MaxBytes = 32 * 1024 * 1024;   // ServiceCall's default cap
 
     // Parses the body. On success logs the heading, unless it is null, and the
     // document (at debug level, only when debug output is on); on failure logs
@@ -30,6 +30,12 @@ public:
     // on a walk of its own.
     static bool status(const QList<QDomElement> &found, const ServiceCall &call, QString *status,
                        QString *userError);
+
+    // The sentence the service wrote beside a status other than OK (what went
+    // wrong, for the user to read), on one line and at most MaxMessageChars long;
+    // empty when it wrote none.
+    static QString errorMessage(const QDomDocument &document);
+    static const int MaxMessageChars = 300;
 
     // The value of the element's first child node: empty for a missing element.
     static QString text(const QDomElement &element);

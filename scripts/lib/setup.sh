@@ -24,6 +24,7 @@ marlu_packages=(
 marlu_tools=(
   cmake:cmake g++:g++ make:make node:nodejs npm:npm
   xvfb-run:xvfb xauth:xauth xprop:x11-utils xdotool:xdotool import:imagemagick
+  openbox:openbox
   ccache:ccache
 )
 

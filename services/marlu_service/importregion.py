@@ -102,8 +102,8 @@ def check_extract(path):
 def extract_info(path):
     """(bbox, sorted, date): sorted is False for an extract whose objects are
     not in the order (nodes, ways, relations, each by id) the importers need;
-    date is the header's replication timestamp, else the file's modification
-    time. Refuses a missing, truncated or non-OSM file with one line saying why."""
+    date is the header's replication timestamp, else None: a file's own time
+    says when it was copied, not how old its data is. Refuses a missing, truncated or non-OSM file with one line saying why."""
     if not os.path.isfile(path):
         raise ImportError_("%s: no such file" % path)
     with open(path, "rb") as f:
@@ -127,7 +127,7 @@ def extract_info(path):
     bbox = bbox[0] if bbox and isinstance(bbox[0], list) else bbox
     date = info.get("header", {}).get("option", {}).get("osmosis_replication_timestamp")
     if not isinstance(date, str) or not re.fullmatch(r"\d{4}-\d\d-\d\dT[\d:]{8}Z", date):
-        date = iso_time(os.path.getmtime(path))
+        date = None
     return bbox, data.get("objects_ordered", True) is not False, date
 
 

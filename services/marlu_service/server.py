@@ -311,6 +311,7 @@ class MapServer(HTTPServer):
             ("GET", "/marlu/catalogue", r.catalogue_entries),
             ("GET", "/marlu/services", s.get),
             ("PUT", "/marlu/services", s.put),
+            ("POST", "/marlu/services/tiles/check", s.check_tiles),
             ("POST", "/marlu/reload", lambda body: (self.reload(), (HTTPStatus.OK, {}))[1]),
         )]
         self.loaded = threading.Event()

@@ -86,6 +86,14 @@ def _url(value, what):
     return value.rstrip("/")
 
 
+def _tile_url(value):
+    url = _url(value, "tile address")
+    problem = sources.usable({"url": url, "minzoom": 0, "maxzoom": 19})
+    if problem:
+        raise Invalid("The tile address cannot be used: %s." % problem)
+    return url
+
+
 def _choice(value, allowed, what):
     if value not in allowed:
         raise Invalid("The %s must be one of %s." % (what, ", ".join(allowed)))
@@ -128,6 +136,14 @@ class ServicesConfig:
         return HTTPStatus.INTERNAL_SERVER_ERROR, {
             "error": "The service's configuration file %s cannot be read (%s), so it runs "
                      "offline; mend or remove the file." % (self._cfg.path, why)}
+    def check_tiles(self, body):
+        """Whether a tile template can be used, by the rule that reading the
+        file applies, so that no caller repeats a part of it."""
+        try:
+            _tile_url(body.get("url"))
+        except Invalid as exc:
+            return HTTPStatus.OK, {"usable": False, "error": str(exc)}
+        return HTTPStatus.OK, {"usable": True, "error": ""}
 
     def put(self, body):
         try:
@@ -170,10 +186,7 @@ class ServicesConfig:
         if tiles is not None:
             section = "tiles:" + TILE_SET
             if _choice(tiles.get("mode"), ("offline", "online"), "tile mode") == "online":
-                url = _url(tiles.get("url"), "tile address")
-                problem = sources.usable({"url": url, "minzoom": 0, "maxzoom": 19})
-                if problem:
-                    raise Invalid("The tile address cannot be used: %s." % problem)
+                url = _tile_url(tiles.get("url"))
                 attribution = _text(tiles.get("attribution", ""), "attribution",
                                     ATTRIBUTION_LIMIT)
                 changes.update({(section, "url"): url, (section, "attribution"): attribution})

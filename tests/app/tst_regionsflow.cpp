@@ -5,9 +5,11 @@
 #include "modalanswerer.h"
 #include "modalscript.h"
 #include "testmain.h"
+#include "windowframe.h"
 
 #include "app/mainwindow.h"
 #include "regions/mapregionswindow.h"
+#include "regions/serviceapi.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -21,6 +23,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QWebFrame>
@@ -40,6 +43,8 @@ private slots:
     void initTestCase();
     void downloadedRegionIsSearchedRoutedAndDeleted();
     void servicesDialogSwitchesTilesAtOnce();
+    void missingDataIsSaidWithItsFix();
+    void windowsFitTheHandheldScreen();
 
 private:
     QVariant page(const QString &snippet) const
@@ -172,12 +177,28 @@ void TestRegionsFlow::downloadedRegionIsSearchedRoutedAndDeleted()
     QCOMPARE(listed, (QStringList{"Europe", "Monaco"}));   // found inside its continent
 
     // Downloaded, checked and imported in the background while the window polls.
+    // Cancel stops the job under way without a row chosen first.
+    auto *list = regions->findChild<QTreeWidget *>("regionList");
+    auto *cancel = regions->findChildren<QPushButton *>().value(0);
+    for (QPushButton *b : regions->findChildren<QPushButton *>())
+        if (b->text() == "Cancel")
+            cancel = b;
+    bool cancellable = true;
     int highest = -1;
     QTRY_VERIFY_WITH_TIMEOUT((highest = qMax(highest, regions->regions().value(0).progress),
+                              cancellable &= !regions->regions().value(0).running() || list->currentItem()
+                                             || cancel->isEnabled(),
                               regionState(regions) == "monaco ready"), 240000);
+    QVERIFY(cancellable);
     QCOMPARE(highest, 100);
-    auto *list = regions->findChild<QTreeWidget *>("regionList");
     QCOMPARE(list->topLevelItem(0)->text(4), QString("ready"));
+    QCOMPARE(regions->findChild<QLabel *>("status")->text(), QString("monaco is ready."));
+    // Chosen in the list, the region is shown on the map.
+    list->setCurrentItem(list->topLevelItem(0));
+    const QRectF area = regions->regions().value(0).bbox;
+    QTRY_VERIFY_WITH_TIMEOUT(page(QString("(function () { var v = map.getViewBox(); return v[0] <= %1 && v[1] <= %2"
+                                          " && v[2] >= %3 && v[3] >= %4 && map.getZoom() >= 9; })()")
+                                      .arg(area.left()).arg(area.top()).arg(area.right()).arg(area.bottom())).toBool(), 10000);
     QVERIFY(QFile::exists(m_data.filePath("regions/monaco/region.json")));
     QVERIFY(!QDir(m_data.filePath("downloads")).entryList(QDir::Files).size());   // no leftovers
 
@@ -226,7 +247,7 @@ void TestRegionsFlow::servicesDialogSwitchesTilesAtOnce()
     QTRY_VERIFY_WITH_TIMEOUT(baseTemplate().startsWith("/tiles/"), 10000);
     const QString offline = baseTemplate();
     QString said;   // what the dialog said when it did not close
-    auto choose = [&](const QString &preset) {
+    auto choose = [&](const QString &preset, const QString &url = QString()) {
         ModalScript script;
         script.then([&](QWidget *w) {
             auto *save = w->findChildren<QPushButton *>().value(0);
@@ -234,11 +255,14 @@ void TestRegionsFlow::servicesDialogSwitchesTilesAtOnce()
                 if (b->text().remove('&') == "Save")
                     save = b;
             if (!QTest::qWaitFor([&] { return save->isEnabled(); }, 20000)) {   // the service said what it uses
+                said = "not ready: " + w->findChild<QLabel *>("status")->text();
                 w->close();
                 return;
             }
             auto *tiles = w->findChild<QComboBox *>("tilesPreset");
             tiles->setCurrentIndex(tiles->findText(preset));
+            if (!url.isEmpty())
+                w->findChild<QLineEdit *>("tilesUrl")->setText(url);
             QTest::mouseClick(save, Qt::LeftButton);
             if (!QTest::qWaitFor([&] { return !w->isVisible(); }, 20000)) {
                 said = w->findChild<QLabel *>("status")->text();
@@ -260,10 +284,92 @@ void TestRegionsFlow::servicesDialogSwitchesTilesAtOnce()
     QTRY_COMPARE_WITH_TIMEOUT(baseTemplate(), QString("https://tile.openstreetmap.org/{z}/{x}/{y}.png"), 10000);
     QVERIFY(MapWindowTest::pageState(m_window)["tiles"].toObject()["attribution"].toString()
                 .contains("OpenStreetMap contributors"));
+    // This machine has no network: the map says so over the tiles, with the way back.
+    QTRY_COMPARE_WITH_TIMEOUT(page("map.tileFailure()").toString(),
+                              QString("Map tiles from tile.openstreetmap.org cannot be loaded: there is "
+                                      "no network, or the server refuses them. Map Services: choose Offline."),
+                              30000);
+
+    // A template the map can fill, with its y counted from the south: the
+    // service decides, and the dialog takes its word.
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const QString refused = QString("http://127.0.0.1:%1/{z}/{x}/{-y}.png").arg(closed.serverPort());
+    closed.close();
+    choose("Custom tile server", "http://127.0.0.1/{z}/{x}.png");
+    QCOMPARE(said, QString("The tile address cannot be used: its url 'http://127.0.0.1/{z}/{x}.png' lacks {y}."));
+    said.clear();
+    choose("Custom tile server", refused);
+    QVERIFY2(said.isEmpty(), qPrintable(said));
+    QTRY_COMPARE_WITH_TIMEOUT(baseTemplate(), refused, 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(page("map.tileFailure()").toString().startsWith("Map tiles from 127.0.0.1:"), 30000);
 
     choose("Offline (this computer)");
     QTRY_VERIFY_WITH_TIMEOUT(baseTemplate().startsWith(offline.section('?', 0, 0)), 10000);
+    QCOMPARE(page("map.tileFailure()").toString(), QString());
+}
+
+// A service whose data folder holds neither the world's places nor a region
+// (a source build whose set-up never ran) answers every search with a
+// failure: the window says why and what to do, and so does the search.
+void TestRegionsFlow::missingDataIsSaidWithItsFix()
+{
+    QVERIFY(QFile::remove(m_data.filePath("places.sqlite")));
+    QDir(m_data.filePath("regions")).removeRecursively();
+    // The service opened its folder before; it reads it again as after a region's change.
+    const ServiceApi::Answer reloaded = ServiceApi::wait(
+        QUrl("http://" + m_server.hostPort() + "/"),
+        [](ServiceApi &api, ServiceApi::Done done) { api.post("/marlu/reload", {}, done); }, 30000);
+    QVERIFY2(reloaded.ok, qPrintable(reloaded.error));
+    startWindow();
+    const QString fix = "The map data is missing: run scripts/run once, or import a region in Map Regions";
+    auto *notice = m_window->findChild<QLabel *>("dataNotice");
+    QVERIFY(notice);
+    QTRY_VERIFY_WITH_TIMEOUT(notice->isVisible(), 20000);
+    QCOMPARE(notice->text(), fix);
+    QVERIFY(m_window->findChild<QWebView *>("webView")->geometry().contains(notice->geometry()));
+    QCOMPARE(findAddress("Monaco"), QStringList{"message: " + fix + "."});
+}
+
+// At the handheld's 800x480 under its window manager, every window opened
+// from the map is on the screen with its title bar and close button, and Map
+// Regions leaves the map beside it, moved to the region selected.
+void TestRegionsFlow::windowsFitTheHandheldScreen()
+{
+    MARLU_REQUIRE_HANDHELD_SCREEN();
+    startWindow();
+    QTRY_COMPARE_WITH_TIMEOUT(WindowFrame::misfit(m_window), QString(), 10000);
+
+    MapWindowTest::menuEntry(m_window, "Map Regions")->trigger();
+    auto *regions = m_window->findChild<MapRegionsWindow *>();
+    QVERIFY(regions);
+    QTRY_COMPARE_WITH_TIMEOUT(WindowFrame::misfit(regions), QString(), 10000);
+    auto *view = m_window->findChild<QWebView *>("webView");
+    const QRect map(view->mapToGlobal(QPoint(0, 0)), view->size());
+    QTRY_VERIFY2(WindowFrame::of(regions).left() - map.left() >= map.width() / 3,
+                 "Map Regions covers the map");
+    regions->close();
+
+    // The modal ones are looked at from within their own loops.
+    for (const QString &entry : {QString("Map Services"), QString("Find Address")}) {
+        QString misfit = "not shown";
+        ModalScript script;
+        script.then([&](QWidget *w) {
+            QTest::qWaitFor([&] { return WindowFrame::misfit(w).isEmpty(); }, 10000);
+            misfit = WindowFrame::misfit(w);
+            // Texts that must be read are never cut: each note's label is as tall as its text.
+            for (QLabel *note : w->findChildren<QLabel *>()) {
+                if (note->wordWrap() && note->isVisible() && note->height() < note->heightForWidth(note->width()))
+                    misfit += "cut: " + note->text();
+            }
+            w->close();
+        });
+        MapWindowTest::menuEntry(m_window, entry)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(script.done() && !QApplication::activeModalWidget(), 30000);
+        QVERIFY2(misfit.isEmpty(), qPrintable(entry + ": " + misfit));
+    }
 }
 
 MARLU_TEST_MAIN(TestRegionsFlow)
 #include "tst_regionsflow.moc"
+

@@ -83,6 +83,7 @@ private slots:
     void opensWithSampleAndEmptyList();
     void searchListsRowsInReplyOrder();
     void equalAddressesPickTheirOwnRecord();
+    void rowsSayWhatTheyAreAndAStreetComesOnce();
     void failureShowsWarningAndKeepsListEmpty();
     void chooserOpensOnEarlierResults();
     void languageChangeRestoresTexts();
@@ -157,6 +158,40 @@ void TestFindDlg::equalAddressesPickTheirOwnRecord()
     QCOMPARE(dlg.m_selectedAddress.longitude(), -93.3);
     QCOMPARE(dlg.m_selectedAddress.m_types, QStringList{"locality"});
     QCOMPARE(dlg.m_selectedAddress.m_locationType, QString("APPROXIMATE"));
+}
+
+// What a pharmacy or a quarter is shows on its row; one street drawn as two
+// ways is one row (each row still picks its own record).
+void TestFindDlg::rowsSayWhatTheyAreAndAStreetComesOnce()
+{
+    auto result = [](const QByteArray &types, const QByteArray &address, double lat) {
+        QByteArray xml = "<result>";
+        for (const QByteArray &type : types.split(' '))
+            xml += "<type>" + type + "</type>";
+        return xml + "<formatted_address>" + address + "</formatted_address><geometry><location><lat>"
+               + QByteArray::number(lat) + "</lat><lng>7.42</lng></location>"
+               "<location_type>ROOFTOP</location_type></geometry></result>";
+    };
+    m_geocoder.setBody(geocodeReply(
+        "<status>OK</status>"
+        + result("pharmacy point_of_interest establishment", "Bughin, Rue Grimaldi, Monaco", 43.731)
+        + result("neighborhood political", "Casino, 98000 Monaco", 43.739)
+        + result("route", "Avenue Princesse Grace, 98000 Monaco", 43.745)
+        + result("route", "Avenue Princesse Grace, 98000 Monaco", 43.748)
+        + result("street_address", "5 Avenue Princesse Grace, 98000 Monaco", 43.746)
+        + result("car_wash point_of_interest", "Lavage, Monaco", 43.735)));
+    FindDlg dlg(&m_network, nullptr);
+    dlg.show();
+    QTest::mouseClick(dlg.findChild<QPushButton *>("pushButton"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(rows(dlg).size(), 5, 5000);
+    QCOMPARE(rows(dlg), (QStringList{QString::fromUtf8("Pharmacy · Bughin, Rue Grimaldi, Monaco"),
+                                     QString::fromUtf8("District · Casino, 98000 Monaco"),
+                                     "Avenue Princesse Grace, 98000 Monaco",
+                                     "5 Avenue Princesse Grace, 98000 Monaco",
+                                     QString::fromUtf8("Car wash · Lavage, Monaco")}));
+    doubleClickRow(dlg, 3);
+    QCOMPARE(dlg.m_selectedAddress.description(), QString("5 Avenue Princesse Grace, 98000 Monaco"));
+    QCOMPARE(dlg.m_selectedAddress.latitude(), 43.746);
 }
 
 void TestFindDlg::failureShowsWarningAndKeepsListEmpty()

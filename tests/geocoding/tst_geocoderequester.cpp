@@ -194,19 +194,29 @@ void TestGeocodeRequester::oddButReadableReplies()
 void TestGeocodeRequester::otherStatusTextsAreReported_data()
 {
     QTest::addColumn<QString>("status");
-    QTest::newRow("lower case") << "ok";
-    QTest::newRow("surrounding space") << " OK ";
-    QTest::newRow("denied") << "REQUEST_DENIED";
+    QTest::addColumn<QByteArray>("said");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("lower case") << "ok" << QByteArray() << "Service returned status: ok";
+    QTest::newRow("surrounding space") << " OK " << QByteArray() << "Service returned status:  OK ";
+    QTest::newRow("denied") << "REQUEST_DENIED" << QByteArray() << "Service returned status: REQUEST_DENIED";
+    // The service's own sentence says what went wrong and what to do; the status word stays in the log.
+    QTest::newRow("sentence") << "UNKNOWN_ERROR"
+        << QByteArray("<error_message>Nominatim: no network\n  (its name cannot be looked up). "
+                      "Map Services: choose Offline.</error_message>")
+        << "Nominatim: no network (its name cannot be looked up). Map Services: choose Offline.";
+    QTest::newRow("a page long") << "UNKNOWN_ERROR" << "<error_message>" + QByteArray(5000, 'x') + "</error_message>"
+                                 << QString(300, 'x') + QChar(0x2026);
 }
 
 void TestGeocodeRequester::otherStatusTextsAreReported()
 {
     QFETCH(QString, status);
-    m_server->setBody(geocodeReply("<status>" + status.toUtf8() + "</status><result/>"));
+    QFETCH(QByteArray, said);
+    m_server->setBody(geocodeReply("<status>" + status.toUtf8() + "</status>" + said + "<result/>"));
     QScopedPointer<QSignalSpy> spy(run("x"));
     QCOMPARE(spy->count(), 1);
     QCOMPARE(spy->first().at(0).toBool(), false);
-    QCOMPARE(spy->first().at(1).toString(), "Service returned status: " + status);
+    QTEST(spy->first().at(1).toString(), "shown");
     QVERIFY(m_requester->m_results.isEmpty());
 }
 

@@ -5,6 +5,7 @@ recorded answers."""
 
 import json
 import os
+import socket
 import tempfile
 import unittest
 import xml.etree.ElementTree as ET
@@ -143,23 +144,40 @@ class BadInputTest(GeocodeCase):
         self.serve(empty.name)
         root = self.geocode("Paris")
         self.assertEqual(root.findtext("status"), "UNKNOWN_ERROR")
-        self.assertIn("set-up", root.findtext("error_message"))
+        self.assertIn("The map data is missing", root.findtext("error_message"))
         self.assertEqual(self.geocode("48,2").findtext("status"), "OK")
 
 
 class OnlineTest(GeocodeCase):
     """Each test configures a provider at a fresh loopback stand-in."""
 
-    def provider(self, backend, path, answers):
-        stub = support.StubUpstream({path: answers})
-        self.addCleanup(stub.close)
+    def provider(self, backend, path, answers, url=None):
+        stub = None
+        if url is None:
+            stub = support.StubUpstream({path: answers})
+            self.addCleanup(stub.close)
+            url = stub.url
         data = tempfile.TemporaryDirectory(prefix="marlu-geocode-data-")
         self.addCleanup(data.cleanup)
         ini = os.path.join(data.name, "mapservice.ini")
         with open(ini, "w") as f:
-            f.write("[geocoding]\nbackend = %s\n[%s]\nurl = %s\n" % (backend, backend, stub.url))
+            f.write("[geocoding]\nbackend = %s\n[%s]\nurl = %s\n" % (backend, backend, url))
         self.serve(data.name, ini)
         return stub
+
+    def test_an_unreachable_provider_is_named_with_the_cause(self):
+        closed = socket.socket()
+        closed.bind(("127.0.0.1", 0))
+        port = closed.getsockname()[1]
+        closed.close()
+        for url, cause in (("http://127.0.0.1:%d" % port, "the connection was refused"),
+                           ("http://nominatim.invalid", "no network (its name cannot be looked up)")):
+            with self.subTest(url=url):
+                self.provider("nominatim", None, None, url)
+                root = self.geocode("Paris")
+                self.assertEqual(root.findtext("status"), "UNKNOWN_ERROR")
+                self.assertEqual(root.findtext("error_message"),
+                                 "Nominatim: %s. Map Services: choose Offline." % cause)
 
     def recorded(self, *parts):
         with open(support.fixture(*parts), "rb") as f:
@@ -202,15 +220,16 @@ class OnlineTest(GeocodeCase):
                          (52.5157151, 13.241757))
 
     def test_provider_failures_become_status_words_and_are_not_cached(self):
-        outcomes = {"limit": ((429, b"{}"), "OVER_QUERY_LIMIT"),
-                    "key": ((401, b""), "REQUEST_DENIED"),
-                    "banned": ((403, b"<html>"), "REQUEST_DENIED"),
-                    "broken": ((500, b"oops"), "UNKNOWN_ERROR"),
-                    "garbled": ((200, b"[{\"lat\": "), "UNKNOWN_ERROR"),
+        # The status word for the application's log, the sentence for its user.
+        outcomes = {"limit": ((429, b"{}"), "OVER_QUERY_LIMIT", "refuses more requests"),
+                    "key": ((401, b""), "REQUEST_DENIED", "refused the request (HTTP 401)"),
+                    "banned": ((403, b"<html>"), "REQUEST_DENIED", "refused the request (HTTP 403)"),
+                    "broken": ((500, b"oops"), "UNKNOWN_ERROR", "failure of its own (HTTP 500)"),
+                    "garbled": ((200, b"[{\"lat\": "), "UNKNOWN_ERROR", "cannot be read"),
                     "odd": ((200, json.dumps([{"lat": "x", "lon": 1}]).encode()),
-                            "UNKNOWN_ERROR"),
-                    "cut": (("truncate", b"[]"), "UNKNOWN_ERROR"),
-                    "slow": (("slow", 3, 200, b"[]"), "UNKNOWN_ERROR")}
+                            "UNKNOWN_ERROR", "cannot be read"),
+                    "cut": (("truncate", b"[]"), "UNKNOWN_ERROR", "cut short"),
+                    "slow": (("slow", 3, 200, b"[]"), "UNKNOWN_ERROR", "no answer in time")}
 
         def answer(handler):
             return outcomes[parse_qs(urlsplit(handler.path).query)["q"][0]][0]
@@ -218,11 +237,13 @@ class OnlineTest(GeocodeCase):
         stub = self.provider("nominatim", "/search", answer)
         saved, online.TIMEOUT = online.TIMEOUT, 0.5
         self.addCleanup(setattr, online, "TIMEOUT", saved)
-        for word, (_, status) in outcomes.items():
+        for word, (_, status, cause) in outcomes.items():
             with self.subTest(word=word):
                 root = self.geocode(word)
                 self.assertEqual(root.findtext("status"), status)
-                self.assertTrue(root.findtext("error_message"))
+                said = root.findtext("error_message")
+                self.assertTrue(said.startswith("Nominatim: ") and cause in said, said)
+                self.assertTrue(said.endswith(" Map Services: choose Offline."), said)
         self.geocode("limit")
         self.assertEqual(sum(1 for p, _ in stub.requests if "q=limit" in p), 2)
 

@@ -5,6 +5,7 @@ and the services settings, all while the service keeps running."""
 import hashlib
 import json
 import os
+import socket
 import subprocess
 import tempfile
 import unittest
@@ -260,10 +261,19 @@ class Settings(unittest.TestCase):
         ini(base_ini())
 
     def test_a_catalogue_that_is_not_a_catalogue(self):
-        for path, reason in (("/notjson.json", "not JSON"), ("/list.json", "not a list"),
-                             ("/gone.json", "404"), ("/nested.json", "nested too deeply"),
-                             ("/slow.json", "no complete answer")):
-            ini("[regions]\ncatalogue = %s%s\n" % (SITE.url, path))
+        closed = socket.socket()
+        closed.bind(("127.0.0.1", 0))
+        refused = "http://127.0.0.1:%d/index.json" % closed.getsockname()[1]
+        closed.close()
+        way_back = ' An extract already on this computer can be added with "Import from File\u2026".'
+        for url, reason in (
+                (SITE.url + "/notjson.json", "not JSON"), (SITE.url + "/list.json", "not a list"),
+                (SITE.url + "/gone.json", "The catalogue server 127.0.0.1: nothing answers at its "
+                                          "address (HTTP 404)." + way_back),
+                (SITE.url + "/nested.json", "nested too deeply"),
+                (SITE.url + "/slow.json", "no answer in time"),
+                (refused, "The catalogue server 127.0.0.1: the connection was refused." + way_back)):
+            ini("[regions]\ncatalogue = %s\n" % url)
             SERVICE.server.regions.catalogue.deadline = 2
             status, answer = SERVICE.call("GET", "/marlu/catalogue")
             self.assertEqual(status, 502)
@@ -289,6 +299,11 @@ class Settings(unittest.TestCase):
         self.assertTrue(written.startswith(kept), written)
         status, resp, body = SERVICE.get("/tiles/sources.json")
         self.assertEqual(json.loads(body)["sets"]["roadmap"]["url"], osm["url"])
+        # The rule the configuration is read by, asked by the Map Services window.
+        for url, usable in (("https://t.example/{z}/{x}/{-y}.png", True),
+                            ("https://t.example/{z}/{x}.png", False)):
+            status, answer = SERVICE.call("POST", "/marlu/services/tiles/check", {"url": url})
+            self.assertEqual((status, answer["usable"]), (200, usable), answer)
         for bad in ({"tiles": dict(osm, url="javascript:alert(1)")},
                     {"directions": {"backend": "osrm", "url": "http://x\n[geocoding]"}},
                     {"tiles": dict(osm, attribution="a\u2028[geocoding]")},

@@ -7,12 +7,13 @@ polylines have the same encoding and pass through unchanged.
 import sys
 from urllib.parse import urlencode
 
-from .. import upstream
+from .. import providerfailure, upstream
 
 from . import texts
 from .nodehelper import HELPER, HelperError
 
 DEFAULT_URL = "https://router.project-osrm.org"
+PROVIDER = "The OSRM routing server"
 TIMEOUT = upstream.TIMEOUT
 PROFILES = {"driving": "driving", "walking": "foot", "bicycling": "bike"}
 # What is read of an answer: the application keeps at most 20 routes and
@@ -39,18 +40,16 @@ def find_routes(cfg, request, a, b):
         status, body = upstream.get(url, timeout=TIMEOUT, max_bytes=MAX_BYTES)
     except upstream.UpstreamError as exc:
         sys.stderr.write("directions: OSRM: %s\n" % exc)
-        if exc.kind == "too_large":
-            return "UNKNOWN_ERROR", [], "The routing service sent an answer too large to use."
-        return "UNKNOWN_ERROR", [], "The routing service did not answer."
+        return "UNKNOWN_ERROR", [], providerfailure.of_error(PROVIDER, exc)
     return read_answer(status, body, request)
 
 
 def read_answer(http_status, body, request):
     """(status, routes, error message) of an OSRM answer (bytes)."""
     if http_status == 429:
-        return "OVER_QUERY_LIMIT", [], "The routing service refuses more requests for now."
+        return "OVER_QUERY_LIMIT", [], providerfailure.of_status(PROVIDER, 429)
     if http_status in (401, 403):
-        return "REQUEST_DENIED", [], "The routing service refused the request."
+        return "REQUEST_DENIED", [], providerfailure.of_status(PROVIDER, http_status)
     try:
         data = HELPER.route(body, request.language, CAPS)
     except HelperError as exc:
@@ -58,12 +57,13 @@ def read_answer(http_status, body, request):
         return "UNKNOWN_ERROR", [], "The route's instructions could not be written."
     if "refused" in data:
         sys.stderr.write("directions: OSRM: refused an answer: %s\n" % data["refused"])
-        return "UNKNOWN_ERROR", [], "The routing service sent an answer too large to use."
+        return "UNKNOWN_ERROR", [], providerfailure.sentence(PROVIDER,
+                                                             "its answer is too large to use")
     code = data.get("code")
     if "error" in data or code is None:
         sys.stderr.write("directions: OSRM: unreadable answer (HTTP %d): %s\n"
                          % (http_status, data.get("error")))
-        return "UNKNOWN_ERROR", [], "The routing service gave an unreadable answer."
+        return "UNKNOWN_ERROR", [], providerfailure.unreadable(PROVIDER)
     if code == "NoRoute":
         return "ZERO_RESULTS", [], None
     if code == "NoSegment":
@@ -72,12 +72,14 @@ def read_answer(http_status, body, request):
         return "INVALID_REQUEST", [], data.get("message") or code
     if code != "Ok" or http_status != 200:
         sys.stderr.write("directions: OSRM: HTTP %d, code %r\n" % (http_status, code))
-        return "UNKNOWN_ERROR", [], "The routing service failed."
+        if http_status != 200:
+            return "UNKNOWN_ERROR", [], providerfailure.of_status(PROVIDER, http_status)
+        return "UNKNOWN_ERROR", [], providerfailure.sentence(PROVIDER, "it failed (%.40s)" % code)
     try:
         routes = [convert(route, request) for route in data["routes"]]
     except (KeyError, TypeError, ValueError, IndexError) as exc:
         sys.stderr.write("directions: OSRM: unexpected answer: %r\n" % exc)
-        return "UNKNOWN_ERROR", [], "The routing service gave an unreadable answer."
+        return "UNKNOWN_ERROR", [], providerfailure.unreadable(PROVIDER)
     if not routes:
         return "ZERO_RESULTS", [], None
     return "OK", routes, None

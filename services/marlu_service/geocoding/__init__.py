@@ -58,6 +58,11 @@ Unavailable = PlacesUnavailable
 
 
 
+# What the application shows; the log says which file is missing.
+MISSING_DATA = ("The map data is missing: run scripts/run once, or import a region in "
+                "Map Regions.")
+
+
 class Geocoder:
     """The endpoint on one configuration: its back-end and, offline, the
     places and street indexes of its data folder."""
@@ -101,7 +106,7 @@ class Geocoder:
             return answer + (None,)
         except PlacesUnavailable as exc:
             sys.stderr.write("geocoding: %s\n" % exc)
-            return "UNKNOWN_ERROR", [], "The places index is not built; run the set-up."
+            return "UNKNOWN_ERROR", [], MISSING_DATA
         except online.ProviderFailure as exc:
             return exc.status, [], str(exc)
 

@@ -45,9 +45,9 @@ def geocode(url, address, view=None):
         query["viewbox"] = "%s,%s,%s,%s" % (view[1], view[2], view[3], view[0])
     data = online.fetch_json("%s/search?%s" % (url, urlencode(query)), "Nominatim")
     if not isinstance(data, list):
-        raise online.ProviderFailure("UNKNOWN_ERROR", "Nominatim sent an unreadable answer.")
+        raise online.unreadable("Nominatim")
     try:
         found = [_result(item) for item in online.items(data, "Nominatim")]
     except (KeyError, TypeError, ValueError, AttributeError):
-        raise online.ProviderFailure("UNKNOWN_ERROR", "Nominatim sent an unreadable answer.")
+        raise online.unreadable("Nominatim")
     return ("OK", found) if found else ("ZERO_RESULTS", [])

@@ -4,7 +4,7 @@ the service's status words, and the parts of a result."""
 import json
 import sys
 
-from .. import upstream
+from .. import providerfailure, upstream
 
 from . import results
 
@@ -38,7 +38,12 @@ class ProviderFailure(Exception):
 def refuse(provider, why):
     """The failure for an answer beyond the caps, with the log line saying why."""
     sys.stderr.write("geocoding: %s: refused an answer: %s\n" % (provider, why))
-    return ProviderFailure("UNKNOWN_ERROR", "%s sent an answer too large to use." % provider)
+    return ProviderFailure("UNKNOWN_ERROR",
+                           providerfailure.sentence(provider, "its answer is too large to use"))
+
+
+def unreadable(provider):
+    return ProviderFailure("UNKNOWN_ERROR", providerfailure.unreadable(provider))
 
 
 def depth(value, limit):
@@ -69,18 +74,16 @@ def fetch_json(url, provider):
         sys.stderr.write("geocoding: %s: %s\n" % (provider, exc))
         if exc.kind == "too_large":
             raise refuse(provider, exc.detail)
-        raise ProviderFailure("UNKNOWN_ERROR", "%s did not answer (%s)." % (provider, exc.kind))
-    if status == 429:
-        raise ProviderFailure("OVER_QUERY_LIMIT", "%s: too many requests." % provider)
-    if status in (401, 403):
-        raise ProviderFailure("REQUEST_DENIED", "%s refused the request (HTTP %d)."
-                              % (provider, status))
+        raise ProviderFailure("UNKNOWN_ERROR", providerfailure.of_error(provider, exc))
     if status != 200:
-        raise ProviderFailure("UNKNOWN_ERROR", "%s answered HTTP %d." % (provider, status))
+        sys.stderr.write("geocoding: %s: HTTP %d\n" % (provider, status))
+        word = ("OVER_QUERY_LIMIT" if status == 429 else
+                "REQUEST_DENIED" if status in (401, 403) else "UNKNOWN_ERROR")
+        raise ProviderFailure(word, providerfailure.of_status(provider, status))
     try:
         data = json.loads(body.decode("utf-8"))
     except (UnicodeDecodeError, ValueError):
-        raise ProviderFailure("UNKNOWN_ERROR", "%s sent an unreadable answer." % provider)
+        raise unreadable(provider)
     except RecursionError:
         raise refuse(provider, "JSON nested deeper than the parser goes")
     if depth(data, MAX_DEPTH) > MAX_DEPTH:

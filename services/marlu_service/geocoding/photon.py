@@ -60,5 +60,5 @@ def geocode(url, address, view=None):
     try:
         found = [_result(f) for f in online.items(data["features"], "Photon")]
     except (KeyError, TypeError, ValueError, AttributeError, IndexError):
-        raise online.ProviderFailure("UNKNOWN_ERROR", "Photon sent an unreadable answer.")
+        raise online.unreadable("Photon")
     return ("OK", found) if found else ("ZERO_RESULTS", [])

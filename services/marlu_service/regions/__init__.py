@@ -60,7 +60,9 @@ class Regions:
             entry = found.get(job.name) or {"name": job.name, "bbox": None, "size": 0,
                                             "date": None}
             found[job.name] = dict(entry, **job.entry())
-        return HTTPStatus.OK, {"regions": [found[name] for name in sorted(found)]}
+        # Without the places index no search answers: the application says so.
+        return HTTPStatus.OK, {"regions": [found[name] for name in sorted(found)],
+                               "places": os.path.isfile(self._cfg.places_path)}
 
     def _describe(self, folder):
         """A ready region's entry; kept while its region.json is unchanged,
@@ -99,8 +101,13 @@ class Regions:
 
     @staticmethod
     def _date(meta, meta_path):
+        """The date of the region's data, or None where nothing tells it."""
         if isinstance(meta.get("date"), str):
             return meta["date"]
+        # The server's date of a downloaded extract.
+        modified = download.http_date(meta.get("modified"))
+        if modified:
+            return importregion.iso_time(modified)
         # Imported before regions recorded their date: ask the extract, if still there.
         source = meta.get("source")
         if isinstance(source, str) and os.path.isfile(source):
@@ -108,10 +115,7 @@ class Regions:
                 return importregion.extract_info(source)[2]
             except importregion.ImportError_:
                 pass
-        try:
-            return importregion.iso_time(os.path.getmtime(meta_path))
-        except OSError:
-            return None
+        return None
 
     # --- Jobs ----------------------------------------------------------------
 

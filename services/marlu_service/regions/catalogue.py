@@ -15,13 +15,18 @@ import json
 import os
 import re
 import tempfile
+import sys
 import threading
 import time
+from urllib.parse import urlsplit
 
 from .. import upstream
+from .. import providerfailure
 from . import download
 
 DEFAULT_URL = "https://download.geofabrik.de/index-v1.json"
+# What a user can do without the catalogue.
+WAY_BACK = "An extract already on this computer can be added with \"Import from File\u2026\"."
 MAX_AGE = 24 * 3600
 # Geofabrik's index with outlines is some tens of MB; more is not a catalogue.
 SIZE_LIMIT = 256 * 1024 * 1024
@@ -253,6 +258,7 @@ class Catalogue:
 
     def _fetch(self, url):
         os.makedirs(self.cache_dir, exist_ok=True)
+        provider = "The catalogue server %s" % urlsplit(url).hostname
         with tempfile.TemporaryFile(dir=self.cache_dir) as raw:
             try:
                 status, _, _ = upstream.request(url, max_bytes=SIZE_LIMIT, deadline=self.deadline,
@@ -261,11 +267,11 @@ class Catalogue:
                 if exc.kind == "too_large":
                     raise Unavailable("The catalogue at %s is larger than %d MB."
                                       % (url, SIZE_LIMIT >> 20)) from None
-                raise Unavailable("Cannot fetch the catalogue %s: %s."
-                                  % (url, download.upstream_reason(exc))) from None
+                sys.stderr.write("regions: catalogue %s: %s\n" % (url, download.upstream_reason(exc)))
+                raise Unavailable(providerfailure.of_error(provider, exc, WAY_BACK)) from None
             if status != 200:
-                raise Unavailable("Cannot fetch the catalogue %s: the server answered %d."
-                                  % (url, status))
+                sys.stderr.write("regions: catalogue %s: HTTP %d\n" % (url, status))
+                raise Unavailable(providerfailure.of_status(provider, status, WAY_BACK))
             raw.seek(0)
             with io.TextIOWrapper(raw, encoding="utf-8") as text:
                 return entries_of(text, url)

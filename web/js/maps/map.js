@@ -154,6 +154,10 @@
             var shown = this._tiles.shown;
             return { base: shown.base, overlays: shown.overlays.slice(), attribution: shown.attribution };
         },
+        // What the map says about online tiles that cannot be loaded ('' when they load).
+        tileFailure: function () {
+            return this._tiles.failureNotice();
+        },
         // Whether the street map shown lacks streets in view at a street zoom.
         lacksStreets: function () {
             return !!this._tiles.shown.noStreets;
@@ -172,6 +176,20 @@
             });
         },
         getOutlineCount: function () { return (this._outlines || []).length; },
+        // Shows a [west, south, east, north] box whole in the part of the map
+        // that `cover` pixels at the right and bottom leave uncovered (a window
+        // over the map); follow mode is the application's to end.
+        showArea: function (box, coverRight, coverBottom) {
+            if (!Array.isArray(box) || box.length !== 4 || !box.every(function (v) { return typeof v === 'number' && isFinite(v); })) {
+                return undefined;
+            }
+            var lmap = this._leaflet, right = Math.max(0, Number(coverRight) || 0), bottom = Math.max(0, Number(coverBottom) || 0);
+            this._exactCenter = null;
+            lmap.fitBounds([[box[1], box[0]], [box[3], box[2]]], {
+                paddingTopLeft: [12, 12], paddingBottomRight: [right + 12, bottom + 12], animate: false
+            });
+            return undefined;
+        },
         // [west, south, east, north] of what is in view.
         getViewBox: function () {
             var b = this._leaflet.wrapLatLngBounds(this._leaflet.getBounds());

@@ -14,6 +14,14 @@
 
     var L = root.L, S = root.MarluTileSources;
     var Z_INDEX = { bicycling: 6, traffic: 7 };
+    // Tiles of an online source that fail in a row, none loading, before the
+    // map says so: a single missing tile is the server's business.
+    var FAILURES_TO_TELL = 3;
+
+    function hostOf(url) {
+        var m = /^https?:\/\/([^\/?#]+)/.exec(url || '');
+        return m ? m[1].replace(/^\{s\}\./, '') : '';
+    }
 
     function TileLayers(lmap, mapTypeId) {
         this.lmap = lmap;
@@ -23,6 +31,9 @@
         this.layers = {};           // set name: its Leaflet layer, made once
         this.shown = { base: null, overlays: [], attribution: '' };
         this.line = new root.MarluMaps.AttributionLine({ position: 'bottomleft' }).addTo(lmap);
+        this.failures = {};         // online set name: tiles failed since one loaded
+        this.notice = L.DomUtil.create('div', 'marlu-tile-failure', lmap.getContainer());
+        this.notice.style.display = 'none';
         var self = this;
         lmap.on('zoomend', function () { self.update(); });
         // A followed fix moves the map every second: only a change of whether
@@ -41,6 +52,8 @@
             if (self.lmap.hasLayer(self.layers[name])) { self.lmap.removeLayer(self.layers[name]); }
         });
         this.layers = {};
+        this.failures = {};
+        this.tellFailures();
         if (typeof generation === 'number' && isFinite(generation)) {
             Object.keys(sets).forEach(function (name) {
                 var url = sets[name].url;
@@ -83,8 +96,43 @@
                 minZoom: set.minzoom, maxZoom: set.maxzoom, zIndex: zIndex,
                 className: 'marlu-tiles-' + name, updateWhenZooming: false, keepBuffer: 1
             });
+            if (set.url.charAt(0) !== '/') { this.watchOnline(name, this.layers[name]); }
         }
         return this.layers[name];
+    };
+
+    // An online source that cannot be reached would leave plain blue where the
+    // map should be; the map says what is wrong and the way back instead.
+    TileLayers.prototype.watchOnline = function (name, layer) {
+        var self = this;
+        layer.on('tileerror', function () {
+            self.failures[name] = (self.failures[name] || 0) + 1;
+            self.tellFailures();
+        });
+        layer.on('tileload', function () {
+            if (self.failures[name]) {
+                self.failures[name] = 0;
+                self.tellFailures();
+            }
+        });
+    };
+
+    TileLayers.prototype.tellFailures = function () {
+        var self = this, hosts = [];
+        Object.keys(this.failures).forEach(function (name) {
+            var layer = self.layers[name], host = self.sets && self.sets[name] ? hostOf(self.sets[name].url) : '';
+            if (self.failures[name] >= FAILURES_TO_TELL && layer && self.lmap.hasLayer(layer) && hosts.indexOf(host) < 0) {
+                hosts.push(host);
+            }
+        });
+        var text = hosts.length ? 'Map tiles from ' + hosts.join(', ') + ' cannot be loaded: there is no '
+            + 'network, or the server refuses them. Map Services: choose Offline.' : '';
+        if (this.notice.textContent !== text) { this.notice.textContent = text; }
+        this.notice.style.display = text ? '' : 'none';
+    };
+
+    TileLayers.prototype.failureNotice = function () {
+        return this.notice.style.display === 'none' ? '' : this.notice.textContent;
     };
 
     TileLayers.prototype.update = function () {
@@ -118,6 +166,7 @@
         wanted.forEach(function (layer) {
             if (!self.lmap.hasLayer(layer)) { self.lmap.addLayer(layer); }
         });
+        this.tellFailures();
         this.shown = { base: base, overlays: overlays, noStreets: noStreets,
                        attribution: [credits.join(', ')].concat(notes).filter(Boolean).join(' · ') };
         this.line.setText(this.shown.attribution);
