@@ -171,49 +171,6 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     </message>
 </context>
 <context>
-    <name>FavouriteStore</name>
-    <message>
-        <source>it is too large</source>
-        <translation>sie ist zu groß</translation>
-    </message>
-    <message>
-        <source>The saved places could not be read: %1.</source>
-        <translation>Die gespeicherten Orte konnten nicht gelesen werden: %1.</translation>
-    </message>
-    <message>
-        <source>it holds no list of places</source>
-        <translation>sie enthält keine Liste von Orten</translation>
-    </message>
-    <message>
-        <source>entry %1 is not a place</source>
-        <translation>Eintrag %1 ist kein Ort</translation>
-    </message>
-    <message>
-        <source>The saved places could not be read (%1); the file was kept as %2.</source>
-        <translation>Die gespeicherten Orte konnten nicht gelesen werden (%1); die Datei wurde als %2 aufbewahrt.</translation>
-    </message>
-    <message>
-        <source>The saved places could not be read (%1); the file was left as it is and no place will be saved.</source>
-        <translation>Die gespeicherten Orte konnten nicht gelesen werden (%1); die Datei bleibt unverändert, und es werden keine Orte gespeichert.</translation>
-    </message>
-    <message>
-        <source>A place needs a name and a position on the map.</source>
-        <translation>Ein Ort braucht einen Namen und eine Position auf der Karte.</translation>
-    </message>
-    <message>
-        <source>There are %1 saved places already; delete some first.</source>
-        <translation>Es sind bereits %1 Orte gespeichert; löschen Sie zuerst einige.</translation>
-    </message>
-    <message>
-        <source>A place needs a name.</source>
-        <translation>Ein Ort braucht einen Namen.</translation>
-    </message>
-    <message>
-        <source>The places could not be saved: %1.</source>
-        <translation>Die Orte konnten nicht gespeichert werden: %1.</translation>
-    </message>
-</context>
-<context>
     <name>FindDlg</name>
     <message>
         <source>Find Address</source>
@@ -251,25 +208,6 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     </message>
 </context>
 <context>
-    <name>GeoUri</name>
-    <message>
-        <source>The geo: link is too long.</source>
-        <translation>Der geo:-Link ist zu lang.</translation>
-    </message>
-    <message>
-        <source>This is not a geo: link.</source>
-        <translation>Das ist kein geo:-Link.</translation>
-    </message>
-    <message>
-        <source>The geo: link does not name a place on Earth.</source>
-        <translation>Der geo:-Link bezeichnet keinen Ort auf der Erde.</translation>
-    </message>
-    <message>
-        <source>The geo: link uses a coordinate system Marlu does not know.</source>
-        <translation>Der geo:-Link verwendet ein Koordinatensystem, das Marlu nicht kennt.</translation>
-    </message>
-</context>
-<context>
     <name>GoogleDirections</name>
     <message>
         <source>No results found.</source>
@@ -278,49 +216,6 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     <message>
         <source>Service returned status: </source>
         <translation>Der Dienst meldete den Status: </translation>
-    </message>
-</context>
-<context>
-    <name>GpxReader</name>
-    <message>
-        <source>%1 is not a file that can be shown.</source>
-        <translation>%1 ist keine Datei, die angezeigt werden kann.</translation>
-    </message>
-    <message>
-        <source>The file %1 could not be opened: %2.</source>
-        <translation>Die Datei %1 konnte nicht geöffnet werden: %2.</translation>
-    </message>
-    <message>
-        <source>The file %1 is too large to show (%2 MB; at most %3 MB).</source>
-        <translation>Die Datei %1 ist zu groß zum Anzeigen (%2 MB; höchstens %3 MB).</translation>
-    </message>
-    <message>
-        <source>it declares a document type, which GPX files do not</source>
-        <translation>sie deklariert einen Dokumenttyp, was GPX-Dateien nicht tun</translation>
-    </message>
-    <message>
-        <source>it is not a GPX 1.0 or 1.1 file</source>
-        <translation>sie ist keine GPX-1.0- oder -1.1-Datei</translation>
-    </message>
-    <message>
-        <source>it is empty</source>
-        <translation>sie ist leer</translation>
-    </message>
-    <message>
-        <source>The GPX file cannot be shown: %1 (line %2).</source>
-        <translation>Die GPX-Datei kann nicht angezeigt werden: %1 (Zeile %2).</translation>
-    </message>
-    <message>
-        <source>its elements are nested too deeply</source>
-        <translation>ihre Elemente sind zu tief verschachtelt</translation>
-    </message>
-    <message>
-        <source>it holds more than %1 points</source>
-        <translation>sie enthält mehr als %1 Punkte</translation>
-    </message>
-    <message>
-        <source>a point has no valid position</source>
-        <translation>ein Punkt hat keine gültige Position</translation>
     </message>
 </context>
 <context>
@@ -496,10 +391,6 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
         <translation>Kartendaten für dieses Gebiet holen…</translation>
     </message>
     <message>
-        <source>Voice Guidance</source>
-        <translation>Sprachansagen</translation>
-    </message>
-    <message>
         <source>Places</source>
         <translation>Orte</translation>
     </message>
@@ -562,6 +453,12 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     <message>
         <source>The GPX file holds no tracks, routes or waypoints.</source>
         <translation>Die GPX-Datei enthält keine Strecken, Routen oder Wegpunkte.</translation>
+    </message>
+    <message>
+        <source>Voice Guidance</source>
+        <translation>Sprachansagen</translation>
+    </message>
+    <message>
         <source>The map data is missing: run scripts/run once, or import a region in Map Regions</source>
         <translation>Die Kartendaten fehlen: einmal scripts/run ausführen oder unter Kartenregionen eine Region importieren</translation>
     </message>
@@ -1079,92 +976,10 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     </message>
 </context>
 <context>
-    <name>PlacesDlg</name>
-    <message>
-        <source>Places</source>
-        <translation>Orte</translation>
-    </message>
-    <message>
-        <source>Sorted by name</source>
-        <translation>Nach Name sortiert</translation>
-    </message>
-    <message>
-        <source>Sorted by distance</source>
-        <translation>Nach Entfernung sortiert</translation>
-    </message>
-    <message>
-        <source>Show</source>
-        <translation>Zeigen</translation>
-    </message>
-    <message>
-        <source>Route Here</source>
-        <translation>Route hierher</translation>
-    </message>
-    <message>
-        <source>Rename</source>
-        <translation>Umbenennen</translation>
-    </message>
-    <message>
-        <source>Delete</source>
-        <translation>Löschen</translation>
-    </message>
-    <message>
-        <source>Home</source>
-        <translation>Zuhause</translation>
-    </message>
-    <message>
-        <source>Work</source>
-        <translation>Arbeit</translation>
-    </message>
-    <message>
-        <source>not set: save a place as this</source>
-        <translation>nicht gesetzt: speichern Sie einen Ort als diesen</translation>
-    </message>
-    <message>
-        <source>Name</source>
-        <translation>Name</translation>
-    </message>
-    <message>
-        <source>Delete &quot;%1&quot;?</source>
-        <translation>„%1“ löschen?</translation>
-    </message>
-</context>
-<context>
     <name>QObject</name>
     <message>
         <source>unknown</source>
         <translation>unbekannt</translation>
-    </message>
-</context>
-<context>
-    <name>SavePlaceDlg</name>
-    <message>
-        <source>Save Place</source>
-        <translation>Ort speichern</translation>
-    </message>
-    <message>
-        <source>Place</source>
-        <translation>Ort</translation>
-    </message>
-    <message>
-        <source>Name</source>
-        <translation>Name</translation>
-    </message>
-    <message>
-        <source>A place</source>
-        <translation>Ein Ort</translation>
-    </message>
-    <message>
-        <source>Home</source>
-        <translation>Zuhause</translation>
-    </message>
-    <message>
-        <source>Work</source>
-        <translation>Arbeit</translation>
-    </message>
-    <message>
-        <source>Save as</source>
-        <translation>Speichern als</translation>
     </message>
 </context>
 <context>
@@ -1230,76 +1045,6 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     <message>
         <source>%1 GB</source>
         <translation>%1 GB</translation>
-    </message>
-</context>
-<context>
-    <name>TrackRecorder</name>
-    <message>
-        <source>The track could not be written to %1: %2.</source>
-        <translation>Die Strecke konnte nicht in %1 geschrieben werden: %2.</translation>
-    </message>
-</context>
-<context>
-    <name>TracksDlg</name>
-    <message>
-        <source>Tracks</source>
-        <translation>Strecken</translation>
-    </message>
-    <message>
-        <source>Show on Map</source>
-        <translation>Auf der Karte zeigen</translation>
-    </message>
-    <message>
-        <source>Export...</source>
-        <translation>Exportieren...</translation>
-    </message>
-    <message>
-        <source>Rename</source>
-        <translation>Umbenennen</translation>
-    </message>
-    <message>
-        <source>Delete</source>
-        <translation>Löschen</translation>
-    </message>
-    <message>
-        <source>%1 km/h</source>
-        <translation>%1 km/h</translation>
-    </message>
-    <message>
-        <source>No tracks recorded yet: switch on &quot;Record Track&quot; in the menu.</source>
-        <translation>Noch keine Strecken aufgezeichnet: schalten Sie im Menü „Strecke aufzeichnen“ ein.</translation>
-    </message>
-    <message>
-        <source>Export Track</source>
-        <translation>Strecke exportieren</translation>
-    </message>
-    <message>
-        <source>GPX files (*.gpx)</source>
-        <translation>GPX-Dateien (*.gpx)</translation>
-    </message>
-    <message>
-        <source>%1 could not be replaced.</source>
-        <translation>%1 konnte nicht ersetzt werden.</translation>
-    </message>
-    <message>
-        <source>The track could not be copied to %1.</source>
-        <translation>Die Strecke konnte nicht nach %1 kopiert werden.</translation>
-    </message>
-    <message>
-        <source>Name</source>
-        <translation>Name</translation>
-    </message>
-    <message>
-        <source>There is a track named so already, or the name cannot be used.</source>
-        <translation>Es gibt bereits eine Strecke mit diesem Namen, oder der Name ist nicht verwendbar.</translation>
-    </message>
-    <message>
-        <source>Delete the track %1?</source>
-        <translation>Die Strecke %1 löschen?</translation>
-    </message>
-    <message>
-        <source>The track could not be deleted.</source>
-        <translation>Die Strecke konnte nicht gelöscht werden.</translation>
     </message>
 </context>
 <context>
@@ -1392,6 +1137,266 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     <message>
         <source>It answers as Marlu's map service, but %1.</source>
         <translation>Es antwortet als Marlus Kartendienst, aber %1.</translation>
+    </message>
+</context>
+<context>
+    <name>FavouriteStore</name>
+    <message>
+        <source>it is too large</source>
+        <translation>sie ist zu groß</translation>
+    </message>
+    <message>
+        <source>The saved places could not be read: %1.</source>
+        <translation>Die gespeicherten Orte konnten nicht gelesen werden: %1.</translation>
+    </message>
+    <message>
+        <source>it holds no list of places</source>
+        <translation>sie enthält keine Liste von Orten</translation>
+    </message>
+    <message>
+        <source>entry %1 is not a place</source>
+        <translation>Eintrag %1 ist kein Ort</translation>
+    </message>
+    <message>
+        <source>The saved places could not be read (%1); the file was kept as %2.</source>
+        <translation>Die gespeicherten Orte konnten nicht gelesen werden (%1); die Datei wurde als %2 aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>The saved places could not be read (%1); the file was left as it is and no place will be saved.</source>
+        <translation>Die gespeicherten Orte konnten nicht gelesen werden (%1); die Datei bleibt unverändert, und es werden keine Orte gespeichert.</translation>
+    </message>
+    <message>
+        <source>A place needs a name and a position on the map.</source>
+        <translation>Ein Ort braucht einen Namen und eine Position auf der Karte.</translation>
+    </message>
+    <message>
+        <source>There are %1 saved places already; delete some first.</source>
+        <translation>Es sind bereits %1 Orte gespeichert; löschen Sie zuerst einige.</translation>
+    </message>
+    <message>
+        <source>A place needs a name.</source>
+        <translation>Ein Ort braucht einen Namen.</translation>
+    </message>
+    <message>
+        <source>The places could not be saved: %1.</source>
+        <translation>Die Orte konnten nicht gespeichert werden: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>GeoUri</name>
+    <message>
+        <source>The geo: link is too long.</source>
+        <translation>Der geo:-Link ist zu lang.</translation>
+    </message>
+    <message>
+        <source>This is not a geo: link.</source>
+        <translation>Das ist kein geo:-Link.</translation>
+    </message>
+    <message>
+        <source>The geo: link does not name a place on Earth.</source>
+        <translation>Der geo:-Link bezeichnet keinen Ort auf der Erde.</translation>
+    </message>
+    <message>
+        <source>The geo: link uses a coordinate system Marlu does not know.</source>
+        <translation>Der geo:-Link verwendet ein Koordinatensystem, das Marlu nicht kennt.</translation>
+    </message>
+</context>
+<context>
+    <name>GpxReader</name>
+    <message>
+        <source>%1 is not a file that can be shown.</source>
+        <translation>%1 ist keine Datei, die angezeigt werden kann.</translation>
+    </message>
+    <message>
+        <source>The file %1 could not be opened: %2.</source>
+        <translation>Die Datei %1 konnte nicht geöffnet werden: %2.</translation>
+    </message>
+    <message>
+        <source>The file %1 is too large to show (%2 MB; at most %3 MB).</source>
+        <translation>Die Datei %1 ist zu groß zum Anzeigen (%2 MB; höchstens %3 MB).</translation>
+    </message>
+    <message>
+        <source>it declares a document type, which GPX files do not</source>
+        <translation>sie deklariert einen Dokumenttyp, was GPX-Dateien nicht tun</translation>
+    </message>
+    <message>
+        <source>it is not a GPX 1.0 or 1.1 file</source>
+        <translation>sie ist keine GPX-1.0- oder -1.1-Datei</translation>
+    </message>
+    <message>
+        <source>it is empty</source>
+        <translation>sie ist leer</translation>
+    </message>
+    <message>
+        <source>The GPX file cannot be shown: %1 (line %2).</source>
+        <translation>Die GPX-Datei kann nicht angezeigt werden: %1 (Zeile %2).</translation>
+    </message>
+    <message>
+        <source>its elements are nested too deeply</source>
+        <translation>ihre Elemente sind zu tief verschachtelt</translation>
+    </message>
+    <message>
+        <source>it holds more than %1 points</source>
+        <translation>sie enthält mehr als %1 Punkte</translation>
+    </message>
+    <message>
+        <source>a point has no valid position</source>
+        <translation>ein Punkt hat keine gültige Position</translation>
+    </message>
+</context>
+<context>
+    <name>PlacesDlg</name>
+    <message>
+        <source>Places</source>
+        <translation>Orte</translation>
+    </message>
+    <message>
+        <source>Sorted by name</source>
+        <translation>Nach Name sortiert</translation>
+    </message>
+    <message>
+        <source>Sorted by distance</source>
+        <translation>Nach Entfernung sortiert</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Zeigen</translation>
+    </message>
+    <message>
+        <source>Route Here</source>
+        <translation>Route hierher</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Umbenennen</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Zuhause</translation>
+    </message>
+    <message>
+        <source>Work</source>
+        <translation>Arbeit</translation>
+    </message>
+    <message>
+        <source>not set: save a place as this</source>
+        <translation>nicht gesetzt: speichern Sie einen Ort als diesen</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Delete "%1"?</source>
+        <translation>„%1“ löschen?</translation>
+    </message>
+</context>
+<context>
+    <name>SavePlaceDlg</name>
+    <message>
+        <source>Save Place</source>
+        <translation>Ort speichern</translation>
+    </message>
+    <message>
+        <source>Place</source>
+        <translation>Ort</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>A place</source>
+        <translation>Ein Ort</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Zuhause</translation>
+    </message>
+    <message>
+        <source>Work</source>
+        <translation>Arbeit</translation>
+    </message>
+    <message>
+        <source>Save as</source>
+        <translation>Speichern als</translation>
+    </message>
+</context>
+<context>
+    <name>TrackRecorder</name>
+    <message>
+        <source>The track could not be written to %1: %2.</source>
+        <translation>Die Strecke konnte nicht in %1 geschrieben werden: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>TracksDlg</name>
+    <message>
+        <source>Tracks</source>
+        <translation>Strecken</translation>
+    </message>
+    <message>
+        <source>Show on Map</source>
+        <translation>Auf der Karte zeigen</translation>
+    </message>
+    <message>
+        <source>Export...</source>
+        <translation>Exportieren...</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Umbenennen</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>%1 km/h</source>
+        <translation>%1 km/h</translation>
+    </message>
+    <message>
+        <source>No tracks recorded yet: switch on "Record Track" in the menu.</source>
+        <translation>Noch keine Strecken aufgezeichnet: schalten Sie im Menü „Strecke aufzeichnen“ ein.</translation>
+    </message>
+    <message>
+        <source>Export Track</source>
+        <translation>Strecke exportieren</translation>
+    </message>
+    <message>
+        <source>GPX files (*.gpx)</source>
+        <translation>GPX-Dateien (*.gpx)</translation>
+    </message>
+    <message>
+        <source>%1 could not be replaced.</source>
+        <translation>%1 konnte nicht ersetzt werden.</translation>
+    </message>
+    <message>
+        <source>The track could not be copied to %1.</source>
+        <translation>Die Strecke konnte nicht nach %1 kopiert werden.</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>There is a track named so already, or the name cannot be used.</source>
+        <translation>Es gibt bereits eine Strecke mit diesem Namen, oder der Name ist nicht verwendbar.</translation>
+    </message>
+    <message>
+        <source>Delete the track %1?</source>
+        <translation>Die Strecke %1 löschen?</translation>
+    </message>
+    <message>
+        <source>The track could not be deleted.</source>
+        <translation>Die Strecke konnte nicht gelöscht werden.</translation>
+    </message>
+</context>
+<context>
     <name>PlaceKind</name>
     <message>
         <source>Pharmacy</source>

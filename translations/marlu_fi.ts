@@ -171,49 +171,6 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     </message>
 </context>
 <context>
-    <name>FavouriteStore</name>
-    <message>
-        <source>it is too large</source>
-        <translation>se on liian suuri</translation>
-    </message>
-    <message>
-        <source>The saved places could not be read: %1.</source>
-        <translation>Tallennettuja paikkoja ei voitu lukea: %1.</translation>
-    </message>
-    <message>
-        <source>it holds no list of places</source>
-        <translation>siinä ei ole paikkaluetteloa</translation>
-    </message>
-    <message>
-        <source>entry %1 is not a place</source>
-        <translation>kohta %1 ei ole paikka</translation>
-    </message>
-    <message>
-        <source>The saved places could not be read (%1); the file was kept as %2.</source>
-        <translation>Tallennettuja paikkoja ei voitu lukea (%1); tiedosto säilytettiin nimellä %2.</translation>
-    </message>
-    <message>
-        <source>The saved places could not be read (%1); the file was left as it is and no place will be saved.</source>
-        <translation>Tallennettuja paikkoja ei voitu lukea (%1); tiedosto jätettiin ennalleen, eikä paikkoja tallenneta.</translation>
-    </message>
-    <message>
-        <source>A place needs a name and a position on the map.</source>
-        <translation>Paikalla on oltava nimi ja sijainti kartalla.</translation>
-    </message>
-    <message>
-        <source>There are %1 saved places already; delete some first.</source>
-        <translation>Tallennettuja paikkoja on jo %1; poista ensin joitakin.</translation>
-    </message>
-    <message>
-        <source>A place needs a name.</source>
-        <translation>Paikalla on oltava nimi.</translation>
-    </message>
-    <message>
-        <source>The places could not be saved: %1.</source>
-        <translation>Paikkoja ei voitu tallentaa: %1.</translation>
-    </message>
-</context>
-<context>
     <name>FindDlg</name>
     <message>
         <source>Find Address</source>
@@ -251,25 +208,6 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     </message>
 </context>
 <context>
-    <name>GeoUri</name>
-    <message>
-        <source>The geo: link is too long.</source>
-        <translation>geo:-linkki on liian pitkä.</translation>
-    </message>
-    <message>
-        <source>This is not a geo: link.</source>
-        <translation>Tämä ei ole geo:-linkki.</translation>
-    </message>
-    <message>
-        <source>The geo: link does not name a place on Earth.</source>
-        <translation>geo:-linkki ei osoita paikkaa maapallolla.</translation>
-    </message>
-    <message>
-        <source>The geo: link uses a coordinate system Marlu does not know.</source>
-        <translation>geo:-linkki käyttää koordinaatistoa, jota Marlu ei tunne.</translation>
-    </message>
-</context>
-<context>
     <name>GoogleDirections</name>
     <message>
         <source>No results found.</source>
@@ -278,49 +216,6 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     <message>
         <source>Service returned status: </source>
         <translation>Palvelu palautti tilan: </translation>
-    </message>
-</context>
-<context>
-    <name>GpxReader</name>
-    <message>
-        <source>%1 is not a file that can be shown.</source>
-        <translation>%1 ei ole tiedosto, jonka voi näyttää.</translation>
-    </message>
-    <message>
-        <source>The file %1 could not be opened: %2.</source>
-        <translation>Tiedostoa %1 ei voitu avata: %2.</translation>
-    </message>
-    <message>
-        <source>The file %1 is too large to show (%2 MB; at most %3 MB).</source>
-        <translation>Tiedosto %1 on liian suuri näytettäväksi (%2 Mt; enintään %3 Mt).</translation>
-    </message>
-    <message>
-        <source>it declares a document type, which GPX files do not</source>
-        <translation>se määrittelee dokumenttityypin, mitä GPX-tiedostot eivät tee</translation>
-    </message>
-    <message>
-        <source>it is not a GPX 1.0 or 1.1 file</source>
-        <translation>se ei ole GPX 1.0- tai 1.1-tiedosto</translation>
-    </message>
-    <message>
-        <source>it is empty</source>
-        <translation>se on tyhjä</translation>
-    </message>
-    <message>
-        <source>The GPX file cannot be shown: %1 (line %2).</source>
-        <translation>GPX-tiedostoa ei voi näyttää: %1 (rivi %2).</translation>
-    </message>
-    <message>
-        <source>its elements are nested too deeply</source>
-        <translation>sen elementit ovat sisäkkäin liian syvällä</translation>
-    </message>
-    <message>
-        <source>it holds more than %1 points</source>
-        <translation>siinä on yli %1 pistettä</translation>
-    </message>
-    <message>
-        <source>a point has no valid position</source>
-        <translation>pisteellä ei ole kelvollista sijaintia</translation>
     </message>
 </context>
 <context>
@@ -496,10 +391,6 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
         <translation>Hae karttatiedot tälle alueelle…</translation>
     </message>
     <message>
-        <source>Voice Guidance</source>
-        <translation>Ääniopastus</translation>
-    </message>
-    <message>
         <source>Places</source>
         <translation>Paikat</translation>
     </message>
@@ -562,6 +453,12 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     <message>
         <source>The GPX file holds no tracks, routes or waypoints.</source>
         <translation>GPX-tiedostossa ei ole jälkiä, reittejä eikä reittipisteitä.</translation>
+    </message>
+    <message>
+        <source>Voice Guidance</source>
+        <translation>Ääniopastus</translation>
+    </message>
+    <message>
         <source>The map data is missing: run scripts/run once, or import a region in Map Regions</source>
         <translation>Karttatiedot puuttuvat: suorita scripts/run kerran tai tuo alue Kartta-alueissa</translation>
     </message>
@@ -1079,92 +976,10 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     </message>
 </context>
 <context>
-    <name>PlacesDlg</name>
-    <message>
-        <source>Places</source>
-        <translation>Paikat</translation>
-    </message>
-    <message>
-        <source>Sorted by name</source>
-        <translation>Nimen mukaan</translation>
-    </message>
-    <message>
-        <source>Sorted by distance</source>
-        <translation>Etäisyyden mukaan</translation>
-    </message>
-    <message>
-        <source>Show</source>
-        <translation>Näytä</translation>
-    </message>
-    <message>
-        <source>Route Here</source>
-        <translation>Reitti tänne</translation>
-    </message>
-    <message>
-        <source>Rename</source>
-        <translation>Nimeä uudelleen</translation>
-    </message>
-    <message>
-        <source>Delete</source>
-        <translation>Poista</translation>
-    </message>
-    <message>
-        <source>Home</source>
-        <translation>Koti</translation>
-    </message>
-    <message>
-        <source>Work</source>
-        <translation>Työ</translation>
-    </message>
-    <message>
-        <source>not set: save a place as this</source>
-        <translation>ei asetettu: tallenna jokin paikka tällä nimellä</translation>
-    </message>
-    <message>
-        <source>Name</source>
-        <translation>Nimi</translation>
-    </message>
-    <message>
-        <source>Delete &quot;%1&quot;?</source>
-        <translation>Poistetaanko &quot;%1&quot;?</translation>
-    </message>
-</context>
-<context>
     <name>QObject</name>
     <message>
         <source>unknown</source>
         <translation>tuntematon</translation>
-    </message>
-</context>
-<context>
-    <name>SavePlaceDlg</name>
-    <message>
-        <source>Save Place</source>
-        <translation>Tallenna paikka</translation>
-    </message>
-    <message>
-        <source>Place</source>
-        <translation>Paikka</translation>
-    </message>
-    <message>
-        <source>Name</source>
-        <translation>Nimi</translation>
-    </message>
-    <message>
-        <source>A place</source>
-        <translation>Paikka</translation>
-    </message>
-    <message>
-        <source>Home</source>
-        <translation>Koti</translation>
-    </message>
-    <message>
-        <source>Work</source>
-        <translation>Työ</translation>
-    </message>
-    <message>
-        <source>Save as</source>
-        <translation>Tallenna nimellä</translation>
     </message>
 </context>
 <context>
@@ -1230,76 +1045,6 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     <message>
         <source>%1 GB</source>
         <translation>%1 Gt</translation>
-    </message>
-</context>
-<context>
-    <name>TrackRecorder</name>
-    <message>
-        <source>The track could not be written to %1: %2.</source>
-        <translation>Jälkeä ei voitu kirjoittaa tiedostoon %1: %2.</translation>
-    </message>
-</context>
-<context>
-    <name>TracksDlg</name>
-    <message>
-        <source>Tracks</source>
-        <translation>Jäljet</translation>
-    </message>
-    <message>
-        <source>Show on Map</source>
-        <translation>Näytä kartalla</translation>
-    </message>
-    <message>
-        <source>Export...</source>
-        <translation>Vie...</translation>
-    </message>
-    <message>
-        <source>Rename</source>
-        <translation>Nimeä uudelleen</translation>
-    </message>
-    <message>
-        <source>Delete</source>
-        <translation>Poista</translation>
-    </message>
-    <message>
-        <source>%1 km/h</source>
-        <translation>%1 km/h</translation>
-    </message>
-    <message>
-        <source>No tracks recorded yet: switch on &quot;Record Track&quot; in the menu.</source>
-        <translation>Jälkiä ei ole vielä tallennettu: valitse valikosta &quot;Tallenna jälki&quot;.</translation>
-    </message>
-    <message>
-        <source>Export Track</source>
-        <translation>Vie jälki</translation>
-    </message>
-    <message>
-        <source>GPX files (*.gpx)</source>
-        <translation>GPX-tiedostot (*.gpx)</translation>
-    </message>
-    <message>
-        <source>%1 could not be replaced.</source>
-        <translation>Tiedostoa %1 ei voitu korvata.</translation>
-    </message>
-    <message>
-        <source>The track could not be copied to %1.</source>
-        <translation>Jälkeä ei voitu kopioida kohteeseen %1.</translation>
-    </message>
-    <message>
-        <source>Name</source>
-        <translation>Nimi</translation>
-    </message>
-    <message>
-        <source>There is a track named so already, or the name cannot be used.</source>
-        <translation>Samanniminen jälki on jo olemassa, tai nimeä ei voi käyttää.</translation>
-    </message>
-    <message>
-        <source>Delete the track %1?</source>
-        <translation>Poistetaanko jälki %1?</translation>
-    </message>
-    <message>
-        <source>The track could not be deleted.</source>
-        <translation>Jälkeä ei voitu poistaa.</translation>
     </message>
 </context>
 <context>
@@ -1392,6 +1137,266 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     <message>
         <source>It answers as Marlu's map service, but %1.</source>
         <translation>Se vastaa Marlun karttapalveluna, mutta %1.</translation>
+    </message>
+</context>
+<context>
+    <name>FavouriteStore</name>
+    <message>
+        <source>it is too large</source>
+        <translation>se on liian suuri</translation>
+    </message>
+    <message>
+        <source>The saved places could not be read: %1.</source>
+        <translation>Tallennettuja paikkoja ei voitu lukea: %1.</translation>
+    </message>
+    <message>
+        <source>it holds no list of places</source>
+        <translation>siinä ei ole paikkaluetteloa</translation>
+    </message>
+    <message>
+        <source>entry %1 is not a place</source>
+        <translation>kohta %1 ei ole paikka</translation>
+    </message>
+    <message>
+        <source>The saved places could not be read (%1); the file was kept as %2.</source>
+        <translation>Tallennettuja paikkoja ei voitu lukea (%1); tiedosto säilytettiin nimellä %2.</translation>
+    </message>
+    <message>
+        <source>The saved places could not be read (%1); the file was left as it is and no place will be saved.</source>
+        <translation>Tallennettuja paikkoja ei voitu lukea (%1); tiedosto jätettiin ennalleen, eikä paikkoja tallenneta.</translation>
+    </message>
+    <message>
+        <source>A place needs a name and a position on the map.</source>
+        <translation>Paikalla on oltava nimi ja sijainti kartalla.</translation>
+    </message>
+    <message>
+        <source>There are %1 saved places already; delete some first.</source>
+        <translation>Tallennettuja paikkoja on jo %1; poista ensin joitakin.</translation>
+    </message>
+    <message>
+        <source>A place needs a name.</source>
+        <translation>Paikalla on oltava nimi.</translation>
+    </message>
+    <message>
+        <source>The places could not be saved: %1.</source>
+        <translation>Paikkoja ei voitu tallentaa: %1.</translation>
+    </message>
+</context>
+<context>
+    <name>GeoUri</name>
+    <message>
+        <source>The geo: link is too long.</source>
+        <translation>geo:-linkki on liian pitkä.</translation>
+    </message>
+    <message>
+        <source>This is not a geo: link.</source>
+        <translation>Tämä ei ole geo:-linkki.</translation>
+    </message>
+    <message>
+        <source>The geo: link does not name a place on Earth.</source>
+        <translation>geo:-linkki ei osoita paikkaa maapallolla.</translation>
+    </message>
+    <message>
+        <source>The geo: link uses a coordinate system Marlu does not know.</source>
+        <translation>geo:-linkki käyttää koordinaatistoa, jota Marlu ei tunne.</translation>
+    </message>
+</context>
+<context>
+    <name>GpxReader</name>
+    <message>
+        <source>%1 is not a file that can be shown.</source>
+        <translation>%1 ei ole tiedosto, jonka voi näyttää.</translation>
+    </message>
+    <message>
+        <source>The file %1 could not be opened: %2.</source>
+        <translation>Tiedostoa %1 ei voitu avata: %2.</translation>
+    </message>
+    <message>
+        <source>The file %1 is too large to show (%2 MB; at most %3 MB).</source>
+        <translation>Tiedosto %1 on liian suuri näytettäväksi (%2 Mt; enintään %3 Mt).</translation>
+    </message>
+    <message>
+        <source>it declares a document type, which GPX files do not</source>
+        <translation>se määrittelee dokumenttityypin, mitä GPX-tiedostot eivät tee</translation>
+    </message>
+    <message>
+        <source>it is not a GPX 1.0 or 1.1 file</source>
+        <translation>se ei ole GPX 1.0- tai 1.1-tiedosto</translation>
+    </message>
+    <message>
+        <source>it is empty</source>
+        <translation>se on tyhjä</translation>
+    </message>
+    <message>
+        <source>The GPX file cannot be shown: %1 (line %2).</source>
+        <translation>GPX-tiedostoa ei voi näyttää: %1 (rivi %2).</translation>
+    </message>
+    <message>
+        <source>its elements are nested too deeply</source>
+        <translation>sen elementit ovat sisäkkäin liian syvällä</translation>
+    </message>
+    <message>
+        <source>it holds more than %1 points</source>
+        <translation>siinä on yli %1 pistettä</translation>
+    </message>
+    <message>
+        <source>a point has no valid position</source>
+        <translation>pisteellä ei ole kelvollista sijaintia</translation>
+    </message>
+</context>
+<context>
+    <name>PlacesDlg</name>
+    <message>
+        <source>Places</source>
+        <translation>Paikat</translation>
+    </message>
+    <message>
+        <source>Sorted by name</source>
+        <translation>Nimen mukaan</translation>
+    </message>
+    <message>
+        <source>Sorted by distance</source>
+        <translation>Etäisyyden mukaan</translation>
+    </message>
+    <message>
+        <source>Show</source>
+        <translation>Näytä</translation>
+    </message>
+    <message>
+        <source>Route Here</source>
+        <translation>Reitti tänne</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Nimeä uudelleen</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Poista</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Koti</translation>
+    </message>
+    <message>
+        <source>Work</source>
+        <translation>Työ</translation>
+    </message>
+    <message>
+        <source>not set: save a place as this</source>
+        <translation>ei asetettu: tallenna jokin paikka tällä nimellä</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nimi</translation>
+    </message>
+    <message>
+        <source>Delete "%1"?</source>
+        <translation>Poistetaanko "%1"?</translation>
+    </message>
+</context>
+<context>
+    <name>SavePlaceDlg</name>
+    <message>
+        <source>Save Place</source>
+        <translation>Tallenna paikka</translation>
+    </message>
+    <message>
+        <source>Place</source>
+        <translation>Paikka</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nimi</translation>
+    </message>
+    <message>
+        <source>A place</source>
+        <translation>Paikka</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Koti</translation>
+    </message>
+    <message>
+        <source>Work</source>
+        <translation>Työ</translation>
+    </message>
+    <message>
+        <source>Save as</source>
+        <translation>Tallenna nimellä</translation>
+    </message>
+</context>
+<context>
+    <name>TrackRecorder</name>
+    <message>
+        <source>The track could not be written to %1: %2.</source>
+        <translation>Jälkeä ei voitu kirjoittaa tiedostoon %1: %2.</translation>
+    </message>
+</context>
+<context>
+    <name>TracksDlg</name>
+    <message>
+        <source>Tracks</source>
+        <translation>Jäljet</translation>
+    </message>
+    <message>
+        <source>Show on Map</source>
+        <translation>Näytä kartalla</translation>
+    </message>
+    <message>
+        <source>Export...</source>
+        <translation>Vie...</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Nimeä uudelleen</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Poista</translation>
+    </message>
+    <message>
+        <source>%1 km/h</source>
+        <translation>%1 km/h</translation>
+    </message>
+    <message>
+        <source>No tracks recorded yet: switch on "Record Track" in the menu.</source>
+        <translation>Jälkiä ei ole vielä tallennettu: valitse valikosta "Tallenna jälki".</translation>
+    </message>
+    <message>
+        <source>Export Track</source>
+        <translation>Vie jälki</translation>
+    </message>
+    <message>
+        <source>GPX files (*.gpx)</source>
+        <translation>GPX-tiedostot (*.gpx)</translation>
+    </message>
+    <message>
+        <source>%1 could not be replaced.</source>
+        <translation>Tiedostoa %1 ei voitu korvata.</translation>
+    </message>
+    <message>
+        <source>The track could not be copied to %1.</source>
+        <translation>Jälkeä ei voitu kopioida kohteeseen %1.</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Nimi</translation>
+    </message>
+    <message>
+        <source>There is a track named so already, or the name cannot be used.</source>
+        <translation>Samanniminen jälki on jo olemassa, tai nimeä ei voi käyttää.</translation>
+    </message>
+    <message>
+        <source>Delete the track %1?</source>
+        <translation>Poistetaanko jälki %1?</translation>
+    </message>
+    <message>
+        <source>The track could not be deleted.</source>
+        <translation>Jälkeä ei voitu poistaa.</translation>
+    </message>
+</context>
+<context>
     <name>PlaceKind</name>
     <message>
         <source>Pharmacy</source>
