@@ -19,6 +19,7 @@ class QFrame;
 class QTimer;
 class Guidance;
 class GuidanceBanner;
+class Navigation;
 class MapControls;
 class QMenuBar;
 class VoicePrompter;
@@ -114,7 +115,7 @@ private:
     void startGuidance(int routeIndex);
     void stopGuidance();
     void followSelectedRoute(int routeIndex);
-    void guideFix();
+    void pauseDriveView();
     void reroute(double latitude, double longitude);
     void finishReroute(bool success, const QString &error);
     static void stackWindow(QDialog *dialog);
@@ -162,7 +163,8 @@ private:
     QPointer<MapRegionsWindow> m_regionsWindow;
     QFrame *m_noStreetsNotice = nullptr;
     QTimer *m_noStreetsTimer = nullptr;
-    Guidance *m_guidance = nullptr;
+    Navigation *m_navigation = nullptr;
+    Guidance *m_guidance = nullptr;   // the navigation's
     GuidanceBanner *m_banner = nullptr;
     MapControls *m_mapControls = nullptr;
     VoicePrompter *m_voice = nullptr;

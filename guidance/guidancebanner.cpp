@@ -1,6 +1,6 @@
 #include "guidancebanner.h"
 
-#include "directions/stepdelegate.h"
+#include "directions/maneuver.h"
 #include "guidance/guidance.h"
 #include "guidance/maneuvertext.h"
 
@@ -25,6 +25,7 @@ const int SmallPx = 13;
 GuidanceBanner::GuidanceBanner(QWidget *parent)
     : QWidget(parent)
     , m_arrivalTimer(new QTimer(this))
+    , m_clockTimer(new QTimer(this))
 {
     setObjectName("guidanceBanner");
     // Opaque: its repaint never reaches the map beneath it.
@@ -32,6 +33,12 @@ GuidanceBanner::GuidanceBanner(QWidget *parent)
     m_arrivalTimer->setSingleShot(true);
     m_arrivalTimer->setInterval(ArrivalShownMs);
     connect(m_arrivalTimer, &QTimer::timeout, this, &QWidget::hide);
+    m_clockTimer->setInterval(10000);
+    connect(m_clockTimer, &QTimer::timeout, this, [this] {
+        if (isVisible() && !m_trip.isEmpty())
+            setContent(m_iconFile, m_distance, m_instruction, m_then,
+                       tripFor(m_tripRemaining, m_tripSeconds, m_tripImperial));
+    });
     m_big = font();
     m_big.setPixelSize(BigPx);
     m_big.setBold(true);
@@ -60,6 +67,10 @@ void GuidanceBanner::showProgress(const Guidance &guidance)
     if (!state.matched)
         return;
     m_arrivalTimer->stop();
+    m_tripRemaining = state.remaining;
+    m_tripSeconds = state.remainingSeconds;
+    m_tripImperial = guidance.imperial();
+    m_clockTimer->start();
     const QList<Step> &steps = guidance.route().steps;
     const int next = guidance.nextManeuver();
     const bool imperial = guidance.imperial();
@@ -71,13 +82,13 @@ void GuidanceBanner::showProgress(const Guidance &guidance)
         const QString description = steps.at(next).description();
         if (description != m_descriptionShown || m_richShown.isEmpty()) {
             m_descriptionShown = description;
-            m_richShown = ManeuverText::rich(description);
+            m_richShown = Maneuver(steps.at(next)).richWords();
         }
         instruction = m_richShown;
     } else {
         instruction = ManeuverText::arrivalAhead().toHtmlEscaped();
     }
-    setContent(maneuver ? StepDelegate::iconFile(steps.at(next).m_maneuver) : QString(),
+    setContent(maneuver ? Maneuver::iconFile(steps.at(next).m_maneuver) : QString(),
                ManeuverText::distance(state.toManeuver, imperial), instruction,
                then >= 0 && then < steps.size() ? ManeuverText::then(ManeuverText::action(steps.at(then)))
                                                 : QString(),
@@ -109,6 +120,7 @@ QString GuidanceBanner::tripFor(double remaining, double seconds, bool imperial)
 
 void GuidanceBanner::showArrival()
 {
+    m_clockTimer->stop();
     setContent(QString(), QString(), ManeuverText::youHaveArrived().toHtmlEscaped(), QString(), QString());
     show();
     raise();
@@ -208,7 +220,7 @@ void GuidanceBanner::render(int parts)
         p.drawText(partRect(TripPart).adjusted(0, 0, -Margin, 0), Qt::AlignRight | Qt::AlignVCenter, m_trip);
 }
 
-// The instruction holds plain text and bold only (ManeuverText::rich): drawn
+// The instruction holds plain text and bold only (Maneuver::richWords): drawn
 // piece by piece, which costs far less than a text document.
 void GuidanceBanner::renderInstruction(QPainter &p, int x)
 {

@@ -79,6 +79,11 @@ private:
     QString m_trip;
     QPixmap m_picture;
     QTimer *m_arrivalTimer;
+    // The arrival clock goes on while the car stands and no new progress comes.
+    QTimer *m_clockTimer;
+    double m_tripRemaining = 0;
+    double m_tripSeconds = 0;
+    bool m_tripImperial = false;
 };
 
 #endif

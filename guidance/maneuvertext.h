@@ -16,11 +16,7 @@ class ManeuverText
 public:
     // The instruction without markup, whitespace simplified.
     static QString plain(const QString &html);
-    // The street the step leads onto: the last bold text that is not a direction.
-    static QString street(const QString &html);
-    // The instruction as rich text for a label: every text escaped, bold kept.
-    static QString rich(const QString &html);
-    // "Turn left onto Rue Grimaldi"; the plain instruction when no template fits.
+    // "Turn left onto Rue Grimaldi" (Maneuver's words); the plain instruction when no template fits.
     static QString action(const Step &step);
     static QString arrivalAhead();
     // "800 m", "350 m", "50 m", "now"; feet and miles in imperial units.
@@ -31,6 +27,7 @@ public:
     static QString duration(double seconds);
     static QString youHaveArrived();
     static QString rerouting();
+    static QString turnAround();
 
 private:
     static QString lowerFirst(const QString &text);

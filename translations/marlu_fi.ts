@@ -396,7 +396,7 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     </message>
 </context>
 <context>
-    <name>ManeuverText</name>
+    <name>Maneuver</name>
     <message>
         <source>Turn left</source>
         <translation>Käänny vasemmalle</translation>
@@ -506,10 +506,6 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
         <translation>Aja liikenneympyrään</translation>
     </message>
     <message>
-        <source>Enter the roundabout toward %1</source>
-        <translation>Aja liikenneympyrään, suuntana %1</translation>
-    </message>
-    <message>
         <source>Merge</source>
         <translation>Liity liikenteeseen</translation>
     </message>
@@ -525,6 +521,145 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
         <source>Continue on %1</source>
         <translation>Jatka kadulla %1</translation>
     </message>
+    <message>
+        <source>Turn left toward %1</source>
+        <translation>Käänny vasemmalle, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Turn right toward %1</source>
+        <translation>Käänny oikealle, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Bear left toward %1</source>
+        <translation>Kaarra vasemmalle, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Bear right toward %1</source>
+        <translation>Kaarra oikealle, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Turn sharp left toward %1</source>
+        <translation>Käänny jyrkästi vasemmalle, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Turn sharp right toward %1</source>
+        <translation>Käänny jyrkästi oikealle, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Make a U-turn toward %1</source>
+        <translation>Tee U-käännös, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Keep left toward %1</source>
+        <translation>Pysy vasemmalla, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Keep right toward %1</source>
+        <translation>Pysy oikealla, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Keep left at the fork toward %1</source>
+        <translation>Pysy haarassa vasemmalla, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Keep right at the fork toward %1</source>
+        <translation>Pysy haarassa oikealla, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the left toward %1</source>
+        <translation>Käytä vasemmanpuoleista liittymää, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the right toward %1</source>
+        <translation>Käytä oikeanpuoleista liittymää, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Merge toward %1</source>
+        <translation>Liity liikenteeseen, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Continue straight toward %1</source>
+        <translation>Jatka suoraan, suuntana %1</translation>
+    </message>
+    <message>
+        <source>At the roundabout, take the %1 exit onto %2</source>
+        <translation>Ota liikenneympyrästä %1 liittymä kadulle %2</translation>
+    </message>
+    <message>
+        <source>At the roundabout, take the %1 exit</source>
+        <translation>Ota liikenneympyrästä %1 liittymä</translation>
+    </message>
+    <message>
+        <source>Enter the roundabout and leave it onto %1</source>
+        <translation>Aja liikenneympyrään ja poistu kadulle %1</translation>
+    </message>
+    <message>
+        <source>%1th</source>
+        <translation>%1.</translation>
+    </message>
+    <message>
+        <source>%1st</source>
+        <translation>%1.</translation>
+    </message>
+    <message>
+        <source>%1nd</source>
+        <translation>%1.</translation>
+    </message>
+    <message>
+        <source>%1rd</source>
+        <translation>%1.</translation>
+    </message>
+    <message>
+        <source>Head north</source>
+        <translation>Aja pohjoiseen</translation>
+    </message>
+    <message>
+        <source>Head northeast</source>
+        <translation>Aja koilliseen</translation>
+    </message>
+    <message>
+        <source>Head east</source>
+        <translation>Aja itään</translation>
+    </message>
+    <message>
+        <source>Head southeast</source>
+        <translation>Aja kaakkoon</translation>
+    </message>
+    <message>
+        <source>Head south</source>
+        <translation>Aja etelään</translation>
+    </message>
+    <message>
+        <source>Head southwest</source>
+        <translation>Aja lounaaseen</translation>
+    </message>
+    <message>
+        <source>Head west</source>
+        <translation>Aja länteen</translation>
+    </message>
+    <message>
+        <source>Head northwest</source>
+        <translation>Aja luoteeseen</translation>
+    </message>
+    <message>
+        <source>%1 on %2</source>
+        <translation>%1 kadulla %2</translation>
+    </message>
+    <message>
+        <source>Your destination is on the left</source>
+        <translation>Määränpää on vasemmalla</translation>
+    </message>
+    <message>
+        <source>Your destination is on the right</source>
+        <translation>Määränpää on oikealla</translation>
+    </message>
+    <message>
+        <source>%1. %2</source>
+        <translation>%1. %2</translation>
+    </message>
+</context>
+<context>
+    <name>ManeuverText</name>
     <message>
         <source>You reach your destination</source>
         <translation>Saavut määränpäähän</translation>
@@ -584,6 +719,14 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     <message>
         <source>Rerouting</source>
         <translation>Lasketaan uutta reittiä</translation>
+    </message>
+    <message>
+        <source>Turn around when possible</source>
+        <translation>Käänny ympäri, kun mahdollista</translation>
+    </message>
+    <message>
+        <source>In 1 kilometre, %1</source>
+        <translation>Kilometrin päästä %1</translation>
     </message>
 </context>
 <context>
@@ -985,6 +1128,10 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
 </context>
 <context>
     <name>TripFigures</name>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
     <message>
         <source>%1 ft</source>
         <translation>%1 ft</translation>
