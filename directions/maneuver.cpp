@@ -184,16 +184,18 @@ QString Maneuver::build(bool rich) const
             text = text.toHtmlEscaped();
         return text.replace("\x01", rich ? "<b>" + m_street.toHtmlEscaped() + "</b>" : m_street);
     }
+    if (m_type.startsWith("roundabout") && !target.isEmpty())
+        return fill(tr("Enter the roundabout and leave it onto %1"), target);
     if (m_type.startsWith("roundabout"))
-        return fill(target.isEmpty() ? tr("Enter the roundabout") : tr("Enter the roundabout and leave it onto %1"),
-                    target);
+        return rich ? tr("Enter the roundabout").toHtmlEscaped() : tr("Enter the roundabout");
     const auto found = templates().constFind(m_type);
     if (found != templates().constEnd()) {
         if (!m_street.isEmpty())
             return fill(tr(found->onto), m_street);
         if (!m_toward.isEmpty())
             return fill(tr(found->toward), m_toward);
-        return fill(tr(found->bare), QString());
+        const QString bare = tr(found->bare);
+        return rich ? bare.toHtmlEscaped() : bare;
     }
     if (m_type.isEmpty() && !m_heading.isEmpty()) {
         static const QHash<QString, const char *> headings{

@@ -47,6 +47,8 @@ void Guidance::start(const Directions &route, bool imperial)
     m_finalTimer->stop();
     m_pendingFinal = -1;
     m_against = false;
+    m_headingKnown = false;
+    m_startAlong = -1;
     m_turnAroundSaid = false;
     m_headingLat = m_headingLon = qQNaN();
 }
@@ -164,8 +166,12 @@ void Guidance::addFix(const Fix &fix)
     checkOffRoute(fix);
     if (m_offCount == 0 && !m_rerouting)
         checkHeading(fix.latitude, fix.longitude);
-    // Driving away from the route, its maneuvers lie behind: none is said.
-    if (m_offCount == 0 && !m_rerouting && !m_against)
+    // Driving away from the route, its maneuvers lie behind: none is said,
+    // nor before the car is seen to head along it.
+    if (m_startAlong < 0)
+        m_startAlong = m_state.along;
+    const bool headingAlong = m_headingKnown || m_state.along - m_startAlong >= StartMetres;
+    if (m_offCount == 0 && !m_rerouting && !m_against && headingAlong)
         planPrompts(fix);
     emit updated();
 }
@@ -231,6 +237,7 @@ void Guidance::checkHeading(double latitude, double longitude)
     m_headingAlong = m_state.along;
     if (m_state.roadBearing < 0)
         return;
+    m_headingKnown = true;
     // Against the route and not getting on along it (a hairpin bend turns
     // the way ahead round as well, but the car makes progress through it).
     m_against = std::fabs(std::remainder(heading - m_state.roadBearing, 360.0)) > AgainstDegrees

@@ -49,6 +49,9 @@ public:
     // HeadingBaseMetres and the route's way ahead differ by more than this.
     static constexpr double AgainstDegrees = 120;
     static constexpr double HeadingBaseMetres = 40;
+    // A new route's maneuvers are announced once the car is seen to head
+    // along it: its heading is known, or it made this much progress.
+    static constexpr double StartMetres = 15;
 
     explicit Guidance(QObject *parent = nullptr);
 
@@ -114,6 +117,8 @@ private:
     QElapsedTimer m_wall;
     double m_rate = 1;
     bool m_against = false;
+    bool m_headingKnown = false;
+    double m_startAlong = -1;
     bool m_turnAroundSaid = false;
     double m_headingLat = qQNaN(), m_headingLon = qQNaN(), m_headingAlong = 0;
 };

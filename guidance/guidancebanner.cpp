@@ -4,6 +4,8 @@
 #include "guidance/guidance.h"
 #include "guidance/maneuvertext.h"
 
+#include <cmath>
+
 #include <QEvent>
 #include <QFontMetrics>
 #include <QLocale>
@@ -22,6 +24,14 @@ const int MiddlePx = 17;
 const int SmallPx = 13;
 }
 
+static QString speedFor(double metresPerSecond, bool imperial)
+{
+    if (!std::isfinite(metresPerSecond) || metresPerSecond < 0)
+        return QString();
+    return imperial ? GuidanceBanner::tr("%1 mph").arg(qRound(metresPerSecond * 2.2369363))
+                    : GuidanceBanner::tr("%1 km/h").arg(qRound(metresPerSecond * 3.6));
+}
+
 GuidanceBanner::GuidanceBanner(QWidget *parent)
     : QWidget(parent)
     , m_arrivalTimer(new QTimer(this))
@@ -37,7 +47,7 @@ GuidanceBanner::GuidanceBanner(QWidget *parent)
     connect(m_clockTimer, &QTimer::timeout, this, [this] {
         if (isVisible() && !m_trip.isEmpty())
             setContent(m_iconFile, m_distance, m_instruction, m_then,
-                       tripFor(m_tripRemaining, m_tripSeconds, m_tripImperial));
+                       tripFor(m_tripRemaining, m_tripSeconds, m_tripImperial), m_speed);
     });
     m_big = font();
     m_big.setPixelSize(BigPx);
@@ -92,7 +102,7 @@ void GuidanceBanner::showProgress(const Guidance &guidance)
                ManeuverText::distance(state.toManeuver, imperial), instruction,
                then >= 0 && then < steps.size() ? ManeuverText::then(ManeuverText::action(steps.at(then)))
                                                 : QString(),
-               tripFor(state.remaining, state.remainingSeconds, imperial));
+               tripFor(state.remaining, state.remainingSeconds, imperial), speedFor(guidance.speed(), imperial));
     if (!isVisible()) {
         show();
         raise();
@@ -128,7 +138,7 @@ void GuidanceBanner::showArrival()
 }
 
 void GuidanceBanner::setContent(const QString &icon, const QString &distance, const QString &instruction,
-                                const QString &then, const QString &trip)
+                                const QString &then, const QString &trip, const QString &speed)
 {
     int changed = 0;
     if (icon != m_iconFile || instruction != m_instruction)
@@ -141,7 +151,7 @@ void GuidanceBanner::setContent(const QString &icon, const QString &distance, co
     }
     if (then != m_then)
         changed |= ThenPart;
-    if (trip != m_trip)
+    if (trip != m_trip || speed != m_speed)
         changed |= TripPart;
     if (!changed)
         return;
@@ -152,6 +162,7 @@ void GuidanceBanner::setContent(const QString &icon, const QString &distance, co
     m_instruction = instruction;
     m_then = then;
     m_trip = trip;
+    m_speed = speed;
     m_stale |= changed;
     if ((changed & AllParts) == AllParts) {
         update();
@@ -216,8 +227,10 @@ void GuidanceBanner::render(int parts)
     p.setFont(m_small);
     if (all || (parts & ThenPart))
         p.drawText(partRect(ThenPart), Qt::AlignLeft | Qt::AlignVCenter, m_then);
-    if (all || (parts & TripPart))
+    if (all || (parts & TripPart)) {
         p.drawText(partRect(TripPart).adjusted(0, 0, -Margin, 0), Qt::AlignRight | Qt::AlignVCenter, m_trip);
+        p.drawText(partRect(TripPart).adjusted(Margin, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, m_speed);
+    }
 }
 
 // The instruction holds plain text and bold only (Maneuver::richWords): drawn

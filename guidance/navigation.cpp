@@ -115,7 +115,7 @@ void Navigation::onFix()
     if (!m_underWay && onRoute) {
         if (m_startAlong < 0) {
             m_startAlong = state.along;
-        } else if (state.along - m_startAlong >= UnderWayMetres) {
+        } else if (state.along - m_startAlong >= UnderWayMetres && m_speed >= UnderWaySpeed) {
             m_underWay = true;
             m_following = true;
             qDebug() << "Guidance: under way, following the car";

@@ -20,8 +20,10 @@ class Navigation : public QObject
 {
     Q_OBJECT
 public:
-    // Moved this far along a new route, the car is under way.
+    // Moved this far along a new route at this speed (m/s), the car is
+    // under way: a parked receiver's noise moves it too, but slowly.
     static constexpr double UnderWayMetres = 30;
+    static constexpr double UnderWaySpeed = 2;
 
     Navigation(GeoLocation *source, QObject *parent);
 

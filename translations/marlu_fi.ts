@@ -221,6 +221,14 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
 <context>
     <name>GuidanceBanner</name>
     <message>
+        <source>%1 km/h</source>
+        <translation>%1 km/h</translation>
+    </message>
+    <message>
+        <source>%1 mph</source>
+        <translation>%1 mph</translation>
+    </message>
+    <message>
         <source>%1 · %2 · arrival %3</source>
         <translation>%1 · %2 · perillä %3</translation>
     </message>

@@ -294,9 +294,11 @@ void TestCurrDirectionsDlg::publishedRouteTellsTheTrip()
     auto *list = dlg.findChild<QListWidget *>("directionsList");
     auto *steps = qobject_cast<StepDelegate *>(list->itemDelegate());
     QVERIFY(steps);
-    QCOMPARE(rows(dlg).at(9), QString("Keep left to continue on ON-401 E "));
-    QCOMPARE(steps->figures(0), QString("0.3 km · 1 min"));
-    QCOMPARE(steps->figures(9), QString("180 km · 1 hour 46 mins"));
+    // Worded from the maneuver; figures from the numbers, in the sheet's own
+    // format, a step under a minute in seconds.
+    QCOMPARE(rows(dlg).at(9), QString("Keep left onto ON-401 E"));
+    QCOMPARE(steps->figures(0), QString("270 m · 45 s"));
+    QCOMPARE(steps->figures(9), QString("180 km · 1 h 46 min"));
     QCOMPARE(steps->figures(17), QString());
     const QList<Step> read = client.m_routes.first().steps;
     QStringList words;
