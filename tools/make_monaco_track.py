@@ -46,8 +46,24 @@ GEOID_SEPARATION = 48.9      # m, EGM96 at Monaco
 
 
 def route_points(service):
-    """Every point of the service's route, as (lat, lng), and each point's pace in m/s."""
-    query = urllib.parse.urlencode({"sensor": "false", "origin": "%.5f %.5f" % START,
+    """Every point of the service's route, as (lat, lng), and each point's pace in m/s.
+
+    The application asks from its position written with six significant
+    digits: the drive starts at such a point, and asks from there again until
+    the route begins where it was asked from, so that the application gets
+    the route the car drives."""
+    origin = START
+    for _ in range(4):
+        points, speeds = service_route(service, origin)
+        start = tuple(float("%.6g" % v) for v in points[0])
+        if start == origin:
+            break
+        origin = start
+    return [origin] + points, [speeds[0]] + speeds
+
+
+def service_route(service, origin):
+    query = urllib.parse.urlencode({"sensor": "false", "origin": "%.6g %.6g" % origin,
                                     "destination": DESTINATION, "mode": "driving",
                                     "alternatives": "false", "units": "metric"},
                                    quote_via=urllib.parse.quote)

@@ -42,9 +42,11 @@ private slots:
     void drivingTheRouteGuidesToArrival();
     void leavingTheRouteGetsOneNewRouteSilently();
     void cornerButtonsZoomFollowAndShowNorth();
+    void theDemoTrackDrivesTheDemoRouteToArrival();
 
 private:
     void startOnRoute(const QList<QPointF> &fixes);
+    void startWithTrack(const QString &nmeaFile);
     QStringList spoken() const;
 
     PageServer m_server;
@@ -183,7 +185,14 @@ void TestGuidanceDrive::startOnRoute(const QList<QPointF> &fixes)
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(nmea(all + fixes));
     file.close();
-    qputenv("MARLU_NMEA_FILE", file.fileName().toLocal8Bit());
+    startWithTrack(file.fileName());
+}
+
+// The window replaying `nmeaFile`, and a route to the destination from where
+// the track starts.
+void TestGuidanceDrive::startWithTrack(const QString &nmeaFile)
+{
+    qputenv("MARLU_NMEA_FILE", nmeaFile.toLocal8Bit());
     m_window = MapWindowTest::start(*m_log);
     QVERIFY(m_window);
     QTRY_VERIFY_WITH_TIMEOUT(!MapWindowTest::snippets(*m_log, "updateCenter(").isEmpty(), 10000);
@@ -278,8 +287,11 @@ void TestGuidanceDrive::drivingTheRouteGuidesToArrival()
     const QStringList said = spoken();
     QStringList finals;
     for (const QString &line : said)
-        if (!line.startsWith("In "))
+        if (!line.startsWith("In ") && !line.startsWith("Your destination is on the "))
             finals << line.section(", then ", 0, 0);
+    // The destination's side is a sentence of its own, after the last instruction.
+    QCOMPARE(said.filter(QRegularExpression("^Your destination is on the (left|right)$")).size(),
+             Maneuver(m_route.steps.last()).destinationSide().isEmpty() ? 0 : 1);
     QCOMPARE(finals.last(), QString("You have arrived"));
     finals.removeLast();
     QVERIFY(inOrder(finals, spokenOnes, needed));
@@ -390,6 +402,17 @@ void TestGuidanceDrive::cornerButtonsZoomFollowAndShowNorth()
     for (QWidget *w : {static_cast<QWidget *>(banner), static_cast<QWidget *>(zoomIn), north,
                        m_window->findChild<QWidget *>("zoomOutBtt"), static_cast<QWidget *>(follow)})
         QVERIFY2(w->isVisible() && !w->geometry().intersects(exit->geometry()), qPrintable(w->objectName()));
+}
+
+// The README's demo: the shipped track from its start to "Fontvieille, Monaco".
+void TestGuidanceDrive::theDemoTrackDrivesTheDemoRouteToArrival()
+{
+    startWithTrack(qEnvironmentVariable("MARLU_SOURCE_DIR") + "/data/tracks/monaco-drive.nmea");
+    auto *guidance = m_window->findChild<Guidance *>();
+    QTRY_VERIFY_WITH_TIMEOUT(guidance->hasArrived(), 120000);
+    QVERIFY2(m_log->lines().filter("Guidance: off the route").isEmpty(),
+             qPrintable(m_log->lines().filter(QRegularExpression("Guidance: off|directions/xml")).join('\n')));
+    QCOMPARE(spoken().last(), QString("You have arrived"));
 }
 
 MARLU_TEST_MAIN(TestGuidanceDrive)
