@@ -241,7 +241,7 @@ std::vector<double> finalLeads(int interval, int msPerSecond)
 void promptLeadAtIntervals()
 {
     for (int interval : {1, 5}) {
-        const std::vector<double> leads = finalLeads(interval, 40);
+        const std::vector<double> leads = finalLeads(interval, 80);
         double worst = 0;
         for (double x : leads)
             worst = std::max(worst, std::fabs(x - Guidance::FinalSeconds));

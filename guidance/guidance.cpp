@@ -288,7 +288,7 @@ void Guidance::planPrompts(const Fix &)
     // Said at this fix when the mark lies nearer to it than to the next;
     // when it falls later between the two, a timer says it at the mark, as
     // the speed predicts, so that fixes 5 s apart do not make it seconds early.
-    const double finalDistance = qMax((FinalSeconds + m_interval / 2) * v, FinalMinimumMetres);
+    const double finalDistance = qMax((FinalSeconds + qMin(m_interval / 2, 0.5)) * v, FinalMinimumMetres);
     const double finalMark = qMax(FinalSeconds * v, FinalMinimumMetres);
     const double earlyDistance = qMax(EarlySeconds * v, EarlyMinimumMetres + 50);
     const double stepLength = m_progress.stepEnd(step) - m_progress.stepStart(step);

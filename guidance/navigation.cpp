@@ -31,6 +31,7 @@ void Navigation::start(const Directions &route, bool imperial)
     m_guidance->start(route, imperial);
     m_guiding = m_guidance->isActive();
     // A new route is shown whole until the car moves along it.
+    m_following = false;
     m_underWay = false;
     m_startAlong = -1;
     endDriveView();

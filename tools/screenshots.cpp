@@ -152,8 +152,10 @@ int main(int argc, char *argv[])
 
     // Following the car along that route, once it is under way.
     if (driveOnly) {
+        // Turned to the way ahead, as a driver would have it.
+        menuEntry(&window, "Auto Rotate")->trigger();
         auto *navigation = window.findChild<Navigation *>();
-        const bool following = waitFor([&] { return navigation->drivesView(); }, 60000);
+        const bool following = waitFor([&] { return navigation->drivesView(); }, 150000);
         settle(12000);   // a few fixes on, and the tiles of the drive view's zoom
         const QString name = language.isEmpty() ? "drive-view.png" : "drive-view-" + language.left(2) + ".png";
         return following && sheetSaved && save(&window, out.filePath(name)) ? 0 : 1;
