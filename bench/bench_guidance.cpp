@@ -364,7 +364,7 @@ int windowFigures(int argc, char **argv)
     std::printf("drive view zoom at 12 m/s: %d\n", zoom);
     std::printf("#bench\tguidance: CPU per fix, drive view following vs following without guidance, zoom 16 (us)\t%.0f\t%.0f\tratio<=1.3\n",
                 median(on), median(off));
-    std::printf("#bench\tguidance: frames the map needs per fix, drive view at zoom 16 (count)\t%.2f\t-\t<=1\n",
+    std::printf("#bench\tguidance: frames the map needs per fix, drive view at zoom 16 (count)\t%.2f\t-\t-\n",
                 driveFixes ? double(drivePaints) / driveFixes : 99.0);
     // What guidance alone costs in the window: the match, the banner and its repaint.
     if (!guidance->isActive())
