@@ -713,14 +713,6 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
         <translation>dann %1</translation>
     </message>
     <message>
-        <source>%1 min</source>
-        <translation>%1 min</translation>
-    </message>
-    <message>
-        <source>%1 h %2 min</source>
-        <translation>%1 Std. %2 min</translation>
-    </message>
-    <message>
         <source>You have arrived</source>
         <translation>Sie haben Ihr Ziel erreicht</translation>
     </message>

@@ -713,14 +713,6 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
         <translation>sitten %1</translation>
     </message>
     <message>
-        <source>%1 min</source>
-        <translation>%1 min</translation>
-    </message>
-    <message>
-        <source>%1 h %2 min</source>
-        <translation>%1 h %2 min</translation>
-    </message>
-    <message>
         <source>You have arrived</source>
         <translation>Olet perillä</translation>
     </message>
