@@ -4,19 +4,9 @@
 #include "directions/step.h"
 #include "directions/tripfigures.h"
 
-#include <QHash>
 #include <QLocale>
-#include <QRegularExpression>
 
 #include <cmath>
-
-QString ManeuverText::plain(const QString &html)
-{
-    static const QRegularExpression tag("<[^>]*>");
-    QString text = html;
-    text.replace(tag, " ");
-    return text.simplified();
-}
 
 QString ManeuverText::action(const Step &step)
 {
