@@ -23,6 +23,7 @@ class QRectF;
 class QTimer;
 class Guidance;
 class GuidanceBanner;
+class Navigation;
 class MapControls;
 class QMenuBar;
 class VoicePrompter;
@@ -126,7 +127,7 @@ private:
     void startGuidance(int routeIndex);
     void stopGuidance();
     void followSelectedRoute(int routeIndex);
-    void guideFix();
+    void pauseDriveView();
     void reroute(double latitude, double longitude);
     void finishReroute(bool success, const QString &error);
     static void stackWindow(QDialog *dialog);
@@ -191,7 +192,8 @@ private:
     QFrame *m_noStreetsNotice = nullptr;
     QTimer *m_noStreetsTimer = nullptr;
     QLabel *m_dataNotice = nullptr;   // the service has no data at all
-    Guidance *m_guidance = nullptr;
+    Navigation *m_navigation = nullptr;
+    Guidance *m_guidance = nullptr;   // the navigation's
     GuidanceBanner *m_banner = nullptr;
     MapControls *m_mapControls = nullptr;
     VoicePrompter *m_voice = nullptr;

@@ -10,6 +10,7 @@
 #include "directions/googledirections.h"
 #include "guidance/guidance.h"
 #include "guidance/guidancebanner.h"
+#include "guidance/navigation.h"
 #include "guidance/voiceprompter.h"
 #include "ui_mainwindow.h"
 
@@ -25,7 +26,8 @@
 
 void MainWindow::createGuidance()
 {
-    m_guidance = new Guidance(this);
+    m_navigation = new Navigation(&m_geoLocation, this);
+    m_guidance = m_navigation->guidance();
     m_voice = new VoicePrompter(this);
     m_banner = new GuidanceBanner(this);
     m_voice->setEnabled(QSettings().value("VoiceGuidance", true).toBool());
@@ -39,10 +41,21 @@ void MainWindow::createGuidance()
     connect(m_guidance, &Guidance::prompt, m_voice, &VoicePrompter::say);
     connect(m_guidance, &Guidance::rerouteNeeded, this, &MainWindow::reroute);
     connect(m_banner, &GuidanceBanner::clicked, this, &MainWindow::onBannerClicked);
+    connect(m_navigation, &Navigation::javascript, this, &MainWindow::runJavascript);
+    connect(m_navigation, &Navigation::followStarted, this, [this] {
+        m_centerOnPosition = true;
+        onPositionUpdated();
+    });
 
     m_mapControls = new MapControls(this);
-    connect(m_mapControls, &MapControls::zoomIn, this, [this] { runJavascript("map.setZoom(map.getZoom()+1);"); });
-    connect(m_mapControls, &MapControls::zoomOut, this, [this] { runJavascript("map.setZoom(map.getZoom()-1);"); });
+    connect(m_mapControls, &MapControls::zoomIn, this, [this] {
+        pauseDriveView();
+        runJavascript("map.setZoom(map.getZoom()+1);");
+    });
+    connect(m_mapControls, &MapControls::zoomOut, this, [this] {
+        pauseDriveView();
+        runJavascript("map.setZoom(map.getZoom()-1);");
+    });
     // What the keypad's Enter does: centre on the own position and follow it again.
     connect(m_mapControls, &MapControls::follow, this, [this] {
         m_centerOnPosition = true;
@@ -75,8 +88,19 @@ void MainWindow::placeBanner()
     layout.topInset = m_banner->isVisible() ? m_banner->height() : 0;
     layout.shown = !isFullScreen() || (m_westButton && m_westButton->isVisible());
     layout.rotated = m_autoRotate;
-    layout.rotation = m_autoRotate ? m_rotation : 0;
+    layout.rotation = !m_autoRotate ? 0 : m_navigation->rotation() != 0 ? m_navigation->rotation() : m_rotation;
     m_mapControls->place(layout);
+    m_navigation->setMap(map.size(), layout.topInset);
+}
+
+// A zoom of the user's own while the map follows the car: following
+// pauses, as for a pan, until the follow button.
+void MainWindow::pauseDriveView()
+{
+    if (m_navigation->drivesView()) {
+        m_centerOnPosition = false;
+        m_navigation->setFollowing(false);
+    }
 }
 
 // The route drawn is the one guided: the alternative chosen on the sheet.
@@ -89,13 +113,13 @@ void MainWindow::startGuidance(int routeIndex)
     }
     m_guidedRoute = routeIndex;
     const bool imperial = m_directionsDlg && m_directionsDlg->units() == "imperial";
-    m_guidance->start(routes.at(routeIndex), imperial);
+    m_navigation->start(routes.at(routeIndex), imperial);
     qDebug() << "Guidance: following route" << routeIndex;
 }
 
 void MainWindow::stopGuidance()
 {
-    m_guidance->stop();
+    m_navigation->stop();
     m_rerouting = false;
     m_guidedRoute = -1;
     if (!m_guidance->hasArrived())
@@ -106,25 +130,6 @@ void MainWindow::followSelectedRoute(int routeIndex)
 {
     if (m_currDirectionsDlg && routeIndex != m_guidedRoute && !m_guidance->hasArrived())
         startGuidance(routeIndex);
-}
-
-void MainWindow::guideFix()
-{
-    placeBanner();   // the north arrow follows the map's turn
-    if (!m_currDirectionsDlg || !m_guidance->isActive())
-        return;
-    const QGeoPositionInfo info = m_geoLocation.positionInfo();
-    if (!info.isValid())
-        return;
-    Guidance::Fix fix;
-    fix.latitude = info.coordinate().latitude();
-    fix.longitude = info.coordinate().longitude();
-    if (info.hasAttribute(QGeoPositionInfo::HorizontalAccuracy))
-        fix.accuracy = info.attribute(QGeoPositionInfo::HorizontalAccuracy);
-    if (info.hasAttribute(QGeoPositionInfo::GroundSpeed))
-        fix.speed = info.attribute(QGeoPositionInfo::GroundSpeed);
-    fix.time = info.timestamp();
-    m_guidance->addFix(fix);
 }
 
 // A new route from here to the same destination, with the same mode, options
@@ -152,7 +157,7 @@ void MainWindow::finishReroute(bool success, const QString &error)
     m_rerouting = false;
     if (!success || m_directions->m_routes.isEmpty() || !m_currDirectionsDlg) {
         qWarning().noquote() << "Guidance: no new route:" << error;
-        m_guidance->rerouteFinished(false);
+        m_navigation->rerouteFinished(false);
         return;
     }
     retireSheet();
@@ -164,7 +169,7 @@ void MainWindow::finishReroute(bool success, const QString &error)
     getDirectionsOnMap(0);
     m_currentPosition.setDescription(previous);
     m_guidedRoute = 0;
-    m_guidance->rerouteFinished(true, m_directions->m_routes.first());
+    m_navigation->rerouteFinished(true, m_directions->m_routes.first());
     qDebug() << "Guidance: new route drawn";
 }
 

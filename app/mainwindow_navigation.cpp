@@ -114,6 +114,7 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
         return;
     }
     if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+        pauseDriveView();
         runJavascript(QString("map.setZoom(%1);").arg(2 * (key - Qt::Key_0)));
         return;
     }
@@ -152,9 +153,11 @@ void MainWindow::keyPressEvent(QKeyEvent *event)
         onSouth();
         break;
     case Qt::Key_F7:
+        pauseDriveView();
         runJavascript("map.setZoom(map.getZoom()+1);");
         break;
     case Qt::Key_F8:
+        pauseDriveView();
         runJavascript("map.setZoom(map.getZoom()-1);");
         break;
     default:

@@ -2,6 +2,7 @@
 // and turning the map canvas to the direction of travel.
 #include "mainwindow.h"
 
+#include "guidance/navigation.h"
 #include "ui_mainwindow.h"
 
 #include <QAction>
@@ -70,7 +71,9 @@ void MainWindow::onPositionUpdated()
     lon = m_currentPosition.longitude();
     m_currentPosition.setDescription(QString("%1 %2").arg(number(lat), number(lon)));
 
-    if (m_centerOnPosition && m_autoRotate) {
+    // While guiding, the navigation turns the map in fine steps instead.
+    m_navigation->setFollowing(m_centerOnPosition);
+    if (m_centerOnPosition && m_autoRotate && !m_navigation->drivesView()) {
         const double dLon = lon - previousLon;
         const double dLat = lat - previousLat;
         const int angle = directionAngle(previousLat, previousLon, lat, lon);
@@ -94,7 +97,7 @@ void MainWindow::onPositionUpdated()
         runJavascript(QString("track(%1, %2);")
                           .arg(number(m_currentPosition.latitude()),
                                number(m_currentPosition.longitude())));
-    guideFix();
+    placeBanner();   // the north arrow follows the map's turn
 }
 
 void MainWindow::onShowAccuracy()
@@ -106,6 +109,7 @@ void MainWindow::onShowAccuracy()
 void MainWindow::onAutoRotate()
 {
     m_autoRotate = m_autoRotateAction && m_autoRotateAction->isChecked();
+    m_navigation->setAutoRotate(m_autoRotate);
     if (m_autoRotate) {
         m_rotation = 0;
         // A square as large as the view's diagonal covers the view at any

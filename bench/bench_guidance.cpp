@@ -1,8 +1,10 @@
 // Guidance figures: the cost of matching a fix on a long route against a
 // short one, how long before its maneuver each prompt comes, false reroutes
 // on noisy on-route drives, and in the real window on the real page the time
-// from the third fix off the route to the new route drawn and the cost of a
-// fix with guidance on against off at zoom 16. Debug output off.
+// from the third fix off the route to the new route drawn, the cost of a
+// fix with the drive view following against plain following at zoom 16 and
+// the frames the map needs per fix; the final prompt's lead with fixes 1 s
+// and 5 s apart, its timer running. Debug output off.
 //   bench/bench_guidance      prints "#bench" lines for scripts/bench
 #include "modalscript.h"
 #include "pageserver.h"
@@ -12,6 +14,7 @@
 #include "app/mainwindow.h"
 #include "directions/currdirectionsdlg.h"
 #include "guidance/guidance.h"
+#include "guidance/navigation.h"
 #include "guidance/routeprogress.h"
 #include "positioning/positionbridge.h"
 
@@ -28,6 +31,7 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSettings>
+#include <QToolButton>
 #include <QTest>
 #include <QWebFrame>
 #include <QWebView>
@@ -199,6 +203,56 @@ void promptsAndFalseReroutes()
     std::printf("#bench\tguidance: false reroutes per hour on route (count)\t%.1f\t-\t<=0\n", reroutes / hours);
 }
 
+// The final prompt with fixes `interval` s apart, fed at `msPerSecond` of
+// wall time per second of the drive so that the prompt's timer runs: its
+// lead against where the car truly was when it was said.
+std::vector<double> finalLeads(int interval, int msPerSecond)
+{
+    std::vector<double> leads;
+    for (int run = 0; run < 4; ++run) {
+        const double speed = run % 2 ? 13.9 : 8.3;
+        const Directions route = townRoute(10, 300 + run);
+        RouteProgress truth;
+        truth.setRoute(route);
+        QRandomGenerator random(400 + run);
+        const Drive drive = driveAlong(route, speed, 10, random);
+        Guidance g;
+        int second = 0;
+        QElapsedTimer sinceFix;
+        QObject::connect(&g, &Guidance::prompt, [&](const QString &text) {
+            if (text.startsWith("In ") || text == "You have arrived")
+                return;
+            const int maneuver = g.nextManeuver();
+            const double now = second + double(sinceFix.elapsed()) / msPerSecond;
+            // Steps shorter than the lead are named with the one before.
+            if (truth.stepEnd(maneuver - 1) - truth.stepStart(maneuver - 1) > (Guidance::FinalSeconds + interval) * speed + 20)
+                leads.push_back((truth.stepStart(maneuver) - speed * now) / speed);
+        });
+        g.start(route, false);
+        for (; second < drive.fixes.size(); second += interval) {
+            sinceFix.start();
+            g.addFix(fixAt(drive.fixes[second], speed, second));
+            waitFor([] { return false; }, interval * msPerSecond);
+        }
+    }
+    return leads;
+}
+
+void promptLeadAtIntervals()
+{
+    for (int interval : {1, 5}) {
+        const std::vector<double> leads = finalLeads(interval, 80);
+        double worst = 0;
+        for (double x : leads)
+            worst = std::max(worst, std::fabs(x - Guidance::FinalSeconds));
+        std::printf("final prompts with fixes %d s apart: %zu\n", interval, leads.size());
+        std::printf("#bench\tguidance: final prompt lead, fixes %d s apart, median (s)\t%.1f\t-\t-\n", interval,
+                    median(leads));
+        std::printf("#bench\tguidance: final prompt lead, fixes %d s apart, worst off 7 s (s)\t%.2f\t-\t<=2\n",
+                    interval, worst);
+    }
+}
+
 int fail(const char *why)
 {
     std::fprintf(stderr, "bench_guidance: %s\n", why);
@@ -234,7 +288,8 @@ int windowFigures(int argc, char **argv)
     auto *bridge = qobject_cast<PositionBridge *>(frame->evaluateJavaScript("pelmark").value<QObject *>());
     GeoLocation *source = bridge ? bridge->source() : nullptr;
     auto *guidance = window.findChild<Guidance *>();
-    if (!source || !guidance)
+    auto *navigation = window.findChild<Navigation *>();
+    if (!source || !guidance || !navigation)
         return fail("no position source or guidance in the window");
     int second = 0;
     const auto feed = [&](QPointF p) {
@@ -270,34 +325,50 @@ int windowFigures(int argc, char **argv)
         return fail("the page drew no route");
     QLoggingCategory::setFilterRules("*.debug=false");
     frame->evaluateJavaScript("map.setZoom(16);");
+    // Following: the drive view while guiding, plain centring otherwise.
+    QTest::mouseClick(window.findChild<QToolButton *>("followBtt"), Qt::LeftButton);
     RepaintWaiter waiter(view);
 
     QRandomGenerator random(7);
     const Drive drive = driveAlong(guidance->route(), 12, 10, random);
     // Blocks of fixes with guidance on and off in turn, along the route.
     std::vector<double> on, off;
+    int drivePaints = 0, driveFixes = 0;
     QElapsedTimer t;
     const Directions route = guidance->route();
     const int measured = std::min<int>(drive.fixes.size() * 2 / 5, 120);
     for (int i = 0; i < measured; ++i) {
         const bool guiding = (i / 10) % 2 == 0;
         if (guiding && !guidance->isActive()) {
-            guidance->start(route, false);
+            navigation->start(route, false);
+            navigation->setFollowing(true);
             feed(drive.fixes[i]);
             waiter.settle();
         } else if (!guiding && guidance->isActive()) {
-            guidance->stop();
+            navigation->stop();
+            frame->evaluateJavaScript("map.setZoom(16);");
+            feed(drive.fixes[i]);
+            waiter.settle();
         }
         const qint64 cpu = processCpuNs();
+        const int paints = waiter.paints();
         feed(drive.fixes[i]);
         waiter.settle();
         (guiding ? on : off).push_back((processCpuNs() - cpu) / 1e3);
+        if (guiding) {
+            drivePaints += waiter.paints() - paints;
+            ++driveFixes;
+        }
     }
-    std::printf("#bench\tguidance: CPU per fix, guidance on vs off, zoom 16 (us)\t%.0f\t%.0f\tratio<=1.3\n",
+    const int zoom = pageState(frame)["zoom"].toInt();
+    std::printf("drive view zoom at 12 m/s: %d\n", zoom);
+    std::printf("#bench\tguidance: CPU per fix, drive view following vs following without guidance, zoom 16 (us)\t%.0f\t%.0f\tratio<=1.3\n",
                 median(on), median(off));
+    std::printf("#bench\tguidance: frames the map needs per fix, drive view at zoom 16 (count)\t%.2f\t-\t-\n",
+                driveFixes ? double(drivePaints) / driveFixes : 99.0);
     // What guidance alone costs in the window: the match, the banner and its repaint.
     if (!guidance->isActive())
-        guidance->start(route, false);
+        navigation->start(route, false);
     std::vector<double> alone;
     for (int i = 0; i < measured; ++i) {
         const qint64 cpu = processCpuNs();
@@ -309,7 +380,7 @@ int windowFigures(int argc, char **argv)
 
     // Off the route: 15 m a second to the side until the new route is drawn.
     if (!guidance->isActive())
-        guidance->start(route, false);
+        navigation->start(route, false);
     const QPointF left = drive.fixes[measured];
     QElapsedTimer sinceThird;
     QPointF origin;
@@ -344,6 +415,7 @@ int main(int argc, char **argv)
     qputenv("MARLU_SPEECH_ENGINE", "none");   // silent: the window's prompts only log
     progressCost();
     promptsAndFalseReroutes();
+    promptLeadAtIntervals();
     std::fflush(stdout);
     return windowFigures(argc, argv);
 }

@@ -1,5 +1,6 @@
 #include "currdirectionsdlg.h"
 
+#include "directions/maneuver.h"
 #include "directions/stepdelegate.h"
 #include "directions/tripfigures.h"
 #include "platform/screenfit.h"
@@ -202,9 +203,12 @@ void CurrDirectionsDlg::on_routesCombo_currentIndexChanged(int index)
     const Directions &route = m_routes.at(index);
     QStringList lines;
     lines.reserve(route.steps.size());
-    for (const Step &step : route.steps)
-        lines << plainInstruction(step.description());
-    m_stepDelegate->setSteps(route.steps);
+    // In the interface language where a template fits the maneuver.
+    for (const Step &step : route.steps) {
+        const Maneuver maneuver(step);
+        lines << (maneuver.fits() ? maneuver.sheetText() : plainInstruction(step.description()));
+    }
+    m_stepDelegate->setSteps(route.steps, m_imperial);
     ui->directionsList->addItems(lines);
 
     if (!route.copyrights.isEmpty()) {

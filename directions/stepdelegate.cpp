@@ -1,5 +1,6 @@
 #include "stepdelegate.h"
 
+#include "directions/maneuver.h"
 #include "directions/tripfigures.h"
 
 #include <QAbstractItemView>
@@ -13,29 +14,13 @@ static const int Gap = 12;
 static const int Margin = 4;
 static const QSize IconSize(32, 32);
 
-QString StepDelegate::iconFile(const QString &maneuver)
-{
-    static const QStringList drawn{
-        "straight", "merge",
-        "turn-left", "turn-right", "turn-slight-left", "turn-slight-right",
-        "turn-sharp-left", "turn-sharp-right", "uturn-left", "uturn-right",
-        "roundabout-left", "roundabout-right", "ramp-left", "ramp-right"};
-    // Keeping to a side and taking a fork read as a slight turn; other words
-    // (a ferry) have no icon.
-    static const QHash<QString, QString> alike{
-        {"keep-left", "turn-slight-left"}, {"fork-left", "turn-slight-left"},
-        {"keep-right", "turn-slight-right"}, {"fork-right", "turn-slight-right"}};
-    const QString name = alike.value(maneuver, maneuver);
-    return drawn.contains(name) ? ":/images/" + name + ".png" : QString();
-}
-
 static QIcon iconFor(const QString &maneuver)
 {
     static QHash<QString, QIcon> icons;
     const auto found = icons.constFind(maneuver);
     if (found != icons.constEnd())
         return *found;
-    const QString file = StepDelegate::iconFile(maneuver);
+    const QString file = Maneuver::iconFile(maneuver);
     QIcon icon;
     if (file.isEmpty()) {
         // A step without a turn keeps its text in line with the others.
@@ -53,7 +38,7 @@ static QIcon iconFor(const QString &maneuver)
 
 QString StepDelegate::figures(int row) const
 {
-    return row >= 0 && row < m_steps.size() ? TripFigures::stepLine(m_steps.at(row)) : QString();
+    return row >= 0 && row < m_steps.size() ? TripFigures::stepLine(m_steps.at(row), m_imperial) : QString();
 }
 
 void StepDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const

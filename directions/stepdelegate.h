@@ -17,11 +17,13 @@ class StepDelegate : public QStyledItemDelegate
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    void setSteps(const QList<Step> &steps) { m_steps = steps; }
+    void setSteps(const QList<Step> &steps, bool imperial = false)
+    {
+        m_steps = steps;
+        m_imperial = imperial;
+    }
     // The figures shown beside row n: empty when there are none.
     QString figures(int row) const;
-    // The icon for a maneuver word of the service; empty when it has none.
-    static QString iconFile(const QString &maneuver);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
@@ -35,6 +37,7 @@ private:
     int rowWidth(const QStyleOptionViewItem &option) const;
 
     QList<Step> m_steps;
+    bool m_imperial = false;
 };
 
 #endif

@@ -2,7 +2,10 @@
 
 #include "directions/directions.h"
 
+#include <QLocale>
 #include <QStringList>
+
+#include <cmath>
 
 QString TripFigures::distance(qint64 metres, bool imperial)
 {
@@ -11,13 +14,13 @@ QString TripFigures::distance(qint64 metres, bool imperial)
         if (miles < 0.1)
             return tr("%1 ft").arg(qRound64(metres / 0.3048));
         if (miles < 10)
-            return tr("%1 mi").arg(QString::number(miles, 'f', 1));
+            return tr("%1 mi").arg(decimal(miles, 1));
         return tr("%1 mi").arg(qRound64(miles));
     }
     if (metres < 1000)
         return tr("%1 m").arg(metres);
     if (metres < 10000)
-        return tr("%1 km").arg(QString::number(metres / 1000.0, 'f', 1));
+        return tr("%1 km").arg(decimal(metres / 1000.0, 1));
     return tr("%1 km").arg((metres + 500) / 1000);
 }
 
@@ -51,16 +54,30 @@ QString TripFigures::routeLine(const Directions &route, bool imperial)
     return parts.join(QStringLiteral(", "));
 }
 
-QString TripFigures::stepLine(const Step &step)
+QString TripFigures::decimal(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    const double rounded = std::round(value * scale) / scale;
+    return QLocale().toString(rounded, 'f', rounded == std::round(rounded) ? 0 : decimals);
+}
+
+QString TripFigures::stepDuration(qint64 seconds)
+{
+    if (seconds >= 60 || seconds <= 0)
+        return duration(seconds);
+    return tr("%1 s").arg(qMax<qint64>(5, (seconds + 2) / 5 * 5));
+}
+
+QString TripFigures::stepLine(const Step &step, bool imperial)
 {
     QStringList parts;
-    if (!step.m_distanceText.isEmpty())
+    if (step.m_distance > 0)
+        parts << distance(step.m_distance, imperial);
+    else if (!step.m_distanceText.isEmpty())
         parts << step.m_distanceText;
-    else if (step.m_distance > 0)
-        parts << distance(step.m_distance);
-    if (!step.m_durationText.isEmpty())
+    if (step.m_duration > 0)
+        parts << stepDuration(step.m_duration);
+    else if (!step.m_durationText.isEmpty())
         parts << step.m_durationText;
-    else if (step.m_duration > 0)
-        parts << duration(step.m_duration);
     return parts.join(QStringLiteral(" · "));
 }

@@ -2,7 +2,10 @@
 
 #include "guidance/maneuvertext.h"
 
+#include "directions/maneuver.h"
+
 #include <QDebug>
+#include <QTimer>
 
 #include <cmath>
 
@@ -20,7 +23,10 @@ const double SpeedGain = 0.02;
 
 Guidance::Guidance(QObject *parent)
     : QObject(parent)
+    , m_finalTimer(new QTimer(this))
 {
+    m_finalTimer->setSingleShot(true);
+    connect(m_finalTimer, &QTimer::timeout, this, &Guidance::onFinalDue);
 }
 
 void Guidance::start(const Directions &route, bool imperial)
@@ -38,11 +44,20 @@ void Guidance::start(const Directions &route, bool imperial)
     m_smoothAlong = -1;
     m_interval = 1;
     m_rerouting = false;
+    m_finalTimer->stop();
+    m_pendingFinal = -1;
+    m_against = false;
+    m_headingKnown = false;
+    m_startAlong = -1;
+    m_turnAroundSaid = false;
+    m_headingLat = m_headingLon = qQNaN();
 }
 
 void Guidance::stop()
 {
     m_active = false;
+    m_finalTimer->stop();
+    m_pendingFinal = -1;
     m_rerouting = false;
     m_rerouteGapMs = RerouteGapMs;
     m_nextRerouteAllowed = QDateTime();
@@ -124,6 +139,16 @@ void Guidance::addFix(const Fix &fix)
     }
     if (sinceLast > 0 && sinceLast <= 5000)
         m_interval = seconds;
+    qint64 wallMs = 0;
+    if (m_wall.isValid())
+        wallMs = m_wall.restart();
+    else
+        m_wall.start();
+    if (sinceLast > 0 && wallMs > 0)
+        m_rate = qBound(0.1, double(sinceLast) / wallMs, 100.0);
+    // A prompt the timer has not said yet is weighed again on this fix.
+    m_finalTimer->stop();
+    m_pendingFinal = -1;
     m_lastTime = time;
     m_lastLat = fix.latitude;
     m_lastLon = fix.longitude;
@@ -140,6 +165,13 @@ void Guidance::addFix(const Fix &fix)
     }
     checkOffRoute(fix);
     if (m_offCount == 0 && !m_rerouting)
+        checkHeading(fix.latitude, fix.longitude);
+    // Driving away from the route, its maneuvers lie behind: none is said,
+    // nor before the car is seen to head along it.
+    if (m_startAlong < 0)
+        m_startAlong = m_state.along;
+    const bool headingAlong = m_headingKnown || m_state.along - m_startAlong >= StartMetres;
+    if (m_offCount == 0 && !m_rerouting && !m_against && headingAlong)
         planPrompts(fix);
     emit updated();
 }
@@ -184,6 +216,68 @@ void Guidance::rerouteFinished(bool success, const Directions &route)
     m_offCount = 0;
 }
 
+// The route (a new one after a reroute too) may start behind the car: it is
+// told to turn round once. The heading is taken over HeadingBaseMetres, as
+// the receiver's noise turns the line between two close fixes any way.
+void Guidance::checkHeading(double latitude, double longitude)
+{
+    if (!std::isfinite(m_headingLat)) {
+        m_headingLat = latitude;
+        m_headingLon = longitude;
+        m_headingAlong = m_state.along;
+        return;
+    }
+    const double moved = RouteProgress::distance(m_headingLat, m_headingLon, latitude, longitude);
+    if (moved < HeadingBaseMetres)
+        return;
+    const double heading = RouteProgress::bearing(m_headingLat, m_headingLon, latitude, longitude);
+    const double gained = m_state.along - m_headingAlong;
+    m_headingLat = latitude;
+    m_headingLon = longitude;
+    m_headingAlong = m_state.along;
+    if (m_state.roadBearing < 0)
+        return;
+    m_headingKnown = true;
+    // Against the route and not getting on along it (a hairpin bend turns
+    // the way ahead round as well, but the car makes progress through it).
+    m_against = std::fabs(std::remainder(heading - m_state.roadBearing, 360.0)) > AgainstDegrees
+                && gained < moved / 4;
+    if (m_against && !m_turnAroundSaid) {
+        m_turnAroundSaid = true;
+        qDebug() << "Guidance: the route lies behind, turn around";
+        emit prompt(ManeuverText::turnAround());
+    }
+}
+
+void Guidance::sayFinal(int m)
+{
+    const int n = m_progress.stepCount();
+    QString text = actionOf(m);
+    const int then = thenManeuver();
+    if (then >= 0 && then < n) {
+        text += ", " + ManeuverText::then(actionOf(then));
+        m_earlyDone.insert(then);
+    }
+    m_finalDone.insert(m);
+    m_earlyDone.insert(m);
+    emit prompt(text);
+    // The side of the road the destination lies on: a sentence of its own
+    // after the last instruction.
+    if (m == n - 1) {
+        const QString side = Maneuver(m_route.steps.at(m)).destinationSentence();
+        if (!side.isEmpty())
+            emit prompt(side);
+    }
+}
+
+void Guidance::onFinalDue()
+{
+    const int m = m_pendingFinal;
+    m_pendingFinal = -1;
+    if (m_active && !m_arrived && !m_rerouting && m >= 0 && m == nextManeuver() && !m_finalDone.contains(m))
+        sayFinal(m);
+}
+
 void Guidance::planPrompts(const Fix &)
 {
     const int step = m_state.step;
@@ -191,22 +285,21 @@ void Guidance::planPrompts(const Fix &)
     const int m = step + 1;   // the maneuver ahead; n is the destination
     const double to = smoothedToManeuver();
     const double v = qMax(0.0, m_speed);
-    // Said at the fix nearest the mark: when the next one would come more
-    // than half an interval after it.
-    const double finalDistance = qMax((FinalSeconds + m_interval / 2) * v, FinalMinimumMetres);
+    // Said at this fix when the mark lies nearer to it than to the next;
+    // when it falls later between the two, a timer says it at the mark, as
+    // the speed predicts, so that fixes 5 s apart do not make it seconds early.
+    const double finalDistance = qMax((FinalSeconds + qMin(m_interval / 2, 0.5)) * v, FinalMinimumMetres);
+    const double finalMark = qMax(FinalSeconds * v, FinalMinimumMetres);
     const double earlyDistance = qMax(EarlySeconds * v, EarlyMinimumMetres + 50);
     const double stepLength = m_progress.stepEnd(step) - m_progress.stepStart(step);
     if (m < n && !m_finalDone.contains(m) && to <= finalDistance) {
-        QString text = actionOf(m);
-        const int then = thenManeuver();
-        if (then >= 0 && then < n) {
-            text += ", " + ManeuverText::then(actionOf(then));
-            m_earlyDone.insert(then);
-        }
-        m_finalDone.insert(m);
-        m_earlyDone.insert(m);
-        emit prompt(text);
+        sayFinal(m);
         return;
+    }
+    if (m < n && !m_finalDone.contains(m) && v > 0 && to <= finalMark + v * m_interval) {
+        const double seconds = (to - finalMark) / v;
+        m_pendingFinal = m;
+        m_finalTimer->start(qMax(0, int(seconds * 1000 / m_rate)));
     }
     if (!m_earlyDone.contains(m) && to <= earlyDistance && to >= EarlyMinimumMetres
         && stepLength >= EarlyStepMetres && to > finalDistance) {

@@ -5,8 +5,11 @@
 #include "guidance/routeprogress.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
+
+class QTimer;
 
 // Guidance along one route, fix by fix: progress, the prompts to speak, when
 // the driver has left the route and when they have arrived. Times are the
@@ -42,6 +45,13 @@ public:
     static constexpr double FinalSeconds = 7;
     static constexpr double FinalMinimumMetres = 25;
     static constexpr double ThenMetres = 150;
+    // The car heads against the route when its heading over the last
+    // HeadingBaseMetres and the route's way ahead differ by more than this.
+    static constexpr double AgainstDegrees = 120;
+    static constexpr double HeadingBaseMetres = 40;
+    // A new route's maneuvers are announced once the car is seen to head
+    // along it: its heading is known, or it made this much progress.
+    static constexpr double StartMetres = 15;
 
     explicit Guidance(QObject *parent = nullptr);
 
@@ -62,6 +72,7 @@ public:
     int nextManeuver() const;   // step index; stepCount for the destination
     QDateTime lastFixTime() const { return m_lastTime; }
     int rerouteCount() const { return m_reroutes; }
+    double speed() const { return m_speed; }   // metres per second
 
 signals:
     void updated();
@@ -72,6 +83,9 @@ signals:
 private:
     void planPrompts(const Fix &fix);
     void checkOffRoute(const Fix &fix);
+    void checkHeading(double latitude, double longitude);
+    void sayFinal(int maneuver);
+    void onFinalDue();
     QString actionOf(int maneuver) const;
 
     Directions m_route;
@@ -95,6 +109,18 @@ private:
     QDateTime m_nextRerouteAllowed;
     qint64 m_rerouteGapMs = RerouteGapMs;
     int m_reroutes = 0;
+    // A final prompt whose mark falls between two fixes is said by a timer
+    // at the moment the speed predicts; the fixes' time runs at m_rate times
+    // the wall clock's (a replay runs faster).
+    QTimer *m_finalTimer;
+    int m_pendingFinal = -1;
+    QElapsedTimer m_wall;
+    double m_rate = 1;
+    bool m_against = false;
+    bool m_headingKnown = false;
+    double m_startAlong = -1;
+    bool m_turnAroundSaid = false;
+    double m_headingLat = qQNaN(), m_headingLon = qQNaN(), m_headingAlong = 0;
 };
 
 #endif

@@ -1,8 +1,10 @@
 #include "guidancebanner.h"
 
-#include "directions/stepdelegate.h"
+#include "directions/maneuver.h"
 #include "guidance/guidance.h"
 #include "guidance/maneuvertext.h"
+
+#include <cmath>
 
 #include <QEvent>
 #include <QFontMetrics>
@@ -22,9 +24,18 @@ const int MiddlePx = 17;
 const int SmallPx = 13;
 }
 
+static QString speedFor(double metresPerSecond, bool imperial)
+{
+    if (!std::isfinite(metresPerSecond) || metresPerSecond < 0)
+        return QString();
+    return imperial ? GuidanceBanner::tr("%1 mph").arg(qRound(metresPerSecond * 2.2369363))
+                    : GuidanceBanner::tr("%1 km/h").arg(qRound(metresPerSecond * 3.6));
+}
+
 GuidanceBanner::GuidanceBanner(QWidget *parent)
     : QWidget(parent)
     , m_arrivalTimer(new QTimer(this))
+    , m_clockTimer(new QTimer(this))
 {
     setObjectName("guidanceBanner");
     // Opaque: its repaint never reaches the map beneath it.
@@ -32,6 +43,12 @@ GuidanceBanner::GuidanceBanner(QWidget *parent)
     m_arrivalTimer->setSingleShot(true);
     m_arrivalTimer->setInterval(ArrivalShownMs);
     connect(m_arrivalTimer, &QTimer::timeout, this, &QWidget::hide);
+    m_clockTimer->setInterval(10000);
+    connect(m_clockTimer, &QTimer::timeout, this, [this] {
+        if (isVisible() && !m_trip.isEmpty())
+            setContent(m_iconFile, m_distance, m_instruction, m_then,
+                       tripFor(m_tripRemaining, m_tripSeconds, m_tripImperial), m_speed);
+    });
     m_big = font();
     m_big.setPixelSize(BigPx);
     m_big.setBold(true);
@@ -60,6 +77,10 @@ void GuidanceBanner::showProgress(const Guidance &guidance)
     if (!state.matched)
         return;
     m_arrivalTimer->stop();
+    m_tripRemaining = state.remaining;
+    m_tripSeconds = state.remainingSeconds;
+    m_tripImperial = guidance.imperial();
+    m_clockTimer->start();
     const QList<Step> &steps = guidance.route().steps;
     const int next = guidance.nextManeuver();
     const bool imperial = guidance.imperial();
@@ -71,17 +92,17 @@ void GuidanceBanner::showProgress(const Guidance &guidance)
         const QString description = steps.at(next).description();
         if (description != m_descriptionShown || m_richShown.isEmpty()) {
             m_descriptionShown = description;
-            m_richShown = ManeuverText::rich(description);
+            m_richShown = Maneuver(steps.at(next)).richWords();
         }
         instruction = m_richShown;
     } else {
         instruction = ManeuverText::arrivalAhead().toHtmlEscaped();
     }
-    setContent(maneuver ? StepDelegate::iconFile(steps.at(next).m_maneuver) : QString(),
+    setContent(maneuver ? Maneuver::iconFile(steps.at(next).m_maneuver) : QString(),
                ManeuverText::distance(state.toManeuver, imperial), instruction,
                then >= 0 && then < steps.size() ? ManeuverText::then(ManeuverText::action(steps.at(then)))
                                                 : QString(),
-               tripFor(state.remaining, state.remainingSeconds, imperial));
+               tripFor(state.remaining, state.remainingSeconds, imperial), speedFor(guidance.speed(), imperial));
     if (!isVisible()) {
         show();
         raise();
@@ -109,6 +130,7 @@ QString GuidanceBanner::tripFor(double remaining, double seconds, bool imperial)
 
 void GuidanceBanner::showArrival()
 {
+    m_clockTimer->stop();
     setContent(QString(), QString(), ManeuverText::youHaveArrived().toHtmlEscaped(), QString(), QString());
     show();
     raise();
@@ -116,7 +138,7 @@ void GuidanceBanner::showArrival()
 }
 
 void GuidanceBanner::setContent(const QString &icon, const QString &distance, const QString &instruction,
-                                const QString &then, const QString &trip)
+                                const QString &then, const QString &trip, const QString &speed)
 {
     int changed = 0;
     if (icon != m_iconFile || instruction != m_instruction)
@@ -129,7 +151,7 @@ void GuidanceBanner::setContent(const QString &icon, const QString &distance, co
     }
     if (then != m_then)
         changed |= ThenPart;
-    if (trip != m_trip)
+    if (trip != m_trip || speed != m_speed)
         changed |= TripPart;
     if (!changed)
         return;
@@ -140,6 +162,7 @@ void GuidanceBanner::setContent(const QString &icon, const QString &distance, co
     m_instruction = instruction;
     m_then = then;
     m_trip = trip;
+    m_speed = speed;
     m_stale |= changed;
     if ((changed & AllParts) == AllParts) {
         update();
@@ -204,11 +227,13 @@ void GuidanceBanner::render(int parts)
     p.setFont(m_small);
     if (all || (parts & ThenPart))
         p.drawText(partRect(ThenPart), Qt::AlignLeft | Qt::AlignVCenter, m_then);
-    if (all || (parts & TripPart))
+    if (all || (parts & TripPart)) {
         p.drawText(partRect(TripPart).adjusted(0, 0, -Margin, 0), Qt::AlignRight | Qt::AlignVCenter, m_trip);
+        p.drawText(partRect(TripPart).adjusted(Margin, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, m_speed);
+    }
 }
 
-// The instruction holds plain text and bold only (ManeuverText::rich): drawn
+// The instruction holds plain text and bold only (Maneuver::richWords): drawn
 // piece by piece, which costs far less than a text document.
 void GuidanceBanner::renderInstruction(QPainter &p, int x)
 {

@@ -33,6 +33,7 @@ public:
     QString instructionText() const { return m_instruction; }   // rich text
     QString thenText() const { return m_then; }
     QString tripText() const { return m_trip; }
+    QString speedText() const { return m_speed; }   // the car's speed, from the fixes
     QString iconFile() const { return m_iconFile; }
 
 signals:
@@ -49,7 +50,7 @@ private:
     enum Part { DistancePart = 1, ThenPart = 2, TripPart = 4, AllParts = 0xff };
 
     void setContent(const QString &icon, const QString &distance, const QString &instruction,
-                    const QString &then, const QString &trip);
+                    const QString &then, const QString &trip, const QString &speed = QString());
     QString tripFor(double remaining, double seconds, bool imperial);
     QRect partRect(Part part) const;
     int distanceLeft() const;
@@ -77,8 +78,14 @@ private:
     QString m_instruction;
     QString m_then;
     QString m_trip;
+    QString m_speed;
     QPixmap m_picture;
     QTimer *m_arrivalTimer;
+    // The arrival clock goes on while the car stands and no new progress comes.
+    QTimer *m_clockTimer;
+    double m_tripRemaining = 0;
+    double m_tripSeconds = 0;
+    bool m_tripImperial = false;
 };
 
 #endif

@@ -1,89 +1,16 @@
 #include "maneuvertext.h"
 
+#include "directions/maneuver.h"
 #include "directions/step.h"
+#include "directions/tripfigures.h"
 
-#include <QHash>
 #include <QLocale>
-#include <QRegularExpression>
 
 #include <cmath>
 
-QString ManeuverText::plain(const QString &html)
-{
-    static const QRegularExpression tag("<[^>]*>");
-    QString text = html;
-    text.replace(tag, " ");
-    return text.simplified();
-}
-
-QString ManeuverText::street(const QString &html)
-{
-    static const QRegularExpression bold("<b>(.*?)</b>", QRegularExpression::CaseInsensitiveOption);
-    static const QStringList directions{"left", "right", "north", "south", "east", "west", "northeast",
-                                        "northwest", "southeast", "southwest", "u-turn"};
-    QString found;
-    auto it = bold.globalMatch(html);
-    while (it.hasNext()) {
-        const QString text = plain(it.next().captured(1));
-        if (!text.isEmpty() && !directions.contains(text.toLower()))
-            found = text;
-    }
-    return found;
-}
-
-QString ManeuverText::rich(const QString &html)
-{
-    // Only bold survives: the reply is untrusted, and a label would load
-    // images or follow links that it names.
-    static const QRegularExpression parts("(<b>.*?</b>)", QRegularExpression::CaseInsensitiveOption);
-    QString out;
-    int at = 0;
-    auto it = parts.globalMatch(html);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        out += plain(html.mid(at, m.capturedStart() - at)).toHtmlEscaped() + ' ';
-        out += "<b>" + plain(m.captured(1)).toHtmlEscaped() + "</b> ";
-        at = m.capturedEnd();
-    }
-    out += plain(html.mid(at)).toHtmlEscaped();
-    return out.simplified();
-}
-
 QString ManeuverText::action(const Step &step)
 {
-    const QString road = street(step.description());
-    const QString m = step.m_maneuver;
-    struct Words
-    {
-        const char *bare;
-        const char *onto;
-    };
-    static const QHash<QString, Words> words{
-        {"turn-left", {QT_TR_NOOP("Turn left"), QT_TR_NOOP("Turn left onto %1")}},
-        {"turn-right", {QT_TR_NOOP("Turn right"), QT_TR_NOOP("Turn right onto %1")}},
-        {"turn-slight-left", {QT_TR_NOOP("Bear left"), QT_TR_NOOP("Bear left onto %1")}},
-        {"turn-slight-right", {QT_TR_NOOP("Bear right"), QT_TR_NOOP("Bear right onto %1")}},
-        {"turn-sharp-left", {QT_TR_NOOP("Turn sharp left"), QT_TR_NOOP("Turn sharp left onto %1")}},
-        {"turn-sharp-right", {QT_TR_NOOP("Turn sharp right"), QT_TR_NOOP("Turn sharp right onto %1")}},
-        {"uturn-left", {QT_TR_NOOP("Make a U-turn"), QT_TR_NOOP("Make a U-turn onto %1")}},
-        {"uturn-right", {QT_TR_NOOP("Make a U-turn"), QT_TR_NOOP("Make a U-turn onto %1")}},
-        {"keep-left", {QT_TR_NOOP("Keep left"), QT_TR_NOOP("Keep left onto %1")}},
-        {"keep-right", {QT_TR_NOOP("Keep right"), QT_TR_NOOP("Keep right onto %1")}},
-        {"fork-left", {QT_TR_NOOP("Keep left at the fork"), QT_TR_NOOP("Keep left at the fork onto %1")}},
-        {"fork-right", {QT_TR_NOOP("Keep right at the fork"), QT_TR_NOOP("Keep right at the fork onto %1")}},
-        {"ramp-left", {QT_TR_NOOP("Take the ramp on the left"), QT_TR_NOOP("Take the ramp on the left onto %1")}},
-        {"ramp-right", {QT_TR_NOOP("Take the ramp on the right"), QT_TR_NOOP("Take the ramp on the right onto %1")}},
-        {"roundabout-left", {QT_TR_NOOP("Enter the roundabout"), QT_TR_NOOP("Enter the roundabout toward %1")}},
-        {"roundabout-right", {QT_TR_NOOP("Enter the roundabout"), QT_TR_NOOP("Enter the roundabout toward %1")}},
-        {"merge", {QT_TR_NOOP("Merge"), QT_TR_NOOP("Merge onto %1")}},
-        {"straight", {QT_TR_NOOP("Continue straight"), QT_TR_NOOP("Continue on %1")}},
-    };
-    const auto found = words.constFind(m);
-    if (found == words.constEnd())
-        return plain(step.description());
-    if (road.isEmpty())
-        return tr(found->bare);
-    return tr(found->onto).arg(road);
+    return Maneuver(step).words();
 }
 
 QString ManeuverText::arrivalAhead()
@@ -101,17 +28,15 @@ QString ManeuverText::distance(double metres, bool imperial)
         if (feet < 528)
             return tr("%1 ft").arg(rounded(feet, 50));
         const double miles = metres / 1609.344;
-        return tr("%1 mi").arg(QLocale().toString(miles, 'f', miles < 10 ? 1 : 0));
+        return tr("%1 mi").arg(TripFigures::decimal(miles, miles < 10 ? 1 : 0));
     }
-    if (metres < 100)
-        return tr("%1 m").arg(rounded(metres, 10));
-    if (metres < 500)
-        return tr("%1 m").arg(rounded(metres, 50));
-    if (metres < 1000)
-        return tr("%1 m").arg(rounded(metres, 100));
-    return tr("%1 km").arg(QLocale().toString(metres / 1000, 'f', metres < 10000 ? 1 : 0));
+    const double shown = metres < 100 ? rounded(metres, 10) : metres < 500 ? rounded(metres, 50) : rounded(metres, 100);
+    if (shown < 1000)
+        return tr("%1 m").arg(shown);
+    return tr("%1 km").arg(TripFigures::decimal(metres / 1000, metres < 9950 ? 1 : 0));
 }
 
+// As people say them: "In 800 metres", "In 1 kilometre", "In 1.5 kilometres".
 QString ManeuverText::early(double metres, bool imperial, const QString &action)
 {
     const QString what = lowerFirst(action);
@@ -119,11 +44,15 @@ QString ManeuverText::early(double metres, bool imperial, const QString &action)
         const double feet = metres / 0.3048;
         if (feet < 1000)
             return tr("In %1 feet, %2").arg(qMax(100.0, std::round(feet / 100) * 100)).arg(what);
-        return tr("In %1 miles, %2").arg(QLocale().toString(metres / 1609.344, 'f', 1), what);
+        return tr("In %1 miles, %2").arg(TripFigures::decimal(metres / 1609.344, 1), what);
     }
-    if (metres < 1000)
-        return tr("In %1 metres, %2").arg(qMax(50.0, std::round(metres / 50) * 50)).arg(what);
-    return tr("In %1 kilometres, %2").arg(QLocale().toString(metres / 1000, 'f', 1), what);
+    const double shown = metres < 300 ? qMax(50.0, std::round(metres / 50) * 50) : std::round(metres / 100) * 100;
+    if (shown < 1000)
+        return tr("In %1 metres, %2").arg(shown).arg(what);
+    const double km = metres < 10000 ? qMax(1.0, std::round(metres / 500) / 2) : std::round(metres / 1000);
+    if (km == 1)
+        return tr("In 1 kilometre, %1").arg(what);
+    return tr("In %1 kilometres, %2").arg(TripFigures::decimal(km, 1), what);
 }
 
 QString ManeuverText::then(const QString &action)
@@ -133,10 +62,8 @@ QString ManeuverText::then(const QString &action)
 
 QString ManeuverText::duration(double seconds)
 {
-    const int minutes = int(std::ceil(qMax(0.0, seconds) / 60));
-    if (minutes < 60)
-        return tr("%1 min").arg(minutes);
-    return tr("%1 h %2 min").arg(minutes / 60).arg(minutes % 60, 2, 10, QChar('0'));
+    // The sheet's figure: at the start the banner says what the sheet says.
+    return TripFigures::duration(qRound64(qMax(0.0, seconds)));
 }
 
 QString ManeuverText::youHaveArrived()
@@ -147,6 +74,11 @@ QString ManeuverText::youHaveArrived()
 QString ManeuverText::rerouting()
 {
     return tr("Rerouting");
+}
+
+QString ManeuverText::turnAround()
+{
+    return tr("Turn around when possible");
 }
 
 // Where the action follows a distance: "turn left", not "Turn left". A

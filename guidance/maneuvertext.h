@@ -6,21 +6,14 @@
 
 class Step;
 
-// The words of guidance in the interface language: the maneuver of a step
-// from the service's maneuver word and the street in its instruction, the
-// distances as people read and hear them, and the instruction as safe rich
-// text. Where no template fits, the service's own instruction is used.
+// The spoken words of guidance in the interface language: a step's maneuver
+// (Maneuver's words), the distances as people read and hear them, and the
+// prompts built from them.
 class ManeuverText
 {
     Q_DECLARE_TR_FUNCTIONS(ManeuverText)
 public:
-    // The instruction without markup, whitespace simplified.
-    static QString plain(const QString &html);
-    // The street the step leads onto: the last bold text that is not a direction.
-    static QString street(const QString &html);
-    // The instruction as rich text for a label: every text escaped, bold kept.
-    static QString rich(const QString &html);
-    // "Turn left onto Rue Grimaldi"; the plain instruction when no template fits.
+    // "Turn left onto Rue Grimaldi" (Maneuver's words); the plain instruction when no template fits.
     static QString action(const Step &step);
     static QString arrivalAhead();
     // "800 m", "350 m", "50 m", "now"; feet and miles in imperial units.
@@ -31,6 +24,7 @@ public:
     static QString duration(double seconds);
     static QString youHaveArrived();
     static QString rerouting();
+    static QString turnAround();
 
 private:
     static QString lowerFirst(const QString &text);

@@ -15,6 +15,8 @@ const double AgainstPenalty = 30;
 const double JumpPenalty = 0.02;
 // Beyond this a fix is not on the route: it moves no mark of progress.
 const double OnRoute = 50;
+// How far ahead the way ahead is measured, for a map turned to it.
+const double BearingAhead = 30;
 // The window never holds more segments than this on either side, however
 // short the segments are.
 const int MaxWindowSegments = 2000;
@@ -185,6 +187,14 @@ RouteProgress::State RouteProgress::update(double latitude, double longitude, do
     const Point &goal = m_points.last();
     state.toDestination = distance(latitude, longitude, goal.lat, goal.lon);
     state.beyondEnd = best.segment == segments - 1 && best.t > 1;
+    // Over the next few tens of metres: one short segment of a drawn bend
+    // would turn a map that follows it by its own angle.
+    const double lat0 = a.lat + t * (b.lat - a.lat), lon0 = a.lon + t * (b.lon - a.lon);
+    int ahead = best.segment + 1;
+    while (ahead < m_points.size() - 1 && m_points.at(ahead).along < m_along + BearingAhead)
+        ++ahead;
+    if (ahead < m_points.size() && distance(lat0, lon0, m_points.at(ahead).lat, m_points.at(ahead).lon) > 1)
+        state.roadBearing = bearing(lat0, lon0, m_points.at(ahead).lat, m_points.at(ahead).lon);
     if (best.distance <= OnRoute) {
         if (m_along >= m_furthest)
             m_furthest = m_along;

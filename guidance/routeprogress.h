@@ -26,6 +26,7 @@ public:
         double toDestination = 0;       // metres in a straight line
         bool beyondEnd = false;         // the fix lies past the route's last point
         double backwards = 0;           // metres driven back along the route, against it
+        double roadBearing = -1;        // degrees: the route's way ahead of the matched point
     };
 
     // Window searched around the last match, in metres along the route.

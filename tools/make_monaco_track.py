@@ -1,14 +1,19 @@
 #!/usr/bin/env python3
-"""Generate data/tracks/monaco-drive.nmea: a drive through Monaco along a real
-route that Routino finds on the OpenStreetMap extract.
+"""Generate data/tracks/monaco-drive.nmea: the README's demo drive through Monaco,
+from Larvotto to "Fontvieille, Monaco", along the route the local map service
+gives for it.
 
-The route runs from Larvotto past the Casino down to Fontvieille. The car
-keeps to the way's speed (at most Monaco's 50 km/h), slows for bends and
-corners and parks at the end; the receiver is the simulated 1 Hz one of
-data/tracks/make_track.py (RMC, GGA, GSA each second, GSV every 5 s, a metre
-of wandering noise). Seeded: the same extract gives the same file.
+The car parks a minute at the start (time to pick a rate under "Position
+Updates" and ask for directions to "Fontvieille, Monaco"), follows every
+point of the service's route at the way's pace (at most Monaco's 50 km/h),
+slows for bends and corners and parks at the destination, so that guidance
+sees no reroute and announces the arrival. The receiver is the simulated 1 Hz
+one of tools/make_track.py (RMC, GGA, GSA each second, GSV every 5 s, a metre
+of wandering noise). Seeded: the same route gives the same file.
 
-    python3 tools/make_monaco_track.py [--extract FILE.osm.pbf] [OUTPUT]
+    python3 tools/make_monaco_track.py --service http://127.0.0.1:PORT [OUTPUT]
+
+The service must hold the demo region (the build's data folder does).
 """
 
 import argparse
@@ -16,19 +21,21 @@ import math
 import os
 import random
 import sys
-import tempfile
+import urllib.parse
+import urllib.request
+import xml.etree.ElementTree as ET
 from datetime import datetime, timedelta, timezone
 
 REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path[:0] = [os.path.join(REPO, "services"), os.path.join(REPO, "data", "tracks")]
 
 import make_track  # noqa: E402
-from marlu_service.directions import routino  # noqa: E402
+from marlu_service.directions import polyline  # noqa: E402
 
-EXTRACT = os.path.join(REPO, "..", "shared", "fixtures", "osm", "monaco.osm.pbf")
 OUTPUT = os.path.join(REPO, "data", "tracks", "monaco-drive.nmea")
-# Larvotto, Place du Casino, Fontvieille.
-WAYPOINTS = [(43.7447, 7.4338), (43.7393, 7.4276), (43.7285, 7.4150)]
+START = (43.7447, 7.4338)              # Larvotto
+DESTINATION = "Fontvieille, Monaco"    # as the README asks for it
+PARKED_BEFORE = 60                     # s at the start
 START_TIME = datetime(2024, 5, 18, 9, 30, 0, tzinfo=timezone.utc)
 SEED = 20240518
 TOWN_LIMIT = 50.0 / 3.6     # m/s
@@ -38,22 +45,44 @@ ALTITUDE = 40.0
 GEOID_SEPARATION = 48.9      # m, EGM96 at Monaco
 
 
-def route_points(extract):
-    """Every point of the drive, leg after leg, as (lat, lng) and the way's speed in m/s."""
-    with tempfile.TemporaryDirectory(prefix="monaco-track-") as folder:
-        routino.import_region(extract, folder, lambda text: None)
-        database = os.path.join(folder, routino.SUBDIR)
-        points, speeds = [], []
-        for a, b in zip(WAYPOINTS, WAYPOINTS[1:]):
-            leg = routino.run_router(database, "driving", a, b)
-            if leg is None:
-                raise SystemExit("no route from %s to %s in %s" % (a, b, extract))
-            for i, p in enumerate(leg):
-                if points and i == 0:
-                    continue
-                points.append((p["lat"], p["lng"]))
-                kmh = p["metres"] / p["seconds"] * 3.6 if p["seconds"] > 0 else 0.0
-                speeds.append(min(kmh / 3.6, TOWN_LIMIT) if kmh else TOWN_LIMIT)
+def route_points(service):
+    """Every point of the service's route, as (lat, lng), and each point's pace in m/s.
+
+    The application asks from its position written with six significant
+    digits: the drive starts at such a point, and asks from there again until
+    the route begins where it was asked from, so that the application gets
+    the route the car drives."""
+    origin = START
+    for _ in range(4):
+        points, speeds = service_route(service, origin)
+        start = tuple(float("%.6g" % v) for v in points[0])
+        if start == origin:
+            break
+        origin = start
+    return [origin] + points, [speeds[0]] + speeds
+
+
+def service_route(service, origin):
+    query = urllib.parse.urlencode({"sensor": "false", "origin": "%.6g %.6g" % origin,
+                                    "destination": DESTINATION, "mode": "driving",
+                                    "alternatives": "false", "units": "metric"},
+                                   quote_via=urllib.parse.quote)
+    with urllib.request.urlopen(service.rstrip("/") + "/maps/api/directions/xml?" + query,
+                                timeout=60) as reply:
+        root = ET.fromstring(reply.read())
+    if root.findtext("status") != "OK":
+        raise SystemExit("no route to %s: %s" % (DESTINATION, root.findtext("status")))
+    points, speeds = [], []
+    for step in root.find("route").iter("step"):
+        line = polyline.decode(step.findtext("polyline/points"))
+        metres = float(step.findtext("distance/value"))
+        seconds = float(step.findtext("duration/value"))
+        pace = min(metres / seconds, TOWN_LIMIT) if seconds > 0 and metres > 0 else TOWN_LIMIT
+        for p in line:
+            if points and p == points[-1]:
+                continue
+            points.append(p)
+            speeds.append(pace)
     return points, speeds
 
 
@@ -82,13 +111,14 @@ def metre_path(points, speeds):
     return path, limits or [TOWN_LIMIT], constraints, (lat0, lng0)
 
 
-def generate(extract):
+def generate(service):
     rng = random.Random(SEED)
-    path, limits, constraints, (lat0, lng0) = metre_path(*route_points(extract))
+    path, limits, constraints, (lat0, lng0) = metre_path(*route_points(service))
+    make_track.PARKED_BEFORE = PARKED_BEFORE
     states = make_track.drive(path, limits, constraints)
     lines = [
-        "# Marlu demo track: a drive through Monaco, Larvotto to Fontvieille by the Casino,",
-        "# along a route Routino found on the OpenStreetMap extract",
+        "# Marlu demo track: a drive through Monaco, Larvotto to Fontvieille,",
+        "# along the route the local map service finds on the OpenStreetMap extract",
         "# (map data: OpenStreetMap contributors)",
         "# Receiver: simulated 1 Hz GPS, RMC + GGA + GSA each second, GSV every 5 s",
         "# Generated by tools/make_monaco_track.py (seeded); edit that script, not this file",
@@ -138,9 +168,9 @@ def generate(extract):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("output", nargs="?", default=OUTPUT)
-    parser.add_argument("--extract", default=EXTRACT)
+    parser.add_argument("--service", required=True, help="the local map service, http://127.0.0.1:PORT")
     args = parser.parse_args()
-    lines = generate(args.extract)
+    lines = generate(args.service)
     with open(args.output, "w", newline="\n") as stream:
         stream.write("\n".join(lines) + "\n")
     print("%s: %d fixes" % (args.output, sum(1 for line in lines if line.startswith("$GPRMC"))))

@@ -3,13 +3,17 @@
 // route and the position on the replayed track, and the Map Regions and Map
 // Services windows. Run by tools/screenshots.sh, which provides the display, a
 // fresh home and the track. With --handheld, on the handheld's 800x480 display,
-// only the route sheet, as the whole screen shows it.
-//   screenshots OUTPUT_DIR [--handheld]
+// only the route sheet, as the whole screen shows it. With --drive, only the
+// map following the car while guiding (drive-view.png, or drive-view-LANG.png
+// in the interface language LANG).
+//   screenshots OUTPUT_DIR [--handheld | --drive [LANG]]
 #include "app/mainwindow.h"
 #include "app/mapservicelauncher.h"
+#include "app/translations.h"
 #include "directions/currdirectionsdlg.h"
 #include "directions/directionsdlg.h"
 #include "guidance/guidancebanner.h"
+#include "guidance/navigation.h"
 #include "platform/applicationmenu.h"
 #include "regions/mapregionswindow.h"
 #include "regions/mapservicesdialog.h"
@@ -62,7 +66,7 @@ bool save(QWidget *widget, const QString &path)
 QAction *menuEntry(QWidget *window, const QString &text)
 {
     for (QAction *action : static_cast<MainWindow *>(window)->menuBar()->actions())
-        if (action->text() == text)
+        if (action->text() == QCoreApplication::translate("MainWindow", text.toUtf8()))
             return action;
     return nullptr;
 }
@@ -75,9 +79,15 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName("Marlu");
     QApplication app(argc, argv);
     const bool handheld = argc == 3 && QByteArray(argv[2]) == "--handheld";
-    if (argc != 2 && !handheld) {
-        std::fprintf(stderr, "usage: screenshots OUTPUT_DIR [--handheld]\n");
+    const bool driveOnly = (argc == 3 || argc == 4) && QByteArray(argv[2]) == "--drive";
+    if (argc != 2 && !handheld && !driveOnly) {
+        std::fprintf(stderr, "usage: screenshots OUTPUT_DIR [--handheld | --drive [LANG]]\n");
         return 2;
+    }
+    const QString language = driveOnly && argc == 4 ? QString::fromLocal8Bit(argv[3]) : QString();
+    if (!language.isEmpty()) {
+        QLocale::setDefault(QLocale(language));
+        Translations::install(QLocale(language));
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
 
@@ -103,7 +113,7 @@ int main(int argc, char *argv[])
     }
     settle(5000);   // a few fixes of the track, and their tiles
     bool ok = true;
-    if (!handheld) {
+    if (!handheld && !driveOnly) {
         auto *menu = qobject_cast<ApplicationMenu *>(window.menuBar());
         menu->openPanel();
         settle(500);
@@ -123,7 +133,9 @@ int main(int argc, char *argv[])
         } else if (auto *sheet = qobject_cast<CurrDirectionsDlg *>(modal)) {
             poll.stop();
             settle(500);
-            if (handheld) {
+            if (driveOnly) {
+                sheetSaved = true;
+            } else if (handheld) {
                 const QString path = out.filePath("route-sheet-800x480.png");
                 sheetSaved = sheet->screen()->grabWindow(0).save(path);
                 std::printf("screenshots: %s %s\n", sheetSaved ? "saved" : "could not save", qPrintable(path));
@@ -141,6 +153,16 @@ int main(int argc, char *argv[])
     menuEntry(&window, "Directions")->trigger();
     waitFor([&] { return !poll.isActive(); }, 30000);
 
+    // Following the car along that route, once it is under way.
+    if (driveOnly) {
+        // Turned to the way ahead, as a driver would have it.
+        menuEntry(&window, "Auto Rotate")->trigger();
+        auto *navigation = window.findChild<Navigation *>();
+        const bool following = waitFor([&] { return navigation->drivesView(); }, 150000);
+        settle(12000);   // a few fixes on, and the tiles of the drive view's zoom
+        const QString name = language.isEmpty() ? "drive-view.png" : "drive-view-" + language.left(2) + ".png";
+        return following && sheetSaved && save(&window, out.filePath(name)) ? 0 : 1;
+    }
     // The route on the map, with the own position on the replayed track.
     if (!handheld) {
         settle(3000);

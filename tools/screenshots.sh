@@ -32,6 +32,15 @@ HOME=$home XDG_CONFIG_HOME=$home/.config XDG_RUNTIME_DIR=$home/runtime \
   MARLU_NMEA_FILE=$MARLU_ROOT/data/tracks/monaco-drive.nmea \
   "$MARLU_ROOT/tests/support/handheld-display.sh" "$MARLU_BUILD/tools/screenshots" "$home/shots" --handheld
 
+# The drive view at 800x480 in English and in Finnish.
+for lang in "" fi_FI; do
+  HOME=$home XDG_CONFIG_HOME=$home/.config XDG_RUNTIME_DIR=$home/runtime \
+    QT_PLUGIN_PATH=$MARLU_BUILD/plugins MARLU_SERVICE=$MARLU_ROOT/services/mapservice.py \
+    MARLU_NMEA_FILE=$MARLU_ROOT/data/tracks/monaco-drive.nmea \
+    xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" \
+    "$MARLU_BUILD/tools/screenshots" "$home/shots" --drive $lang
+done
+
 # Small enough to commit: a 256-colour palette is plenty for map tiles and widgets.
 mkdir -p "$MARLU_ROOT/docs"
 for shot in "$home"/shots/*.png; do

@@ -224,6 +224,14 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
         <source>%1 · %2 · arrival %3</source>
         <translation>%1 · %2 · Ankunft %3</translation>
     </message>
+    <message>
+        <source>%1 km/h</source>
+        <translation>%1 km/h</translation>
+    </message>
+    <message>
+        <source>%1 mph</source>
+        <translation>%1 mph</translation>
+    </message>
 </context>
 <context>
     <name>Maemo5Wnd</name>
@@ -466,134 +474,6 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
 <context>
     <name>ManeuverText</name>
     <message>
-        <source>Turn left</source>
-        <translation>Links abbiegen</translation>
-    </message>
-    <message>
-        <source>Turn left onto %1</source>
-        <translation>Links abbiegen auf %1</translation>
-    </message>
-    <message>
-        <source>Turn right</source>
-        <translation>Rechts abbiegen</translation>
-    </message>
-    <message>
-        <source>Turn right onto %1</source>
-        <translation>Rechts abbiegen auf %1</translation>
-    </message>
-    <message>
-        <source>Bear left</source>
-        <translation>Leicht links halten</translation>
-    </message>
-    <message>
-        <source>Bear left onto %1</source>
-        <translation>Leicht links auf %1</translation>
-    </message>
-    <message>
-        <source>Bear right</source>
-        <translation>Leicht rechts halten</translation>
-    </message>
-    <message>
-        <source>Bear right onto %1</source>
-        <translation>Leicht rechts auf %1</translation>
-    </message>
-    <message>
-        <source>Turn sharp left</source>
-        <translation>Scharf links abbiegen</translation>
-    </message>
-    <message>
-        <source>Turn sharp left onto %1</source>
-        <translation>Scharf links abbiegen auf %1</translation>
-    </message>
-    <message>
-        <source>Turn sharp right</source>
-        <translation>Scharf rechts abbiegen</translation>
-    </message>
-    <message>
-        <source>Turn sharp right onto %1</source>
-        <translation>Scharf rechts abbiegen auf %1</translation>
-    </message>
-    <message>
-        <source>Make a U-turn</source>
-        <translation>Wenden</translation>
-    </message>
-    <message>
-        <source>Make a U-turn onto %1</source>
-        <translation>Wenden auf %1</translation>
-    </message>
-    <message>
-        <source>Keep left</source>
-        <translation>Links halten</translation>
-    </message>
-    <message>
-        <source>Keep left onto %1</source>
-        <translation>Links halten auf %1</translation>
-    </message>
-    <message>
-        <source>Keep right</source>
-        <translation>Rechts halten</translation>
-    </message>
-    <message>
-        <source>Keep right onto %1</source>
-        <translation>Rechts halten auf %1</translation>
-    </message>
-    <message>
-        <source>Keep left at the fork</source>
-        <translation>An der Gabelung links halten</translation>
-    </message>
-    <message>
-        <source>Keep left at the fork onto %1</source>
-        <translation>An der Gabelung links halten auf %1</translation>
-    </message>
-    <message>
-        <source>Keep right at the fork</source>
-        <translation>An der Gabelung rechts halten</translation>
-    </message>
-    <message>
-        <source>Keep right at the fork onto %1</source>
-        <translation>An der Gabelung rechts halten auf %1</translation>
-    </message>
-    <message>
-        <source>Take the ramp on the left</source>
-        <translation>Die Ausfahrt links nehmen</translation>
-    </message>
-    <message>
-        <source>Take the ramp on the left onto %1</source>
-        <translation>Die Ausfahrt links nehmen auf %1</translation>
-    </message>
-    <message>
-        <source>Take the ramp on the right</source>
-        <translation>Die Ausfahrt rechts nehmen</translation>
-    </message>
-    <message>
-        <source>Take the ramp on the right onto %1</source>
-        <translation>Die Ausfahrt rechts nehmen auf %1</translation>
-    </message>
-    <message>
-        <source>Enter the roundabout</source>
-        <translation>In den Kreisverkehr einfahren</translation>
-    </message>
-    <message>
-        <source>Enter the roundabout toward %1</source>
-        <translation>In den Kreisverkehr einfahren Richtung %1</translation>
-    </message>
-    <message>
-        <source>Merge</source>
-        <translation>Einfädeln</translation>
-    </message>
-    <message>
-        <source>Merge onto %1</source>
-        <translation>Einfädeln auf %1</translation>
-    </message>
-    <message>
-        <source>Continue straight</source>
-        <translation>Geradeaus weiterfahren</translation>
-    </message>
-    <message>
-        <source>Continue on %1</source>
-        <translation>Weiter auf %1</translation>
-    </message>
-    <message>
         <source>You reach your destination</source>
         <translation>Erreichen Sie Ihr Ziel</translation>
     </message>
@@ -638,20 +518,20 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
         <translation>dann %1</translation>
     </message>
     <message>
-        <source>%1 min</source>
-        <translation>%1 min</translation>
-    </message>
-    <message>
-        <source>%1 h %2 min</source>
-        <translation>%1 Std. %2 min</translation>
-    </message>
-    <message>
         <source>You have arrived</source>
         <translation>Sie haben Ihr Ziel erreicht</translation>
     </message>
     <message>
         <source>Rerouting</source>
         <translation>Route wird neu berechnet</translation>
+    </message>
+    <message>
+        <source>Turn around when possible</source>
+        <translation>Bitte wenden, wenn möglich</translation>
+    </message>
+    <message>
+        <source>In 1 kilometre, %1</source>
+        <translation>In 1 Kilometer %1</translation>
     </message>
 </context>
 <context>
@@ -1081,6 +961,10 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
         <source>via %1</source>
         <translation>über %1</translation>
     </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
 </context>
 <context>
     <name>KeyFile</name>
@@ -1453,6 +1337,269 @@ Routen von Routino; die Kartenseite nutzt Leaflet.</translation>
     <message>
         <source>Place of interest</source>
         <translation>Sehenswürdigkeit</translation>
+    </message>
+</context>
+<context>
+    <name>Maneuver</name>
+    <message>
+        <source>Turn left</source>
+        <translation>Links abbiegen</translation>
+    </message>
+    <message>
+        <source>Turn left onto %1</source>
+        <translation>Links abbiegen auf %1</translation>
+    </message>
+    <message>
+        <source>Turn right</source>
+        <translation>Rechts abbiegen</translation>
+    </message>
+    <message>
+        <source>Turn right onto %1</source>
+        <translation>Rechts abbiegen auf %1</translation>
+    </message>
+    <message>
+        <source>Bear left</source>
+        <translation>Leicht links halten</translation>
+    </message>
+    <message>
+        <source>Bear left onto %1</source>
+        <translation>Leicht links auf %1</translation>
+    </message>
+    <message>
+        <source>Bear right</source>
+        <translation>Leicht rechts halten</translation>
+    </message>
+    <message>
+        <source>Bear right onto %1</source>
+        <translation>Leicht rechts auf %1</translation>
+    </message>
+    <message>
+        <source>Turn sharp left</source>
+        <translation>Scharf links abbiegen</translation>
+    </message>
+    <message>
+        <source>Turn sharp left onto %1</source>
+        <translation>Scharf links abbiegen auf %1</translation>
+    </message>
+    <message>
+        <source>Turn sharp right</source>
+        <translation>Scharf rechts abbiegen</translation>
+    </message>
+    <message>
+        <source>Turn sharp right onto %1</source>
+        <translation>Scharf rechts abbiegen auf %1</translation>
+    </message>
+    <message>
+        <source>Make a U-turn</source>
+        <translation>Wenden</translation>
+    </message>
+    <message>
+        <source>Make a U-turn onto %1</source>
+        <translation>Wenden auf %1</translation>
+    </message>
+    <message>
+        <source>Keep left</source>
+        <translation>Links halten</translation>
+    </message>
+    <message>
+        <source>Keep left onto %1</source>
+        <translation>Links halten auf %1</translation>
+    </message>
+    <message>
+        <source>Keep right</source>
+        <translation>Rechts halten</translation>
+    </message>
+    <message>
+        <source>Keep right onto %1</source>
+        <translation>Rechts halten auf %1</translation>
+    </message>
+    <message>
+        <source>Keep left at the fork</source>
+        <translation>An der Gabelung links halten</translation>
+    </message>
+    <message>
+        <source>Keep left at the fork onto %1</source>
+        <translation>An der Gabelung links halten auf %1</translation>
+    </message>
+    <message>
+        <source>Keep right at the fork</source>
+        <translation>An der Gabelung rechts halten</translation>
+    </message>
+    <message>
+        <source>Keep right at the fork onto %1</source>
+        <translation>An der Gabelung rechts halten auf %1</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the left</source>
+        <translation>Die Ausfahrt links nehmen</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the left onto %1</source>
+        <translation>Die Ausfahrt links nehmen auf %1</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the right</source>
+        <translation>Die Ausfahrt rechts nehmen</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the right onto %1</source>
+        <translation>Die Ausfahrt rechts nehmen auf %1</translation>
+    </message>
+    <message>
+        <source>Enter the roundabout</source>
+        <translation>In den Kreisverkehr einfahren</translation>
+    </message>
+    <message>
+        <source>Merge</source>
+        <translation>Einfädeln</translation>
+    </message>
+    <message>
+        <source>Merge onto %1</source>
+        <translation>Einfädeln auf %1</translation>
+    </message>
+    <message>
+        <source>Continue straight</source>
+        <translation>Geradeaus weiterfahren</translation>
+    </message>
+    <message>
+        <source>Continue on %1</source>
+        <translation>Weiter auf %1</translation>
+    </message>
+    <message>
+        <source>Turn left toward %1</source>
+        <translation>Links abbiegen Richtung %1</translation>
+    </message>
+    <message>
+        <source>Turn right toward %1</source>
+        <translation>Rechts abbiegen Richtung %1</translation>
+    </message>
+    <message>
+        <source>Bear left toward %1</source>
+        <translation>Leicht links halten Richtung %1</translation>
+    </message>
+    <message>
+        <source>Bear right toward %1</source>
+        <translation>Leicht rechts halten Richtung %1</translation>
+    </message>
+    <message>
+        <source>Turn sharp left toward %1</source>
+        <translation>Scharf links abbiegen Richtung %1</translation>
+    </message>
+    <message>
+        <source>Turn sharp right toward %1</source>
+        <translation>Scharf rechts abbiegen Richtung %1</translation>
+    </message>
+    <message>
+        <source>Make a U-turn toward %1</source>
+        <translation>Wenden Richtung %1</translation>
+    </message>
+    <message>
+        <source>Keep left toward %1</source>
+        <translation>Links halten Richtung %1</translation>
+    </message>
+    <message>
+        <source>Keep right toward %1</source>
+        <translation>Rechts halten Richtung %1</translation>
+    </message>
+    <message>
+        <source>Keep left at the fork toward %1</source>
+        <translation>An der Gabelung links halten Richtung %1</translation>
+    </message>
+    <message>
+        <source>Keep right at the fork toward %1</source>
+        <translation>An der Gabelung rechts halten Richtung %1</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the left toward %1</source>
+        <translation>Die Ausfahrt links nehmen Richtung %1</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the right toward %1</source>
+        <translation>Die Ausfahrt rechts nehmen Richtung %1</translation>
+    </message>
+    <message>
+        <source>Merge toward %1</source>
+        <translation>Einfädeln Richtung %1</translation>
+    </message>
+    <message>
+        <source>Continue straight toward %1</source>
+        <translation>Geradeaus weiterfahren Richtung %1</translation>
+    </message>
+    <message>
+        <source>At the roundabout, take the %1 exit onto %2</source>
+        <translation>Im Kreisverkehr die %1 Ausfahrt nehmen auf %2</translation>
+    </message>
+    <message>
+        <source>At the roundabout, take the %1 exit</source>
+        <translation>Im Kreisverkehr die %1 Ausfahrt nehmen</translation>
+    </message>
+    <message>
+        <source>Enter the roundabout and leave it onto %1</source>
+        <translation>In den Kreisverkehr einfahren und ihn auf %1 verlassen</translation>
+    </message>
+    <message>
+        <source>%1th</source>
+        <translation>%1.</translation>
+    </message>
+    <message>
+        <source>%1st</source>
+        <translation>%1.</translation>
+    </message>
+    <message>
+        <source>%1nd</source>
+        <translation>%1.</translation>
+    </message>
+    <message>
+        <source>%1rd</source>
+        <translation>%1.</translation>
+    </message>
+    <message>
+        <source>Head north</source>
+        <translation>Richtung Norden fahren</translation>
+    </message>
+    <message>
+        <source>Head northeast</source>
+        <translation>Richtung Nordosten fahren</translation>
+    </message>
+    <message>
+        <source>Head east</source>
+        <translation>Richtung Osten fahren</translation>
+    </message>
+    <message>
+        <source>Head southeast</source>
+        <translation>Richtung Südosten fahren</translation>
+    </message>
+    <message>
+        <source>Head south</source>
+        <translation>Richtung Süden fahren</translation>
+    </message>
+    <message>
+        <source>Head southwest</source>
+        <translation>Richtung Südwesten fahren</translation>
+    </message>
+    <message>
+        <source>Head west</source>
+        <translation>Richtung Westen fahren</translation>
+    </message>
+    <message>
+        <source>Head northwest</source>
+        <translation>Richtung Nordwesten fahren</translation>
+    </message>
+    <message>
+        <source>%1 on %2</source>
+        <translation>%1 auf %2</translation>
+    </message>
+    <message>
+        <source>Your destination is on the left</source>
+        <translation>Ihr Ziel liegt links</translation>
+    </message>
+    <message>
+        <source>Your destination is on the right</source>
+        <translation>Ihr Ziel liegt rechts</translation>
+    </message>
+    <message>
+        <source>%1. %2</source>
+        <translation>%1. %2</translation>
     </message>
 </context>
 </TS>

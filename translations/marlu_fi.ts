@@ -224,6 +224,14 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
         <source>%1 · %2 · arrival %3</source>
         <translation>%1 · %2 · perillä %3</translation>
     </message>
+    <message>
+        <source>%1 km/h</source>
+        <translation>%1 km/h</translation>
+    </message>
+    <message>
+        <source>%1 mph</source>
+        <translation>%1 mph</translation>
+    </message>
 </context>
 <context>
     <name>Maemo5Wnd</name>
@@ -466,134 +474,6 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
 <context>
     <name>ManeuverText</name>
     <message>
-        <source>Turn left</source>
-        <translation>Käänny vasemmalle</translation>
-    </message>
-    <message>
-        <source>Turn left onto %1</source>
-        <translation>Käänny vasemmalle kadulle %1</translation>
-    </message>
-    <message>
-        <source>Turn right</source>
-        <translation>Käänny oikealle</translation>
-    </message>
-    <message>
-        <source>Turn right onto %1</source>
-        <translation>Käänny oikealle kadulle %1</translation>
-    </message>
-    <message>
-        <source>Bear left</source>
-        <translation>Kaarra vasemmalle</translation>
-    </message>
-    <message>
-        <source>Bear left onto %1</source>
-        <translation>Kaarra vasemmalle kadulle %1</translation>
-    </message>
-    <message>
-        <source>Bear right</source>
-        <translation>Kaarra oikealle</translation>
-    </message>
-    <message>
-        <source>Bear right onto %1</source>
-        <translation>Kaarra oikealle kadulle %1</translation>
-    </message>
-    <message>
-        <source>Turn sharp left</source>
-        <translation>Käänny jyrkästi vasemmalle</translation>
-    </message>
-    <message>
-        <source>Turn sharp left onto %1</source>
-        <translation>Käänny jyrkästi vasemmalle kadulle %1</translation>
-    </message>
-    <message>
-        <source>Turn sharp right</source>
-        <translation>Käänny jyrkästi oikealle</translation>
-    </message>
-    <message>
-        <source>Turn sharp right onto %1</source>
-        <translation>Käänny jyrkästi oikealle kadulle %1</translation>
-    </message>
-    <message>
-        <source>Make a U-turn</source>
-        <translation>Tee U-käännös</translation>
-    </message>
-    <message>
-        <source>Make a U-turn onto %1</source>
-        <translation>Tee U-käännös kadulle %1</translation>
-    </message>
-    <message>
-        <source>Keep left</source>
-        <translation>Pysy vasemmalla</translation>
-    </message>
-    <message>
-        <source>Keep left onto %1</source>
-        <translation>Pysy vasemmalla, kadulle %1</translation>
-    </message>
-    <message>
-        <source>Keep right</source>
-        <translation>Pysy oikealla</translation>
-    </message>
-    <message>
-        <source>Keep right onto %1</source>
-        <translation>Pysy oikealla, kadulle %1</translation>
-    </message>
-    <message>
-        <source>Keep left at the fork</source>
-        <translation>Pysy haarassa vasemmalla</translation>
-    </message>
-    <message>
-        <source>Keep left at the fork onto %1</source>
-        <translation>Pysy haarassa vasemmalla, kadulle %1</translation>
-    </message>
-    <message>
-        <source>Keep right at the fork</source>
-        <translation>Pysy haarassa oikealla</translation>
-    </message>
-    <message>
-        <source>Keep right at the fork onto %1</source>
-        <translation>Pysy haarassa oikealla, kadulle %1</translation>
-    </message>
-    <message>
-        <source>Take the ramp on the left</source>
-        <translation>Käytä vasemmanpuoleista liittymää</translation>
-    </message>
-    <message>
-        <source>Take the ramp on the left onto %1</source>
-        <translation>Käytä vasemmanpuoleista liittymää, kadulle %1</translation>
-    </message>
-    <message>
-        <source>Take the ramp on the right</source>
-        <translation>Käytä oikeanpuoleista liittymää</translation>
-    </message>
-    <message>
-        <source>Take the ramp on the right onto %1</source>
-        <translation>Käytä oikeanpuoleista liittymää, kadulle %1</translation>
-    </message>
-    <message>
-        <source>Enter the roundabout</source>
-        <translation>Aja liikenneympyrään</translation>
-    </message>
-    <message>
-        <source>Enter the roundabout toward %1</source>
-        <translation>Aja liikenneympyrään, suuntana %1</translation>
-    </message>
-    <message>
-        <source>Merge</source>
-        <translation>Liity liikenteeseen</translation>
-    </message>
-    <message>
-        <source>Merge onto %1</source>
-        <translation>Liity kadulle %1</translation>
-    </message>
-    <message>
-        <source>Continue straight</source>
-        <translation>Jatka suoraan</translation>
-    </message>
-    <message>
-        <source>Continue on %1</source>
-        <translation>Jatka kadulla %1</translation>
-    </message>
-    <message>
         <source>You reach your destination</source>
         <translation>Saavut määränpäähän</translation>
     </message>
@@ -638,20 +518,20 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
         <translation>sitten %1</translation>
     </message>
     <message>
-        <source>%1 min</source>
-        <translation>%1 min</translation>
-    </message>
-    <message>
-        <source>%1 h %2 min</source>
-        <translation>%1 h %2 min</translation>
-    </message>
-    <message>
         <source>You have arrived</source>
         <translation>Olet perillä</translation>
     </message>
     <message>
         <source>Rerouting</source>
         <translation>Lasketaan uutta reittiä</translation>
+    </message>
+    <message>
+        <source>Turn around when possible</source>
+        <translation>Käänny ympäri, kun mahdollista</translation>
+    </message>
+    <message>
+        <source>In 1 kilometre, %1</source>
+        <translation>Kilometrin päästä %1</translation>
     </message>
 </context>
 <context>
@@ -1081,6 +961,10 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
         <source>via %1</source>
         <translation>kautta %1</translation>
     </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
 </context>
 <context>
     <name>KeyFile</name>
@@ -1453,6 +1337,269 @@ Reitit: Routino; karttasivu käyttää Leafletia.</translation>
     <message>
         <source>Place of interest</source>
         <translation>Kohde</translation>
+    </message>
+</context>
+<context>
+    <name>Maneuver</name>
+    <message>
+        <source>Turn left</source>
+        <translation>Käänny vasemmalle</translation>
+    </message>
+    <message>
+        <source>Turn left onto %1</source>
+        <translation>Käänny vasemmalle kadulle %1</translation>
+    </message>
+    <message>
+        <source>Turn right</source>
+        <translation>Käänny oikealle</translation>
+    </message>
+    <message>
+        <source>Turn right onto %1</source>
+        <translation>Käänny oikealle kadulle %1</translation>
+    </message>
+    <message>
+        <source>Bear left</source>
+        <translation>Kaarra vasemmalle</translation>
+    </message>
+    <message>
+        <source>Bear left onto %1</source>
+        <translation>Kaarra vasemmalle kadulle %1</translation>
+    </message>
+    <message>
+        <source>Bear right</source>
+        <translation>Kaarra oikealle</translation>
+    </message>
+    <message>
+        <source>Bear right onto %1</source>
+        <translation>Kaarra oikealle kadulle %1</translation>
+    </message>
+    <message>
+        <source>Turn sharp left</source>
+        <translation>Käänny jyrkästi vasemmalle</translation>
+    </message>
+    <message>
+        <source>Turn sharp left onto %1</source>
+        <translation>Käänny jyrkästi vasemmalle kadulle %1</translation>
+    </message>
+    <message>
+        <source>Turn sharp right</source>
+        <translation>Käänny jyrkästi oikealle</translation>
+    </message>
+    <message>
+        <source>Turn sharp right onto %1</source>
+        <translation>Käänny jyrkästi oikealle kadulle %1</translation>
+    </message>
+    <message>
+        <source>Make a U-turn</source>
+        <translation>Tee U-käännös</translation>
+    </message>
+    <message>
+        <source>Make a U-turn onto %1</source>
+        <translation>Tee U-käännös kadulle %1</translation>
+    </message>
+    <message>
+        <source>Keep left</source>
+        <translation>Pysy vasemmalla</translation>
+    </message>
+    <message>
+        <source>Keep left onto %1</source>
+        <translation>Pysy vasemmalla, kadulle %1</translation>
+    </message>
+    <message>
+        <source>Keep right</source>
+        <translation>Pysy oikealla</translation>
+    </message>
+    <message>
+        <source>Keep right onto %1</source>
+        <translation>Pysy oikealla, kadulle %1</translation>
+    </message>
+    <message>
+        <source>Keep left at the fork</source>
+        <translation>Pysy haarassa vasemmalla</translation>
+    </message>
+    <message>
+        <source>Keep left at the fork onto %1</source>
+        <translation>Pysy haarassa vasemmalla, kadulle %1</translation>
+    </message>
+    <message>
+        <source>Keep right at the fork</source>
+        <translation>Pysy haarassa oikealla</translation>
+    </message>
+    <message>
+        <source>Keep right at the fork onto %1</source>
+        <translation>Pysy haarassa oikealla, kadulle %1</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the left</source>
+        <translation>Käytä vasemmanpuoleista liittymää</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the left onto %1</source>
+        <translation>Käytä vasemmanpuoleista liittymää, kadulle %1</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the right</source>
+        <translation>Käytä oikeanpuoleista liittymää</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the right onto %1</source>
+        <translation>Käytä oikeanpuoleista liittymää, kadulle %1</translation>
+    </message>
+    <message>
+        <source>Enter the roundabout</source>
+        <translation>Aja liikenneympyrään</translation>
+    </message>
+    <message>
+        <source>Merge</source>
+        <translation>Liity liikenteeseen</translation>
+    </message>
+    <message>
+        <source>Merge onto %1</source>
+        <translation>Liity kadulle %1</translation>
+    </message>
+    <message>
+        <source>Continue straight</source>
+        <translation>Jatka suoraan</translation>
+    </message>
+    <message>
+        <source>Continue on %1</source>
+        <translation>Jatka kadulla %1</translation>
+    </message>
+    <message>
+        <source>Turn left toward %1</source>
+        <translation>Käänny vasemmalle, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Turn right toward %1</source>
+        <translation>Käänny oikealle, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Bear left toward %1</source>
+        <translation>Kaarra vasemmalle, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Bear right toward %1</source>
+        <translation>Kaarra oikealle, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Turn sharp left toward %1</source>
+        <translation>Käänny jyrkästi vasemmalle, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Turn sharp right toward %1</source>
+        <translation>Käänny jyrkästi oikealle, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Make a U-turn toward %1</source>
+        <translation>Tee U-käännös, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Keep left toward %1</source>
+        <translation>Pysy vasemmalla, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Keep right toward %1</source>
+        <translation>Pysy oikealla, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Keep left at the fork toward %1</source>
+        <translation>Pysy haarassa vasemmalla, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Keep right at the fork toward %1</source>
+        <translation>Pysy haarassa oikealla, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the left toward %1</source>
+        <translation>Käytä vasemmanpuoleista liittymää, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Take the ramp on the right toward %1</source>
+        <translation>Käytä oikeanpuoleista liittymää, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Merge toward %1</source>
+        <translation>Liity liikenteeseen, suuntana %1</translation>
+    </message>
+    <message>
+        <source>Continue straight toward %1</source>
+        <translation>Jatka suoraan, suuntana %1</translation>
+    </message>
+    <message>
+        <source>At the roundabout, take the %1 exit onto %2</source>
+        <translation>Ota liikenneympyrästä %1 liittymä kadulle %2</translation>
+    </message>
+    <message>
+        <source>At the roundabout, take the %1 exit</source>
+        <translation>Ota liikenneympyrästä %1 liittymä</translation>
+    </message>
+    <message>
+        <source>Enter the roundabout and leave it onto %1</source>
+        <translation>Aja liikenneympyrään ja poistu kadulle %1</translation>
+    </message>
+    <message>
+        <source>%1th</source>
+        <translation>%1.</translation>
+    </message>
+    <message>
+        <source>%1st</source>
+        <translation>%1.</translation>
+    </message>
+    <message>
+        <source>%1nd</source>
+        <translation>%1.</translation>
+    </message>
+    <message>
+        <source>%1rd</source>
+        <translation>%1.</translation>
+    </message>
+    <message>
+        <source>Head north</source>
+        <translation>Aja pohjoiseen</translation>
+    </message>
+    <message>
+        <source>Head northeast</source>
+        <translation>Aja koilliseen</translation>
+    </message>
+    <message>
+        <source>Head east</source>
+        <translation>Aja itään</translation>
+    </message>
+    <message>
+        <source>Head southeast</source>
+        <translation>Aja kaakkoon</translation>
+    </message>
+    <message>
+        <source>Head south</source>
+        <translation>Aja etelään</translation>
+    </message>
+    <message>
+        <source>Head southwest</source>
+        <translation>Aja lounaaseen</translation>
+    </message>
+    <message>
+        <source>Head west</source>
+        <translation>Aja länteen</translation>
+    </message>
+    <message>
+        <source>Head northwest</source>
+        <translation>Aja luoteeseen</translation>
+    </message>
+    <message>
+        <source>%1 on %2</source>
+        <translation>%1 kadulla %2</translation>
+    </message>
+    <message>
+        <source>Your destination is on the left</source>
+        <translation>Määränpää on vasemmalla</translation>
+    </message>
+    <message>
+        <source>Your destination is on the right</source>
+        <translation>Määränpää on oikealla</translation>
+    </message>
+    <message>
+        <source>%1. %2</source>
+        <translation>%1. %2</translation>
     </message>
 </context>
 </TS>

@@ -7,6 +7,7 @@
 #include "app/mainwindow.h"
 #include "directions/currdirectionsdlg.h"
 #include "directions/googledirections.h"
+#include "directions/maneuver.h"
 #include "geocoding/finddlg.h"
 #include "guidance/guidance.h"
 #include "guidance/guidancebanner.h"
@@ -41,9 +42,11 @@ private slots:
     void drivingTheRouteGuidesToArrival();
     void leavingTheRouteGetsOneNewRouteSilently();
     void cornerButtonsZoomFollowAndShowNorth();
+    void theDemoTrackDrivesTheDemoRouteToArrival();
 
 private:
     void startOnRoute(const QList<QPointF> &fixes);
+    void startWithTrack(const QString &nmeaFile);
     QStringList spoken() const;
 
     PageServer m_server;
@@ -182,7 +185,14 @@ void TestGuidanceDrive::startOnRoute(const QList<QPointF> &fixes)
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(nmea(all + fixes));
     file.close();
-    qputenv("MARLU_NMEA_FILE", file.fileName().toLocal8Bit());
+    startWithTrack(file.fileName());
+}
+
+// The window replaying `nmeaFile`, and a route to the destination from where
+// the track starts.
+void TestGuidanceDrive::startWithTrack(const QString &nmeaFile)
+{
+    qputenv("MARLU_NMEA_FILE", nmeaFile.toLocal8Bit());
     m_window = MapWindowTest::start(*m_log);
     QVERIFY(m_window);
     QTRY_VERIFY_WITH_TIMEOUT(!MapWindowTest::snippets(*m_log, "updateCenter(").isEmpty(), 10000);
@@ -216,12 +226,37 @@ void TestGuidanceDrive::drivingTheRouteGuidesToArrival()
     startOnRoute(fixes);
     auto *guidance = m_window->findChild<Guidance *>();
     auto *banner = m_window->findChild<GuidanceBanner *>();
+    auto *view = m_window->findChild<QWidget *>("webView");
     QList<QPair<QString, double>> shown;   // instruction, metres
+    QList<QPoint> cars;                    // where the car is drawn while followed, in the window
     connect(guidance, &Guidance::updated, this, [&] {
         if (!guidance->hasArrived())
             shown << qMakePair(banner->instructionText(), double(guidance->state().toManeuver));
+        const QJsonObject state = MapWindowTest::pageState(m_window);
+        if (state["driving"].toBool()) {
+            const QJsonObject car = state["positionOnScreen"].toObject();
+            cars << view->mapTo(m_window, QPoint(car["x"].toInt(), car["y"].toInt()));
+        }
     });
+    // The route is shown whole until the car moves along it; then the map follows it.
+    QVERIFY(!MapWindowTest::pageState(m_window)["driving"].toBool());
     QTRY_VERIFY_WITH_TIMEOUT(guidance->hasArrived(), 60000);
+    QVERIFY(m_log->lines().contains("Guidance: under way, following the car"));
+    QVERIFY(cars.size() > shown.size() / 2);
+    // Low on the map, never under the banner or a button.
+    const QList<QWidget *> buttons{m_window->findChild<QWidget *>("zoomInBtt"), m_window->findChild<QWidget *>("zoomOutBtt"),
+                                   m_window->findChild<QWidget *>("followBtt")};
+    const QRect map(view->mapTo(m_window, QPoint(0, 0)), view->size());
+    for (const QPoint &car : qAsConst(cars)) {
+        QVERIFY2(map.contains(car) && car.y() > map.top() + map.height() * 0.55 && car.y() > banner->geometry().bottom(),
+                 qPrintable(QString("%1,%2").arg(car.x()).arg(car.y())));
+        for (QWidget *button : buttons)
+            QVERIFY(!button->isVisible() || !button->geometry().adjusted(-9, -9, 9, 9).contains(car));
+    }
+    // After arrival the map goes on following the car while fixes come.
+    const int followed = cars.size();
+    QTRY_VERIFY_WITH_TIMEOUT(MapWindowTest::snippets(*m_log, "updateCenter(true").size() > followed + 2, 10000);
+    QVERIFY(MapWindowTest::pageState(m_window)["driving"].toBool());
     QVERIFY(banner->isVisible() && banner->instructionText() == "You have arrived");
     QVERIFY(banner->geometry().top() >= 0 && banner->height() <= 480 / 5);
     QVERIFY(m_window->findChild<CurrDirectionsDlg *>());   // the route stays until cleared
@@ -241,7 +276,7 @@ void TestGuidanceDrive::drivingTheRouteGuidesToArrival()
     QStringList shownOnes, spokenOnes;
     QList<bool> needed;
     for (int i = 1; i < m_route.steps.size(); ++i) {
-        shownOnes << ManeuverText::rich(m_route.steps[i].description());
+        shownOnes << Maneuver(m_route.steps[i]).richWords();
         spokenOnes << ManeuverText::action(m_route.steps[i]);
         needed << (m_route.steps[i - 1].m_distance >= 50);
     }
@@ -252,8 +287,11 @@ void TestGuidanceDrive::drivingTheRouteGuidesToArrival()
     const QStringList said = spoken();
     QStringList finals;
     for (const QString &line : said)
-        if (!line.startsWith("In "))
+        if (!line.startsWith("In ") && !line.startsWith("Your destination is on the "))
             finals << line.section(", then ", 0, 0);
+    // The destination's side is a sentence of its own, after the last instruction.
+    QCOMPARE(said.filter(QRegularExpression("^Your destination is on the (left|right)$")).size(),
+             Maneuver(m_route.steps.last()).destinationSide().isEmpty() ? 0 : 1);
     QCOMPARE(finals.last(), QString("You have arrived"));
     finals.removeLast();
     QVERIFY(inOrder(finals, spokenOnes, needed));
@@ -281,6 +319,9 @@ void TestGuidanceDrive::leavingTheRouteGetsOneNewRouteSilently()
     QCOMPARE(QSettings().value("VoiceGuidance").toBool(), false);
 
     auto *guidance = m_window->findChild<Guidance *>();
+    QTRY_VERIFY_WITH_TIMEOUT(m_log->lines().contains("Guidance: under way, following the car"), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_log->lines().filter("Guidance: off the route").isEmpty(), 60000);
+    const int zoom = MapWindowTest::pageState(m_window)["zoom"].toInt();
     QTRY_VERIFY_WITH_TIMEOUT(m_log->lines().contains("Guidance: new route drawn"), 60000);
     const int lastFix = fixes.size() + 120;
     QTRY_VERIFY_WITH_TIMEOUT(MapWindowTest::snippets(*m_log, "updateCenter(").size() >= lastFix - 5, 60000);
@@ -301,6 +342,10 @@ void TestGuidanceDrive::leavingTheRouteGetsOneNewRouteSilently()
     QTRY_VERIFY_WITH_TIMEOUT(RouteProgress::distance(drawnStart()["lat"].toDouble(), drawnStart()["lng"].toDouble(),
                                                      from[0].toDouble(), from[1].toDouble()) < 150, 10000);
     QVERIFY(!m_window->findChild<CurrDirectionsDlg *>()->isVisible());
+    // The drive view stays: no overview of the new route, no jump of the zoom.
+    const QJsonObject after = MapWindowTest::pageState(m_window);
+    QVERIFY(after["driving"].toBool());
+    QVERIFY2(std::abs(after["zoom"].toInt() - zoom) <= 1, qPrintable(QString("%1 -> %2").arg(zoom).arg(after["zoom"].toInt())));
     auto *banner = m_window->findChild<GuidanceBanner *>();
     QVERIFY(banner->isVisible());
 
@@ -357,6 +402,17 @@ void TestGuidanceDrive::cornerButtonsZoomFollowAndShowNorth()
     for (QWidget *w : {static_cast<QWidget *>(banner), static_cast<QWidget *>(zoomIn), north,
                        m_window->findChild<QWidget *>("zoomOutBtt"), static_cast<QWidget *>(follow)})
         QVERIFY2(w->isVisible() && !w->geometry().intersects(exit->geometry()), qPrintable(w->objectName()));
+}
+
+// The README's demo: the shipped track from its start to "Fontvieille, Monaco".
+void TestGuidanceDrive::theDemoTrackDrivesTheDemoRouteToArrival()
+{
+    startWithTrack(qEnvironmentVariable("MARLU_SOURCE_DIR") + "/data/tracks/monaco-drive.nmea");
+    auto *guidance = m_window->findChild<Guidance *>();
+    QTRY_VERIFY_WITH_TIMEOUT(guidance->hasArrived(), 120000);
+    QVERIFY2(m_log->lines().filter("Guidance: off the route").isEmpty(),
+             qPrintable(m_log->lines().filter(QRegularExpression("Guidance: off|directions/xml")).join('\n')));
+    QCOMPARE(spoken().last(), QString("You have arrived"));
 }
 
 MARLU_TEST_MAIN(TestGuidanceDrive)

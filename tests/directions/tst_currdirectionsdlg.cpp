@@ -6,6 +6,7 @@
 
 #include "directions/currdirectionsdlg.h"
 #include "directions/googledirections.h"
+#include "directions/maneuver.h"
 #include "directions/stepdelegate.h"
 #include "directions/tripfigures.h"
 
@@ -114,7 +115,7 @@ void TestCurrDirectionsDlg::stepTextsLoseTheirMarkup_data()
     QTest::addColumn<QString>("shown");
     QTest::newRow("bold and div")
         << "Head <b>north</b> on <b>Main St</b><div style=\"font-size:0.9em\">Destination will be on the right</div>"
-        << "Head north on Main St Destination will be on the right ";
+        << "Head north on Main St. Your destination is on the right";
     QTest::newRow("attributes") << "Turn <span class=\"road\" id='r1'>right</span> here" << "Turn right here";
     QTest::newRow("between words") << "Main<br/>Street" << "Main Street";
     QTest::newRow("less-than and space") << "if x < b go" << "if x < b go";
@@ -294,22 +295,24 @@ void TestCurrDirectionsDlg::publishedRouteTellsTheTrip()
     auto *list = dlg.findChild<QListWidget *>("directionsList");
     auto *steps = qobject_cast<StepDelegate *>(list->itemDelegate());
     QVERIFY(steps);
-    QCOMPARE(rows(dlg).at(9), QString("Keep left to continue on ON-401 E "));
-    QCOMPARE(steps->figures(0), QString("0.3 km · 1 min"));
-    QCOMPARE(steps->figures(9), QString("180 km · 1 hour 46 mins"));
+    // Worded from the maneuver; figures from the numbers, in the sheet's own
+    // format, a step under a minute in seconds.
+    QCOMPARE(rows(dlg).at(9), QString("Keep left onto ON-401 E"));
+    QCOMPARE(steps->figures(0), QString("270 m · 45 s"));
+    QCOMPARE(steps->figures(9), QString("180 km · 1 h 46 min"));
     QCOMPARE(steps->figures(17), QString());
     const QList<Step> read = client.m_routes.first().steps;
     QStringList words;
     for (const Step &step : read) {
         words << step.m_maneuver;
-        const QString file = StepDelegate::iconFile(step.m_maneuver);
+        const QString file = Maneuver::iconFile(step.m_maneuver);
         QCOMPARE(file.isEmpty(), step.m_maneuver.isEmpty());
         if (!file.isEmpty())
             QVERIFY2(!QIcon(file).pixmap(32).isNull(), qPrintable(file));
     }
     QCOMPARE(words.mid(0, 5), (QStringList{"", "turn-right", "ramp-left", "merge", "ramp-right"}));
     QCOMPARE(words.count("keep-left"), 5);
-    QCOMPARE(StepDelegate::iconFile("ferry"), QString());
+    QCOMPARE(Maneuver::iconFile("ferry"), QString());
 }
 
 void TestCurrDirectionsDlg::figuresRoundAsWritten_data()
@@ -375,7 +378,7 @@ void TestCurrDirectionsDlg::sheetFitsTheHandheldScreen()
 void TestCurrDirectionsDlg::roundaboutIconIsNoMaleSign()
 {
     for (const QString side : {"left", "right"}) {
-        const QImage icon(StepDelegate::iconFile("roundabout-" + side));
+        const QImage icon(Maneuver::iconFile("roundabout-" + side));
         for (int y = 4; y < 13; ++y)
             for (int x = 33; x < 44; ++x)
                 QVERIFY2(qGray(icon.pixel(x, y)) > 200 || qAlpha(icon.pixel(x, y)) < 100, qPrintable(side));

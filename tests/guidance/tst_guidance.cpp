@@ -1,7 +1,10 @@
 #include "testmain.h"
 
+#include "directions/maneuver.h"
 #include "directions/polyline.h"
+#include "directions/tripfigures.h"
 #include "app/translations.h"
+#include "guidance/driveview.h"
 #include "guidance/guidance.h"
 #include "guidance/maneuvertext.h"
 #include "guidance/voiceprompter.h"
@@ -9,10 +12,22 @@
 #include "guidance/routeprogress.h"
 
 #include <QSignalSpy>
+#include <QTranslator>
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
+
+// The source texts again: the translators installed go.
+void englishAgain()
+{
+    for (QTranslator *t : QCoreApplication::instance()->findChildren<QTranslator *>()) {
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
+}
 
 QPointF move(QPointF from, double bearing, double metres)
 {
@@ -67,6 +82,9 @@ private slots:
     void promptsInOrderOnceEachNeverAfterPassing();
     void leavingTheRouteReroutesOnceAndBacksOff();
     void promptsInTheInterfaceLanguage();
+    void wordsComeFromTheManeuverInEachLanguage();
+    void aRouteBehindTheCarIsAnnouncedOnce();
+    void driveViewZoomFitsSpeedAndTurnsAndHolds();
     void withoutASpeechEngineOneLogLine();
 
 private:
@@ -215,7 +233,7 @@ void TestGuidance::promptsInTheInterfaceLanguage()
     Step ferry;   // no template: the route's own words
     ferry.setDescription("Take the <b>ferry</b> <div>toll</div>");
     ferry.m_maneuver = "ferry";
-    QCOMPARE(ManeuverText::early(320, false, ManeuverText::action(ferry)), QString("In 300 metres, take the ferry toll"));
+    QCOMPARE(ManeuverText::early(320, false, ManeuverText::action(ferry)), QString("In 300 metres, take the ferry"));
     QCOMPARE(ManeuverText::early(250, true, ManeuverText::action(turn)), QString("In 800 feet, turn left onto Rue Grimaldi"));
     QCOMPARE(ManeuverText::early(1300, true, ManeuverText::action(turn)), QString("In 0.8 miles, turn left onto Rue Grimaldi"));
     QVERIFY(Translations::install(QLocale(QLocale::Finnish)));
@@ -225,6 +243,124 @@ void TestGuidance::promptsInTheInterfaceLanguage()
     QVERIFY(Translations::install(QLocale(QLocale::German)));
     QCOMPARE(ManeuverText::early(320, false, ManeuverText::action(turn)), QString("In 300 Metern links abbiegen auf Rue Grimaldi"));
     QCOMPARE(ManeuverText::rerouting(), QString("Route wird neu berechnet"));
+    englishAgain();
+}
+
+void TestGuidance::wordsComeFromTheManeuverInEachLanguage()
+{
+    const auto step = [](const QString &html, const QString &maneuver) {
+        Step s;
+        s.setDescription(html);
+        s.m_maneuver = maneuver;
+        return s;
+    };
+    // The offline router's, an exit without a street; the online service's plain sentence.
+    const Step exitOnly = step("At the roundabout, take the <b>2nd</b> exit", "roundabout-right");
+    const Step exitOnto = step("At the roundabout, take the <b>3rd</b> exit onto <b>Boulevard Albert 1er</b>", "roundabout-right");
+    const Step plainTurn = step("Turn right onto Landstrasse", "turn-right");
+    const Step last = step("Turn <b>left</b> onto <b>Rue Grimaldi</b><div style=\"font-size:0.9em\">Destination will be on the right</div>",
+                           "turn-left");
+    QCOMPARE(Maneuver(exitOnly).words(), QString("At the roundabout, take the 2nd exit"));
+    QCOMPARE(Maneuver(exitOnto).richWords(), QString("At the roundabout, take the 3rd exit onto <b>Boulevard Albert 1er</b>"));
+    QCOMPARE(Maneuver(plainTurn).street(), QString("Landstrasse"));
+    QCOMPARE(Maneuver(last).words(), QString("Turn left onto Rue Grimaldi"));
+    QCOMPARE(Maneuver(last).destinationSentence(), QString("Your destination is on the right"));
+    QCOMPARE(ManeuverText::early(1040, false, "x"), QString("In 1 kilometre, x"));
+    QCOMPARE(ManeuverText::early(1480, false, "x"), QString("In 1.5 kilometres, x"));
+    QCOMPARE(ManeuverText::distance(980, false), QString("1 km"));
+
+    // No English word but the street's in Finnish and German, and one number format.
+    const QStringList english{"roundabout", "exit", "turn", "onto", "toward", "destination", "metres", "2nd", "3rd"};
+    for (const QLocale::Language language : {QLocale::Finnish, QLocale::German}) {
+        QVERIFY(Translations::install(QLocale(language)));
+        QLocale::setDefault(QLocale(language));
+        const QStringList said{Maneuver(exitOnly).words(), Maneuver(exitOnto).words(), Maneuver(plainTurn).words(),
+                               Maneuver(last).sheetText(), ManeuverText::early(1480, false, Maneuver(exitOnly).words())};
+        for (const QString &text : said) {
+            QString words = text;
+            words.remove("Boulevard Albert 1er").remove("Landstrasse").remove("Rue Grimaldi");
+            for (const QString &word : english)
+                QVERIFY2(!words.contains(word, Qt::CaseInsensitive), qPrintable(text));
+        }
+        QVERIFY2(said.at(0).contains("2."), qPrintable(said.at(0)));
+        QVERIFY2(said.at(4).contains("1,5"), qPrintable(said.at(4)));
+        QCOMPARE(ManeuverText::distance(1234, false), TripFigures::distance(1234));
+        QCOMPARE(ManeuverText::distance(1234, false), QString("1,2 km"));
+    }
+    QLocale::setDefault(QLocale::c());
+    englishAgain();
+}
+
+void TestGuidance::aRouteBehindTheCarIsAnnouncedOnce()
+{
+    // The route heads east from here; the car drives west, away from it, then turns.
+    const Directions d = route({{90, 300, ""}, {0, 400, "turn-left"}, {90, 300, "turn-right"}});
+    Guidance g;
+    QSignalSpy prompts(&g, &Guidance::prompt);
+    g.start(d, false);
+    QList<QPointF> away;
+    for (int i = 0; i <= 12; ++i)
+        away << move(QPointF(43.7300, 7.4200), 270, 10.0 * i);
+    drive(g, away);
+    QList<QPointF> back = away;
+    std::reverse(back.begin(), back.end());
+    drive(g, back + along(d), away.size());
+    QStringList said;
+    for (const QList<QVariant> &p : prompts)
+        said << p.first().toString();
+    QCOMPARE(said.count("Turn around when possible"), 1);
+    QCOMPARE(said.first(), QString("Turn around when possible"));
+    // Nothing of the route's maneuvers while driving away; all of them after.
+    QVERIFY2(said.filter("Turn left").size() >= 1 && said.filter("Turn right").size() >= 1, qPrintable(said.join("|")));
+}
+
+void TestGuidance::driveViewZoomFitsSpeedAndTurnsAndHolds()
+{
+    const auto settled = [](double speed, double toManeuver) {
+        DriveView v;
+        v.setMap(QSize(800, 480), 96);
+        v.update(43.73, speed, toManeuver, 90, 0);
+        return v.zoom();
+    };
+    const double far = std::numeric_limits<double>::infinity();
+    const int town = settled(14, far), motorway = settled(33, far), beforeTurn = settled(14, 60);
+    QVERIFY2(motorway < town && town < beforeTurn, qPrintable(QString("%1 %2 %3").arg(motorway).arg(town).arg(beforeTurn)));
+    QVERIFY(motorway >= DriveView::MinZoom && beforeTurn <= DriveView::MaxZoom);
+    // The car sits low: below the centre, above the pan arrow at the bottom.
+    DriveView v;
+    v.setMap(QSize(800, 480), 96);
+    QVERIFY(v.ahead() > 480 / 6 && 240 + v.ahead() <= 480 - DriveView::BottomMargin);
+
+    // A speed that wavers does not pump the zoom, and a change is one level at a time.
+    v.update(43.73, 12, far, 0, 0);
+    int changes = 0, zoom = v.zoom();
+    for (int second = 1; second < 120; ++second) {
+        v.update(43.73, second % 2 ? 9 : 15, far, 0, second * 1000);
+        changes += v.zoom() != zoom;
+        QVERIFY(std::abs(v.zoom() - zoom) <= 1);
+        zoom = v.zoom();
+    }
+    QVERIFY2(changes <= 1, qPrintable(QString::number(changes)));
+    // Faster: out a level at once, and the next level only after the hold.
+    const int before = v.zoom();
+    v.update(43.73, 30, far, 0, 200000);
+    QCOMPARE(v.zoom(), before - 1);
+    v.update(43.73, 60, far, 0, 201000);
+    QCOMPARE(v.zoom(), before - 1);
+    v.update(43.73, 60, far, 0, 200000 + DriveView::HoldMs);
+    QCOMPARE(v.zoom(), before - 2);
+
+    // A corner turns the map in steps of at most 30 degrees, the short way round.
+    QList<int> turns;
+    for (int second = 0; second < 5; ++second) {
+        v.update(43.73, 12, far, second < 1 ? 350 : 80, 300000 + second * 1000);
+        turns << v.bearing();
+    }
+    const auto compass = [](int degrees) { return (degrees % 360 + 360) % 360; };
+    QCOMPARE(compass(turns.first()), 350);
+    for (int i = 1; i < turns.size(); ++i)
+        QVERIFY(turns[i] - turns[i - 1] >= 0 && turns[i] - turns[i - 1] <= DriveView::MaxTurnPerFix);
+    QCOMPARE(compass(turns.last()), 80);
 }
 
 void TestGuidance::withoutASpeechEngineOneLogLine()

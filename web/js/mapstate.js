@@ -53,6 +53,15 @@
         return shown;
     }
 
+    // Where the own position is drawn in the window, the canvas's turn
+    // included: {x, y} in pixels, or null.
+    function onScreen(marker) {
+        var el = onMap(marker) && marker.getElement();
+        if (!el) { return null; }
+        var box = el.getBoundingClientRect();
+        return { x: (box.left + box.right) / 2, y: (box.top + box.bottom) / 2 };
+    }
+
     return function mapState() {
         page.syncSize();
         var map = root.map, canvas = page.canvas, size = map.getSize(), kinds = map.getOverlayKinds();
@@ -62,6 +71,8 @@
             center: pointOf(map.getCenter()),
             mapTypeId: map.getMapTypeId(),
             position: onMap(positionMarker) ? pointOf(positionMarker.getPosition()) : null,
+            positionOnScreen: onScreen(positionMarker),
+            driving: map.isDriving(),
             accuracy: onMap(accuracyCircle) ? accuracyCircle.getRadius() : null,
             trackPoints: polyLine instanceof gm.Polyline ? polyLine.pointCount() : 0,
             trackLinesShown: map.getDrawnLines().filter(function (line) { return !line.route; })

@@ -16,7 +16,7 @@ var directionsDisplay = null;
 var positionMarker = null;
 var marks = [];
 
-var updateCenter, track, addMark, clearMarks, reloadTileSources, regionOutlines;
+var updateCenter, track, addMark, clearMarks, reloadTileSources, regionOutlines, driveView;
 
 // The page's entry: builds the map and the functions the application calls.
 (function (root, factory) {
@@ -119,7 +119,25 @@ var updateCenter, track, addMark, clearMarks, reloadTileSources, regionOutlines;
         } else {
             window.radius = null;
         }
-        if (center === true) { map.setCenter(pos); }
+        lastCar = pos;
+        following = center === true;
+        if (following) {
+            if (map.isDriving()) { map.followCar(pos); } else { map.setCenter(pos); }
+        }
+        return undefined;
+    };
+
+    // ---- following the car while guiding --------------------------------------
+
+    // The application's: driveView(zoom, ahead, bearing) puts the car `ahead`
+    // pixels below the centre, the way ahead (`bearing`) up on a map turned
+    // to it; driveView(null) ends it. Applied at once when the map follows
+    // the car, else from the next centring fix on.
+    var lastCar = null, following = false;
+    driveView = function (zoom, ahead, bearing) {
+        syncSize();
+        map.setDriveView(zoom, ahead, bearing);
+        if (following && lastCar && map.isDriving()) { map.followCar(lastCar); }
         return undefined;
     };
 

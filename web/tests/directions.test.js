@@ -277,4 +277,24 @@ test('directions renderer', async (t) => {
         assert.ok(r('map.getZoom()') >= 5);
         assert.equal(page.state().directions.summary, 'ON-401 E');
     });
+
+    await t.test('following the car: it sits low, the way ahead up, and a new route keeps that view', () => {
+        const car = () => {
+            const p = page.json('map.toContainerPoint(positionMarker.getPosition())'), size = page.json('map.getSize()');
+            return [Math.round(p.x - size.x / 2), Math.round(p.y - size.y / 2)];
+        };
+        r('updateCenter(true, 43.7, 7.4, 0);');
+        r('driveView(16, 120, 0);');     // applied at once to a map that follows
+        assert.deepEqual([r('map.getZoom()'), ...car()], [16, 0, 120]);
+        r('driveView(15, 120, 90);');    // heading east: the car left of the centre
+        r('updateCenter(true, 43.701, 7.401, 0);');
+        assert.deepEqual([r('map.getZoom()'), ...car()], [15, -120, 0]);
+        r('directionsDisplay.setDirections(result); directionsDisplay.setRouteIndex(0);');
+        assert.deepEqual([r('map.getZoom()'), ...car()], [15, -120, 0], 'a reroute drawn keeps the drive view');
+        r('updateCenter(false, 43.702, 7.402, 0);');
+        assert.equal(car()[1], page.json('map.toContainerPoint({lat: 43.702, lng: 7.402})').y - page.json('map.getSize()').y / 2);
+        r('driveView(null);');
+        r('directionsDisplay.setDirections(result);');
+        assert.notEqual(r('map.getZoom()'), 15, 'without the drive view a new route is shown whole');
+    });
 });

@@ -118,6 +118,12 @@
         },
         _fit: function () {
             if (!this._fitPending || !this._map) { return; }
+            // While the map follows the car a new route (a reroute) must not
+            // throw the driver out to an overview.
+            if (this._map.isDriving && this._map.isDriving()) {
+                this._fitPending = false;
+                return;
+            }
             var box = L.latLngBounds([]);
             if (this._line) { box.extend(this._line.getBounds()); }
             if (this._startMarker) { box.extend(this._startMarker.getLatLng()); }

@@ -58,6 +58,7 @@
         // wheel zoom at a point, a route shown whole.
         M.hide(this, '_exactCenter', center);
         M.hide(this, '_ownMoves', 0);
+        M.hide(this, '_drive', null);
         var self = this;
         lmap.on('move', function () {
             if (self._ownMoves === 0) { self._exactCenter = null; }
@@ -199,6 +200,39 @@
         getOverlayKinds: function () {
             var tiles = this._tiles;
             return root.MarluTileSources.OVERLAYS.filter(function (kind) { return tiles.isOverlayOn(kind); });
+        },
+        // Following the car while guiding: at `zoom`, with the car `ahead`
+        // pixels below the centre along `bearing` (degrees, the way ahead),
+        // so that a map turned by -bearing shows the road ahead above the car.
+        // null ends it. Until ended, a route drawn keeps this view.
+        setDriveView: function (zoom, ahead, bearing) {
+            if (zoom === null || zoom === undefined) {
+                this._drive = null;
+                return;
+            }
+            zoom = Number(zoom);
+            ahead = Number(ahead) || 0;
+            bearing = Number(bearing) || 0;
+            if (!isFinite(zoom)) { return; }
+            this._drive = { zoom: Math.max(M.MIN_ZOOM, Math.min(M.MAX_ZOOM, Math.round(zoom))),
+                            ahead: ahead, bearing: bearing };
+        },
+        isDriving: function () { return !!this._drive; },
+        // Centres so that latLng sits where the drive view puts the car, at its zoom.
+        followCar: function (latLng) {
+            var drive = this._drive, lmap = this._leaflet;
+            latLng = LatLng.from(latLng);
+            if (!drive || !LatLng.isValid(latLng)) { return; }
+            var rad = drive.bearing * Math.PI / 180;
+            var car = lmap.project(latLng.toLeaflet(), drive.zoom);
+            var centre = lmap.unproject(car.add(L.point(Math.sin(rad) * drive.ahead, -Math.cos(rad) * drive.ahead)),
+                                        drive.zoom);
+            if (drive.zoom === lmap.getZoom() && lmap._loaded) {
+                var offset = lmap.latLngToContainerPoint(centre).subtract(lmap.getSize().divideBy(2));
+                if (Math.abs(offset.x) < 0.5 && Math.abs(offset.y) < 0.5) { return; }
+            }
+            this._exactCenter = LatLng.from(centre);
+            this._keepingCenter(function () { lmap.setView(centre, drive.zoom, { animate: false }); });
         },
         // Calls listener() after every change of centre or zoom.
         addViewListener: function (listener) {
