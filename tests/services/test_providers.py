@@ -69,6 +69,7 @@ class CapsTest(ProviderCase):
                 ("photon", "/api", NESTED, None),
                 ("osrm", ROUTE, osrm_route(5000), "OK"),
                 ("osrm", ROUTE, osrm_route(5001), None),
+                ("osrm", ROUTE, osrm_route(1).replace(b'"Rue"', b'"%s"' % (b"R" * 100000)), None),
                 ("osrm", ROUTE, NESTED, None),
                 ("osrm", ROUTE, b'{"code": "Ok", "routes": [' + b" " * (16 << 20) + b"]}", None)):
             with self.subTest(backend=backend, size=len(answer), start=answer[:30]):

@@ -20,6 +20,9 @@ PROFILES = {"driving": "driving", "walking": "foot", "bicycling": "bike"}
 # 5000 steps of a route, so more is refused rather than written out.
 MAX_BYTES = 16 * 1024 * 1024
 CAPS = {"max_depth": 64, "max_routes": 20, "max_steps": 5000}
+# Longer than any instruction, street or summary: a longer text is a broken or
+# hostile answer, refused here rather than passed on for the application to refuse.
+MAX_TEXT = 4096
 # OSRM codes of a request it cannot take, for any end.
 INVALID = ("InvalidUrl", "InvalidService", "InvalidVersion", "InvalidOptions", "InvalidQuery",
            "InvalidValue")
@@ -82,7 +85,19 @@ def read_answer(http_status, body, request):
         return "UNKNOWN_ERROR", [], providerfailure.unreadable(PROVIDER)
     if not routes:
         return "ZERO_RESULTS", [], None
+    longest = max(len(text) for route in routes for text in texts_of(route))
+    if longest > MAX_TEXT:
+        sys.stderr.write("directions: OSRM: refused an answer: a text of %d characters (at most %d)\n"
+                         % (longest, MAX_TEXT))
+        return "UNKNOWN_ERROR", [], providerfailure.sentence(PROVIDER,
+                                                             "its answer is too large to use")
     return "OK", routes, None
+
+
+def texts_of(route):
+    yield route["summary"]
+    for step in route["steps"]:
+        yield step["instructions"]
 
 
 def convert(route, request):
