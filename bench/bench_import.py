@@ -9,7 +9,8 @@ street and an address search over each imported region, timed against the
 The first extract is the 1x baseline; the others are N-times copies of it
 (tools/make_scaled_region.py), whose copy 0 lies where the baseline does. --data
 lends its gazetteer and world (never written); --services runs another
-checkout's importer (a before/after comparison).
+checkout's importer (a before/after comparison); the tiles and searches are
+this checkout's readers.
 """
 
 import argparse
@@ -21,7 +22,7 @@ import sys
 import tempfile
 import time
 
-REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+from servicepath import REPO
 ROUNDS = 7
 # Tiles on the baseline's centre, a z8 to z12 low zoom and a street tile.
 TILE_ZOOMS = (8, 10, 12, 16)
@@ -172,9 +173,7 @@ def main():
             name, wall, rss / 2 ** 20, tmp / size))
         sys.stderr.write(log)
     base = names[0]
-    sys.path.insert(0, args.services)
     render = tile_timer(data, names)
-    from marlu_service import config
     from marlu_service.geocoding.offline import Offline
     from marlu_service.geocoding.osmindex import StreetIndex
     from marlu_service.geocoding.places import PlacesIndex

@@ -24,9 +24,7 @@ import threading
 import time
 from urllib.parse import urlencode
 
-REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(REPO, "services"))
-sys.path.insert(0, os.path.join(REPO, "tools"))
+from servicepath import REPO
 
 import make_scaled_region  # noqa: E402
 from marlu_service import config, server as mapservice  # noqa: E402

@@ -6,7 +6,6 @@ import os
 import shutil
 import sqlite3
 import subprocess
-import sys
 import tempfile
 import time
 import unittest
@@ -14,13 +13,11 @@ from unittest import mock
 
 import support
 
+import make_scaled_region
 from marlu_service import regions as service_regions
 from marlu_service import config, importregion, osmexport, setupdata
 from marlu_service.directions import routino
 from marlu_service.geocoding import osmindex, places
-
-sys.path.insert(0, os.path.join(support.REPO, "tools"))
-import make_scaled_region  # noqa: E402
 
 SCRIPT = os.path.join(support.REPO, "scripts", "import-region")
 MONACO = support.fixture("osm", "monaco.osm.pbf")
