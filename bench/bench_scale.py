@@ -96,6 +96,9 @@ def run_import(pbf, data, scratch_tmp):
     if process.returncode != 0:
         raise SystemExit("import failed (exit %d): %s" % (
             process.returncode, b"".join(errors).decode("utf-8", "replace")[-2000:]))
+    # The importer's own account: each step's time.
+    sys.stderr.write("".join("  " + line + "\n" for line in
+                             b"".join(errors).decode("utf-8", "replace").splitlines()))
     print("  largest resident set by program: " + ", ".join(
         "%s %.0f MiB" % (n, v / MIB) for n, v in sorted(peaks["programs"].items(),
                                                         key=lambda kv: -kv[1])[:6]),
