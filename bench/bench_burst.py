@@ -18,8 +18,9 @@ import threading
 import time
 from urllib.parse import urlencode
 
-import bench_tiles
+import servicepath  # noqa: F401
 
+import bench_tiles
 from marlu_service import config  # noqa: E402
 
 QUESTIONS = ["/maps/api/geocode/xml?" + urlencode({"address": a}) for a in (

@@ -21,9 +21,7 @@ import sys
 import tempfile
 import time
 
-REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(REPO, "services"))
-sys.path.insert(0, os.path.join(REPO, "tools"))
+from servicepath import REPO
 
 from marlu_service import config, geocoding, importregion  # noqa: E402
 

@@ -9,7 +9,8 @@ street and an address search over each imported region, timed against the
 The first extract is the 1x baseline; the others are N-times copies of it
 (tools/make_scaled_region.py), whose copy 0 lies where the baseline does. --data
 lends its gazetteer and world (never written); --services runs another
-checkout's importer (a before/after comparison).
+checkout's importer (a before/after comparison); the tiles and searches are
+this checkout's readers.
 """
 
 import argparse
@@ -21,46 +22,56 @@ import sys
 import tempfile
 import time
 
-REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+from servicepath import REPO
 ROUNDS = 7
 # Tiles on the baseline's centre, a z8 to z12 low zoom and a street tile.
 TILE_ZOOMS = (8, 10, 12, 16)
 TARGETS = {"peak MiB": 250, "wall s": 90, "temp x extract": 2.0}
 
 
-def tree_rss(root, peaks):
-    """Summed RSS (bytes) of root and its descendants; peaks: program ->
-    its largest RSS so far."""
-    children, rss, names, anon = {}, {}, {}, {}
+def tree_memory(root):
+    """(anonymous, file-mapped, {program: its largest resident}) bytes of root
+    and its descendants now; file-mapped counts shared memory too."""
+    children = {}
     for pid in os.listdir("/proc"):
         if not pid.isdigit():
             continue
         try:
             with open("/proc/%s/stat" % pid) as f:
-                fields = f.read().rsplit(")", 1)[1].split()
-            children.setdefault(int(fields[1]), []).append(int(pid))
-            rss[int(pid)] = int(fields[21]) * os.sysconf("SC_PAGE_SIZE")
+                parent = int(f.read().rsplit(")", 1)[1].split()[1])
         except (OSError, IndexError, ValueError):
             continue
-    total, anonymous, todo = 0, 0, [root]
+        children.setdefault(parent, []).append(int(pid))
+    anonymous, mapped, programs, todo = 0, 0, {}, [root]
     while todo:
         pid = todo.pop()
-        try:
-            with open("/proc/%s/status" % pid) as f:
-                anon[pid] = next((int(l.split()[1]) * 1024 for l in f
-                                  if l.startswith("RssAnon:")), 0)
-            with open("/proc/%s/comm" % pid) as f:
-                names[pid] = f.read().strip()
-        except (OSError, IndexError, ValueError):
-            pass
-        total += rss.get(pid, 0)
-        anonymous += anon.get(pid, 0)
-        name = names.get(pid, "?")
-        peaks[name] = max(peaks.get(name, 0), rss.get(pid, 0))
         todo += children.get(pid, [])
+        try:
+            with open("/proc/%d/status" % pid) as f:
+                fields = dict(line.split(":", 1) for line in f
+                              if line.startswith(("Name:", "Rss")))
+        except (OSError, ValueError):
+            continue  # ended meanwhile
+
+        def kib(key):
+            return int(fields.get(key, "0 kB").split()[0]) * 1024
+        anon, files = kib("RssAnon"), kib("RssFile") + kib("RssShmem")
+        anonymous += anon
+        mapped += files
+        name = fields.get("Name", "?").strip()
+        programs[name] = max(programs.get(name, 0), anon + files)
+    return anonymous, mapped, programs
+
+
+def tree_rss(root, peaks):
+    """Summed RSS (bytes) of root and its descendants; peaks: program ->
+    its largest RSS so far."""
+    anonymous, mapped, programs = tree_memory(root)
+    for name, rss in programs.items():
+        peaks[name] = max(peaks.get(name, 0), rss)
     # Pages of memory rather than of mapped files, which the system may drop.
     peaks["(all, anonymous)"] = max(peaks.get("(all, anonymous)", 0), anonymous)
-    return total
+    return anonymous + mapped
 
 
 def du(path):
@@ -172,9 +183,7 @@ def main():
             name, wall, rss / 2 ** 20, tmp / size))
         sys.stderr.write(log)
     base = names[0]
-    sys.path.insert(0, args.services)
     render = tile_timer(data, names)
-    from marlu_service import config
     from marlu_service.geocoding.offline import Offline
     from marlu_service.geocoding.osmindex import StreetIndex
     from marlu_service.geocoding.places import PlacesIndex

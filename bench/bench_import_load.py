@@ -16,13 +16,10 @@ import os
 import random
 import shutil
 import statistics
-import sys
 import time
 from urllib.parse import quote
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, HERE)
-sys.path.insert(0, os.path.join(os.path.dirname(HERE), "services"))
+import servicepath  # noqa: F401
 
 from bench_tiles import scratch_service, street_tiles  # noqa: E402
 from marlu_service import config, setupdata  # noqa: E402

@@ -16,8 +16,9 @@ import time
 import tracemalloc
 from urllib.parse import urlencode
 
-import bench_tiles
+import servicepath  # noqa: F401
 
+import bench_tiles
 from marlu_service import config, geocoding  # noqa: E402
 
 PATH = "/maps/api/directions/xml?"

@@ -21,8 +21,7 @@ import time
 import xml.etree.ElementTree as ET
 from urllib.parse import urlencode
 
-REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(REPO, "services"))
+from servicepath import REPO
 
 from marlu_service import config, directions, importregion, server as mapservice  # noqa: E402
 from marlu_service.directions import osrm, routino  # noqa: E402

@@ -23,14 +23,11 @@ import os
 import random
 import statistics
 import subprocess
-import sys
 import tempfile
 import time
 from collections import defaultdict
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-REPO = os.path.dirname(HERE)
-sys.path.insert(0, os.path.join(REPO, "services"))
+from servicepath import REPO
 
 from marlu_service import config, importregion, osmexport  # noqa: E402
 from marlu_service.geocoding import Geocoder  # noqa: E402

@@ -14,13 +14,11 @@ import math
 import os
 import shutil
 import statistics
-import sys
 import tempfile
 import threading
 import time
 
-REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(REPO, "services"))
+from servicepath import REPO
 
 from marlu_service import config, server as mapservice  # noqa: E402
 from marlu_service.tiles import renderer  # noqa: E402

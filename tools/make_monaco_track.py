@@ -20,14 +20,12 @@ import argparse
 import math
 import os
 import random
-import sys
 import urllib.parse
 import urllib.request
 import xml.etree.ElementTree as ET
 from datetime import datetime, timedelta, timezone
 
-REPO = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path[:0] = [os.path.join(REPO, "services"), os.path.join(REPO, "data", "tracks")]
+from servicepath import REPO
 
 import make_track  # noqa: E402
 from marlu_service.directions import polyline  # noqa: E402

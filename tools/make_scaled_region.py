@@ -3,6 +3,12 @@
 the service grow with a region's size: N copies of the extract on a grid,
 moved apart so that none overlaps another, each joined to its east and south
 neighbours by a road, every id renumbered so that no two copies share one.
+Each copy but the first has towns of its own: the names of its places and
+municipal boundaries, and the towns its addresses and is_in tags name, get a
+word of the copy glued on ("Beausoleil" -> "Beausoleilkafe"), so that the
+copies' streets stay apart in the street index as a real country's do
+(those outside every municipal boundary of the extract take the world
+gazetteer's town near their copy, which neighbouring copies may share).
 
   make_scaled_region.py N OUT.osm.pbf [--extract FILE.osm.pbf]
 
@@ -16,6 +22,7 @@ import argparse
 import json
 import math
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -28,6 +35,22 @@ DEFAULT_EXTRACT = os.path.join(FIXTURES, "osm", "monaco.osm.pbf")
 JOIN_HIGHWAYS = {"primary", "secondary", "tertiary", "unclassified", "residential"}
 # Free space between copies, as a share of one copy's size.
 GAP = 0.5
+# Places too large to be a copy's own: the copies share their country.
+SHARED_PLACES = {"continent", "country", "state", "region", "province", "county", "ocean",
+                 "sea", "archipelago"}
+# Municipal boundaries and smaller: districts, towns, quarters.
+OWN_ADMIN_LEVEL = 7
+NAME_KEY = re.compile(r"^(?:[a-z_]+_)?name(?::[A-Za-z_-]+)?$")
+# Keys whose value names a town or a part of one.
+TOWN_KEYS = {"addr:city", "addr:place", "addr:suburb", "addr:hamlet", "addr:district",
+             "addr:subdistrict", "addr:quarter", "addr:neighbourhood", "addr:village",
+             "addr:town", "addr:municipality"}
+# Lists of the areas around an object, of any size: only the towns are renamed.
+IS_IN_KEYS = {"is_in", "is_in:city", "is_in:town", "is_in:village", "is_in:municipality",
+              "is_in:suburb"}
+SYLLABLES = [c + v for c in "bdfgklmnprstvz" for v in "aeiou"]
+# Where a copy's word goes in a tag template.
+MARK = "\0"
 
 
 class Extract:
@@ -69,6 +92,15 @@ class Extract:
         ys = [c[1] for c in self.coords.values()]
         self.bbox = (min(xs), min(ys), max(xs), max(ys))
         self.anchors = self._anchors()
+        self.towns = self._towns()
+        # Per object with a town in its tags: its T field with MARK where a
+        # copy's word goes (objects without one keep theirs as it is).
+        self.templates = {}
+        for objects in (self.nodes, self.ways, self.relations):
+            for fields in objects:
+                template = self._template(_field(fields, "T"))
+                if template is not None:
+                    self.templates[fields[0]] = template
 
     def _known(self, kind, old):
         self.index[kind].setdefault(old, len(self.index[kind]))
@@ -110,6 +142,86 @@ class Extract:
         }
 
 
+    def _towns(self):
+        """The casefolded names (every name tag) of the extract's towns and
+        their parts: places and municipal boundaries."""
+        found = set()
+        for objects in (self.nodes, self.ways, self.relations):
+            for fields in objects:
+                tags = _tags(_field(fields, "T"))
+                if _own_town(tags):
+                    found.update(v.casefold() for k, v in tags.items() if NAME_KEY.match(k))
+        return found
+
+    def _template(self, field):
+        """The T field with MARK after every town name, or None without one."""
+        if not field:
+            return None
+        tags = _tags(field)
+        own = _own_town(tags)
+        out, marked = [], False
+        for tag in field.split(","):
+            key, eq, value = tag.partition("=")
+            name = _unescape(key)
+            if eq and value and ((own and NAME_KEY.match(name)) or name in TOWN_KEYS):
+                tag += MARK
+                marked = True
+            elif eq and name in IS_IN_KEYS:
+                # "Monaco;Europe": the towns of the list get the word, the rest stays.
+                parts = re.split(r"([;,]\s*)", _unescape(value))
+                if any(p.strip().casefold() in self.towns for p in parts[::2]):
+                    parts = [_escape(p) + (MARK if i % 2 == 0 and p.strip().casefold()
+                                           in self.towns else "")
+                             for i, p in enumerate(parts)]
+                    tag = key + "=" + "".join(parts)
+                    marked = True
+            out.append(tag)
+        return ",".join(out) if marked else None
+
+
+def _own_town(tags):
+    """Whether an object with these tags is a town or part of one, which each
+    copy has for itself."""
+    if tags.get("place") and tags["place"] not in SHARED_PLACES:
+        return True
+    if tags.get("boundary") == "administrative":
+        try:
+            return int(tags.get("admin_level", "")) >= OWN_ADMIN_LEVEL
+        except ValueError:
+            return False
+    return False
+
+
+def _unescape(text):
+    """OPL text: %HEX% stands for a character."""
+    return re.sub(r"%([0-9a-fA-F]+)%", lambda m: chr(int(m.group(1), 16)), text) \
+        if "%" in text else text
+
+
+def _escape(text):
+    return "".join(c if c.isprintable() and c not in " ,=@%" else "%%%x%%" % ord(c)
+                   for c in text)
+
+
+def _tags(field):
+    return dict((_unescape(k), _unescape(v)) for k, _, v in
+                (t.partition("=") for t in field.split(",") if t))
+
+
+def copy_word(copy):
+    """The word glued to the town names of a copy: none for the first,
+    two syllables or more for the others, no two copies alike."""
+    if copy == 0:
+        return ""
+    digits, rest = [], copy
+    while rest or len(digits) < 2:
+        digits.append(rest % len(SYLLABLES))
+        rest //= len(SYLLABLES)
+    # The second syllable moves with the first, so that neighbouring copies differ in both.
+    digits[1] = (digits[1] + 29 * digits[0]) % len(SYLLABLES)
+    return "".join(SYLLABLES[d] for d in digits)
+
+
 def _field(fields, key):
     for field in fields[1:]:
         if field.startswith(key):
@@ -143,25 +255,59 @@ def write_region(extract, copies, out):
         # Rows go south, so that the grid stays clear of the pole for any N.
         return (copy % cols) * step_x, -(copy // cols) * step_y
 
+    templates = extract.templates
+
+    def tags(fields, word):
+        return "T" + templates[fields[0]].replace(MARK, word)
+
+    # Each node and way split once into its fixed text and what moves per copy:
+    # at 128 copies the lines are written 30 million times.
+    nodes = []
+    for fields in extract.nodes:
+        rest = ["T" + templates[fields[0]] if f[0] == "T" and fields[0] in templates else f
+                for f in fields[1:]]
+        at = [i for i, f in enumerate(rest) if f[0] in "xy" and len(f) > 1]
+        if [rest[i][0] for i in at] != ["x", "y"] or at[1] != at[0] + 1:
+            at = None  # no position (or an odd one): the line as it is
+        nodes.append((extract.index["n"][int(fields[0][1:])],
+                      " ".join([""] + (rest[:at[0]] if at else rest) + [""]),
+                      float(rest[at[0]][1:]) if at else None,
+                      float(rest[at[1]][1:]) if at else None,
+                      " ".join([""] + rest[at[1] + 1:]) + "\n" if at else "\n",
+                      fields[0] in templates))
+    ways = []
+    for fields in extract.ways:
+        parts, refs = [], []
+        for field in fields[1:]:
+            if field[0] == "N":
+                refs = [extract.index["n"][int(r[1:])] for r in field[1:].split(",") if r]
+                parts.append(None)
+            else:
+                parts.append("T" + templates[fields[0]] if field[0] == "T" and
+                             fields[0] in templates else field)
+        ways.append((extract.index["w"][int(fields[0][1:])], parts, refs,
+                     fields[0] in templates))
+
     for copy in range(copies):
         dx, dy = place(copy)
-        for fields in extract.nodes:
-            line = [ref("n", int(fields[0][1:]), copy)]
-            for field in fields[1:]:
-                if field[0] == "x" and len(field) > 1:
-                    field = "x%.7f" % (float(field[1:]) + dx)
-                elif field[0] == "y" and len(field) > 1:
-                    field = "y%.7f" % (float(field[1:]) + dy)
-                line.append(field)
-            out.write(" ".join(line) + "\n")
+        word = copy_word(copy)
+        first = copy * counts["n"] + 1
+        for index, before, x, y, after, marked in nodes:
+            if marked:
+                before, after = before.replace(MARK, word), after.replace(MARK, word)
+            out.write("n%d%s%s%s" % (first + index, before, "" if x is None else
+                                     "x%.7f y%.7f" % (x + dx, y + dy), after))
     for copy in range(copies):
-        for fields in extract.ways:
-            line = [ref("w", int(fields[0][1:]), copy)]
-            for field in fields[1:]:
-                if field[0] == "N":
-                    field = "N" + ",".join(ref("n", int(r[1:]), copy)
-                                           for r in field[1:].split(",") if r)
-                line.append(field)
+        word = copy_word(copy)
+        first_node, first_way = copy * counts["n"] + 1, copy * counts["w"] + 1
+        for index, parts, refs, marked in ways:
+            line = ["w%d" % (first_way + index)]
+            for part in parts:
+                if part is None:
+                    part = "N" + ",".join(["n%d" % (first_node + r) for r in refs])
+                elif marked:
+                    part = part.replace(MARK, word)
+                line.append(part)
             out.write(" ".join(line) + "\n")
     # The joining roads: from each copy to its east and its south neighbour.
     next_way = copies * counts["w"] + 1
@@ -179,10 +325,13 @@ def write_region(extract, copies, out):
             next_way += 1
             joins += 1
     for copy in range(copies):
+        word = copy_word(copy)
         for fields in extract.relations:
             line = [ref("r", int(fields[0][1:]), copy)]
             for field in fields[1:]:
-                if field[0] == "M":
+                if field[0] == "T" and fields[0] in templates:
+                    field = tags(fields, word)
+                elif field[0] == "M":
                     members = []
                     for member in field[1:].split(","):
                         if member:
@@ -200,6 +349,7 @@ def write_region(extract, copies, out):
     return {"copies": copies, "columns": cols, "rows": math.ceil(copies / cols),
             "nodes": len(extract.nodes) * copies, "ways": len(extract.ways) * copies + joins,
             "relations": len(extract.relations) * copies, "joining_roads": joins,
+            "towns_per_copy": len(extract.towns),
             "step": [step_x, step_y], "centre": [(south + north) / 2, (west + east) / 2],
             "first": position(extract.anchors["west"], 0),
             "last": position(extract.anchors["east"], copies - 1)}

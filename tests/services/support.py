@@ -7,18 +7,12 @@ import json
 import os
 import subprocess
 import re
-import sys
 import tempfile
 import threading
 import time
 import xml.etree.ElementTree as ET
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-REPO = os.path.dirname(os.path.dirname(HERE))
-SERVICES = os.path.join(REPO, "services")
-if SERVICES not in sys.path:
-    sys.path.insert(0, SERVICES)
-
+from servicepath import REPO, SERVICES  # noqa: F401 (the suites use them)
 from marlu_service import server as mapservice  # noqa: E402
 from marlu_service import config  # noqa: E402
 

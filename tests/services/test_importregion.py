@@ -6,7 +6,6 @@ import os
 import shutil
 import sqlite3
 import subprocess
-import sys
 import tempfile
 import time
 import unittest
@@ -14,13 +13,11 @@ from unittest import mock
 
 import support
 
+import make_scaled_region
 from marlu_service import regions as service_regions
 from marlu_service import config, importregion, osmexport, setupdata
 from marlu_service.directions import routino
 from marlu_service.geocoding import osmindex, places
-
-sys.path.insert(0, os.path.join(support.REPO, "tools"))
-import make_scaled_region  # noqa: E402
 
 SCRIPT = os.path.join(support.REPO, "scripts", "import-region")
 MONACO = support.fixture("osm", "monaco.osm.pbf")
@@ -162,7 +159,7 @@ class RegionNames(unittest.TestCase):
 
 
 class ScaledRegion(unittest.TestCase):
-    def test_two_copies_have_twice_the_ways_and_import_joined(self):
+    def test_two_copies_have_twice_the_ways_their_own_towns_and_import_joined(self):
         def way_ids(pbf):
             opl = subprocess.run(["osmium", "cat", pbf, "-f", "opl,add_metadata=false", "-t",
                                   "way", "-o", "-"], capture_output=True, text=True, check=True)
@@ -176,7 +173,21 @@ class ScaledRegion(unittest.TestCase):
             self.assertEqual(len(ids), 2 * len(once) + made["joining_roads"])
             self.assertEqual(made["joining_roads"], 1)
             data = os.path.join(work, "data")
-            importregion.import_region(pbf, data, log=lambda text: None)
+            region = importregion.import_region(pbf, data, log=lambda text: None)
+            # The second copy's towns are its own: its streets and addresses
+            # are the first copy's, in towns of their own names (but where
+            # no boundary of the extract holds them: there the gazetteer's
+            # town near each copy names them).
+            word = make_scaled_region.copy_word(1)
+            index = sqlite3.connect(os.path.join(region, osmindex.SUBFOLDER, osmindex.FILENAME))
+            self.addCleanup(index.close)
+            rows = set(index.execute("SELECT kind, name, housenumber, town FROM features "
+                                     "WHERE kind IN ('street', 'address')"))
+            second = {r[:3] + (r[3][:-len(word)],) for r in rows if r[3].endswith(word)}
+            self.assertLessEqual({"Monaco", "Beausoleil", "Cap-d'Ail"}, {r[3] for r in second})
+            self.assertLessEqual(second, rows)
+            beausoleil = {r for r in rows if r[3] == "Beausoleil"}
+            self.assertEqual({r for r in second if r[3] == "Beausoleil"}, beausoleil)
             # From the west of the first copy to the east of the second: over the joining road.
             ends = [tuple(made["first"]), tuple(made["last"])]
             databases, _ = routino.covering(config.Config(os.devnull, data).regions(), ends)

@@ -24,11 +24,10 @@ LONGEST_LINE = 65536
 STARTER = """
 import resource, sys
 resource.setrlimit(resource.RLIMIT_NOFILE, (128, resource.getrlimit(resource.RLIMIT_NOFILE)[1]))
-sys.path.insert(0, sys.argv[1])
 from marlu_service import server
 server.HEAD_DEADLINE = 2.0
 server.MapRequestHandler.timeout = 600
-sys.exit(server.main(sys.argv[2:]))
+sys.exit(server.main(sys.argv[1:]))
 """
 
 
@@ -42,9 +41,9 @@ class RunningService:
         with open(config, "w", encoding="utf-8") as f:
             # A catalogue nobody serves: the fetch fails at once.
             f.write("[regions]\ncatalogue = http://127.0.0.1:9/index.json\n")
-        env = dict(os.environ, XDG_RUNTIME_DIR=runtime.name)
+        env = dict(os.environ, XDG_RUNTIME_DIR=runtime.name, PYTHONPATH=support.SERVICES)
         self.proc = subprocess.Popen(
-            [sys.executable, "-c", STARTER, support.SERVICES, "--port", "0", "--config", config]
+            [sys.executable, "-c", STARTER, "--port", "0", "--config", config]
             + list(args), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, env=env)
         test.addCleanup(self.proc.wait)
         test.addCleanup(lambda: self.proc.poll() is None and self.proc.kill())

@@ -2,6 +2,8 @@
 
 import math
 
+from .. import simplify
+
 
 def encode(points):
     out = []
@@ -46,31 +48,12 @@ def decode(text):
 
 
 def _simplified(points, tolerance):
-    """Douglas-Peucker in degrees scaled to metres near the points (iterative)."""
-    if len(points) < 3:
-        return list(points)
-    kx = math.cos(math.radians(points[0][0])) * 111320.0
+    """The points (lat, lng) kept within tolerance metres, measured in
+    degrees scaled to metres near the first point."""
+    kx = math.cos(math.radians(points[0][0])) * 111320.0 if points else 0.0
     ky = 110540.0
-    keep = [False] * len(points)
-    keep[0] = keep[-1] = True
-    stack = [(0, len(points) - 1)]
-    while stack:
-        first, last = stack.pop()
-        (ay, ax), (by, bx) = points[first], points[last]
-        ax, ay, bx, by = ax * kx, ay * ky, bx * kx, by * ky
-        dx, dy = bx - ax, by - ay
-        length2 = dx * dx + dy * dy
-        worst, worst_at = -1.0, -1
-        for i in range(first + 1, last):
-            px, py = points[i][1] * kx, points[i][0] * ky
-            t = 0.0 if length2 == 0 else max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy) / length2))
-            d = math.hypot(px - ax - t * dx, py - ay - t * dy)
-            if d > worst:
-                worst, worst_at = d, i
-        if worst > tolerance:
-            keep[worst_at] = True
-            stack.extend(((first, worst_at), (worst_at, last)))
-    return [p for p, k in zip(points, keep) if k]
+    metres = [(lng * kx, lat * ky) for lat, lng in points]
+    return [points[i] for i in simplify.kept(metres, tolerance)]
 
 
 # The application refuses any text of a reply over 64 KiB; a long motorway step

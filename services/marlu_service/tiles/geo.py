@@ -9,6 +9,8 @@ import math
 import sqlite3
 import struct
 
+from ..simplify import simplified
+
 MERCATOR = ("+proj=merc +a=6378137 +b=6378137 +lat_ts=0 +lon_0=0 +x_0=0 +y_0=0 +k=1 "
             "+units=m +nadgrids=@null +wktext +no_defs +over")
 LONLAT = "+proj=longlat +ellps=WGS84 +datum=WGS84 +no_defs"
@@ -49,33 +51,6 @@ def unwrap(ring):
 def pixel(z):
     """Mercator metres of a pixel at zoom z."""
     return 2 * HALF / 256 / (1 << z)
-
-
-def simplified(pts, tolerance):
-    """Douglas-Peucker: the points of a line that keep it within tolerance."""
-    if tolerance <= 0 or len(pts) < 3:
-        return pts
-    keep = [False] * len(pts)
-    keep[0] = keep[-1] = True
-    limit = tolerance * tolerance
-    spans = [(0, len(pts) - 1)]
-    while spans:
-        a, b = spans.pop()
-        (ax, ay), (bx, by) = pts[a], pts[b]
-        dx, dy = bx - ax, by - ay
-        length = dx * dx + dy * dy
-        worst, at = -1.0, -1
-        for i in range(a + 1, b):
-            px, py = pts[i]
-            t = 0.0 if length == 0 else max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy)
-                                                  / length))
-            d = (ax + t * dx - px) ** 2 + (ay + t * dy - py) ** 2
-            if d > worst:
-                worst, at = d, i
-        if worst > limit:
-            keep[at] = True
-            spans += [(a, at), (at, b)]
-    return [p for p, kept in zip(pts, keep) if kept]
 
 
 def _points(pts):

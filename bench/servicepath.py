@@ -1,0 +1,1 @@
+../tools/servicepath.py
