@@ -1,11 +1,15 @@
 #include "nmeareplay.h"
 
 #include <QIODevice>
+#include <QLoggingCategory>
 
 #include <QList>
 
 #include <cmath>
 #include <limits>
+
+// Defined with the reader that every user of the replay links, the fuzz target too.
+Q_LOGGING_CATEGORY(lcNmeaReplay, "marlu.position.nmeareplay")
 
 namespace {
 const qint64 FallbackGap = 1000;  // ms, the usual 1 Hz of a receiver

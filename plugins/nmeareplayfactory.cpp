@@ -9,8 +9,6 @@
 
 #include <cmath>
 
-Q_LOGGING_CATEGORY(lcNmeaReplay, "marlu.position.nmeareplay")
-
 namespace {
 const char ReplayFileVariable[] = "MARLU_NMEA_FILE";
 const char ReplaySpeedVariable[] = "MARLU_NMEA_SPEED";
