@@ -1,10 +1,10 @@
 #include "serviceapi.h"
 
 #include "webservice/keyfile.h"
-#include "webservice/networkerrortext.h"
 #include "webservice/serviceproof.h"
 #include "webservice/servicecall.h"
 #include "webservice/servicequery.h"
+#include "webservice/servicereply.h"
 
 #include <QEventLoop>
 #include <QJsonDocument>
@@ -16,19 +16,6 @@
 #include <QTimer>
 
 #include <memory>
-
-namespace {
-
-// A sentence from the service is shown as it is, but on one line and not a page long.
-QString oneLine(const QString &text)
-{
-    QString line = text.simplified();
-    if (line.size() > 300)
-        line = line.left(300) + QChar(0x2026);
-    return line;
-}
-
-}
 
 ServiceApi::ServiceApi(QNetworkAccessManager *network, const QUrl &base, QObject *parent)
     : QObject(parent)
@@ -169,7 +156,7 @@ void ServiceApi::finish(const ServiceCall &call, const Done &done)
     const bool isObject = parsed.error == QJsonParseError::NoError && json.isObject();
     if (isObject)
         answer.body = json.object();
-    const QString said = oneLine(answer.body.value("error").toString());
+    const QString said = ServiceReply::oneLine(answer.body.value("error").toString());
     if (answer.status == 403) {
         answer.error = tr("The map service refused the request: %1")
                            .arg(said.isEmpty() ? tr("it does not accept this user's key.") : said);

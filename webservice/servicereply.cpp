@@ -65,10 +65,15 @@ bool ServiceReply::status(const QList<QDomElement> &found, const ServiceCall &ca
 
 QString ServiceReply::errorMessage(const QDomDocument &document)
 {
-    QString message = document.documentElement().firstChildElement("error_message").text().simplified();
-    if (message.size() > MaxMessageChars)
-        message = message.left(MaxMessageChars) + QChar(0x2026);
-    return message;
+    return oneLine(document.documentElement().firstChildElement("error_message").text());
+}
+
+QString ServiceReply::oneLine(const QString &sentence)
+{
+    QString line = sentence.simplified();
+    if (line.size() > MaxMessageChars)
+        line = line.left(MaxMessageChars) + QChar(0x2026);
+    return line;
 }
 
 QString ServiceReply::text(const QDomElement &element)

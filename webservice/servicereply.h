@@ -36,6 +36,8 @@ public:
     // empty when it wrote none.
     static QString errorMessage(const QDomDocument &document);
     static const int MaxMessageChars = 300;
+    // A sentence from the service as the user reads it: on one line, not a page long.
+    static QString oneLine(const QString &sentence);
 
     // The value of the element's first child node: empty for a missing element.
     static QString text(const QDomElement &element);
